@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QLockFile>
+#include <QString>
+
+#include <memory>
+
+// The single-instance lock: a lock file beside the store, held by the process
+// that writes to the store (the application, or the command-line companion
+// for commands that write). A lock left by a process that died is taken over.
+class InstanceLock
+{
+public:
+    explicit InstanceLock(QString path);
+    ~InstanceLock();
+
+    // True when this process now holds the lock (or already did). Creates
+    // the lock's folder when needed.
+    bool tryLock();
+    bool isLocked() const;
+    void unlock();
+
+    // The process id written by the holder, 0 when unknown.
+    qint64 holderPid() const;
+
+    const QString &path() const { return path_; }
+
+private:
+    QString path_;
+    std::unique_ptr<QLockFile> lock_;
+};

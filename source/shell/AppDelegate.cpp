@@ -1,0 +1,219 @@
+#include "AppDelegate.h"
+
+#include "AppPaths.h"
+#include "InstanceLock.h"
+#include "Log.h"
+#include "NetworkAccess.h"
+#include "NotificationCenter.h"
+#include "NotificationNames.h"
+#include "Presenter.h"
+#include "SharedURLCache.h"
+#include "StringFormat.h"
+#include "UrlOpener.h"
+#include "UserDefaults.h"
+#include "UserNotifier.h"
+
+#include <QDir>
+
+#include <pwd.h>
+#include <unistd.h>
+
+namespace {
+AppDelegate *sharedDelegate = nullptr;
+
+const QString CrashedKey = QStringLiteral("crashed");
+const QString FirstLaunchKey = QStringLiteral("FirstLaunch");
+const QString ShowNotificationsKey = QStringLiteral("ShowNotifications");
+const QString PlayNotificationSoundKey = QStringLiteral("PlayNotificationSound");
+
+const char *const ProductPage = "https://reviewkeeper.org/";
+const char *const SupportMailLink = "mailto:support@reviewkeeper.org";
+} // namespace
+
+AppDelegate::AppDelegate(QObject *parent) : QObject(parent)
+{
+    if (!sharedDelegate)
+        sharedDelegate = this;
+}
+
+AppDelegate::~AppDelegate()
+{
+    if (sharedDelegate == this)
+        sharedDelegate = nullptr;
+}
+
+AppDelegate *AppDelegate::shared()
+{
+    return sharedDelegate;
+}
+
+UserDefaults &AppDelegate::defaults() const
+{
+    return defaults_ ? *defaults_ : UserDefaults::standard();
+}
+
+bool AppDelegate::exitIfRunningTwice(InstanceLock &lock, Presenter &presenter,
+                                     const std::function<void(int)> &exit)
+{
+    if (lock.tryLock())
+        return false;
+    Alert alert;
+    alert.style = Alert::Style::Informational;
+    alert.messageText =
+        formatString(localized("AppDelegate", "%@ is already running."), AppPaths::applicationName());
+    presenter.runModal(alert);
+    exit(0);
+    return true;
+}
+
+bool AppDelegate::registerDefaults(UserDefaults &defaults, const QString &path)
+{
+    return defaults.registerDefaultsFromFile(path);
+}
+
+void AppDelegate::awakeFromNib()
+{
+    UserDefaults &prefs = defaults();
+    if (prefs.objectForKey(CrashedKey).isValid() && prefs.boolForKey(CrashedKey))
+        logLine(formatString(QStringLiteral("It seems that %@ crashed!"),
+                             AppPaths::applicationName()));
+    prefs.setBool(true, CrashedKey);
+    prefs.synchronize();
+
+    initializeDataBaseIfRequired();
+}
+
+void AppDelegate::initializeDataBaseIfRequired()
+{
+}
+
+void AppDelegate::applicationDidFinishLaunching()
+{
+    UserDefaults &prefs = defaults();
+    showMainWindow(prefs.boolForKey(FirstLaunchKey));
+    prefs.setBool(false, FirstLaunchKey);
+
+    setUpSharedURLCache(isShiftKeyHeld());
+
+    NotificationCenter::defaultCenter().post(kApplicationDidStartNotification, this);
+
+    logLine(formatString(QStringLiteral("Welcome %@"), userFullName()));
+}
+
+bool AppDelegate::applicationShouldTerminate()
+{
+    return true;
+}
+
+void AppDelegate::applicationWillTerminate()
+{
+    UserDefaults &prefs = defaults();
+    prefs.setBool(false, CrashedKey);
+    prefs.synchronize();
+}
+
+void AppDelegate::beginActivity()
+{
+    activity_.begin(QStringLiteral("Network activity started"));
+}
+
+void AppDelegate::endActivity()
+{
+    activity_.end();
+}
+
+void AppDelegate::notifyWithTitle(const QString &title, const QString &description,
+                                  const QString &informativeText, const QVariantMap &userInfo)
+{
+    UserDefaults &prefs = defaults();
+    if (!prefs.boolForKey(ShowNotificationsKey))
+        return;
+    UserNotifier::Message message;
+    message.title = title;
+    message.subtitle = description;
+    message.informativeText = informativeText;
+    message.userInfo = userInfo;
+    message.playSound = prefs.boolForKey(PlayNotificationSoundKey);
+    (notifier_ ? *notifier_ : UserNotifier::shared()).deliver(message);
+}
+
+void AppDelegate::setUpSharedURLCache(bool clear)
+{
+    const QString directory = QDir(AppPaths::cacheDirectory()).filePath(QStringLiteral("http"));
+    auto *cache = new SharedURLCache(directory);
+    if (clear) {
+        logLine(QStringLiteral("Clearing disk cache"));
+        cache->removeAllCachedResponses();
+    }
+    NetworkAccess::installSharedURLCache(cache);
+}
+
+void AppDelegate::checkForUpdatesAction()
+{
+    Alert alert;
+    alert.style = Alert::Style::Informational;
+    alert.messageText = localized("AppDelegate", "Updates come with your distribution");
+    alert.informativeText = formatString(
+        localized("AppDelegate",
+                  "%@ %@ is updated by your system's package manager. Install the updates it "
+                  "offers to get the newest version."),
+        AppPaths::applicationName(), AppPaths::version());
+    Presenter::shared().runModal(alert);
+}
+
+QUrl AppDelegate::productPageURL()
+{
+    return QUrl(QString::fromLatin1(ProductPage));
+}
+
+QUrl AppDelegate::supportMailURL()
+{
+    const QString text = formatString(QStringLiteral("%@?subject=%@ %@%@"),
+                                      QString::fromLatin1(SupportMailLink),
+                                      AppPaths::applicationName(), AppPaths::version(), QString());
+    return QUrl(text, QUrl::TolerantMode);
+}
+
+void AppDelegate::feedbackAndSupportAction()
+{
+    UrlOpener::open(supportMailURL(), UrlOpener::Origin::Application);
+}
+
+void AppDelegate::openProductPageAction()
+{
+    UrlOpener::open(productPageURL(), UrlOpener::Origin::Application);
+}
+
+void AppDelegate::openAcknowledgmentsAction()
+{
+    UrlOpener::open(productPageURL().resolved(QUrl(QStringLiteral("support/acknowledgments.pdf"))),
+                    UrlOpener::Origin::Application);
+}
+
+void AppDelegate::openPrivacyPageAction()
+{
+    UrlOpener::open(productPageURL().resolved(QUrl(QStringLiteral("privacy/"))),
+                    UrlOpener::Origin::Application);
+}
+
+QString AppDelegate::userFullName()
+{
+    if (const passwd *entry = getpwuid(getuid())) {
+        // The GECOS field holds "Full Name,Room,Phone,…".
+        const QString gecos = QString::fromLocal8Bit(entry->pw_gecos ? entry->pw_gecos : "");
+        const QString fullName = gecos.section(QLatin1Char(','), 0, 0).trimmed();
+        if (!fullName.isEmpty())
+            return fullName;
+        return QString::fromLocal8Bit(entry->pw_name);
+    }
+    return qEnvironmentVariable("USER");
+}
+
+void AppDelegate::showMainWindow(bool)
+{
+}
+
+bool AppDelegate::isShiftKeyHeld() const
+{
+    return false;
+}

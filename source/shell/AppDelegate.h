@@ -1,0 +1,103 @@
+#pragma once
+
+#include "ProcessActivity.h"
+
+#include <QObject>
+#include <QUrl>
+#include <QVariantMap>
+
+#include <functional>
+
+class InstanceLock;
+class Presenter;
+class UserDefaults;
+class UserNotifier;
+
+// Owns the process from start to quit: the single-instance rule, registered
+// defaults, the crash marker, the shared HTTP cache, the start announcement,
+// the activity token, user notifications and the help actions. This core has
+// no widget in it; the desktop start-up subclasses it to show the main window
+// and the command-line companion uses it as it is.
+class AppDelegate : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit AppDelegate(QObject *parent = nullptr);
+    ~AppDelegate() override;
+
+    // The application's delegate, or null before one exists.
+    static AppDelegate *shared();
+
+    // --- Start-up, in this order -------------------------------------------
+
+    // When another process holds `lock`, shows "%@ is already running." and
+    // calls `exit` with status 0 once the alert is dismissed; returns whether
+    // it did.
+    static bool exitIfRunningTwice(InstanceLock &lock, Presenter &presenter,
+                                   const std::function<void(int)> &exit);
+
+    // Registers the dictionary of "defaults.plist" from the resources.
+    static bool registerDefaults(UserDefaults &defaults,
+                                 const QString &path = QStringLiteral(":/defaults.plist"));
+
+    // Reads and sets the crash marker, then prepares the store.
+    virtual void awakeFromNib();
+    virtual void initializeDataBaseIfRequired();
+
+    // Shows the main window, sets up the shared HTTP cache, announces the
+    // start and greets the user in the log.
+    virtual void applicationDidFinishLaunching();
+
+    // --- Quit --------------------------------------------------------------
+
+    // Whether quitting may go ahead now.
+    virtual bool applicationShouldTerminate();
+    // Clears the crash marker and writes the preferences at once.
+    virtual void applicationWillTerminate();
+
+    // --- Services for the other parts ----------------------------------------
+
+    void beginActivity();
+    void endActivity();
+    const ProcessActivity &activity() const { return activity_; }
+
+    void notifyWithTitle(const QString &title, const QString &description = {},
+                         const QString &informativeText = {}, const QVariantMap &userInfo = {});
+
+    // The shared HTTP cache in the cache folder; when `clear` is set, it is
+    // emptied first ("Clearing disk cache").
+    void setUpSharedURLCache(bool clear);
+
+    // --- Menu actions --------------------------------------------------------
+
+    void checkForUpdatesAction();
+    void feedbackAndSupportAction();
+    void openProductPageAction();
+    void openAcknowledgmentsAction();
+    void openPrivacyPageAction();
+
+    static QUrl productPageURL();
+    static QUrl supportMailURL();
+
+    // The user's full name from the account database, else the login name.
+    static QString userFullName();
+
+    // Replaceable for tests; the shared ones otherwise.
+    void setUserDefaults(UserDefaults *defaults) { defaults_ = defaults; }
+    void setUserNotifier(UserNotifier *notifier) { notifier_ = notifier; }
+
+protected:
+    // Shows the main window, centred when `centre` is set. Nothing without a
+    // window.
+    virtual void showMainWindow(bool centre);
+    // Whether Shift is held while launching (clears the HTTP cache).
+    virtual bool isShiftKeyHeld() const;
+
+    UserDefaults &defaults() const;
+
+private:
+    ProcessActivity activity_;
+    UserDefaults *defaults_ = nullptr;
+    UserNotifier *notifier_ = nullptr;
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "AppDelegate.h"
+
+#include <memory>
+
+class MainWindowController;
+
+// The application delegate of the desktop binary: the shared core plus the
+// main window.
+class DesktopAppDelegate : public AppDelegate
+{
+    Q_OBJECT
+
+public:
+    explicit DesktopAppDelegate(QObject *parent = nullptr);
+    ~DesktopAppDelegate() override;
+
+    // Created on first use.
+    MainWindowController *mainWindowController();
+
+    // Asks applicationShouldTerminate, then quits the event loop.
+    void terminate();
+
+protected:
+    void showMainWindow(bool centre) override;
+    bool isShiftKeyHeld() const override;
+
+private:
+    std::unique_ptr<MainWindowController> mainWindowController_;
+};

@@ -1,0 +1,52 @@
+#include "AppPaths.h"
+#include "DesktopAppDelegate.h"
+#include "InstanceLock.h"
+#include "MainWindow.h"
+#include "MainWindowController.h"
+#include "MessageBoxPresenter.h"
+#include "UrlOpener.h"
+#include "UserDefaults.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDesktopServices>
+#include <QIcon>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(AppPaths::applicationName());
+    QApplication::setApplicationVersion(AppPaths::version());
+    QApplication::setOrganizationDomain(QStringLiteral("reviewkeeper.org"));
+    QGuiApplication::setDesktopFileName(AppPaths::applicationId());
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/ReviewKeeper.png")));
+
+    QCommandLineParser options;
+    options.setApplicationDescription(
+        QStringLiteral("Follows what customers say about products in Apple's online stores."));
+    options.addHelpOption();
+    options.addVersionOption();
+    options.process(app);
+
+    MessageBoxPresenter presenter;
+    Presenter::setShared(&presenter);
+    UrlOpener::setHandler([](const QUrl &url) { return QDesktopServices::openUrl(url); });
+
+    InstanceLock lock(AppPaths::lockFile());
+    int exitStatus = -1;
+    if (AppDelegate::exitIfRunningTwice(lock, presenter, [&](int status) { exitStatus = status; }))
+        return exitStatus;
+
+    AppDelegate::registerDefaults(UserDefaults::standard());
+
+    DesktopAppDelegate delegate;
+    delegate.awakeFromNib();
+    presenter.setWindow(delegate.mainWindowController()->window());
+    delegate.applicationDidFinishLaunching();
+
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate,
+                     [&delegate] { delegate.applicationWillTerminate(); });
+    const int status = QApplication::exec();
+    Presenter::setShared(nullptr);
+    return status;
+}

@@ -1,0 +1,57 @@
+#include "PrivateBus.h"
+
+#include <QDBusConnectionInterface>
+
+PrivateBus::PrivateBus()
+{
+    daemon_.setProgram(QStringLiteral("dbus-daemon"));
+    daemon_.setArguments({QStringLiteral("--session"), QStringLiteral("--nofork"),
+                          QStringLiteral("--print-address")});
+    daemon_.start();
+    if (!daemon_.waitForStarted(5000))
+        return;
+    if (!daemon_.waitForReadyRead(5000))
+        return;
+    address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
+}
+
+PrivateBus::~PrivateBus()
+{
+    if (daemon_.state() != QProcess::NotRunning) {
+        daemon_.terminate();
+        if (!daemon_.waitForFinished(2000))
+            daemon_.kill();
+        daemon_.waitForFinished(2000);
+    }
+}
+
+bool NotificationServiceStub::registerOn(const QString &address)
+{
+    connectionName_ = QStringLiteral("rk-notification-stub");
+    QDBusConnection bus = QDBusConnection::connectToBus(address, connectionName_);
+    if (!bus.isConnected())
+        return false;
+    if (!bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), this,
+                            QDBusConnection::ExportAllSlots))
+        return false;
+    return bus.registerService(QStringLiteral("org.freedesktop.Notifications"));
+}
+
+NotificationServiceStub::~NotificationServiceStub()
+{
+    if (!connectionName_.isEmpty())
+        QDBusConnection::disconnectFromBus(connectionName_);
+}
+
+uint NotificationServiceStub::Notify(const QString &appName, uint, const QString &,
+                                     const QString &summary, const QString &body,
+                                     const QStringList &, const QVariantMap &hints, int)
+{
+    calls.append(Call{appName, summary, body, hints});
+    return uint(calls.size());
+}
+
+QStringList NotificationServiceStub::GetCapabilities()
+{
+    return {QStringLiteral("body"), QStringLiteral("sound")};
+}
