@@ -26,7 +26,7 @@ private Q_SLOTS:
         std::thread worker([&] { dispatchMain([&] { seen = QThread::currentThread(); }); });
         worker.join();
         QTRY_VERIFY(seen);
-        QCOMPARE(seen, qApp->thread());
+        QCOMPARE(seen, QCoreApplication::instance()->thread());
     }
 
     void groupNotifiesOnceWhenWorkFromManyThreadsEnds()

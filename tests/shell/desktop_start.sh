@@ -52,7 +52,7 @@ for ((i = 0; i < 200; i++)); do
   sleep 0.1
 done
 [ -n "$alert" ] || fail "the second start showed no alert"
-xdotool windowactivate --sync "$alert" key Return 2>/dev/null || xdotool key --window "$alert" Return
+xdotool windowactivate --sync "$alert" key Return 2>/dev/null || xdotool key --window "$alert" Return 2>/dev/null
 for ((i = 0; i < 100; i++)); do
   kill -0 $second 2>/dev/null || break
   sleep 0.1
@@ -60,7 +60,7 @@ done
 kill -0 $second 2>/dev/null && { kill $second; fail "the second start did not exit"; }
 wait $second
 status=$?
-[ $status -eq 0 ] || fail "the second start exited with $status"
+[ $status -eq 0 ] || { cat "$work/second.log"; fail "the second start exited with $status"; }
 kill -0 $first 2>/dev/null || fail "the first instance died"
 
 kill -TERM $first

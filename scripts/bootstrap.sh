@@ -1,0 +1,70 @@
+#!/bin/bash
+# One entry for a fresh Debian 12 machine: installs what is missing, builds,
+# and then runs the application, the test suite, or the sanitizer suite.
+#
+#   scripts/bootstrap.sh run        build (Release) and start ReviewKeeper
+#   scripts/bootstrap.sh test       build and run every test with ctest
+#   scripts/bootstrap.sh sanitize   the same tests under ASan and UBSan
+set -euo pipefail
+
+mode="${1:-run}"
+root="$(cd "$(dirname "$0")/.." && pwd)"
+jobs="$(nproc)"
+
+packages=(
+  build-essential cmake ninja-build ccache pkg-config
+  qt6-base-dev qt6-qpa-plugins qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
+  libgl-dev libsqlite3-dev libicu-dev
+)
+test_packages=(dbus-daemon xvfb xauth xdotool x11-utils)
+
+install_missing() {
+  local missing=()
+  for package in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+      missing+=("$package")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}" >/dev/null
+}
+
+configure_and_build() { # folder, cmake options...
+  local folder="$1"
+  shift
+  cmake -S "$root" -B "$root/$folder" -G Ninja "$@" >/dev/null
+  cmake --build "$root/$folder" -j "$jobs"
+}
+
+run_tests() { # folder
+  cd "$root/$1"
+  QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 600 -j "$jobs"
+}
+
+case "$mode" in
+run)
+  install_missing "${packages[@]}"
+  configure_and_build build-release -DCMAKE_BUILD_TYPE=Release -DRK_BUILD_TESTS=OFF \
+    -DRK_BUILD_BENCH=OFF
+  exec "$root/build-release/source/shell/desktop/reviewkeeper"
+  ;;
+test)
+  install_missing "${packages[@]}" "${test_packages[@]}"
+  configure_and_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  run_tests build
+  ;;
+sanitize)
+  install_missing "${packages[@]}" "${test_packages[@]}"
+  configure_and_build build-asan -DCMAKE_BUILD_TYPE=Debug -DRK_SANITIZE=ON
+  run_tests build-asan
+  ;;
+*)
+  echo "usage: $0 run|test|sanitize" >&2
+  exit 2
+  ;;
+esac
