@@ -1,0 +1,307 @@
+#include "ISO8601DateFormatter.h"
+#include "Log.h"
+#include "TestEnvironment.h"
+
+#include <QCoreApplication>
+#include <QRandomGenerator>
+#include <QtTest>
+
+#include <ctime>
+#include <thread>
+
+class ISO8601DateFormatterTest : public QObject {
+    Q_OBJECT
+
+private:
+    QStringList logged_;
+
+    static QString utc(const QDateTime &date)
+    {
+        if (!date.isValid())
+            return QStringLiteral("nil");
+        const QDateTime inUtc = date.toUTC();
+        return inUtc.time().msec() ? inUtc.toString(Qt::ISODateWithMs)
+                                   : inUtc.toString(Qt::ISODate);
+    }
+
+    static QString localMidnight(QDate date)
+    {
+        return utc(QDateTime(date, QTime(0, 0), Qt::LocalTime));
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // A zone with summer time, so that "no designator" is told apart from UTC.
+        qputenv("TZ", "America/Los_Angeles");
+        tzset();
+    }
+
+    void init()
+    {
+        logged_.clear();
+        setLogSink([this](const QString &line) { logged_.append(line); });
+    }
+
+    void cleanup() { setLogSink({}); }
+
+    void parsing_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("strict");
+        QTest::addColumn<QString>("expected"); // instant in UTC, or "nil"
+
+        const int year = QDate::currentDate().year();
+        const QString y = QString::number(year);
+        // Store dates: literal offsets applied as written, all year round.
+        QTest::newRow("feed summer")
+            << "2015-08-25T01:45:00-07:00" << false << "2015-08-25T08:45:00Z";
+        QTest::newRow("feed winter")
+            << "2015-01-25T01:45:00-07:00" << false << "2015-01-25T08:45:00Z";
+        QTest::newRow("lookup Z") << "2013-05-10T12:00:00Z" << true << "2013-05-10T12:00:00Z";
+        QTest::newRow("no zone winter") << "2013-01-01T12:00:00" << false << "2013-01-01T20:00:00Z";
+        QTest::newRow("no zone summer") << "2013-07-01T12:00:00" << false << "2013-07-01T19:00:00Z";
+        QTest::newRow("offset colon ends it")
+            << "2013-01-01T00:00:00+05:30" << false << "2012-12-31T19:00:00Z";
+        QTest::newRow("offset basic")
+            << "2013-01-01T00:00:00+0530" << false << "2012-12-31T18:30:00Z";
+        QTest::newRow("space before zone")
+            << "2013-01-01T00:00 Z" << false << "2013-01-01T00:00:00Z";
+        // Fractions.
+        QTest::newRow("minute fraction")
+            << "2013-01-01T10:30.5Z" << false << "2013-01-01T10:30:30Z";
+        QTest::newRow("second fraction")
+            << "2013-01-01T10:00:05.250Z" << false << "2013-01-01T10:00:05.250Z";
+        QTest::newRow("comma fraction")
+            << "2013-01-01T10:00:05,5Z" << false << "2013-01-01T10:00:05.500Z";
+        QTest::newRow("basic time hours only")
+            << "2013-01-01T10Z" << false << "2013-01-01T10:00:00Z";
+        QTest::newRow("hour rolls over") << "2013-05-10T25:00Z" << false << "2013-05-11T01:00:00Z";
+        // Calendar forms.
+        QTest::newRow("YYYY-MM") << "2013-05T00:00Z" << false << "2013-05-01T00:00:00Z";
+        QTest::newRow("YYYY") << "2013" << false << localMidnight(QDate(2013, 1, 1));
+        QTest::newRow("YYYYMMDD") << "20130510T12:00Z" << true << "2013-05-10T12:00:00Z";
+        QTest::newRow("YYYY-MMDD") << "2013-0510T00:00Z" << false << "2013-05-10T00:00:00Z";
+        QTest::newRow("YYYY-MMDD strict") << "2013-0510T00:00Z" << true << "nil";
+        QTest::newRow("YYMMDD") << "130510T00:00Z" << false << "2013-05-10T00:00:00Z";
+        QTest::newRow("YYMMDD strict") << "130510T00:00Z" << true << "nil";
+        QTest::newRow("month 13 rolls") << "2013-13-01T00:00Z" << false << "2014-01-01T00:00:00Z";
+        QTest::newRow("space separator") << "2013-05-10 08:00Z" << false << "2013-05-10T08:00:00Z";
+        // Ordinal dates.
+        QTest::newRow("YYYY-DDD") << "2013-100T00:00Z" << true << "2013-04-10T00:00:00Z";
+        QTest::newRow("YYYYDDD") << "2013100T00:00Z" << false << "2013-04-10T00:00:00Z";
+        QTest::newRow("leap 366") << "2012-366T00:00Z" << true << "2012-12-31T00:00:00Z";
+        QTest::newRow("366 strict") << "2013-366T00:00Z" << true << "nil";
+        QTest::newRow("366 lenient") << "2013-366T00:00Z" << false << "2014-01-01T00:00:00Z";
+        // Week dates, across year ends.
+        QTest::newRow("2009-W01-1") << "2009-W01-1T00:00Z" << true << "2008-12-29T00:00:00Z";
+        QTest::newRow("2004-W53-7") << "2004-W53-7T00:00Z" << true << "2005-01-02T00:00:00Z";
+        QTest::newRow("2010-W01") << "2010-W01T00:00Z" << true << "2010-01-04T00:00:00Z";
+        QTest::newRow("2008W011") << "2008W011T00:00Z" << false << "2007-12-31T00:00:00Z";
+        QTest::newRow("2015-W53-5") << "2015-W53-5T00:00Z" << false << "2016-01-01T00:00:00Z";
+        QTest::newRow("2020-W01-3") << "2020-W01-3T00:00Z" << false << "2020-01-01T00:00:00Z";
+        QTest::newRow("2021W527") << "2021W527T00:00Z" << false << "2022-01-02T00:00:00Z";
+        QTest::newRow("2027-W01-1") << "2027-W01-1T00:00Z" << false << "2027-01-04T00:00:00Z";
+        // Truncated forms in the current year.
+        QTest::newRow("--MM-DD") << "--05-10T00:00Z" << false << y + "-05-10T00:00:00Z";
+        QTest::newRow("--MMDD") << "--0510T00:00Z" << false << y + "-05-10T00:00:00Z";
+        QTest::newRow("---DD")
+            << "---10T00:00Z" << false
+            << QDate(year, QDate::currentDate().month(), 10).toString(Qt::ISODate) + "T00:00:00Z";
+        QTest::newRow("-DDD") << "-100T00:00Z" << false
+                              << QDate(year, 1, 1).addDays(99).toString(Qt::ISODate) + "T00:00:00Z";
+        QTest::newRow("-Www-d")
+            << "-W01-1T00:00Z" << false
+            << QDate(year, 1, 4).addDays(1 - QDate(year, 1, 4).dayOfWeek()).toString(Qt::ISODate)
+                + "T00:00:00Z";
+        QTest::newRow("T time") << "T10:00Z" << false
+                                << QDate::currentDate().toString(Qt::ISODate) + "T10:00:00Z";
+        // Rejected.
+        QTest::newRow("interval") << "2013-05-10/2013-05-11" << false << "nil";
+        QTest::newRow("5 digits") << "12345" << false << "nil";
+        QTest::newRow("9 digits") << "123456789" << false << "nil";
+        QTest::newRow("3 digits") << "123" << false << "nil";
+        QTest::newRow("4 hyphens") << "----10" << false << "nil";
+        QTest::newRow("empty") << "" << false << "nil";
+        QTest::newRow("letters") << "yesterday" << false << "nil";
+        QTest::newRow("leading space strict") << " 2013-05-10T00:00Z" << true << "nil";
+        QTest::newRow("leading space") << " 2013-05-10T00:00Z" << false << "2013-05-10T00:00:00Z";
+        QTest::newRow("huge minutes") << "2013-05-10T10:99999999999999Z" << false << "nil";
+        QTest::newRow("year zero") << "0000-01-01" << false << "nil";
+    }
+
+    void parsing()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, strict);
+        QFETCH(QString, expected);
+        ISO8601DateFormatter formatter;
+        formatter.setParsesStrictly(strict);
+        QCOMPARE(utc(formatter.dateFromString(text)), expected);
+    }
+
+    void twoDigitYearsAreLogged()
+    {
+        ISO8601DateFormatter formatter;
+        const QString century = QString::number(QDate::currentDate().year() / 100);
+        QCOMPARE(utc(formatter.dateFromString("13-05-10T00:00Z")), century + "13-05-10T00:00:00Z");
+        QCOMPARE(
+            logged_, QStringList {"(13-05-10T00:00Z) parsing month; segment is 13 and ch is -"});
+        logged_.clear();
+        QCOMPARE(utc(formatter.dateFromString("-13-05T00:00Z")), century + "13-05-01T00:00:00Z");
+        QCOMPARE(logged_,
+            (QStringList {"(-13-05T00:00Z) found 2 digits and one hyphen, so this is "
+                          "either -YY or -YY-MM; segment (year) is 13",
+                "(-13-05T00:00Z) month is 5"}));
+        logged_.clear();
+        QVERIFY(formatter.dateFromString("2015-08-25T01:45:00-07:00").isValid());
+        QVERIFY(logged_.isEmpty());
+    }
+
+    void separatorsZonesAndRanges()
+    {
+        ISO8601DateFormatter formatter;
+        formatter.setTimeZoneSeparator(u':');
+        QTimeZone zone;
+        QCOMPARE(utc(formatter.dateFromString("2013-01-01T00:00:00+05:30", &zone)),
+            QStringLiteral("2012-12-31T18:30:00Z"));
+        QCOMPARE(zone.offsetFromUtc(QDateTime::currentDateTimeUtc()), 19800);
+
+        formatter.setTimeSeparator(u'.');
+        QCOMPARE(utc(formatter.dateFromString("2013-05-10T10.30.15Z", &zone)),
+            QStringLiteral("2013-05-10T10:30:15Z"));
+        QCOMPARE(zone, QTimeZone::utc());
+        // Strict parsing always uses ":": the rest is no time and no zone,
+        // so the hours are read in the system's zone.
+        formatter.setParsesStrictly(true);
+        QCOMPARE(utc(formatter.dateFromString("2013-05-10T10.30.15Z")),
+            QStringLiteral("2013-05-10T17:00:00Z"));
+
+        ISO8601DateFormatter plain;
+        ISO8601DateFormatter::Range range;
+        QVERIFY(plain.dateFromString(" 2013-05-10T10:00-07:00 and more", &zone, &range).isValid());
+        QCOMPARE(range.location, 1);
+        QCOMPARE(range.length, 19); // without a zone separator ":00" is not read
+        QCOMPARE(zone.offsetFromUtc(QDateTime::currentDateTimeUtc()), -25200);
+        QVERIFY(!plain.dateFromString("nothing", &zone, &range).isValid());
+        QCOMPARE(range.location, -1);
+        QVERIFY(!zone.isValid());
+        QVERIFY(plain.dateFromString("2013-05-10T10:00", &zone).isValid());
+        QVERIFY(!zone.isValid());
+        QVERIFY(!plain.dateFromString(QString()).isValid());
+    }
+
+    void components()
+    {
+        ISO8601DateFormatter formatter;
+        double fraction = 0;
+        QTimeZone zone;
+        ISO8601DateFormatter::Range range;
+        const auto parts = formatter.dateComponentsFromString(
+            "2013-05-10T10:30:05.25-07:00", &zone, &range, &fraction);
+        QVERIFY(parts);
+        QCOMPARE(parts->year, 2013);
+        QCOMPARE(parts->month, 5);
+        QCOMPARE(parts->day, 10);
+        QCOMPARE(parts->hour, 10);
+        QCOMPARE(parts->minute, 30);
+        QCOMPARE(parts->second, 5);
+        QCOMPARE(fraction, 0.25);
+        QCOMPARE(parts->zoneOffsetSeconds, -25200);
+
+        QVariant value;
+        QVERIFY(formatter.getObjectValue(&value, "2013-05-10", nullptr));
+        QCOMPARE(value.typeId(), QMetaType::QDateTime);
+        QVERIFY(!formatter.getObjectValue(&value, "x", nullptr));
+        QVERIFY(!value.isValid());
+    }
+
+    void output()
+    {
+        const QDateTime instant(QDate(2013, 5, 10), QTime(8, 45, 0, 250), Qt::UTC);
+        ISO8601DateFormatter formatter;
+        formatter.setDefaultTimeZone(QTimeZone::utc());
+        QCOMPARE(formatter.stringFromDate(instant), QStringLiteral("2013-05-10"));
+        formatter.setIncludeTime(true);
+        QCOMPARE(formatter.stringFromDate(instant), QStringLiteral("2013-05-10T08:45:00Z"));
+        formatter.setUseMillisecondPrecision(true);
+        QCOMPARE(formatter.stringFromDate(instant, QTimeZone(-25200)),
+            QStringLiteral("2013-05-10T01:45:00.250-0700"));
+        formatter.setTimeZoneSeparator(u':');
+        formatter.setTimeSeparator(u'.');
+        QCOMPARE(formatter.stringFromDate(instant, QTimeZone(19800)),
+            QStringLiteral("2013-05-10T14.15.00.250+05:30"));
+        formatter.setFormat(ISO8601DateFormatter::ISO8601DateFormatOrdinal);
+        formatter.setIncludeTime(false);
+        QCOMPARE(formatter.stringFromDate(instant), QStringLiteral("2013-130"));
+        formatter.setFormat(ISO8601DateFormatter::ISO8601DateFormatWeek);
+        QCOMPARE(formatter.stringFromDate(QDateTime(QDate(2008, 12, 29), QTime(0, 0), Qt::UTC)),
+            QStringLiteral("2009-W01-01"));
+        formatter.setIncludeTime(true);
+        formatter.setUseMillisecondPrecision(false);
+        formatter.setTimeSeparator(u':');
+        QCOMPARE(formatter.weekDateStringForDate(instant, QTimeZone(-25200)),
+            QStringLiteral("2013-W19-05T01:45:00-07:00"));
+
+        QVERIFY(logged_.isEmpty());
+        formatter.setFormat(5);
+        QVERIFY(formatter.stringFromDate(instant).isNull());
+        QCOMPARE(
+            logged_, QStringList {"self.format was 5, not calendar (0), week (2), or ordinal (1)"});
+        QVERIFY(formatter.stringForObjectValue(QVariant(5)).isNull());
+        QCOMPARE(logged_.size(), 2);
+        QVERIFY(logged_.last().contains(QLatin1String("Can only format NSDate objects")));
+    }
+
+    void outputParsesBack()
+    {
+        QRandomGenerator random(4);
+        ISO8601DateFormatter writer;
+        ISO8601DateFormatter reader;
+        writer.setIncludeTime(true);
+        writer.setUseMillisecondPrecision(true);
+        writer.setTimeZoneSeparator(u':');
+        reader.setTimeZoneSeparator(u':');
+        for (int i = 0; i < 2000; ++i) {
+            const QDateTime instant = QDateTime::fromMSecsSinceEpoch(
+                random.bounded(qint64(-2000000000000), qint64(4000000000000)), Qt::UTC);
+            const QTimeZone zone(int(random.bounded(-12 * 4, 14 * 4)) * 900);
+            writer.setFormat(random.bounded(3));
+            const QString text = writer.stringFromDate(instant, zone);
+            const QDateTime back = reader.dateFromString(text);
+            QVERIFY2(back.isValid(), qPrintable(text));
+            // The week form carries no milliseconds.
+            QCOMPARE(back.toMSecsSinceEpoch() / 1000, instant.toMSecsSinceEpoch() / 1000);
+        }
+    }
+
+    void zoneCacheIsSharedSafely()
+    {
+        std::vector<std::thread> threads;
+        std::atomic<int> failures {0};
+        for (int t = 0; t < 4; ++t) {
+            threads.emplace_back([t, &failures] {
+                ISO8601DateFormatter formatter;
+                QTimeZone zone;
+                for (int i = 0; i < 500; ++i) {
+                    const int hours = (i + t) % 14;
+                    const QString text = QString::asprintf("2013-05-10T12:00:00+%02d00", hours);
+                    const QDateTime date = formatter.dateFromString(text, &zone);
+                    if (date.toUTC().time().hour() != (12 - hours + 24) % 24
+                        || zone.offsetFromUtc(date) != hours * 3600)
+                        ++failures;
+                    if (t == 0 && i % 50 == 0)
+                        ISO8601DateFormatter::purgeGlobalCaches();
+                }
+            });
+        }
+        for (auto &thread : threads)
+            thread.join();
+        QCOMPARE(failures.load(), 0);
+        QCOMPARE(ISO8601DateFormatter::timeZoneForOffset(3600),
+            ISO8601DateFormatter::timeZoneForOffset(3600));
+    }
+};
+
+RK_TEST_MAIN(ISO8601DateFormatterTest)
+#include "tst_iso8601dateformatter.moc"
