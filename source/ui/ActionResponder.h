@@ -8,8 +8,7 @@ class QAction;
 // Something that can perform named menu actions ("performLoadAllAction",
 // "delete", "markAllReadAction" …). The main window routes each action to the
 // first responder that takes it, as the menu items have no fixed target.
-class ActionResponder
-{
+class ActionResponder {
 public:
     virtual ~ActionResponder() = default;
 

@@ -8,8 +8,7 @@ class QTreeView;
 
 // The single main window: the sidebar beside the content host, and the
 // preferences button. Closing it asks before quitting, like the Quit command.
-class MainWindow : public QMainWindow
-{
+class MainWindow : public QMainWindow {
     Q_OBJECT
 
 public:

@@ -27,7 +27,7 @@ MainWindowController::MainWindowController(AppDelegate *delegate, QObject *paren
             onQuitRequested();
     });
     connect(window_->prefsButton(), &QToolButton::clicked, this,
-            &MainWindowController::showPreferencesAction);
+        &MainWindowController::showPreferencesAction);
 }
 
 MainWindowController::~MainWindowController()
@@ -82,8 +82,8 @@ void MainWindowController::showPreferencesAction()
     sendAction(QStringLiteral("showPreferencesAction"));
 }
 
-QAction *MainWindowController::addRoutedAction(QMenu *menu, const QString &name,
-                                               const QString &title, const QKeySequence &shortcut)
+QAction *MainWindowController::addRoutedAction(
+    QMenu *menu, const QString &name, const QString &title, const QKeySequence &shortcut)
 {
     QAction *item = menu->addAction(title);
     item->setObjectName(name);
@@ -91,7 +91,7 @@ QAction *MainWindowController::addRoutedAction(QMenu *menu, const QString &name,
     if (!shortcut.isEmpty())
         item->setShortcut(shortcut);
     connect(item, &QAction::triggered, this,
-            [this, name, item] { sendAction(name, QVariant::fromValue<QObject *>(item)); });
+        [this, name, item] { sendAction(name, QVariant::fromValue<QObject *>(item)); });
     return item;
 }
 
@@ -113,15 +113,14 @@ void MainWindowController::buildMenus()
 
     QMenu *file = bar->addMenu(tr("&File"));
     addRoutedAction(file, QStringLiteral("performLoadAction"), tr("Update Reviews && Ratings"),
-                    QKeySequence(Qt::CTRL | Qt::Key_R));
+        QKeySequence(Qt::CTRL | Qt::Key_R));
     addRoutedAction(file, QStringLiteral("performLoadAllAction"),
-                    tr("Update All Reviews && Ratings"),
-                    QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R));
+        tr("Update All Reviews && Ratings"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R));
     addRoutedAction(file, QStringLiteral("performCancelLoadAction"), tr("Cancel Update"),
-                    QKeySequence(Qt::CTRL | Qt::Key_Period));
+        QKeySequence(Qt::CTRL | Qt::Key_Period));
     file->addSeparator();
     addRoutedAction(file, QStringLiteral("addProductAction"), tr("Add Product…"),
-                    QKeySequence(Qt::CTRL | Qt::Key_N));
+        QKeySequence(Qt::CTRL | Qt::Key_N));
     file->addSeparator();
     QAction *quit = file->addAction(tr("&Quit"));
     quit->setObjectName(QStringLiteral("terminateAction"));
@@ -138,15 +137,14 @@ void MainWindowController::buildMenus()
     addRoutedAction(edit, QStringLiteral("selectAll"), tr("Select All"), QKeySequence::SelectAll);
     edit->addSeparator();
     QAction *markRead = addRoutedAction(edit, QStringLiteral("markAllReadAction"),
-                                        tr("Mark All as Read"),
-                                        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K));
+        tr("Mark All as Read"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K));
     markRead->setData(1);
-    QAction *markUnread = addRoutedAction(edit, QStringLiteral("markAllUnreadAction"),
-                                          tr("Mark All as Unread"));
+    QAction *markUnread =
+        addRoutedAction(edit, QStringLiteral("markAllUnreadAction"), tr("Mark All as Unread"));
     markUnread->setData(0);
     edit->addSeparator();
-    addRoutedAction(edit, QStringLiteral("performFindPanelAction"), tr("Find…"),
-                    QKeySequence::Find);
+    addRoutedAction(
+        edit, QStringLiteral("performFindPanelAction"), tr("Find…"), QKeySequence::Find);
     edit->addSeparator();
     QAction *prefs = edit->addAction(tr("Preferences…"));
     prefs->setObjectName(QStringLiteral("showPreferencesAction"));
@@ -156,12 +154,12 @@ void MainWindowController::buildMenus()
 
     QMenu *view = bar->addMenu(tr("&View"));
     QAction *reviews = addRoutedAction(view, QStringLiteral("changeViewControllerAction"),
-                                       tr("Reviews"), QKeySequence(Qt::CTRL | Qt::Key_1));
+        tr("Reviews"), QKeySequence(Qt::CTRL | Qt::Key_1));
     reviews->setObjectName(QStringLiteral("showReviewsAction"));
     reviews->setData(0);
     reviews->setCheckable(true);
     QAction *ratings = addRoutedAction(view, QStringLiteral("changeViewControllerAction"),
-                                       tr("Ratings"), QKeySequence(Qt::CTRL | Qt::Key_2));
+        tr("Ratings"), QKeySequence(Qt::CTRL | Qt::Key_2));
     ratings->setObjectName(QStringLiteral("showRatingsAction"));
     ratings->setData(1);
     ratings->setCheckable(true);
@@ -174,27 +172,27 @@ void MainWindowController::buildMenus()
         return item;
     };
     addHelp(QStringLiteral("openProductPageAction"),
-            formatString(tr("%@ Website"), AppPaths::applicationName()),
-            &AppDelegate::openProductPageAction);
+        formatString(tr("%@ Website"), AppPaths::applicationName()),
+        &AppDelegate::openProductPageAction);
     addHelp(QStringLiteral("openPrivacyPageAction"), tr("Privacy"),
-            &AppDelegate::openPrivacyPageAction);
+        &AppDelegate::openPrivacyPageAction);
     addHelp(QStringLiteral("openAcknowledgmentsAction"), tr("Acknowledgments"),
-            &AppDelegate::openAcknowledgmentsAction);
+        &AppDelegate::openAcknowledgmentsAction);
     addHelp(QStringLiteral("feedbackAndSupportAction"), tr("Feedback && Support…"),
-            &AppDelegate::feedbackAndSupportAction);
+        &AppDelegate::feedbackAndSupportAction);
     help->addSeparator();
     addHelp(QStringLiteral("checkForUpdatesAction"), tr("Check for Updates…"),
-            &AppDelegate::checkForUpdatesAction);
+        &AppDelegate::checkForUpdatesAction);
     QAction *about = help->addAction(formatString(tr("About %@"), AppPaths::applicationName()));
     about->setObjectName(QStringLiteral("aboutAction"));
     about->setMenuRole(QAction::AboutRole);
     connect(about, &QAction::triggered, window_, [this] {
-        QMessageBox::about(window_, formatString(localized("MainMenu", "About %@"),
-                                                 AppPaths::applicationName()),
-                           formatString(localized("MainMenu",
-                                                  "<b>%@</b> %@<br>Follows what customers say "
-                                                  "about products in Apple's online stores."),
-                                        AppPaths::applicationName(), AppPaths::version()));
+        QMessageBox::about(window_,
+            formatString(localized("MainMenu", "About %@"), AppPaths::applicationName()),
+            formatString(localized("MainMenu",
+                             "<b>%@</b> %@<br>Follows what customers say "
+                             "about products in Apple's online stores."),
+                AppPaths::applicationName(), AppPaths::version()));
     });
 
     // Items are validated while their menu is open; shortcuts stay live

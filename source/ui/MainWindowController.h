@@ -16,8 +16,7 @@ class QMenu;
 // Controls the main window: builds it with its menus, shows it, and routes
 // menu actions that need a target to the content host first, then the
 // sidebar.
-class MainWindowController : public QObject
-{
+class MainWindowController : public QObject {
     Q_OBJECT
 
 public:
@@ -48,8 +47,8 @@ public:
 
 private:
     void buildMenus();
-    QAction *addRoutedAction(QMenu *menu, const QString &name, const QString &title,
-                             const QKeySequence &shortcut = {});
+    QAction *addRoutedAction(
+        QMenu *menu, const QString &name, const QString &title, const QKeySequence &shortcut = {});
     void validateMenu(QMenu *menu);
 
     AppDelegate *delegate_;

@@ -35,8 +35,8 @@ QMessageBox *makeBox(const Alert &alert, QWidget *parent, QList<QAbstractButton 
     if (titles.isEmpty())
         titles << localized("Alert", "OK");
     for (int i = 0; i < titles.size(); ++i) {
-        QPushButton *button = box->addButton(titles.at(i), i == 0 ? QMessageBox::AcceptRole
-                                                                  : QMessageBox::RejectRole);
+        QPushButton *button = box->addButton(
+            titles.at(i), i == 0 ? QMessageBox::AcceptRole : QMessageBox::RejectRole);
         buttons << button;
         if (i == 0)
             box->setDefaultButton(button);
@@ -74,8 +74,8 @@ AlertResponse MessageBoxPresenter::runModal(const Alert &alert)
     return responseOf(box.get(), buttons);
 }
 
-void MessageBoxPresenter::beginSheet(const Alert &alert,
-                                     std::function<void(AlertResponse)> completion)
+void MessageBoxPresenter::beginSheet(
+    const Alert &alert, std::function<void(AlertResponse)> completion)
 {
     QList<QAbstractButton *> buttons;
     QMessageBox *box = makeBox(alert, window_, buttons);

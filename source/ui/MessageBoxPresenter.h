@@ -8,8 +8,7 @@ class QWidget;
 
 // Alerts and errors as window-modal message boxes over the main window (or
 // application-modal before it exists).
-class MessageBoxPresenter : public Presenter
-{
+class MessageBoxPresenter : public Presenter {
 public:
     bool presentError(const Error &error) override;
     AlertResponse runModal(const Alert &alert) override;

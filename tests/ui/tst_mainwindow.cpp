@@ -7,10 +7,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QCheckBox>
 #include <QStackedWidget>
 #include <QTest>
 #include <QTimer>
@@ -19,10 +19,9 @@
 
 namespace {
 
-class Responder : public ActionResponder
-{
+class Responder : public ActionResponder {
 public:
-    explicit Responder(QStringList actions) : actions_(std::move(actions)) {}
+    explicit Responder(QStringList actions) : actions_(std::move(actions)) { }
     bool respondsToAction(const QString &action) const override
     {
         return actions_.contains(action);
@@ -36,8 +35,7 @@ private:
 
 } // namespace
 
-class MainWindowTest : public QObject
-{
+class MainWindowTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -56,12 +54,12 @@ private Q_SLOTS:
         QStringList menus;
         for (QAction *item : window->menuBar()->actions())
             menus << item->text().remove('&');
-        QCOMPARE(menus, (QStringList{"File", "Edit", "View", "Help"}));
+        QCOMPARE(menus, (QStringList {"File", "Edit", "View", "Help"}));
         for (const char *name :
-             {"performLoadAction", "performLoadAllAction", "performCancelLoadAction", "delete",
-              "markAllReadAction", "showReviewsAction", "showRatingsAction",
-              "openProductPageAction", "openPrivacyPageAction", "openAcknowledgmentsAction",
-              "feedbackAndSupportAction", "checkForUpdatesAction", "terminateAction"})
+            {"performLoadAction", "performLoadAllAction", "performCancelLoadAction", "delete",
+                "markAllReadAction", "showReviewsAction", "showRatingsAction",
+                "openProductPageAction", "openPrivacyPageAction", "openAcknowledgmentsAction",
+                "feedbackAndSupportAction", "checkForUpdatesAction", "terminateAction"})
             QVERIFY2(controller.action(QString::fromLatin1(name)), name);
     }
 
@@ -78,8 +76,8 @@ private Q_SLOTS:
         controller.action("delete")->trigger();
         controller.action("markAllReadAction")->trigger();
         controller.action("performLoadAllAction")->trigger();
-        QCOMPARE(host.performed, (QStringList{"delete", "performLoadAllAction"}));
-        QCOMPARE(sidebar.performed, QStringList{"markAllReadAction"});
+        QCOMPARE(host.performed, (QStringList {"delete", "performLoadAllAction"}));
+        QCOMPARE(sidebar.performed, QStringList {"markAllReadAction"});
         QVERIFY(!controller.sendAction("performCancelLoadAction"));
     }
 
@@ -103,7 +101,7 @@ private Q_SLOTS:
         MessageBoxPresenter presenter;
         Alert alert;
         alert.messageText = "Rate Limit Exceeded";
-        alert.buttons = QStringList{"Quit anyway", "Cancel"};
+        alert.buttons = QStringList {"Quit anyway", "Cancel"};
         alert.showsSuppressionButton = true;
         QTimer::singleShot(0, [] {
             auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());

@@ -5,7 +5,9 @@
 
 #include <QApplication>
 
-DesktopAppDelegate::DesktopAppDelegate(QObject *parent) : AppDelegate(parent) {}
+DesktopAppDelegate::DesktopAppDelegate(QObject *parent) : AppDelegate(parent)
+{
+}
 
 DesktopAppDelegate::~DesktopAppDelegate() = default;
 

@@ -1,5 +1,6 @@
 #include "AppPaths.h"
 #include "DesktopAppDelegate.h"
+#include "Gallery.h"
 #include "InstanceLock.h"
 #include "MainWindow.h"
 #include "MainWindowController.h"
@@ -26,7 +27,16 @@ int main(int argc, char *argv[])
         QStringLiteral("Follows what customers say about products in Apple's online stores."));
     options.addHelpOption();
     options.addVersionOption();
+    const QCommandLineOption gallery(
+        QStringLiteral("gallery"), QStringLiteral("Show the controls in their states."));
+    options.addOption(gallery);
     options.process(app);
+
+    if (options.isSet(gallery)) {
+        Gallery window;
+        window.show();
+        return QApplication::exec();
+    }
 
     MessageBoxPresenter presenter;
     Presenter::setShared(&presenter);
@@ -45,7 +55,7 @@ int main(int argc, char *argv[])
     delegate.applicationDidFinishLaunching();
 
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate,
-                     [&delegate] { delegate.applicationWillTerminate(); });
+        [&delegate] { delegate.applicationWillTerminate(); });
     const int status = QApplication::exec();
     Presenter::setShared(nullptr);
     return status;
