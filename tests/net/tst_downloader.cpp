@@ -1,0 +1,394 @@
+#include "Downloader.h"
+#include "LocalHttpServer.h"
+#include "Log.h"
+#include "ManualClock.h"
+#include "RequestQueue.h"
+#include "StoreAnswers.h"
+#include "TestEnvironment.h"
+#include "URLError.h"
+#include "UserDefaults.h"
+#include "WaitFor.h"
+
+#include <QRegularExpression>
+#include <QTest>
+
+using Response = LocalHttpServer::Response;
+
+class DownloaderTest : public QObject {
+    Q_OBJECT
+
+private:
+    LocalHttpServer *server_ = nullptr;
+    RequestQueue *queue_ = nullptr;
+    QStringList log_;
+    // Reviews per page by page number; a missing page answers an empty feed.
+    QMap<int, int> reviewsOnPage_;
+    QMap<int, int> statusOfPage_;
+
+    struct Reviews {
+        bool called = false;
+        Downloader::FeedRecords records;
+        Error error;
+    };
+
+    Downloader::ReviewsCompletion collect(Reviews &into)
+    {
+        return [&into](const Downloader::FeedRecords &records, const Error &error) {
+            into.called = true;
+            into.records = records;
+            into.error = error;
+        };
+    }
+
+    QList<int> pagesRequested() const
+    {
+        static const QRegularExpression page("/page=(\\d+)/");
+        QList<int> pages;
+        for (const auto &request : server_->requests())
+            pages << page.match(request.path()).captured(1).toInt();
+        return pages;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        server_ = new LocalHttpServer;
+        QVERIFY(server_->listen());
+        UserDefaults::standard().setString(server_->rootURL(), "StoreRootURL");
+        queue_ = new RequestQueue;
+        queue_->setMaxConcurrentRequestCount(1);
+        reviewsOnPage_.clear();
+        statusOfPage_.clear();
+        log_.clear();
+        setLogSink([this](const QString &line) { log_ << line; });
+
+        static const QRegularExpression feed(
+            "^/(\\w+)/rss/customerreviews/page=(\\d+)/id=(\\d+)/sortBy=mostRecent/(xml|json)$");
+        server_->setFallback(
+            [this](const LocalHttpServer::Request &request) -> std::optional<Response> {
+                const auto match = feed.match(request.path());
+                if (!match.hasMatch())
+                    return std::nullopt;
+                const int page = match.captured(2).toInt();
+                if (statusOfPage_.contains(page))
+                    return Response::withStatus(statusOfPage_.value(page), "<html>limit</html>");
+                const auto reviews =
+                    StoreAnswers::numberedReviews(page * 100, reviewsOnPage_.value(page, 0));
+                return match.captured(4) == "xml"
+                    ? Response::ok(StoreAnswers::xmlFeedPage(reviews), "application/xml")
+                    : Response::ok(StoreAnswers::jsonFeedPage(reviews), "application/json");
+            });
+    }
+
+    void cleanup()
+    {
+        setLogSink({});
+        delete queue_;
+        delete server_;
+        UserDefaults::standard().removeObjectForKey("StoreRootURL");
+        Clock::setShared(nullptr);
+    }
+
+    void storeRootComesFromThePreference()
+    {
+        QCOMPARE(Downloader::storeRootURL(), server_->rootURL());
+        UserDefaults::standard().setString("http://127.0.0.1:9", "StoreRootURL");
+        QCOMPARE(Downloader::storeRootURL(), QString("http://127.0.0.1:9/"));
+        for (const char *odd : {"ftp://example.org/", "not a url", "file:///etc/"}) {
+            UserDefaults::standard().setString(odd, "StoreRootURL");
+            QCOMPARE(Downloader::storeRootURL(), QString("https://itunes.apple.com/"));
+        }
+        QVERIFY(log_.join('\n').contains("StoreRootURL"));
+        UserDefaults::standard().removeObjectForKey("StoreRootURL");
+        QCOMPARE(Downloader::storeRootURL(), QString("https://itunes.apple.com/"));
+        QCOMPARE(Downloader::reviewsURL("375380948", "jp", 2, false).toString(),
+            QString("https://itunes.apple.com/jp/rss/customerreviews/page=2/id=375380948/"
+                    "sortBy=mostRecent/xml"));
+    }
+
+    void pagingFollowsThePages_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<quint64>("maxPages");
+        QTest::addColumn<int>("fullPages");
+        QTest::addColumn<QList<int>>("expectedPages");
+        QTest::addColumn<QString>("segment");
+        QTest::newRow("0 pages means one")
+            << QString("xml") << quint64(0) << 20 << QList<int> {1} << "xml";
+        QTest::newRow("25 pages means ten") << QString() << quint64(25) << 20
+                                            << QList<int> {1, 2, 3, 4, 5, 6, 7, 8, 9, 10} << "xml";
+        QTest::newRow("empty second page")
+            << QString("JSON") << quint64(10) << 1 << QList<int> {1, 2} << "json";
+        QTest::newRow("limit three")
+            << QString("Xml") << quint64(3) << 20 << QList<int> {1, 2, 3} << "xml";
+    }
+
+    void pagingFollowsThePages()
+    {
+        QFETCH(QString, format);
+        QFETCH(quint64, maxPages);
+        QFETCH(int, fullPages);
+        QFETCH(QList<int>, expectedPages);
+        QFETCH(QString, segment);
+        for (int page = 1; page <= fullPages; ++page)
+            reviewsOnPage_[page] = 3;
+        Reviews result;
+        Downloader::sharedInstance().reviewsForId(
+            "42", "us", format, maxPages, queue_, collect(result));
+        QVERIFY(!result.called);
+        QVERIFY(waitFor([&] { return result.called; }));
+        QVERIFY(!result.error);
+        QCOMPARE(pagesRequested(), expectedPages);
+        QVERIFY(server_->requests().first().path().endsWith("/" + segment));
+        const int withReviews = std::min<int>(int(expectedPages.size()), fullPages);
+        QCOMPARE(result.records.size(), qsizetype(3 * withReviews));
+        // Page order, then feed order.
+        QCOMPARE(result.records.first().value("identifier").toString(), QString("r100"));
+        QCOMPARE(result.records.last().value("identifier").toString(),
+            QString("r%1").arg(withReviews * 100 + 2));
+        QCOMPARE(result.records.first().value("text").toString(),
+            QString("Text of review 100 & more <b>"));
+    }
+
+    void failedPageKeepsEarlierPages()
+    {
+        for (int page = 1; page <= 10; ++page)
+            reviewsOnPage_[page] = 2;
+        statusOfPage_[3] = 403;
+        Reviews result;
+        Downloader::sharedInstance().RSSById("42", "gb", 10, queue_, collect(result));
+        QVERIFY(waitFor([&] { return result.called; }));
+        QCOMPARE(pagesRequested(), (QList<int> {1, 2, 3}));
+        QCOMPARE(result.records.size(), 4);
+        QCOMPARE(result.error.domain(), Error::HTTPResponseErrorDomain);
+        QCOMPARE(result.error.code(), 403);
+    }
+
+    void unknownFormatRequestsNothing()
+    {
+        Reviews result;
+        Downloader::sharedInstance().reviewsForId("42", "us", "html", 3, queue_, collect(result));
+        QTest::qWait(50);
+        QVERIFY(!result.called);
+        QVERIFY(server_->requests().isEmpty());
+    }
+
+    void pagesJoinTheEndOfTheQueue()
+    {
+        reviewsOnPage_[1] = 1;
+        reviewsOnPage_[2] = 1;
+        Reviews a, b;
+        Downloader::sharedInstance().RSSById("1", "us", 2, queue_, collect(a));
+        Downloader::sharedInstance().RSSById("2", "us", 2, queue_, collect(b));
+        QVERIFY(waitFor([&] { return a.called && b.called; }));
+        QStringList order;
+        for (const auto &request : server_->requests())
+            order << request.path().section('/', 4, 5);
+        QCOMPARE(order, (QStringList {"page=1/id=1", "page=1/id=2", "page=2/id=1", "page=2/id=2"}));
+    }
+
+    void lookupSplitsIntoBatchesOfFifty()
+    {
+        server_->route("/lookup", [](const LocalHttpServer::Request &request) {
+            QList<qint64> ids;
+            for (const QString &id : request.query().queryItemValue("id").split(','))
+                ids << id.toLongLong();
+            return Response::ok(StoreAnswers::lookupAnswer(ids), "application/json");
+        });
+        QStringList identifiers;
+        for (int i = 0; i < 120; ++i)
+            identifiers << QString::number(9007199254740993LL + i);
+        bool called = false;
+        Downloader::ProductRecords results;
+        Error error;
+        Downloader::sharedInstance().lookupByIds(
+            identifiers, "us", queue_, [&](const auto &records, const Error &e) {
+                called = true;
+                results = records;
+                error = e;
+            });
+        QVERIFY(waitFor([&] { return called; }));
+        QVERIFY2(!error, qPrintable(error.debugDescription() + server_->requests().first().target));
+        const auto requests = server_->requests();
+        QCOMPARE(requests.size(), 3);
+        QList<int> sizes;
+        for (const auto &request : requests) {
+            sizes << int(request.query().queryItemValue("id").split(',').size());
+            QCOMPARE(request.query().queryItemValue("limit"), QString("50"));
+            QCOMPARE(request.query().queryItemValue("country"), QString("us"));
+        }
+        QCOMPARE(sizes, (QList<int> {50, 50, 20}));
+        QCOMPARE(
+            requests.first().query().queryItemValue("id").section(',', 0, 0), identifiers.first());
+        QCOMPARE(results.size(), 120);
+        // Above 2^53 a double would lose the last digit.
+        QCOMPARE(results.first().value("trackId").toInteger(), 9007199254740993LL);
+        QCOMPARE(results.last().value("trackId").toInteger(), 9007199254740993LL + 119);
+    }
+
+    void lookupCountryParameterAndBadAnswers()
+    {
+        server_->route("/lookup", [](const LocalHttpServer::Request &request) {
+            const QString id = request.query().queryItemValue("id");
+            if (id == "1")
+                return Response::ok("{\"resultCount\":0,\"results\":[]}");
+            if (id == "2")
+                return Response::ok("<html>not json</html>");
+            if (id == "3")
+                return Response::ok("{\"results\":null}");
+            return Response::withStatus(503, "{\"results\":[{\"trackId\":4}]}");
+        });
+        QList<std::optional<QJsonObject>> answers;
+        QList<Error> errors;
+        auto record = [&](const std::optional<QJsonObject> &result, const Error &error) {
+            answers << result;
+            errors << error;
+        };
+        Downloader::sharedInstance().lookupById("1", QString(), queue_, record);
+        Downloader::sharedInstance().lookupById("2", "u", queue_, record);
+        Downloader::sharedInstance().lookupById("3", "", queue_, record);
+        Downloader::sharedInstance().lookupById("4", "de", queue_, record);
+        QVERIFY(waitFor([&] { return answers.size() == 4; }));
+        for (const auto &answer : answers)
+            QVERIFY(!answer);
+        QVERIFY(!errors.at(0) && !errors.at(1) && !errors.at(2));
+        QCOMPARE(errors.at(3).code(), 503);
+        QVERIFY(log_.join('\n').contains("Error parsing json: "));
+        const auto requests = server_->requests();
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(!requests.at(i).query().hasQueryItem("country"));
+        QCOMPARE(requests.at(3).query().queryItemValue("country"), QString("de"));
+
+        // No identifiers: no request, an empty answer, still later.
+        bool called = false;
+        Downloader::sharedInstance().lookupByIds({}, "us", queue_,
+            [&](const auto &records, const Error &error) { called = records.isEmpty() && !error; });
+        QVERIFY(!called);
+        QVERIFY(waitFor([&] { return called; }));
+        QCOMPARE(server_->requests().size(), 4);
+    }
+
+    void searchEncodesTheTermAndEntities_data()
+    {
+        QTest::addColumn<QString>("term");
+        QTest::addColumn<quint64>("options");
+        QTest::addColumn<QString>("entities");
+        QTest::addColumn<QByteArray>("sent");
+        QTest::newRow("spaces") << "angry birds" << quint64(2) << "software,iPadSoftware"
+                                << QByteArray("angry%20birds");
+        QTest::newRow("plus") << "C++" << quint64(9) << "macSoftware,podcast"
+                              << QByteArray("C%2B%2B");
+        QTest::newRow("query characters")
+            << "a&b=c;d#e" << quint64(0) << "" << QByteArray("a%26b%3Dc%3Bd%23e");
+        QTest::newRow("all kinds")
+            << "Größe ½" << quint64(15) << "software,iPadSoftware,macSoftware,ebook,podcast"
+            << QByteArray("Gr%C3%B6%C3%9Fe%20%C2%BD");
+        QTest::newRow("percent") << "100% sure?" << quint64(4) << "ebook"
+                                 << QByteArray("100%25%20sure?");
+    }
+
+    void searchEncodesTheTermAndEntities()
+    {
+        QFETCH(QString, term);
+        QFETCH(quint64, options);
+        QFETCH(QString, entities);
+        QFETCH(QByteArray, sent);
+        server_->route("/search", Response::ok(StoreAnswers::lookupAnswer({7, 8})));
+        std::optional<Downloader::ProductRecords> results;
+        bool called = false;
+        Downloader::sharedInstance().search(
+            term, options, queue_, [&](const auto &found, const Error &error) {
+                called = true;
+                results = found;
+                QVERIFY(!error);
+            });
+        QVERIFY(waitFor([&] { return called; }));
+        QVERIFY(results);
+        QCOMPARE(results->size(), 2);
+        const auto request = server_->requests().first();
+        const QUrlQuery query = request.query();
+        QCOMPARE(query.queryItemValue("term", QUrl::FullyDecoded), term);
+        QCOMPARE(query.queryItemValue("entity"), entities);
+        QCOMPARE(query.queryItemValue("limit"), QString("50"));
+        QCOMPARE(query.queryItems().size(), 3);
+        QVERIFY2(request.target.startsWith(QByteArray("/search?term=" + sent + "&entity=")),
+            request.target.constData());
+    }
+
+    void searchWithoutResults()
+    {
+        server_->route("/search", Response::ok("{\"resultCount\":0}"));
+        std::optional<Downloader::ProductRecords> results {Downloader::ProductRecords {}};
+        bool called = false;
+        Downloader::sharedInstance().search("x", 2, queue_, [&](const auto &found, const Error &) {
+            called = true;
+            results = found;
+        });
+        QVERIFY(waitFor([&] { return called; }));
+        QVERIFY(!results);
+
+        server_->route("/search", Response::ok("]["));
+        called = false;
+        results = Downloader::ProductRecords {};
+        Downloader::sharedInstance().search("y", 2, queue_, [&](const auto &found, const Error &e) {
+            called = true;
+            results = found;
+            QVERIFY(!e);
+        });
+        QVERIFY(waitFor([&] { return called; }));
+        QVERIFY(!results);
+        QVERIFY(log_.join('\n').contains("Error parsing json: "));
+    }
+
+    void imagesDecodeOrReportQuietly()
+    {
+        server_->route("/art.png", Response::ok(StoreAnswers::pngImage(4, 3), "image/png"));
+        server_->route("/garbage.png", Response::ok("no picture here", "image/png"));
+        server_->route("/gone.png", Response::withStatus(404, "missing"));
+        QMap<QString, QPair<QImage, Error>> seen;
+        for (const char *name : {"/art.png", "/garbage.png", "/gone.png"}) {
+            Downloader::sharedInstance().loadImageFromURL(server_->url(name), *queue_,
+                [&seen, name](const QImage &image, const Error &error) {
+                    seen.insert(name, {image, error});
+                });
+        }
+        QVERIFY(waitFor([&] { return seen.size() == 3; }));
+        QCOMPARE(seen["/art.png"].first.size(), QSize(4, 3));
+        QVERIFY(!seen["/art.png"].second);
+        QVERIFY(seen["/garbage.png"].first.isNull());
+        QVERIFY(!seen["/garbage.png"].second);
+        QVERIFY(seen["/gone.png"].first.isNull());
+        QCOMPARE(seen["/gone.png"].second.code(), 404);
+    }
+
+    void imageTimeoutCompletesWithoutError()
+    {
+        ManualClock clock;
+        Clock::setShared(&clock);
+        server_->route("/slow.png", Response::delayed(20000, Response::ok("late")));
+        bool called = false;
+        QImage image(1, 1, QImage::Format_RGB32);
+        Error error(Error::URLErrorDomain, 1);
+        {
+            RequestQueue queue;
+            Downloader::sharedInstance().loadImageFromURL(
+                server_->url("/slow.png"), queue, [&](const QImage &i, const Error &e) {
+                    called = true;
+                    image = i;
+                    error = e;
+                });
+            QVERIFY(waitFor([&] { return server_->requests().size() == 1; }, &clock));
+            clock.advanceSeconds(14.9);
+            QVERIFY(!waitFor([&] { return called; }, nullptr, 30));
+            clock.advanceSeconds(0.1);
+            QVERIFY(waitFor([&] { return called; }));
+        }
+        QVERIFY(image.isNull());
+        QVERIFY(!error);
+        QVERIFY(log_.contains("Loading image timed out."));
+        Clock::setShared(nullptr);
+    }
+};
+
+RK_TEST_MAIN(DownloaderTest)
+#include "tst_downloader.moc"
