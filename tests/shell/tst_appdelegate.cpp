@@ -21,8 +21,7 @@
 namespace {
 
 // Shows the window and answers Shift as a test wants.
-class TestDelegate : public AppDelegate
-{
+class TestDelegate : public AppDelegate {
 public:
     bool shift = false;
     QList<bool> shownCentred;
@@ -32,8 +31,7 @@ protected:
     bool isShiftKeyHeld() const override { return shift; }
 };
 
-struct LogCapture
-{
+struct LogCapture {
     QStringList lines;
     LogCapture()
     {
@@ -44,15 +42,15 @@ struct LogCapture
 
 } // namespace
 
-class AppDelegateTest : public QObject
-{
+class AppDelegateTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir_;
     int configs_ = 0;
     std::unique_ptr<UserDefaults> freshDefaults()
     {
-        return std::make_unique<UserDefaults>(dir_.filePath(QString("prefs%1.conf").arg(++configs_)));
+        return std::make_unique<UserDefaults>(
+            dir_.filePath(QString("prefs%1.conf").arg(++configs_)));
     }
 
 private Q_SLOTS:
@@ -66,7 +64,7 @@ private Q_SLOTS:
         RecordingPresenter presenter;
         QList<int> exits;
         QVERIFY(AppDelegate::exitIfRunningTwice(second, presenter, [&](int s) { exits << s; }));
-        QCOMPARE(exits, QList<int>{0});
+        QCOMPARE(exits, QList<int> {0});
         QCOMPARE(presenter.alerts.size(), 1);
         QCOMPARE(presenter.alerts.first().messageText, QString("ReviewKeeper is already running."));
 
@@ -106,7 +104,7 @@ private Q_SLOTS:
             // The previous run never reached applicationWillTerminate.
             LogCapture log;
             delegate.awakeFromNib();
-            QCOMPARE(log.lines, QStringList{"It seems that ReviewKeeper crashed!"});
+            QCOMPARE(log.lines, QStringList {"It seems that ReviewKeeper crashed!"});
         }
         delegate.applicationWillTerminate();
         QCOMPARE(defaults->boolForKey("crashed"), false);
@@ -149,7 +147,7 @@ private Q_SLOTS:
         delegate.applicationDidFinishLaunching();
         delegate.applicationDidFinishLaunching();
         NotificationCenter::defaultCenter().removeObserver(id);
-        QCOMPARE(delegate.shownCentred, (QList<bool>{true, false}));
+        QCOMPARE(delegate.shownCentred, (QList<bool> {true, false}));
         QCOMPARE(started, 2);
         QCOMPARE(poster, static_cast<const void *>(&delegate));
         QVERIFY(log.lines.contains("Welcome " + AppDelegate::userFullName()));
@@ -179,7 +177,7 @@ private Q_SLOTS:
         delegate.shift = true;
         LogCapture log;
         delegate.setUpSharedURLCache(delegate.shift);
-        QCOMPARE(log.lines, QStringList{"Clearing disk cache"});
+        QCOMPARE(log.lines, QStringList {"Clearing disk cache"});
         QVERIFY(!NetworkAccess::sharedURLCache()->metaData(meta.url()).isValid());
     }
 
@@ -211,7 +209,7 @@ private Q_SLOTS:
         QCOMPARE(service.calls[0].summary, QString("ReviewKeeper"));
         QCOMPARE(service.calls[0].body, QString("You have 2 new reviews.\nWeather Pro"));
         QVERIFY(!service.calls[0].hints.contains("sound-name"));
-        QCOMPARE(delivered.size(), 1);
+        QTRY_COMPARE(delivered.size(), 1);
 
         defaults->setBool(true, "PlayNotificationSound");
         delegate.notifyWithTitle("ReviewKeeper", "You have 1 new review.");
@@ -231,13 +229,14 @@ private Q_SLOTS:
         LogCapture log;
         notifier.deliver({"ReviewKeeper", "You have 3 new reviews.", {}, {}, false});
         QTRY_COMPARE(failed.size(), 1);
-        QCOMPARE(log.lines, QStringList{"ReviewKeeper: You have 3 new reviews."});
+        QCOMPARE(log.lines, QStringList {"ReviewKeeper: You have 3 new reviews."});
     }
 
     void helpAddresses()
     {
         QCOMPARE(AppDelegate::supportMailURL().scheme(), QString("mailto"));
-        QVERIFY(AppDelegate::supportMailURL().toString(QUrl::FullyEncoded)
+        QVERIFY(AppDelegate::supportMailURL()
+                    .toString(QUrl::FullyEncoded)
                     .endsWith("?subject=ReviewKeeper%20" + AppPaths::version()));
         QCOMPARE(AppDelegate::productPageURL().scheme(), QString("https"));
     }
