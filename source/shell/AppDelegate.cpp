@@ -1,6 +1,9 @@
 #include "AppDelegate.h"
 
 #include "AppPaths.h"
+#include "CountryTable.h"
+#include "FetchRequest.h"
+#include "ManagedObjectContext.h"
 #include "InstanceLock.h"
 #include "Log.h"
 #include "NetworkAccess.h"
@@ -38,6 +41,9 @@ AppDelegate::AppDelegate(QObject *parent) : QObject(parent)
 
 AppDelegate::~AppDelegate()
 {
+    if (context_)
+        context_->drainChildren();
+    context_.reset();
     if (sharedDelegate == this)
         sharedDelegate = nullptr;
 }
@@ -85,6 +91,20 @@ void AppDelegate::awakeFromNib()
 
 void AppDelegate::initializeDataBaseIfRequired()
 {
+    ManagedObjectContext *context = managedObjectContext();
+    if (!context)
+        return;
+    // A store that holds even one country is left as it is.
+    if (context->countForFetchRequest(FetchRequest(QStringLiteral("Country"))) != 0)
+        return;
+    context->disableUndo();
+    for (const CountryTable::Country &country : CountryTable::countries())
+        context->insertNewObject(QStringLiteral("Country"),
+                                 {{QStringLiteral("isoCode"), country.code},
+                                  {QStringLiteral("priority"), country.priority},
+                                  {QStringLiteral("region"), country.region}});
+    context->enableUndo();
+    saveAction();
 }
 
 void AppDelegate::applicationDidFinishLaunching()
@@ -102,7 +122,31 @@ void AppDelegate::applicationDidFinishLaunching()
 
 bool AppDelegate::applicationShouldTerminate()
 {
-    return true;
+    if (!context_)
+        return true;
+    // Imports still running push their last merges before the final save.
+    context_->drainChildren();
+    if (!context_->commitEditing()) {
+        logLine(formatString(QStringLiteral("%@:%@ unable to commit editing to terminate"),
+                             QStringLiteral("AppDelegate"),
+                             QStringLiteral("applicationShouldTerminate:")));
+        return false;
+    }
+    if (!context_->hasChanges())
+        return true;
+    Error error;
+    if (context_->save(&error))
+        return true;
+    if (Presenter::shared().presentError(error))
+        return false;
+    Alert alert;
+    alert.messageText =
+        localized("AppDelegate", "Could not save changes while quitting. Quit anyway?");
+    alert.informativeText = localized(
+        "AppDelegate",
+        "Quitting now will lose any changes you have made since the last successful save");
+    alert.buttons = {localized("AppDelegate", "Quit anyway"), localized("AppDelegate", "Cancel")};
+    return Presenter::shared().runModal(alert).buttonIndex == 0;
 }
 
 void AppDelegate::applicationWillTerminate()

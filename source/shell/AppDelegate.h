@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Error.h"
 #include "ProcessActivity.h"
 
 #include <QObject>
@@ -7,8 +8,12 @@
 #include <QVariantMap>
 
 #include <functional>
+#include <memory>
 
 class InstanceLock;
+class ManagedObjectContext;
+class ManagedObjectModel;
+class PersistentStoreCoordinator;
 class Presenter;
 class UserDefaults;
 class UserNotifier;
@@ -49,9 +54,33 @@ public:
     // start and greets the user in the log.
     virtual void applicationDidFinishLaunching();
 
+    // --- Store stack ---------------------------------------------------------
+
+    // <XDG data home>/<application id>, and the store file in it.
+    static QString applicationSupportDirectory();
+    static QUrl localStoreURL();
+    // The country table, built afresh on each call.
+    static QVariantMap countryCodes();
+
+    // Each built on first use and kept for the life of the process. When the
+    // store cannot be opened, the error is presented once and the
+    // coordinator and the context stay absent (null).
+    std::shared_ptr<const ManagedObjectModel> managedObjectModel();
+    std::shared_ptr<PersistentStoreCoordinator> persistentStoreCoordinator();
+    ManagedObjectContext *managedObjectContext();
+
+    // Commits pending edits and saves the main context; a save error is
+    // presented.
+    void saveAction();
+
+    // Presents an error of the store layer ("YOUR_ERROR_DOMAIN", 9999).
+    static void presentError(const QString &description, const QString &failureReason,
+                             const Error &underlying = {});
+
     // --- Quit --------------------------------------------------------------
 
-    // Whether quitting may go ahead now.
+    // Whether quitting may go ahead now: drains the import contexts, saves,
+    // and asks "Quit anyway?" when the save fails.
     virtual bool applicationShouldTerminate();
     // Clears the crash marker and writes the preferences at once.
     virtual void applicationWillTerminate();
@@ -98,6 +127,9 @@ protected:
 
 private:
     ProcessActivity activity_;
+    std::shared_ptr<PersistentStoreCoordinator> coordinator_;
+    std::unique_ptr<ManagedObjectContext> context_;
+    bool storeStackTried_ = false;
     UserDefaults *defaults_ = nullptr;
     UserNotifier *notifier_ = nullptr;
 };

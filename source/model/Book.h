@@ -1,0 +1,5 @@
+#pragma once
+
+#include "Product.h"
+
+class Book : public Product { };

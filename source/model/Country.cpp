@@ -1,0 +1,44 @@
+#include "Country.h"
+
+#include "BaseNode.h"
+#include "CountryTable.h"
+
+#include <QLocale>
+
+#include <unicode/uloc.h>
+
+void Country::awakeFromInsert()
+{
+    if (!value(QStringLiteral("uuid")).isValid())
+        setPrimitiveValue(QStringLiteral("uuid"), BaseNode::newUuid());
+}
+
+QString Country::localizedName(const QString &countryCode)
+{
+    if (countryCode.isEmpty())
+        return {};
+    // A locale identifier with only its country part set.
+    const QByteArray identifier = "_" + countryCode.toUpper().toLatin1();
+    const QByteArray display = QLocale().name().toLatin1();
+    UChar buffer[128];
+    UErrorCode status = U_ZERO_ERROR;
+    const int32_t length =
+        uloc_getDisplayCountry(identifier.constData(), display.constData(), buffer, 128, &status);
+    QString name;
+    if (U_SUCCESS(status) && length > 0)
+        name = QString::fromUtf16(reinterpret_cast<const char16_t *>(buffer), length);
+    // ICU answers an unknown code with the code itself.
+    if (name.isEmpty() || name == countryCode.toUpper()) {
+        const QString tableName = CountryTable::displayName(countryCode.toUpper());
+        if (!tableName.isEmpty())
+            return tableName;
+    }
+    return name;
+}
+
+QVariant Country::valueForKey(const QString &key) const
+{
+    if (key == u"localizedName")
+        return localizedName();
+    return ManagedObject::valueForKey(key);
+}

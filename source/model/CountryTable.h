@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariantMap>
+
+// The built-in table of the 155 store countries: code, English name, update
+// priority (higher first) and region. Copied into Country records once, when
+// a store has none.
+namespace CountryTable {
+
+struct Country {
+    QString code;
+    QString displayName;
+    int priority;
+    QString region;
+};
+
+// In the table's order.
+QList<Country> countries();
+// Code -> {"displayName", "priority", "region"}, built afresh on each call.
+QVariantMap countryCodes();
+// The table's English name of a code, or a null text.
+QString displayName(const QString &code);
+// The five region keys.
+QStringList regionKeys();
+
+} // namespace CountryTable

@@ -1,0 +1,141 @@
+#include "DataModel.h"
+
+#include "App.h"
+#include "AppGroup.h"
+#include "Book.h"
+#include "BookGroup.h"
+#include "Country.h"
+#include "Podcast.h"
+#include "PodcastGroup.h"
+#include "Rating.h"
+#include "Review.h"
+#include "ReviewContent.h"
+
+namespace {
+std::shared_ptr<const ManagedObjectModel> build()
+{
+    using T = AttributeType;
+    auto model = std::make_shared<ManagedObjectModel>(DataModel::Version);
+    ManagedObjectModel &m = *model;
+
+    // Entity codes are stored in every row: append new entities at the end.
+    m.addEntity(QStringLiteral("BaseNode"));
+    m.addEntity(QStringLiteral("Group"), QStringLiteral("BaseNode"));
+    m.addEntity(QStringLiteral("AppGroup"), QStringLiteral("Group"));
+    m.addEntity(QStringLiteral("BookGroup"), QStringLiteral("Group"));
+    m.addEntity(QStringLiteral("PodcastGroup"), QStringLiteral("Group"));
+    m.addEntity(QStringLiteral("Product"), QStringLiteral("BaseNode"));
+    m.addEntity(QStringLiteral("App"), QStringLiteral("Product"));
+    m.addEntity(QStringLiteral("Book"), QStringLiteral("Product"));
+    m.addEntity(QStringLiteral("Podcast"), QStringLiteral("Product"));
+    m.addEntity(QStringLiteral("Country"));
+    m.addEntity(QStringLiteral("Review"));
+    m.addEntity(QStringLiteral("ReviewContent"));
+    m.addEntity(QStringLiteral("Rating"));
+
+    const QString node = QStringLiteral("BaseNode");
+    for (const char *name : {"uuid", "title"})
+        m.addAttribute(node, QLatin1String(name), T::String);
+    m.addAttribute(node, QStringLiteral("sortIndex"), T::Integer);
+    for (const char *name : {"isLeaf", "isGroupRowStyle", "isSelectable", "isEditable"})
+        m.addAttribute(node, QLatin1String(name), T::Boolean);
+    for (const char *name : {"dateCreated", "dateModified", "dateDeleted"})
+        m.addAttribute(node, QLatin1String(name), T::Date);
+    m.addRelationship(
+        node, QStringLiteral("parent"), node, QStringLiteral("children"), DeleteRule::Nullify);
+
+    const QString product = QStringLiteral("Product");
+    for (const char *name :
+        {"identifier", "kind", "currentVersion", "selectedCountryCode", "selectedVersion"})
+        m.addAttribute(product, QLatin1String(name), T::String);
+    m.addAttribute(product, QStringLiteral("jsonData"), T::Object);
+    m.addAttribute(product, QStringLiteral("image"), T::Object);
+    for (const char *name :
+        {"currentVersionReleaseDate", "dateUpdated", "lastReviewsUpdate", "lastRatingsUpdate"})
+        m.addAttribute(product, QLatin1String(name), T::Date);
+    m.addAttribute(product, QStringLiteral("excludeFromAutoUpdate"), T::Boolean);
+
+    const QString country = QStringLiteral("Country");
+    for (const char *name : {"isoCode", "region", "uuid"})
+        m.addAttribute(country, QLatin1String(name), T::String);
+    m.addAttribute(country, QStringLiteral("priority"), T::Integer);
+    m.addAttribute(country, QStringLiteral("dateUpdated"), T::Date);
+
+    const QString review = QStringLiteral("Review");
+    for (const char *name : {"identifier", "countryCode", "reviewer", "version", "displayTitle",
+             "translatedLanguageCode", "uuid"})
+        m.addAttribute(review, QLatin1String(name), T::String);
+    m.addAttribute(review, QStringLiteral("rating"), T::Float);
+    m.addAttribute(review, QStringLiteral("voteSum"), T::Integer);
+    m.addAttribute(review, QStringLiteral("voteCount"), T::Integer);
+    for (const char *name : {"dateReviewed", "dateCreated", "dateUpdated"})
+        m.addAttribute(review, QLatin1String(name), T::Date);
+    for (const char *name : {"completed", "read", "translated"})
+        m.addAttribute(review, QLatin1String(name), T::Boolean);
+    m.addAttribute(review, QStringLiteral("displayData"), T::Data);
+    // Reviews and ratings have no life without their product.
+    m.addRelationship(
+        review, QStringLiteral("product"), product, QStringLiteral("reviews"), DeleteRule::Cascade);
+
+    const QString content = QStringLiteral("ReviewContent");
+    for (const char *name : {"title", "languageCode", "uuid"})
+        m.addAttribute(content, QLatin1String(name), T::String);
+    m.addAttribute(content, QStringLiteral("data"), T::Data);
+    m.addAttribute(content, QStringLiteral("dateTranslated"), T::Date);
+    m.addRelationship(content, QStringLiteral("review"), review, QStringLiteral("reviewContents"),
+        DeleteRule::Cascade);
+
+    const QString rating = QStringLiteral("Rating");
+    m.addAttribute(rating, QStringLiteral("countryCode"), T::String);
+    m.addAttribute(rating, QStringLiteral("uuid"), T::String);
+    m.addAttribute(rating, QStringLiteral("ratingCount"), T::Integer);
+    m.addAttribute(rating, QStringLiteral("ratingCountForCurrentVersion"), T::Integer);
+    m.addAttribute(rating, QStringLiteral("averageRating"), T::Float);
+    m.addAttribute(rating, QStringLiteral("averageRatingForCurrentVersion"), T::Float);
+    m.addAttribute(rating, QStringLiteral("dateCreated"), T::Date);
+    m.addAttribute(rating, QStringLiteral("dateUpdated"), T::Date);
+    m.addRelationship(
+        rating, QStringLiteral("product"), product, QStringLiteral("ratings"), DeleteRule::Cascade);
+
+    m.setClass<BaseNode>(node);
+    m.setClass<Group>(QStringLiteral("Group"));
+    m.setClass<AppGroup>(QStringLiteral("AppGroup"));
+    m.setClass<BookGroup>(QStringLiteral("BookGroup"));
+    m.setClass<PodcastGroup>(QStringLiteral("PodcastGroup"));
+    m.setClass<Product>(product);
+    m.setClass<App>(QStringLiteral("App"));
+    m.setClass<Book>(QStringLiteral("Book"));
+    m.setClass<Podcast>(QStringLiteral("Podcast"));
+    m.setClass<Country>(country);
+    m.setClass<Review>(review);
+    m.setClass<ReviewContent>(content);
+    m.setClass<Rating>(rating);
+
+    // The hot queries: a review by product, country and identifier (the
+    // import), unread and per-star counts per product, a rating by product
+    // and country, a product by identifier, members of each to-many.
+    m.addIndex(review,
+        {QStringLiteral("product"), QStringLiteral("rk_fold(\"countryCode\")"),
+            QStringLiteral("identifier")});
+    m.addIndex(review, {QStringLiteral("product"), QStringLiteral("read")});
+    m.addIndex(review, {QStringLiteral("product"), QStringLiteral("rating")});
+    m.addIndex(rating, {QStringLiteral("product"), QStringLiteral("rk_fold(\"countryCode\")")});
+    m.addIndex(product, {QStringLiteral("identifier")});
+    m.addIndex(node, {QStringLiteral("parent")});
+    m.addIndex(content, {QStringLiteral("review")});
+    m.addIndex(country, {QStringLiteral("priority"), QStringLiteral("isoCode")});
+
+    model->finalize();
+    return model;
+}
+} // namespace
+
+namespace DataModel {
+
+std::shared_ptr<const ManagedObjectModel> shared()
+{
+    static const std::shared_ptr<const ManagedObjectModel> model = build();
+    return model;
+}
+
+} // namespace DataModel

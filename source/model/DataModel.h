@@ -1,0 +1,17 @@
+#pragma once
+
+#include "ManagedObjectModel.h"
+
+#include <memory>
+
+// The application's record model: the sidebar tree (BaseNode, its groups and
+// products), countries, reviews with their contents, and ratings, with the
+// indexes of the hot queries. Version 1 is the first schema; a later version
+// adds its upgrade step here.
+namespace DataModel {
+
+constexpr int Version = 1;
+
+std::shared_ptr<const ManagedObjectModel> shared();
+
+} // namespace DataModel

@@ -1,0 +1,7 @@
+#include "Group.h"
+
+void Group::awakeFromInsert()
+{
+    BaseNode::awakeFromInsert();
+    setFlags(false, true, false, false);
+}

@@ -1,0 +1,9 @@
+#pragma once
+
+#include "BaseNode.h"
+
+// A section of the sidebar: not selectable, not editable, drawn as a header.
+class Group : public BaseNode {
+protected:
+    void awakeFromInsert() override;
+};

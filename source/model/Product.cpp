@@ -1,0 +1,60 @@
+#include "Product.h"
+
+#include "FetchRequest.h"
+#include "ManagedObjectContext.h"
+#include "Rating.h"
+#include "Review.h"
+
+void Product::awakeFromInsert()
+{
+    BaseNode::awakeFromInsert();
+    // No code sets these for new products, and the sidebar, the delete
+    // action and the review-list filter depend on them.
+    setFlags(true, false, true, true);
+    if (!value(QStringLiteral("selectedVersion")).isValid())
+        setPrimitiveValue(QStringLiteral("selectedVersion"), QStringLiteral("***"));
+    if (!value(QStringLiteral("selectedCountryCode")).isValid())
+        setPrimitiveValue(QStringLiteral("selectedCountryCode"), QStringLiteral("***"));
+}
+
+QList<std::shared_ptr<Review>> Product::reviews() const
+{
+    return recordsCast<Review>(objects(QStringLiteral("reviews")));
+}
+
+QList<std::shared_ptr<Rating>> Product::ratings() const
+{
+    return recordsCast<Rating>(objects(QStringLiteral("ratings")));
+}
+
+int Product::numPagesForReviewsRequest() const
+{
+    if (!lastReviewsUpdate().isValid())
+        return 10;
+    if (countOfObjects(QStringLiteral("reviews")) < 51)
+        return 1;
+    ManagedObjectContext *context = managedObjectContext();
+    if (!context)
+        return 1;
+    FetchRequest request(QStringLiteral("Review"));
+    request.predicate =
+        Predicate::format(QStringLiteral("product == %@ AND completed == NO"), this);
+    return context->countForFetchRequest(request) > 0 ? 10 : 1;
+}
+
+QUrl Product::urlForCountryCode(const QString &countryCode) const
+{
+    const QVariant link = jsonData().value(QStringLiteral("trackViewUrl"));
+    if (link.metaType().id() != QMetaType::QString)
+        return {};
+    QUrl url(link.toString(), QUrl::StrictMode);
+    if (!url.isValid() || url.scheme().isEmpty())
+        return {};
+    QStringList segments = url.path().split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    if (segments.isEmpty())
+        return {};
+    segments[0] = countryCode.toLower();
+    url.setPath(QLatin1Char('/') + segments.join(QLatin1Char('/'))
+        + (url.path().endsWith(QLatin1Char('/')) ? QStringLiteral("/") : QString()));
+    return url;
+}

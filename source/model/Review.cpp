@@ -1,0 +1,47 @@
+#include "Review.h"
+
+#include "BaseNode.h"
+#include "Clock.h"
+#include "Country.h"
+#include "Product.h"
+#include "ReviewContent.h"
+
+void Review::awakeFromInsert()
+{
+    if (!value(QStringLiteral("uuid")).isValid())
+        setPrimitiveValue(QStringLiteral("uuid"), BaseNode::newUuid());
+    if (!value(QStringLiteral("dateCreated")).isValid())
+        setPrimitiveValue(QStringLiteral("dateCreated"), Clock::shared().now());
+    // New reviews arrive unread; the unread count asks for "read == NO".
+    if (!value(QStringLiteral("read")).isValid())
+        setPrimitiveValue(QStringLiteral("read"), false);
+}
+
+std::shared_ptr<Product> Review::product() const
+{
+    return std::dynamic_pointer_cast<Product>(object(QStringLiteral("product")));
+}
+
+void Review::setProduct(const std::shared_ptr<Product> &product)
+{
+    setObject(QStringLiteral("product"), product);
+}
+
+QList<std::shared_ptr<ReviewContent>> Review::reviewContents() const
+{
+    return recordsCast<ReviewContent>(objects(QStringLiteral("reviewContents")));
+}
+
+QString Review::localizedCountryName() const
+{
+    return Country::localizedName(countryCode());
+}
+
+QVariant Review::valueForKey(const QString &key) const
+{
+    if (key == u"localizedCountryName") {
+        const QString name = localizedCountryName();
+        return name.isNull() ? QVariant() : QVariant(name);
+    }
+    return ManagedObject::valueForKey(key);
+}

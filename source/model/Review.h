@@ -1,0 +1,42 @@
+#pragma once
+
+#include "ManagedObject.h"
+
+class Product;
+class ReviewContent;
+
+// One customer review of one product in one country, with its original
+// content and any translations.
+class Review : public ManagedObject {
+public:
+    QString identifier() const { return stringValue(QStringLiteral("identifier")); }
+    QString countryCode() const { return stringValue(QStringLiteral("countryCode")); }
+    QString reviewer() const { return stringValue(QStringLiteral("reviewer")); }
+    QString version() const { return stringValue(QStringLiteral("version")); }
+    std::optional<double> rating() const { return floatValue(QStringLiteral("rating")); }
+    std::optional<qint64> voteSum() const { return integerValue(QStringLiteral("voteSum")); }
+    std::optional<qint64> voteCount() const { return integerValue(QStringLiteral("voteCount")); }
+    QDateTime dateReviewed() const { return dateValue(QStringLiteral("dateReviewed")); }
+    std::optional<bool> completed() const { return boolValue(QStringLiteral("completed")); }
+    QDateTime dateCreated() const { return dateValue(QStringLiteral("dateCreated")); }
+    QDateTime dateUpdated() const { return dateValue(QStringLiteral("dateUpdated")); }
+    std::optional<bool> read() const { return boolValue(QStringLiteral("read")); }
+    void setRead(bool read) { setValue(QStringLiteral("read"), read); }
+    QString displayTitle() const { return stringValue(QStringLiteral("displayTitle")); }
+    QByteArray displayData() const { return dataValue(QStringLiteral("displayData")); }
+    QString translatedLanguageCode() const
+    {
+        return stringValue(QStringLiteral("translatedLanguageCode"));
+    }
+    QString uuid() const { return stringValue(QStringLiteral("uuid")); }
+
+    std::shared_ptr<Product> product() const;
+    void setProduct(const std::shared_ptr<Product> &product);
+    QList<std::shared_ptr<ReviewContent>> reviewContents() const;
+
+    QString localizedCountryName() const;
+    QVariant valueForKey(const QString &key) const override;
+
+protected:
+    void awakeFromInsert() override;
+};

@@ -1,0 +1,186 @@
+#include "StoreQueries.h"
+
+#include "App.h"
+#include "Country.h"
+#include "Log.h"
+#include "ManagedObjectContext.h"
+#include "Review.h"
+#include "StringFormat.h"
+
+namespace StoreQueries {
+
+namespace {
+void logError(const Error &error, const char *selector)
+{
+    logLine(formatString(
+        QStringLiteral("Error: %@ (%@)"), error.debugDescription(), QString::fromLatin1(selector)));
+}
+
+std::optional<Products> fetchProducts(ManagedObjectContext *context, const QString &entity,
+    const Predicate &predicate, const QString &sortKey, const char *selector)
+{
+    if (!context)
+        return std::nullopt;
+    FetchRequest request(entity);
+    request.predicate = predicate;
+    if (!sortKey.isEmpty())
+        request.sortDescriptors = {{sortKey, true}};
+    Error error;
+    const auto products = context->fetch<Product>(request, &error);
+    if (error) {
+        logError(error, selector);
+        return std::nullopt;
+    }
+    return products;
+}
+
+Predicate productFilter(
+    const QString &base, const Product *product, const QString &countryCode, const QString &version)
+{
+    QList<Predicate> parts {Predicate::format(base, product)};
+    if (!version.isNull())
+        parts << Predicate::format(QStringLiteral("version == %@"), version);
+    if (!countryCode.isNull())
+        parts << Predicate::format(QStringLiteral("countryCode ==[c] %@"), countryCode);
+    return parts.size() == 1 ? parts.first() : Predicate::andPredicates(parts);
+}
+
+// Steps shared by both country queries: the distinct priorities of all
+// countries, then the countries of each priority in the regions.
+std::optional<QList<CountryGroup>> countryGroups(
+    ManagedObjectContext *context, const std::optional<QStringList> &regions, const char *selector)
+{
+    if (!context)
+        return std::nullopt;
+    FetchRequest priorities(QStringLiteral("Country"));
+    priorities.propertiesToFetch = {QStringLiteral("priority")};
+    priorities.propertiesToGroupBy = {QStringLiteral("priority")};
+    priorities.countName = QStringLiteral("total");
+    priorities.sortDescriptors = {{QStringLiteral("priority"), false}};
+    Error error;
+    const QList<QVariantMap> rows = context->executeDictionaryFetch(priorities, &error);
+    if (error) {
+        logError(error, selector);
+        return std::nullopt;
+    }
+    QList<CountryGroup> groups;
+    bool failed = false;
+    for (const QVariantMap &row : rows) {
+        const QVariant priority = row.value(QStringLiteral("priority"));
+        FetchRequest request(QStringLiteral("Country"));
+        request.predicate = regions
+            ? Predicate::format(
+                QStringLiteral("priority == %@ AND region IN %@"), priority, *regions)
+            : Predicate::format(QStringLiteral("priority == %@"), priority);
+        request.sortDescriptors = {{QStringLiteral("isoCode"), true}};
+        Error fetchError;
+        const Countries countries = context->fetch<Country>(request, &fetchError);
+        if (fetchError) {
+            // The other priorities are still fetched, and their errors logged.
+            logError(fetchError, selector);
+            failed = true;
+            continue;
+        }
+        if (!countries.isEmpty())
+            groups.append({priority.toLongLong(), countries});
+    }
+    if (failed)
+        return std::nullopt;
+    return groups;
+}
+} // namespace
+
+std::optional<Products> allProducts(ManagedObjectContext *context)
+{
+    return fetchProducts(context, QStringLiteral("Product"), Predicate(), {}, "allProducts");
+}
+
+std::optional<Products> productsForReviewsNotUpatedSinceDate(
+    ManagedObjectContext *context, const QDateTime &date)
+{
+    return fetchProducts(context, QStringLiteral("Product"),
+        Predicate::format(QStringLiteral("lastReviewsUpdate <= %@ OR "
+                                         "lastReviewsUpdate == nil"),
+            date),
+        QStringLiteral("lastReviewsUpdate"), "productsForReviewsNotUpatedSinceDate:");
+}
+
+std::optional<Products> productsNeedingReviewsUpate(ManagedObjectContext *context)
+{
+    return fetchProducts(context, QStringLiteral("Product"), Predicate(),
+        QStringLiteral("lastReviewsUpdate"), "productsNeedingReviewsUpate");
+}
+
+std::optional<Products> productsForRatingsNotUpatedSinceDate(
+    ManagedObjectContext *context, const QDateTime &date)
+{
+    return fetchProducts(context, QStringLiteral("App"),
+        Predicate::format(QStringLiteral("lastRatingsUpdate <= %@ OR "
+                                         "lastRatingsUpdate == nil"),
+            date),
+        QStringLiteral("lastRatingsUpdate"), "productsForRatingsNotUpatedSinceDate:");
+}
+
+std::optional<Products> productsNeedingRatingsUpate(ManagedObjectContext *context)
+{
+    return fetchProducts(context, QStringLiteral("App"), Predicate(),
+        QStringLiteral("lastRatingsUpdate"), "productsNeedingRatingsUpate");
+}
+
+std::optional<QList<CountryGroup>> countriesGroupedByPriorityForRegions(
+    ManagedObjectContext *context, const std::optional<QStringList> &regions)
+{
+    return countryGroups(context, regions, "countriesGroupedByPriorityForRegions:");
+}
+
+std::optional<Countries> countriesOrderedByPriorityForRegions(
+    ManagedObjectContext *context, const std::optional<QStringList> &regions)
+{
+    const auto groups = countryGroups(context, regions, "countriesOrderedByPriorityForRegions:");
+    if (!groups)
+        return std::nullopt;
+    Countries countries;
+    for (const CountryGroup &group : *groups)
+        countries += group.countries;
+    return countries;
+}
+
+std::optional<QList<QVariantMap>> reviewsGroupedByStarsForProduct(ManagedObjectContext *context,
+    const Product *product, const QString &countryCode, const QString &version)
+{
+    if (!context)
+        return std::nullopt;
+    FetchRequest request(QStringLiteral("Review"));
+    request.predicate =
+        productFilter(QStringLiteral("product == %@"), product, countryCode, version);
+    request.propertiesToFetch = {QStringLiteral("rating")};
+    request.propertiesToGroupBy = {QStringLiteral("rating")};
+    request.countName = QStringLiteral("total");
+    request.sortDescriptors = {{QStringLiteral("rating"), false}};
+    Error error;
+    const QList<QVariantMap> rows = context->executeDictionaryFetch(request, &error);
+    if (error) {
+        logError(error, "reviewsGroupedByStarsForProduct:countryCode:version:");
+        return std::nullopt;
+    }
+    return rows;
+}
+
+std::optional<QList<std::shared_ptr<Review>>> reviewsForProduct(ManagedObjectContext *context,
+    const Product *product, const QString &countryCode, const QString &version)
+{
+    if (!context)
+        return std::nullopt;
+    FetchRequest request(QStringLiteral("Review"));
+    request.predicate = productFilter(
+        QStringLiteral("product == %@ AND rating > 0.0"), product, countryCode, version);
+    Error error;
+    const auto reviews = context->fetch<Review>(request, &error);
+    if (error) {
+        logError(error, "reviewsForProduct:countryCode:version:");
+        return std::nullopt;
+    }
+    return reviews;
+}
+
+} // namespace StoreQueries

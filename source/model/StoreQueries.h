@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QStringList>
+#include <QVariantMap>
+
+#include <memory>
+#include <optional>
+
+class App;
+class Country;
+class ManagedObjectContext;
+class Product;
+class Review;
+
+// The fetches several parts share. Each is one read on the given context
+// (normally the main one) and changes nothing. A fetch error is logged as
+// "Error: %@ (%@)" with the operation's name and gives no list; so does a
+// missing context, silently.
+namespace StoreQueries {
+
+using Products = QList<std::shared_ptr<Product>>;
+using Countries = QList<std::shared_ptr<Country>>;
+
+struct CountryGroup {
+    qint64 priority = 0;
+    Countries countries;
+};
+
+std::optional<Products> allProducts(ManagedObjectContext *context);
+// Products whose reviews were last loaded at or before `date`, or never;
+// oldest first.
+std::optional<Products> productsForReviewsNotUpatedSinceDate(
+    ManagedObjectContext *context, const QDateTime &date);
+std::optional<Products> productsNeedingReviewsUpate(ManagedObjectContext *context);
+// Apps only.
+std::optional<Products> productsForRatingsNotUpatedSinceDate(
+    ManagedObjectContext *context, const QDateTime &date);
+std::optional<Products> productsNeedingRatingsUpate(ManagedObjectContext *context);
+
+// Countries of the regions (all regions when none), highest priority first.
+std::optional<QList<CountryGroup>> countriesGroupedByPriorityForRegions(
+    ManagedObjectContext *context, const std::optional<QStringList> &regions);
+std::optional<Countries> countriesOrderedByPriorityForRegions(
+    ManagedObjectContext *context, const std::optional<QStringList> &regions);
+
+// {"rating", "total"} per distinct rating, highest first; filters apply when
+// the code or version is not null.
+std::optional<QList<QVariantMap>> reviewsGroupedByStarsForProduct(ManagedObjectContext *context,
+    const Product *product, const QString &countryCode = {}, const QString &version = {});
+std::optional<QList<std::shared_ptr<Review>>> reviewsForProduct(ManagedObjectContext *context,
+    const Product *product, const QString &countryCode = {}, const QString &version = {});
+
+} // namespace StoreQueries

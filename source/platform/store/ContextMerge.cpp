@@ -1,0 +1,145 @@
+// A child's save: its changes travel to the main context, which applies
+// them and commits before the child goes on; part of ManagedObjectContext.
+#include "ManagedObjectContext.h"
+
+#include "Dispatch.h"
+#include "Log.h"
+#include "MergeInbox.h"
+#include "PersistentStoreCoordinator.h"
+
+#include <future>
+
+void ManagedObjectContext::enqueueForMain(std::function<void()> job)
+{
+    if (inbox_->add(std::move(job))) {
+        std::weak_ptr<MergeInbox> inbox = inbox_;
+        dispatchMain([inbox] {
+            if (const auto alive = inbox.lock())
+                alive->main()->runInbox();
+        });
+    }
+}
+
+void ManagedObjectContext::runInbox()
+{
+    while (std::function<void()> job = inbox_->take())
+        job();
+}
+
+Error ManagedObjectContext::pushToParent(ChangeSet changes)
+{
+    auto result = std::make_shared<std::promise<Error>>();
+    std::future<Error> answer = result->get_future();
+    auto shared = std::make_shared<ChangeSet>(std::move(changes));
+    ManagedObjectContext *main = parent_;
+    main->enqueueForMain(
+        [main, shared, result] { result->set_value(main->applyPushAndSave(*shared)); });
+    return answer.get();
+}
+
+namespace {
+void logDropped(const RowChange &row, const char *why)
+{
+    logLine(QStringLiteral("Dropped merged changes to %1 %2: %3")
+                .arg(row.entity->name())
+                .arg(row.rowId)
+                .arg(QLatin1String(why)));
+}
+} // namespace
+
+Error ManagedObjectContext::applyPushAndSave(ChangeSet &changes)
+{
+    for (const ObjectID &id : changes.deleted)
+        if (!deleted_.contains(id.rowId)) {
+            materializePushed();
+            deleteRecord(id.entity, id.rowId, {}, false);
+        }
+    for (RowChange &row : changes.inserted) {
+        bool orphan = false;
+        for (const auto &[slot, value] : row.values) {
+            const PropertyDescription *property = row.entity->slots()[size_t(slot)];
+            if (property->isToOne() && deleted_.contains(value.toLongLong()))
+                orphan = true;
+        }
+        // Its owner was deleted here meanwhile; the delete rule would have
+        // taken it along.
+        if (orphan) {
+            logDropped(row, "its owner was deleted");
+            continue;
+        }
+        noteInserted({row.entity, row.rowId});
+        for (const auto &[slot, value] : row.values) {
+            const PropertyDescription *property = row.entity->slots()[size_t(slot)];
+            if (property->isToOne())
+                noteInverse(*property, value);
+        }
+        pushedInserts_.push_back(std::move(row));
+    }
+    for (RowChange &row : changes.updated) {
+        if (deleted_.contains(row.rowId)) {
+            logDropped(row, "the record was deleted");
+            continue;
+        }
+        if (const ManagedObjectPtr live = registered(row.rowId)) {
+            if (live->deleted_) {
+                logDropped(row, "the record was deleted");
+                continue;
+            }
+            // Only the properties the child changed; edits made here to
+            // other properties stay.
+            for (const auto &[slot, value] : row.values)
+                live->setValueAt(*row.entity->slots()[size_t(slot)], value);
+            continue;
+        }
+        for (const auto &[slot, value] : row.values) {
+            const PropertyDescription *property = row.entity->slots()[size_t(slot)];
+            noteUpdated({row.entity, row.rowId}, property->name);
+            if (property->isToOne())
+                noteInverse(*property, value);
+        }
+        for (const auto &[slot, former] : row.formerReferences)
+            noteInverse(*row.entity->slots()[size_t(slot)], QVariant(qlonglong(former)));
+        pushedUpdates_.push_back(std::move(row));
+    }
+    Error error;
+    save(&error);
+    if (error)
+        logLine(QStringLiteral("Error saving merged changes:\n") + error.debugDescription());
+    return error;
+}
+
+void ManagedObjectContext::materializePushed()
+{
+    // Pushed rows are written by the save that follows their merge without
+    // becoming records. Anything else that needs them first (a fetch, a
+    // delete, a failed save) turns them into records here.
+    if (pushedInserts_.empty() && pushedUpdates_.empty())
+        return;
+    std::vector<RowChange> inserts = std::move(pushedInserts_);
+    std::vector<RowChange> updates = std::move(pushedUpdates_);
+    pushedInserts_.clear();
+    pushedUpdates_.clear();
+    for (const RowChange &row : inserts) {
+        ManagedObject *object = row.entity->create();
+        object->entity_ = row.entity;
+        object->rowId_ = row.rowId;
+        object->values_.resize(size_t(row.entity->slotCount()));
+        object->changed_.assign(size_t(row.entity->slotCount()), false);
+        for (const auto &[slot, value] : row.values)
+            object->values_[size_t(slot)] = value;
+        object->inserted_ = true;
+        ManagedObjectPtr shared = adopt(object);
+        inserted_.insert(row.rowId, shared);
+        object->awakeFromFetch();
+    }
+    for (const RowChange &row : updates) {
+        const ManagedObjectPtr live = existingObject({row.entity, row.rowId});
+        if (!live) {
+            logDropped(row, "the record was deleted");
+            continue;
+        }
+        for (const auto &[slot, value] : row.values)
+            live->setValueAt(*row.entity->slots()[size_t(slot)], value);
+    }
+    excludedDirty_ = true;
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "Predicate.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+struct SortDescriptor {
+    QString key;
+    bool ascending = true; // absent values sort first when ascending
+};
+
+// What to fetch: records of an entity (its sub-entities included) that
+// match a predicate, in an order, up to a limit. For dictionary results, the
+// properties to return, the grouping, and a count column named `countName`.
+struct FetchRequest {
+    explicit FetchRequest(QString entity = {}) : entityName(std::move(entity)) { }
+
+    QString entityName;
+    Predicate predicate;
+    QList<SortDescriptor> sortDescriptors;
+    int fetchLimit = 0; // 0: no limit
+
+    // Dictionary fetches: committed data only, computed by SQL.
+    QStringList propertiesToFetch;
+    QStringList propertiesToGroupBy;
+    QString countName;
+    bool returnsDistinctResults = false;
+};
