@@ -1,4 +1,5 @@
 #include "AppPaths.h"
+#include "Localization.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -8,6 +9,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("reviewkeeper-cli"));
     QCoreApplication::setApplicationVersion(AppPaths::version());
+    Localization::install(app);
 
     QCommandLineParser options;
     options.setApplicationDescription(QStringLiteral(

@@ -109,7 +109,6 @@ void MainWindowController::validateMenu(QMenu *menu)
 void MainWindowController::buildMenus()
 {
     QMenuBar *bar = window_->menuBar();
-    const auto tr = [](const char *text) { return localized("MainMenu", text); };
 
     QMenu *file = bar->addMenu(tr("&File"));
     addRoutedAction(file, QStringLiteral("performLoadAction"), tr("Update Reviews && Ratings"),
@@ -188,8 +187,8 @@ void MainWindowController::buildMenus()
     about->setMenuRole(QAction::AboutRole);
     connect(about, &QAction::triggered, window_, [this] {
         QMessageBox::about(window_,
-            formatString(localized("MainMenu", "About %@"), AppPaths::applicationName()),
-            formatString(localized("MainMenu",
+            formatString(tr("About %@"), AppPaths::applicationName()),
+            formatString(tr(
                              "<b>%@</b> %@<br>Follows what customers say "
                              "about products in Apple's online stores."),
                 AppPaths::applicationName(), AppPaths::version()));

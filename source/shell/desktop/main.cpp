@@ -2,6 +2,7 @@
 #include "DesktopAppDelegate.h"
 #include "Gallery.h"
 #include "InstanceLock.h"
+#include "Localization.h"
 #include "MainWindow.h"
 #include "MainWindowController.h"
 #include "MessageBoxPresenter.h"
@@ -21,6 +22,7 @@ int main(int argc, char *argv[])
     QApplication::setOrganizationDomain(QStringLiteral("reviewkeeper.org"));
     QGuiApplication::setDesktopFileName(AppPaths::applicationId());
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/ReviewKeeper.png")));
+    Localization::install(app);
 
     QCommandLineParser options;
     options.setApplicationDescription(

@@ -1,0 +1,277 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>Alert</name>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Do not show this message again</source>
+        <translation>Diese Meldung nicht mehr anzeigen</translation>
+    </message>
+</context>
+<context>
+    <name>AppDelegate</name>
+    <message>
+        <source>%@ is already running.</source>
+        <translation>%@ läuft bereits.</translation>
+    </message>
+    <message>
+        <source>Could not save changes while quitting. Quit anyway?</source>
+        <translation>Die Änderungen konnten beim Beenden nicht gesichert werden. Trotzdem beenden?</translation>
+    </message>
+    <message>
+        <source>Quitting now will lose any changes you have made since the last successful save</source>
+        <translation>Wenn Sie jetzt beenden, gehen alle Änderungen seit dem letzten erfolgreichen Sichern verloren</translation>
+    </message>
+    <message>
+        <source>Quit anyway</source>
+        <translation>Trotzdem beenden</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Updates come with your distribution</source>
+        <translation>Aktualisierungen kommen mit Ihrer Distribution</translation>
+    </message>
+    <message>
+        <source>%@ %@ is updated by your system&apos;s package manager. Install the updates it offers to get the newest version.</source>
+        <translation>%@ %@ wird von der Paketverwaltung Ihres Systems aktualisiert. Installieren Sie die angebotenen Aktualisierungen, um die neueste Version zu erhalten.</translation>
+    </message>
+    <message>
+        <source>There was an error creating or loading the application&apos;s saved data.</source>
+        <translation>Beim Anlegen oder Laden der gespeicherten Daten des Programms ist ein Fehler aufgetreten.</translation>
+    </message>
+    <message>
+        <source>Expected a folder to store application data, found a file (%@).</source>
+        <translation>Für die Daten des Programms wurde ein Ordner erwartet, aber eine Datei gefunden (%@).</translation>
+    </message>
+    <message>
+        <source>Failed to initialize the application&apos;s saved data</source>
+        <translation>Die gespeicherten Daten des Programms konnten nicht eingerichtet werden</translation>
+    </message>
+</context>
+<context>
+    <name>Downloader</name>
+    <message>
+        <source>n/a</source>
+        <translation>k. A.</translation>
+    </message>
+</context>
+<context>
+    <name>Error</name>
+    <message>
+        <source>The operation couldn’t be completed. (%@ error %ld.)</source>
+        <translation>Der Vorgang konnte nicht abgeschlossen werden. (%@ Fehler %ld.)</translation>
+    </message>
+</context>
+<context>
+    <name>Groups</name>
+    <message>
+        <source>Applications</source>
+        <translation>Programme</translation>
+    </message>
+    <message>
+        <source>iBooks</source>
+        <translation>iBooks</translation>
+    </message>
+    <message>
+        <source>Podcasts</source>
+        <translation>Podcasts</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>Select a product in the sidebar.</source>
+        <translation>Wählen Sie links ein Produkt aus.</translation>
+    </message>
+    <message>
+        <source>Toolbar</source>
+        <translation>Werkzeugleiste</translation>
+    </message>
+    <message>
+        <source>Preferences</source>
+        <translation>Einstellungen</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindowController</name>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Ablage</translation>
+    </message>
+    <message>
+        <source>Update Reviews &amp;&amp; Ratings</source>
+        <translation>Rezensionen &amp;&amp; Bewertungen aktualisieren</translation>
+    </message>
+    <message>
+        <source>Update All Reviews &amp;&amp; Ratings</source>
+        <translation>Alle Rezensionen &amp;&amp; Bewertungen aktualisieren</translation>
+    </message>
+    <message>
+        <source>Cancel Update</source>
+        <translation>Aktualisierung abbrechen</translation>
+    </message>
+    <message>
+        <source>Add Product…</source>
+        <translation>Produkt hinzufügen …</translation>
+    </message>
+    <message>
+        <source>&amp;Quit</source>
+        <translation>&amp;Beenden</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Bearbeiten</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Kopieren</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>Select All</source>
+        <translation>Alles auswählen</translation>
+    </message>
+    <message>
+        <source>Mark All as Read</source>
+        <translation>Alle als gelesen markieren</translation>
+    </message>
+    <message>
+        <source>Mark All as Unread</source>
+        <translation>Alle als ungelesen markieren</translation>
+    </message>
+    <message>
+        <source>Find…</source>
+        <translation>Suchen …</translation>
+    </message>
+    <message>
+        <source>Preferences…</source>
+        <translation>Einstellungen …</translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>&amp;Darstellung</translation>
+    </message>
+    <message>
+        <source>Reviews</source>
+        <translation>Rezensionen</translation>
+    </message>
+    <message>
+        <source>Ratings</source>
+        <translation>Bewertungen</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>%@ Website</source>
+        <translation>Website von %@</translation>
+    </message>
+    <message>
+        <source>Privacy</source>
+        <translation>Datenschutz</translation>
+    </message>
+    <message>
+        <source>Acknowledgments</source>
+        <translation>Danksagungen</translation>
+    </message>
+    <message>
+        <source>Feedback &amp;&amp; Support…</source>
+        <translation>Rückmeldung &amp;&amp; Hilfe …</translation>
+    </message>
+    <message>
+        <source>Check for Updates…</source>
+        <translation>Nach Aktualisierungen suchen …</translation>
+    </message>
+    <message>
+        <source>About %@</source>
+        <translation>Über %@</translation>
+    </message>
+    <message>
+        <source>&lt;b&gt;%@&lt;/b&gt; %@&lt;br&gt;Follows what customers say about products in Apple&apos;s online stores.</source>
+        <translation>&lt;b&gt;%@&lt;/b&gt; %@&lt;br&gt;Verfolgt, was Kunden über Produkte in Apples Online-Stores sagen.</translation>
+    </message>
+</context>
+<context>
+    <name>RQOperation</name>
+    <message>
+        <source>The server returned a %i error</source>
+        <translation>Der Server meldete den Fehler %i</translation>
+    </message>
+</context>
+<context>
+    <name>Translator</name>
+    <message>
+        <source>Translation is not set up: the translation service needs your own client ID and client secret.</source>
+        <translation>Die Übersetzung ist nicht eingerichtet: Der Übersetzungsdienst braucht Ihre eigene Client-ID und Ihr Client-Geheimnis.</translation>
+    </message>
+    <message>
+        <source>Enter them as the preferences “TranslatorClientID” and “TranslatorClientSecret”.</source>
+        <translation>Tragen Sie sie in den Einstellungen „TranslatorClientID“ und „TranslatorClientSecret“ ein.</translation>
+    </message>
+</context>
+<context>
+    <name>URLError</name>
+    <message>
+        <source>cancelled</source>
+        <translation>abgebrochen</translation>
+    </message>
+    <message>
+        <source>unsupported URL</source>
+        <translation>nicht unterstützte URL</translation>
+    </message>
+    <message>
+        <source>The request timed out.</source>
+        <translation>Bei der Anfrage ist eine Zeitüberschreitung aufgetreten.</translation>
+    </message>
+    <message>
+        <source>A server with the specified hostname could not be found.</source>
+        <translation>Es wurde kein Server mit dem angegebenen Namen gefunden.</translation>
+    </message>
+    <message>
+        <source>Could not connect to the server.</source>
+        <translation>Es konnte keine Verbindung zum Server hergestellt werden.</translation>
+    </message>
+    <message>
+        <source>The network connection was lost.</source>
+        <translation>Die Netzwerkverbindung wurde unterbrochen.</translation>
+    </message>
+    <message>
+        <source>The host name could not be looked up.</source>
+        <translation>Der Servername konnte nicht aufgelöst werden.</translation>
+    </message>
+    <message>
+        <source>too many HTTP redirects</source>
+        <translation>zu viele HTTP-Weiterleitungen</translation>
+    </message>
+    <message>
+        <source>The Internet connection appears to be offline.</source>
+        <translation>Es scheint keine Internetverbindung zu bestehen.</translation>
+    </message>
+    <message>
+        <source>An SSL error has occurred and a secure connection to the server cannot be made.</source>
+        <translation>Ein SSL-Fehler ist aufgetreten; eine sichere Verbindung zum Server ist nicht möglich.</translation>
+    </message>
+    <message>
+        <source>An unknown error occurred.</source>
+        <translation>Ein unbekannter Fehler ist aufgetreten.</translation>
+    </message>
+</context>
+<context>
+    <name>XFSearchField</name>
+    <message>
+        <source>Search</source>
+        <translation>Suchen</translation>
+    </message>
+</context>
+</TS>
