@@ -128,6 +128,10 @@ private Q_SLOTS:
         QTest::newRow("leading space") << " 2013-05-10T00:00Z" << false << "2013-05-10T00:00:00Z";
         QTest::newRow("huge minutes") << "2013-05-10T10:99999999999999Z" << false << "nil";
         QTest::newRow("year zero") << "0000-01-01" << false << "nil";
+        // Found by fuzzing: seconds past 59 roll over before 1970 as after.
+        QTest::newRow("seconds roll over")
+            << "1006T10:00:155.25.50Z" << false
+            << utc(QDateTime(QDate(1006, 1, 1), QTime(10, 2, 35, 250), Qt::LocalTime));
     }
 
     void parsing()
