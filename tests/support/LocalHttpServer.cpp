@@ -203,9 +203,10 @@ void LocalHttpServer::readFrom(QTcpSocket *socket)
     request.url = QUrl(rootURL()).resolved(QUrl::fromEncoded(request.target));
     request.arrivalMs = elapsedMs();
     connection.answered = true;
-    requests_.append(request);
+    if (recordsRequests_)
+        requests_.append(request);
+    Q_EMIT requestReceived(request.method, request.target);
     answer(socket, request);
-    Q_EMIT requestReceived();
 }
 
 void LocalHttpServer::answer(QTcpSocket *socket, const Request &request)

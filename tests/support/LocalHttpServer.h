@@ -77,8 +77,11 @@ public:
     // Milliseconds since the server was made, on a monotonic clock.
     qint64 elapsedMs() const { return elapsed_.elapsed(); }
 
+    // A long-running server (the fake store) keeps no list.
+    void setRecordsRequests(bool on) { recordsRequests_ = on; }
+
 Q_SIGNALS:
-    void requestReceived();
+    void requestReceived(const QByteArray &method, const QByteArray &target);
 
 private:
     struct Connection {
@@ -96,4 +99,5 @@ private:
     Fallback fallback_;
     QHash<QTcpSocket *, Connection> connections_;
     QList<Request> requests_;
+    bool recordsRequests_ = true;
 };

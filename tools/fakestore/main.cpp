@@ -1,0 +1,72 @@
+// fakestore: serves a folder of store answers on 127.0.0.1 so that the
+// application and the command-line companion run without the internet.
+#include "FakeStore.h"
+#include "LocalHttpServer.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFileInfo>
+
+#include <cstdio>
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("fakestore"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Serves a folder of store answers on 127.0.0.1 (see README.md)."));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("folder"), QStringLiteral("The answers to serve."));
+    QCommandLineOption port(QStringLiteral("port"),
+        QStringLiteral("Port to listen on (0 picks a free one)."), QStringLiteral("port"),
+        QStringLiteral("8642"));
+    QCommandLineOption rateLimit(QStringLiteral("rate-limit"),
+        QStringLiteral("Answer 403 to XML feed requests after <n>."), QStringLiteral("n"),
+        QStringLiteral("-1"));
+    QCommandLineOption maxAge(QStringLiteral("max-age"),
+        QStringLiteral("Send Cache-Control: max-age=<seconds>."), QStringLiteral("seconds"),
+        QStringLiteral("-1"));
+    QCommandLineOption quiet(QStringLiteral("quiet"), QStringLiteral("Do not list requests."));
+    parser.addOptions({port, rateLimit, maxAge, quiet});
+    parser.process(app);
+
+    if (parser.positionalArguments().size() != 1) {
+        std::fprintf(stderr, "fakestore: give the folder of answers to serve.\n");
+        return 2;
+    }
+    const QString folder = parser.positionalArguments().first();
+    if (!QFileInfo(folder).isDir()) {
+        std::fprintf(stderr, "fakestore: %s is not a folder.\n", qPrintable(folder));
+        return 2;
+    }
+    bool portOk = false;
+    const uint portNumber = parser.value(port).toUInt(&portOk);
+    if (!portOk || portNumber > 65535) {
+        std::fprintf(stderr, "fakestore: bad port %s.\n", qPrintable(parser.value(port)));
+        return 2;
+    }
+
+    FakeStore::Options options;
+    options.rateLimit = parser.value(rateLimit).toInt();
+    options.maxAge = parser.value(maxAge).toInt();
+    LocalHttpServer server;
+    if (!server.listen(quint16(portNumber))) {
+        std::fprintf(stderr, "fakestore: cannot listen on 127.0.0.1:%u.\n", portNumber);
+        return 1;
+    }
+    FakeStore store(folder, options);
+    store.attach(server);
+    server.setRecordsRequests(false);
+    if (!parser.isSet(quiet)) {
+        QObject::connect(&server, &LocalHttpServer::requestReceived,
+            [](const QByteArray &method, const QByteArray &target) {
+                std::fprintf(stderr, "%s %s\n", method.constData(), target.constData());
+            });
+    }
+    std::printf("fakestore: serving %s at %s\n", qPrintable(QFileInfo(folder).absoluteFilePath()),
+        qPrintable(server.rootURL()));
+    std::fflush(stdout);
+    return app.exec();
+}
