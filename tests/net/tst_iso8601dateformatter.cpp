@@ -1,8 +1,12 @@
+#include "DictionaryAdditions.h"
 #include "ISO8601DateFormatter.h"
 #include "Log.h"
 #include "TestEnvironment.h"
 
 #include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRandomGenerator>
 #include <QtTest>
 
@@ -142,6 +146,42 @@ private Q_SLOTS:
         ISO8601DateFormatter formatter;
         formatter.setParsesStrictly(strict);
         QCOMPARE(utc(formatter.dateFromString(text)), expected);
+    }
+
+    void realLookupDates()
+    {
+        const QString folder = qEnvironmentVariable("RK_FIXTURES");
+        if (folder.isEmpty() || !QDir(folder).exists())
+            QSKIP("store fixtures not available");
+        // Every date of the captured lookup and search answers, read through
+        // the null-safe path as the store client does.
+        ISO8601DateFormatter formatter;
+        int dates = 0;
+        const QStringList names = QDir(folder).entryList({"lookup-*.json", "search-*.json"});
+        QVERIFY(names.size() >= 5);
+        for (const QString &name : names) {
+            QFile file(folder + QLatin1Char('/') + name);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
+            const QJsonArray results = document.isArray()
+                ? document.array()
+                : DictionaryAdditions::objectForKeyOrNil(document.object(), "results").toArray();
+            for (const QJsonValue &result : results) {
+                for (const char *key : {"currentVersionReleaseDate", "releaseDate"}) {
+                    const QJsonValue text =
+                        DictionaryAdditions::objectForKeyOrNil(result.toObject(), key);
+                    if (text.isUndefined())
+                        continue;
+                    const QDateTime date = formatter.dateFromString(text.toString());
+                    QCOMPARE(date, QDateTime::fromString(text.toString(), Qt::ISODate));
+                    QCOMPARE(date.timeSpec(), Qt::UTC);
+                    ++dates;
+                }
+            }
+        }
+        QVERIFY(dates >= 10);
+        const QDateTime uber = formatter.dateFromString("2017-08-21T17:19:29Z");
+        QCOMPARE(uber.toMSecsSinceEpoch(), Q_INT64_C(1503335969000));
     }
 
     void twoDigitYearsAreLogged()
