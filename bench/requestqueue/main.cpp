@@ -1,0 +1,154 @@
+// Request queue overhead: the same GET requests through a RequestQueue (two
+// at once, unpaced, as the shared queue) and through the bare network manager
+// keeping two in flight; then answers served by the queue's own cache rule
+// beside the network manager reading the same cache entries itself.
+//   bench_requestqueue [--tiny]
+#include "LocalHttpServer.h"
+#include "NetworkAccess.h"
+#include "RequestQueue.h"
+#include "SharedURLCache.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+QByteArray body(4096, 'r');
+
+void runUntil(const std::function<bool()> &done)
+{
+    while (!done())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+double throughQueue(const QList<QUrl> &urls)
+{
+    RequestQueue queue;
+    int finished = 0;
+    int failures = 0;
+    QElapsedTimer timer;
+    timer.start();
+    for (const QUrl &url : urls) {
+        queue.addRequest(URLRequest(url),
+            [&](const HTTPURLResponse &, const QByteArray &data, const Error &error) {
+                ++finished;
+                if (error || data.size() != body.size())
+                    ++failures;
+            });
+    }
+    runUntil([&] { return finished == urls.size(); });
+    const double seconds = double(timer.nsecsElapsed()) / 1e9;
+    if (failures)
+        std::fprintf(stderr, "queue: %d failed requests\n", failures);
+    return seconds;
+}
+
+double throughManager(const QList<QUrl> &urls, bool preferCache)
+{
+    QNetworkAccessManager &manager = NetworkAccess::sharedManager();
+    int next = 0;
+    int finished = 0;
+    int failures = 0;
+    std::function<void()> startNext = [&] {
+        if (next >= urls.size())
+            return;
+        QNetworkRequest request(urls.at(next++));
+        if (preferCache)
+            request.setAttribute(
+                QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::PreferCache);
+        QNetworkReply *reply = manager.get(request);
+        QObject::connect(reply, &QNetworkReply::finished, reply, [&, reply] {
+            if (reply->error() != QNetworkReply::NoError || reply->readAll().size() != body.size())
+                ++failures;
+            reply->deleteLater();
+            ++finished;
+            startNext();
+        });
+    };
+    QElapsedTimer timer;
+    timer.start();
+    startNext();
+    startNext();
+    runUntil([&] { return finished == urls.size(); });
+    if (failures)
+        std::fprintf(stderr, "manager: %d failed requests\n", failures);
+    return double(timer.nsecsElapsed()) / 1e9;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const bool tiny = app.arguments().contains(QStringLiteral("--tiny"));
+    const int count = tiny ? 20 : 2000;
+    const int repeats = tiny ? 1 : 3;
+
+    // The server answers on its own thread, so both sides wait for it alike.
+    QThread serverThread;
+    serverThread.start();
+    QObject serverContext;
+    serverContext.moveToThread(&serverThread);
+    LocalHttpServer *server = nullptr;
+    QMetaObject::invokeMethod(
+        &serverContext,
+        [&] {
+            server = new LocalHttpServer;
+            server->setRecordsRequests(false);
+            server->setFallback([](const LocalHttpServer::Request &) {
+                auto response = LocalHttpServer::Response::ok(body);
+                response.withHeader("Cache-Control", "max-age=60, must-revalidate");
+                return std::optional(response);
+            });
+            server->listen();
+        },
+        Qt::BlockingQueuedConnection);
+
+    auto urls = [&](const QString &side, int round) {
+        QList<QUrl> list;
+        for (int i = 0; i < count; ++i)
+            list << server->url(QStringLiteral("/%1/%2/%3").arg(side).arg(round).arg(i));
+        return list;
+    };
+
+    double bestQueue = 1e300;
+    double bestManager = 1e300;
+    for (int round = 0; round < repeats; ++round) {
+        bestQueue = std::min(bestQueue, throughQueue(urls(QStringLiteral("q"), round)));
+        bestManager =
+            std::min(bestManager, throughManager(urls(QStringLiteral("m"), round), false));
+    }
+    std::printf("network: %d requests, 4 KiB each, 2 at once\n", count);
+    std::printf("  RequestQueue      %8.1f requests/s\n", count / bestQueue);
+    std::printf("  bare manager      %8.1f requests/s\n", count / bestManager);
+    std::printf("  ratio (queue time / manager time) %.2f\n", bestQueue / bestManager);
+
+    // Cache: fill it once, then read every entry back both ways.
+    QTemporaryDir cacheFolder;
+    NetworkAccess::installSharedURLCache(new SharedURLCache(cacheFolder.path()));
+    const QList<QUrl> cached = urls(QStringLiteral("c"), 0);
+    throughManager(cached, false);
+    double bestOwnRule = 1e300;
+    double bestQtCache = 1e300;
+    for (int round = 0; round < repeats; ++round) {
+        bestOwnRule = std::min(bestOwnRule, throughQueue(cached));
+        bestQtCache = std::min(bestQtCache, throughManager(cached, true));
+    }
+    std::printf("cache: %d entries read back\n", count);
+    std::printf("  queue's own rule  %8.1f µs per answer\n", bestOwnRule / count * 1e6);
+    std::printf("  manager's cache   %8.1f µs per answer\n", bestQtCache / count * 1e6);
+    std::printf("  ratio (own rule / manager) %.2f\n", bestOwnRule / bestQtCache);
+
+    QMetaObject::invokeMethod(
+        &serverContext, [&] { delete server; }, Qt::BlockingQueuedConnection);
+    serverThread.quit();
+    serverThread.wait();
+    return 0;
+}
