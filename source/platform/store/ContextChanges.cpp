@@ -88,9 +88,28 @@ void ManagedObjectContext::processPendingChanges()
             observer.handler(notification);
 }
 
+void ManagedObjectContext::pruneObservers()
+{
+    // Observations whose owner is gone end here, every so many new ones, so
+    // they do not pile up.
+    std::erase_if(changesObservers_, [](const ChangesObserver &o) { return o.owned && !o.owner; });
+    for (auto it = objectObservers_.begin(); it != objectObservers_.end();) {
+        std::erase_if(*it, [this](const ObjectObserver &o) {
+            if (o.owned && !o.owner) {
+                observedRow_.remove(o.id);
+                return true;
+            }
+            return false;
+        });
+        it = it->empty() ? objectObservers_.erase(it) : std::next(it);
+    }
+}
+
 ManagedObjectContext::ObserverId ManagedObjectContext::observeObject(
     const ObjectID &id, QObject *owner, std::function<void(const ObjectChange &)> handler)
 {
+    if (nextObserverId_ % 256 == 0)
+        pruneObservers();
     const ObserverId observerId = nextObserverId_++;
     objectObservers_[id.rowId].push_back({observerId, owner, owner != nullptr, std::move(handler)});
     observedRow_.insert(observerId, id.rowId);
@@ -100,6 +119,8 @@ ManagedObjectContext::ObserverId ManagedObjectContext::observeObject(
 ManagedObjectContext::ObserverId ManagedObjectContext::observeChanges(
     QObject *owner, std::function<void(const ChangeNotification &)> handler)
 {
+    if (nextObserverId_ % 256 == 0)
+        pruneObservers();
     const ObserverId observerId = nextObserverId_++;
     changesObservers_.push_back({observerId, owner, owner != nullptr, std::move(handler)});
     return observerId;

@@ -175,6 +175,7 @@ private:
     void noteDeleted(const ObjectID &id);
     void noteInverse(const PropertyDescription &toOne, const QVariant &destinationRowId);
     void scheduleAnnouncement();
+    void pruneObservers();
 
     ConcurrencyType type_;
     std::shared_ptr<PersistentStoreCoordinator> coordinator_;
