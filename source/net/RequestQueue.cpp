@@ -71,11 +71,10 @@ void RequestQueue::addOperation(const OperationPtr &operation)
 void RequestQueue::operationEnded(RQOperation *operation)
 {
     timeUntilRequestCanBeExecuted_ = 0;
-    if (requestsPerSecond_ != 0) {
-        double ran = 0;
-        const QDateTime started = operation->startTime();
-        if (started.isValid())
-            ran = double(started.msecsTo(Clock::shared().now())) / 1000.0;
+    // One cancelled before it was sent used none of the rate.
+    const QDateTime started = operation->startTime();
+    if (requestsPerSecond_ != 0 && started.isValid()) {
+        const double ran = double(started.msecsTo(Clock::shared().now())) / 1000.0;
         timeUntilRequestCanBeExecuted_ = std::max(0.0, 1.0 / double(requestsPerSecond_) - ran);
     }
     forget(operation);

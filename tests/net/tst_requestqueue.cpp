@@ -162,6 +162,19 @@ private Q_SLOTS:
         QCOMPARE(queue.timeUntilRequestCanBeExecuted(), 0.0);
     }
 
+    void unsentCancellationLeavesNoPacingDelay()
+    {
+        RequestQueue queue;
+        queue.setRequestsPerSecond(4);
+        queue.setSuspended(true);
+        Outcome outcome;
+        auto op = queue.addRequest(URLRequest(server_->url("/ok")), recorder(outcome));
+        op->cancel();
+        QCOMPARE(outcome.error.code(), -999);
+        QCOMPARE(queue.requestCount(), 0);
+        QCOMPARE(queue.timeUntilRequestCanBeExecuted(), 0.0);
+    }
+
     void duplicateCancelsOlder()
     {
         RequestQueue queue;
