@@ -35,13 +35,15 @@ void RequestQueue::addOperation(const OperationPtr &operation)
 {
     if (!operation)
         return;
-    if (!allowDuplicateRequests_) {
+    if (!allowDuplicateRequests_ && byURL_.contains(operation->request().url())) {
         // Cancelling removes from the list, so work on a copy, back to front.
-        const QList<OperationPtr> current = operations_;
-        for (auto it = current.crbegin(); it != current.crend(); ++it) {
-            if ((*it)->request() == operation->request())
-                (*it)->cancel();
+        QList<OperationPtr> equal;
+        for (const OperationPtr &listed : std::as_const(operations_)) {
+            if (listed->request() == operation->request())
+                equal.append(listed);
         }
+        for (auto it = equal.crbegin(); it != equal.crend(); ++it)
+            (*it)->cancel();
     }
     if (requestsPerSecond_ != 0 && operations_.isEmpty())
         timeUntilRequestCanBeExecuted_ = 0;
@@ -55,6 +57,7 @@ void RequestQueue::addOperation(const OperationPtr &operation)
     }
 
     RQOperation *raw = operation.get();
+    byURL_.insert(raw->request().url(), raw);
     connect(raw, &RQOperation::executingChanged, this, [this, raw](bool executing) {
         if (!executing)
             operationEnded(raw);
@@ -86,7 +89,8 @@ void RequestQueue::forget(RQOperation *operation)
     operation->disconnect(this);
     // The caller may hold the last reference inside this very operation's
     // signal; the operation keeps itself alive for the rest of its call.
-    operations_.removeIf([operation](const OperationPtr &op) { return op.get() == operation; });
+    if (operations_.removeIf([operation](const OperationPtr &op) { return op.get() == operation; }))
+        byURL_.remove(operation->request().url(), operation);
 }
 
 void RequestQueue::dequeueOperations()
@@ -119,6 +123,7 @@ void RequestQueue::cancelAllRequests()
 {
     QList<OperationPtr> old;
     old.swap(operations_);
+    byURL_.clear();
     for (const OperationPtr &operation : std::as_const(old))
         operation->cancel();
 }

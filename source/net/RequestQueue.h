@@ -5,6 +5,7 @@
 #include "URLRequest.h"
 
 #include <QList>
+#include <QMultiHash>
 #include <QObject>
 
 #include <memory>
@@ -59,6 +60,9 @@ private:
     void forget(RQOperation *operation);
 
     QList<OperationPtr> operations_;
+    // The listed operations by URL, so that looking for duplicates does not
+    // walk a long queue on every add.
+    QMultiHash<QUrl, RQOperation *> byURL_;
     quint64 maxConcurrentRequestCount_ = 2;
     qint32 queueMode_ = 0;
     bool allowDuplicateRequests_ = false;
