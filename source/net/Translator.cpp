@@ -51,7 +51,11 @@ qint64 lifetimeOf(const QJsonValue &value)
         if (!ok)
             seconds = 0;
     }
-    return seconds > 0 ? seconds : Translator::defaultExpiresIn;
+    if (seconds <= 0)
+        return Translator::defaultExpiresIn;
+    // A lifetime beyond a day is no real answer; holding the token that long
+    // would only overflow the timers.
+    return std::min<qint64>(seconds, Translator::maximumExpiresIn);
 }
 
 } // namespace

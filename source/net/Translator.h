@@ -37,6 +37,7 @@ public:
     static const QString defaultTranslateURL;
     static const QString scopeURL;
     static constexpr qint64 defaultExpiresIn = 600;
+    static constexpr qint64 maximumExpiresIn = 86400;
 
     static Translator &sharedInstance();
 

@@ -215,6 +215,35 @@ private Q_SLOTS:
         QVERIFY(Translator::sharedInstance().accessToken().isNull());
     }
 
+    void oddLifetimes_data()
+    {
+        QTest::addColumn<QByteArray>("expiresIn");
+        QTest::addColumn<qint64>("kept");
+        QTest::newRow("text") << QByteArray("\"599\"") << qint64(599);
+        QTest::newRow("number") << QByteArray("3600") << qint64(3600);
+        QTest::newRow("null") << QByteArray("null") << qint64(600);
+        QTest::newRow("not a number") << QByteArray("\"soon\"") << qint64(600);
+        QTest::newRow("negative") << QByteArray("-5") << qint64(600);
+        QTest::newRow("huge text") << QByteArray("\"99999999999999999999\"") << qint64(600);
+        QTest::newRow("huge number") << QByteArray("1e15") << qint64(86400);
+    }
+
+    void oddLifetimes()
+    {
+        QFETCH(QByteArray, expiresIn);
+        QFETCH(qint64, kept);
+        tokenAnswer_ = R"({"access_token":"tok4","expires_in":)" + expiresIn + "}";
+        bool done = false;
+        Translator::sharedInstance().getAccessTokenWithCompletion(
+            [&](const Error &) { done = true; });
+        QVERIFY(waitFor([&] { return done; }, clock_));
+        QCOMPARE(Translator::sharedInstance().expiresIn(), std::optional<qint64>(kept));
+        clock_->advanceSeconds(double(kept) - 0.5);
+        QVERIFY(!Translator::sharedInstance().accessToken().isNull());
+        clock_->advanceSeconds(0.5);
+        QVERIFY(Translator::sharedInstance().accessToken().isNull());
+    }
+
     void concurrentTranslationsShareOneTokenRequest()
     {
         Result a, b;
