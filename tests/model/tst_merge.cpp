@@ -172,6 +172,30 @@ private Q_SLOTS:
         QCOMPARE(store.count(QStringLiteral("ReviewContent")), 1);
     }
 
+    void reviewsForAProductDeletedMeanwhileAreDropped()
+    {
+        StoreFixture store;
+        LogCapture log;
+        auto doomed = store.app(QStringLiteral("1"));
+        auto kept = store.app(QStringLiteral("2"));
+        QVERIFY(store.context->save());
+        const ObjectID doomedId = doomed->objectID(), keptId = kept->objectID();
+        auto child = store.context->newPrivateContext();
+        std::shared_ptr<ManagedObject> held;
+        child->performAndWait([&] { held = child->existingObject(doomedId); });
+        store.context->deleteObject(doomed);
+        QVERIFY(store.context->save());
+        child->performAndWait([&] {
+            auto product = std::dynamic_pointer_cast<Product>(held);
+            StoreFixture::review(*child, product, QStringLiteral("orphan"), QStringLiteral("US"));
+            mergePage(*child, keptId, QStringLiteral("US"), {QStringLiteral("fine")});
+            held.reset();
+        });
+        QCOMPARE(log.matching(QStringLiteral("its owner was deleted")).size(), 2);
+        QCOMPARE(store.count(QStringLiteral("Review")), 1);
+        QCOMPARE(store.count(QStringLiteral("ReviewContent")), 1);
+    }
+
     void twoMergesInARowNeverInsertTwice()
     {
         StoreFixture store;

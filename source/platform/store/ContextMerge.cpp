@@ -6,6 +6,11 @@
 #include "Log.h"
 #include "MergeInbox.h"
 #include "PersistentStoreCoordinator.h"
+#include "SqliteConnection.h"
+
+#include <QSet>
+
+#include <sqlite3.h>
 
 #include <future>
 
@@ -54,16 +59,44 @@ Error ManagedObjectContext::applyPushAndSave(ChangeSet &changes)
             materializePushed();
             deleteRecord(id.entity, id.rowId, {}, false);
         }
-    for (RowChange &row : changes.inserted) {
-        bool orphan = false;
-        for (const auto &[slot, value] : row.values) {
-            const PropertyDescription *property = row.entity->slots()[size_t(slot)];
-            if (property->isToOne() && deleted_.contains(value.toLongLong()))
-                orphan = true;
+    // A record whose owner is gone (deleted here, pending or saved) is
+    // dropped, and so is whatever hangs from it in the same push: the
+    // delete rule would have taken it along.
+    QSet<qint64> pushed, dropped;
+    for (const RowChange &row : changes.inserted)
+        pushed.insert(row.rowId);
+    QHash<qint64, bool> stored;
+    auto ownerExists = [&](const PropertyDescription &toOne, qint64 rowId) {
+        if (deleted_.contains(rowId) || dropped.contains(rowId))
+            return false;
+        if (pushed.contains(rowId))
+            return true;
+        if (const ManagedObjectPtr live = registered(rowId))
+            return !live->deleted_;
+        const auto known = stored.constFind(rowId);
+        if (known != stored.constEnd())
+            return *known;
+        const bool exists = rowExists(*toOne.destination, rowId);
+        stored.insert(rowId, exists);
+        return exists;
+    };
+    for (bool changed = true; changed;) {
+        changed = false;
+        for (const RowChange &row : changes.inserted) {
+            if (dropped.contains(row.rowId))
+                continue;
+            for (const auto &[slot, value] : row.values) {
+                const PropertyDescription *property = row.entity->slots()[size_t(slot)];
+                if (property->isToOne() && !ownerExists(*property, value.toLongLong())) {
+                    dropped.insert(row.rowId);
+                    changed = true;
+                    break;
+                }
+            }
         }
-        // Its owner was deleted here meanwhile; the delete rule would have
-        // taken it along.
-        if (orphan) {
+    }
+    for (RowChange &row : changes.inserted) {
+        if (dropped.contains(row.rowId)) {
             logDropped(row, "its owner was deleted");
             continue;
         }
@@ -142,4 +175,15 @@ void ManagedObjectContext::materializePushed()
             live->setValueAt(*row.entity->slots()[size_t(slot)], value);
     }
     excludedDirty_ = true;
+}
+
+bool ManagedObjectContext::rowExists(const EntityDescription &entity, qint64 rowId)
+{
+    sqlite3_stmt *statement =
+        connection_->prepare("SELECT 1 FROM " + entity.table() + " WHERE id = ?");
+    if (!statement)
+        return false;
+    StatementScope scope(statement);
+    sqlite3_bind_int64(statement, 1, rowId);
+    return sqlite3_step(statement) == SQLITE_ROW;
 }

@@ -165,6 +165,7 @@ private:
     Error pushToParent(ChangeSet changes);
     Error applyPushAndSave(ChangeSet &changes);
     void materializePushed();
+    bool rowExists(const EntityDescription &entity, qint64 rowId);
     void runInbox();
     void enqueueForMain(std::function<void()> job);
     bool childrenIdle() const;
