@@ -56,7 +56,7 @@ QString URLError::descriptionForCode(int code)
     case Cancelled:
         return localized("URLError", "cancelled");
     case BadURL:
-        return localized("URLError", "unsupported URL");
+        return localized("URLError", "bad URL");
     case TimedOut:
         return localized("URLError", "The request timed out.");
     case UnsupportedURL:
