@@ -283,10 +283,12 @@ void ManagedObjectContext::setCommitEditingHandler(std::function<bool()> handler
 void ManagedObjectContext::recordDidChange(
     ManagedObject &object, const PropertyDescription &property, const QVariant &former)
 {
-    if (!object.inserted_)
+    // A new record is announced as inserted; its keys are not news.
+    if (!object.inserted_) {
         updated_.insert(object.rowId_, registered(object.rowId_));
-    excludedDirty_ = true;
-    noteUpdated(object.objectID(), property.name);
+        excludedDirty_ = true;
+        noteUpdated(object.objectID(), property.name);
+    }
     if (property.isToOne()) {
         noteInverse(property, former);
         noteInverse(property, object.values_[size_t(property.slot)]);
