@@ -372,6 +372,40 @@ private Q_SLOTS:
         QCOMPARE(hits, 2);
     }
 
+    void authenticationChallenges()
+    {
+        server_->route("/private", [](const LocalHttpServer::Request &request) {
+            if (request.header("Authorization") == "Basic " + QByteArray("me:pw").toBase64())
+                return LocalHttpServer::Response::ok("secret");
+            auto response = LocalHttpServer::Response::withStatus(401, "who are you?");
+            response.withHeader("WWW-Authenticate", "Basic realm=\"test\"");
+            return response;
+        });
+        RequestQueue queue;
+        // Without a handler the challenge goes unanswered: the 401 is the answer.
+        Outcome anonymous;
+        queue.addRequest(URLRequest(server_->url("/private?1")), recorder(anonymous));
+        QVERIFY(waitFor([&] { return anonymous.called; }));
+        QCOMPARE(anonymous.error.domain(), Error::HTTPResponseErrorDomain);
+        QCOMPARE(anonymous.error.code(), 401);
+        QCOMPARE(anonymous.data, QByteArray("who are you?"));
+
+        Outcome known;
+        int challenges = 0;
+        auto op = RQOperation::operationWithRequest(URLRequest(server_->url("/private?2")));
+        op->setAuthenticationChallengeHandler([&](QAuthenticator *challenge) {
+            ++challenges;
+            challenge->setUser("me");
+            challenge->setPassword("pw");
+        });
+        op->setCompletionHandler(recorder(known));
+        queue.addOperation(op);
+        QVERIFY(waitFor([&] { return known.called; }));
+        QCOMPARE(challenges, 1);
+        QVERIFY(!known.error);
+        QCOMPARE(known.data, QByteArray("secret"));
+    }
+
     void progressHandlerSeesEveryByte()
     {
         const QByteArray big(200000, 'x');
