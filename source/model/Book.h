@@ -1,5 +1,16 @@
 #pragma once
 
 #include "Product.h"
+#include "StringFormat.h"
 
-class Book : public Product { };
+class Book : public Product {
+public:
+    QString toolTip() const override
+    {
+        return formatString(QStringLiteral("%@%@"), title(), QStringLiteral(" | iBook"));
+    }
+    QString placeholderImageName() const override
+    {
+        return QStringLiteral("BookPlaceholderTemplate");
+    }
+};

@@ -15,6 +15,7 @@ void Product::awakeFromInsert()
         setPrimitiveValue(QStringLiteral("selectedVersion"), QStringLiteral("***"));
     if (!value(QStringLiteral("selectedCountryCode")).isValid())
         setPrimitiveValue(QStringLiteral("selectedCountryCode"), QStringLiteral("***"));
+    startObserving();
 }
 
 QList<std::shared_ptr<Review>> Product::reviews() const

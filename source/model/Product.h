@@ -2,6 +2,8 @@
 
 #include "BaseNode.h"
 
+#include <QImage>
+#include <QMap>
 #include <QUrl>
 #include <QVariantMap>
 
@@ -42,6 +44,64 @@ public:
     // The product's store page in another country, from "trackViewUrl".
     QUrl urlForCountryCode(const QString &countryCode) const;
 
+    // --- Values computed in memory (main context only) ------------------
+    // Computed on first read and kept in step with the store's changes;
+    // DerivedValues announces every recomputation.
+
+    // Reviews with read NO; absent (not 0) when there are none.
+    std::optional<qint64> unReadCount() const;
+    // Star text ("1" … "5", or a null text for unrated reviews) to the
+    // number of reviews, under the product's list filter.
+    QMap<QString, qint64> reviewsGroupedByStarsForProduct() const;
+    std::optional<double> totalAverageRatingForReviews() const;
+    qint64 reviewsCount() const;
+    qint64 maxStarsTotal() const;
+    qint64 starsTotal(int stars) const;
+    qint64 fiveStarsTotal() const { return starsTotal(5); }
+    qint64 fourStarsTotal() const { return starsTotal(4); }
+    qint64 threeStarsTotal() const { return starsTotal(3); }
+    qint64 twoStarsTotal() const { return starsTotal(2); }
+    qint64 oneStarsTotal() const { return starsTotal(1); }
+
+    void updateUnReadCount();
+    void updateReviewsGroupedByStarsForProduct();
+    void updateTotalAverageRatingForReviews(const QString &version, const QString &countryCode);
+
+    // Store the list filter ("***" for all), then recount the stars.
+    void setSelectedVersion(const QString &version);
+    void setSelectedCountryCode(const QString &countryCode);
+
+    virtual QString toolTip() const;
+    // The stored artwork, else the placeholder of the product's kind.
+    QImage image() const;
+    virtual QString placeholderImageName() const { return QString(); }
+
+    // How often the unread count was recomputed (tests, benchmarks).
+    int unreadRecounts() const { return unreadRecounts_; }
+
+    QVariant valueForKey(const QString &key) const override;
+
 protected:
     void awakeFromInsert() override;
+    void awakeFromFetch() override;
+    void willTurnIntoFault() override;
+    void prepareForDeletion() override;
+
+    // Only records of the main context compute values in memory.
+    bool computesDerivedValues() const;
+    void startObserving();
+    void stopObserving();
+    void announce(const QStringList &keys) const;
+
+private:
+    void ensureStarsComputed() const;
+    static std::optional<double> averageOfGroups(const QList<QVariantMap> &groups);
+
+    mutable bool unreadComputed_ = false;
+    mutable std::optional<qint64> unReadCount_;
+    mutable bool starsComputed_ = false;
+    mutable QMap<QString, qint64> stars_;
+    mutable std::optional<double> averageForReviews_;
+    int unreadRecounts_ = 0;
+    bool observing_ = false;
 };

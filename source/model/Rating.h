@@ -30,6 +30,16 @@ public:
     std::shared_ptr<Product> product() const;
 
     QString localizedCountryName() const;
+
+    // "-:-" for none, "1 Rating", "%ld Ratings".
+    QString ratingCountString() const;
+    QString ratingCountForCurrentVersionString() const;
+    // "%.1f Stars" when above 0, else empty.
+    QString averageRatingString() const;
+    QString averageRatingForCurrentVersionString() const;
+
+    static QString countText(std::optional<qint64> count);
+    static QString averageText(std::optional<double> average);
     QVariant valueForKey(const QString &key) const override;
 
 protected:

@@ -15,6 +15,7 @@ void Review::awakeFromInsert()
     // New reviews arrive unread; the unread count asks for "read == NO".
     if (!value(QStringLiteral("read")).isValid())
         setPrimitiveValue(QStringLiteral("read"), false);
+    startObserving();
 }
 
 std::shared_ptr<Product> Review::product() const
@@ -39,6 +40,14 @@ QString Review::localizedCountryName() const
 
 QVariant Review::valueForKey(const QString &key) const
 {
+    if (key == u"dateReviewedString")
+        return dateReviewedString();
+    if (key == u"reviewSmiley")
+        return reviewSmiley();
+    if (key == u"voteToolTipString") {
+        const QString tip = voteToolTipString();
+        return tip.isNull() ? QVariant() : QVariant(tip);
+    }
     if (key == u"localizedCountryName") {
         const QString name = localizedCountryName();
         return name.isNull() ? QVariant() : QVariant(name);

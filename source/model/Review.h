@@ -2,6 +2,8 @@
 
 #include "ManagedObject.h"
 
+#include <functional>
+
 class Product;
 class ReviewContent;
 
@@ -37,6 +39,36 @@ public:
     QString localizedCountryName() const;
     QVariant valueForKey(const QString &key) const override;
 
+    // --- Contents and display -----------------------------------------------
+
+    // The untranslated content; an empty one is created when the review has
+    // no content at all. Null when only translations exist.
+    std::shared_ptr<ReviewContent> originalReviewContent();
+    bool hasTranslationForLanguageCode(const QString &code) const;
+    // Copies the title and text to show (the translation in
+    // translatedLanguageCode when there is one, else the original) into
+    // displayTitle and displayData.
+    void updateDisplayReviewContent();
+    // Shows the translation into `code`, fetching and storing it first when
+    // needed; an empty code shows the original. `completion` runs once,
+    // later, on the main thread. Nothing here saves.
+    void translateTo(const QString &code, std::function<void()> completion = {});
+
+    QString dateReviewedString() const;
+    QString reviewSmiley() const;
+    // "%ld out of %ld customers found this review helpful", or null.
+    QString voteToolTipString() const;
+
 protected:
     void awakeFromInsert() override;
+    void awakeFromFetch() override;
+    void willTurnIntoFault() override;
+    void prepareForDeletion() override;
+
+private:
+    void startObserving();
+    void stopObserving();
+    void setTranslatedLanguageCode(const QString &code);
+
+    bool observing_ = false;
 };

@@ -3,15 +3,17 @@
 #include "AppPaths.h"
 #include "CountryTable.h"
 #include "FetchRequest.h"
-#include "ManagedObjectContext.h"
 #include "InstanceLock.h"
 #include "Log.h"
+#include "ManagedObjectContext.h"
 #include "NetworkAccess.h"
 #include "NotificationCenter.h"
 #include "NotificationNames.h"
 #include "Presenter.h"
+#include "ReviewTranslation.h"
 #include "SharedURLCache.h"
 #include "StringFormat.h"
+#include "Translator.h"
 #include "UrlOpener.h"
 #include "UserDefaults.h"
 #include "UserNotifier.h"
@@ -37,6 +39,16 @@ AppDelegate::AppDelegate(QObject *parent) : QObject(parent)
 {
     if (!sharedDelegate)
         sharedDelegate = this;
+    // Reviews translate through the application's translation client.
+    ReviewTranslation::setTranslateFunction(
+        [](const QString &from, const QString &to, const QString &text,
+            ReviewTranslation::Completion completion) {
+            Translator::sharedInstance().translateFrom(
+                from, to, text, [completion](const QString &translated, const Error &error) {
+                    if (completion)
+                        completion(translated, error);
+                });
+        });
 }
 
 AppDelegate::~AppDelegate()
@@ -58,15 +70,15 @@ UserDefaults &AppDelegate::defaults() const
     return defaults_ ? *defaults_ : UserDefaults::standard();
 }
 
-bool AppDelegate::exitIfRunningTwice(InstanceLock &lock, Presenter &presenter,
-                                     const std::function<void(int)> &exit)
+bool AppDelegate::exitIfRunningTwice(
+    InstanceLock &lock, Presenter &presenter, const std::function<void(int)> &exit)
 {
     if (lock.tryLock())
         return false;
     Alert alert;
     alert.style = Alert::Style::Informational;
-    alert.messageText =
-        formatString(localized("AppDelegate", "%@ is already running."), AppPaths::applicationName());
+    alert.messageText = formatString(
+        localized("AppDelegate", "%@ is already running."), AppPaths::applicationName());
     presenter.runModal(alert);
     exit(0);
     return true;
@@ -81,8 +93,8 @@ void AppDelegate::awakeFromNib()
 {
     UserDefaults &prefs = defaults();
     if (prefs.objectForKey(CrashedKey).isValid() && prefs.boolForKey(CrashedKey))
-        logLine(formatString(QStringLiteral("It seems that %@ crashed!"),
-                             AppPaths::applicationName()));
+        logLine(
+            formatString(QStringLiteral("It seems that %@ crashed!"), AppPaths::applicationName()));
     prefs.setBool(true, CrashedKey);
     prefs.synchronize();
 
@@ -100,9 +112,9 @@ void AppDelegate::initializeDataBaseIfRequired()
     context->disableUndo();
     for (const CountryTable::Country &country : CountryTable::countries())
         context->insertNewObject(QStringLiteral("Country"),
-                                 {{QStringLiteral("isoCode"), country.code},
-                                  {QStringLiteral("priority"), country.priority},
-                                  {QStringLiteral("region"), country.region}});
+            {{QStringLiteral("isoCode"), country.code},
+                {QStringLiteral("priority"), country.priority},
+                {QStringLiteral("region"), country.region}});
     context->enableUndo();
     saveAction();
 }
@@ -128,8 +140,7 @@ bool AppDelegate::applicationShouldTerminate()
     context_->drainChildren();
     if (!context_->commitEditing()) {
         logLine(formatString(QStringLiteral("%@:%@ unable to commit editing to terminate"),
-                             QStringLiteral("AppDelegate"),
-                             QStringLiteral("applicationShouldTerminate:")));
+            QStringLiteral("AppDelegate"), QStringLiteral("applicationShouldTerminate:")));
         return false;
     }
     if (!context_->hasChanges())
@@ -142,8 +153,7 @@ bool AppDelegate::applicationShouldTerminate()
     Alert alert;
     alert.messageText =
         localized("AppDelegate", "Could not save changes while quitting. Quit anyway?");
-    alert.informativeText = localized(
-        "AppDelegate",
+    alert.informativeText = localized("AppDelegate",
         "Quitting now will lose any changes you have made since the last successful save");
     alert.buttons = {localized("AppDelegate", "Quit anyway"), localized("AppDelegate", "Cancel")};
     return Presenter::shared().runModal(alert).buttonIndex == 0;
@@ -167,7 +177,7 @@ void AppDelegate::endActivity()
 }
 
 void AppDelegate::notifyWithTitle(const QString &title, const QString &description,
-                                  const QString &informativeText, const QVariantMap &userInfo)
+    const QString &informativeText, const QVariantMap &userInfo)
 {
     UserDefaults &prefs = defaults();
     if (!prefs.boolForKey(ShowNotificationsKey))
@@ -199,8 +209,8 @@ void AppDelegate::checkForUpdatesAction()
     alert.messageText = localized("AppDelegate", "Updates come with your distribution");
     alert.informativeText = formatString(
         localized("AppDelegate",
-                  "%@ %@ is updated by your system's package manager. Install the updates it "
-                  "offers to get the newest version."),
+            "%@ %@ is updated by your system's package manager. Install the updates it "
+            "offers to get the newest version."),
         AppPaths::applicationName(), AppPaths::version());
     Presenter::shared().runModal(alert);
 }
@@ -212,9 +222,9 @@ QUrl AppDelegate::productPageURL()
 
 QUrl AppDelegate::supportMailURL()
 {
-    const QString text = formatString(QStringLiteral("%@?subject=%@ %@%@"),
-                                      QString::fromLatin1(SupportMailLink),
-                                      AppPaths::applicationName(), AppPaths::version(), QString());
+    const QString text =
+        formatString(QStringLiteral("%@?subject=%@ %@%@"), QString::fromLatin1(SupportMailLink),
+            AppPaths::applicationName(), AppPaths::version(), QString());
     return QUrl(text, QUrl::TolerantMode);
 }
 
@@ -231,13 +241,13 @@ void AppDelegate::openProductPageAction()
 void AppDelegate::openAcknowledgmentsAction()
 {
     UrlOpener::open(productPageURL().resolved(QUrl(QStringLiteral("support/acknowledgments.pdf"))),
-                    UrlOpener::Origin::Application);
+        UrlOpener::Origin::Application);
 }
 
 void AppDelegate::openPrivacyPageAction()
 {
     UrlOpener::open(productPageURL().resolved(QUrl(QStringLiteral("privacy/"))),
-                    UrlOpener::Origin::Application);
+        UrlOpener::Origin::Application);
 }
 
 QString AppDelegate::userFullName()

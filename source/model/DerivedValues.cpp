@@ -1,0 +1,7 @@
+#include "DerivedValues.h"
+
+DerivedValues &DerivedValues::shared()
+{
+    static DerivedValues values;
+    return values;
+}

@@ -1,0 +1,156 @@
+#include "RecordChangeRouter.h"
+
+#include "App.h"
+#include "ChangeNotification.h"
+#include "EntityDescription.h"
+#include "ManagedObjectContext.h"
+#include "Product.h"
+#include "Review.h"
+
+#include <QSet>
+
+#include <map>
+
+namespace {
+
+bool isKind(const EntityDescription *entity, QStringView name)
+{
+    for (; entity; entity = entity->parent())
+        if (entity->name() == name)
+            return true;
+    return false;
+}
+
+// The row id a record's to-one relationship points at, 0 when none.
+qint64 destinationRow(const ManagedObjectPtr &record, const QString &key)
+{
+    return record ? record->value(key).toLongLong() : 0;
+}
+
+std::mutex routersMutex;
+std::map<const ManagedObjectContext *, std::weak_ptr<RecordChangeRouter>> &routers()
+{
+    static std::map<const ManagedObjectContext *, std::weak_ptr<RecordChangeRouter>> map;
+    return map;
+}
+
+} // namespace
+
+RecordChangeRouter::RecordChangeRouter(ManagedObjectContext *context) : context_(context)
+{
+}
+
+std::shared_ptr<RecordChangeRouter> RecordChangeRouter::forContext(ManagedObjectContext *context)
+{
+    if (!context)
+        return {};
+    std::lock_guard lock(routersMutex);
+    auto &map = routers();
+    if (auto found = map.find(context); found != map.end())
+        if (auto router = found->second.lock())
+            return router;
+    // The context's observer list holds the router, so it lives exactly as
+    // long as the context (a later context at the same address gets a new
+    // one, since the weak pointer has expired by then).
+    auto router = std::make_shared<RecordChangeRouter>(context);
+    context->observeChanges(
+        nullptr, [router](const ChangeNotification &notification) { router->route(notification); });
+    std::erase_if(map, [](const auto &entry) { return entry.second.expired(); });
+    map[context] = router;
+    return router;
+}
+
+void RecordChangeRouter::addProduct(Product *product)
+{
+    products_.insert(product->objectID().rowId, product);
+}
+
+void RecordChangeRouter::removeProduct(Product *product)
+{
+    const auto found = products_.constFind(product->objectID().rowId);
+    if (found != products_.constEnd() && *found == product)
+        products_.erase(found);
+}
+
+void RecordChangeRouter::addReview(Review *review)
+{
+    reviews_.insert(review->objectID().rowId, review);
+}
+
+void RecordChangeRouter::removeReview(Review *review)
+{
+    const auto found = reviews_.constFind(review->objectID().rowId);
+    if (found != reviews_.constEnd() && *found == review)
+        reviews_.erase(found);
+}
+
+void RecordChangeRouter::route(const ChangeNotification &notification)
+{
+    QSet<qint64> unread, ratings, display;
+    const auto contentChanged = [&](const ObjectID &id) {
+        if (reviews_.isEmpty())
+            return;
+        const qint64 review =
+            destinationRow(context_->existingObject(id), QStringLiteral("review"));
+        if (reviews_.contains(review))
+            display.insert(review);
+    };
+
+    for (const ObjectID &id : notification.inserted) {
+        if (isKind(id.entity, u"ReviewContent")) {
+            const ManagedObjectPtr content = context_->existingObject(id);
+            if (content
+                && (content->value(QStringLiteral("title")).isValid()
+                    || content->value(QStringLiteral("data")).isValid()))
+                contentChanged(id);
+        }
+    }
+
+    for (auto it = notification.updated.cbegin(); it != notification.updated.cend(); ++it) {
+        const ObjectID &id = it.key();
+        const QSet<QString> &keys = it.value();
+        if (isKind(id.entity, u"Product")) {
+            if (!products_.contains(id.rowId))
+                continue;
+            if (keys.contains(QStringLiteral("reviews")))
+                unread.insert(id.rowId);
+            if (keys.contains(QStringLiteral("ratings")))
+                ratings.insert(id.rowId);
+        } else if (isKind(id.entity, u"Review")) {
+            if (keys.contains(QStringLiteral("reviewContents")) && reviews_.contains(id.rowId))
+                display.insert(id.rowId);
+            if (keys.contains(QStringLiteral("read")) && !products_.isEmpty()) {
+                const qint64 product =
+                    destinationRow(context_->existingObject(id), QStringLiteral("product"));
+                if (products_.contains(product))
+                    unread.insert(product);
+            }
+        } else if (isKind(id.entity, u"ReviewContent")) {
+            if (keys.contains(QStringLiteral("title")) || keys.contains(QStringLiteral("data")))
+                contentChanged(id);
+        } else if (isKind(id.entity, u"Rating")) {
+            if (keys.contains(QStringLiteral("dateUpdated")) && !products_.isEmpty()) {
+                const qint64 product =
+                    destinationRow(context_->existingObject(id), QStringLiteral("product"));
+                if (products_.contains(product))
+                    ratings.insert(product);
+            }
+        }
+    }
+
+    // Records may be released by what a recomputation does; look each up
+    // again just before using it.
+    lastUnreadRecounts_ = 0;
+    for (qint64 row : std::as_const(unread)) {
+        if (Product *product = products_.value(row)) {
+            product->updateUnReadCount();
+            ++lastUnreadRecounts_;
+        }
+    }
+    for (qint64 row : std::as_const(ratings))
+        if (auto *app = dynamic_cast<App *>(products_.value(row)))
+            app->updateRatingTotals();
+    for (qint64 row : std::as_const(display))
+        if (Review *review = reviews_.value(row))
+            review->updateDisplayReviewContent();
+}

@@ -1,0 +1,186 @@
+// What a review does beyond its stored values: finding its original
+// content, keeping the display pair in step with its contents, translating,
+// and the small texts the review list shows.
+
+#include "Clock.h"
+#include "Dispatch.h"
+#include "ManagedObjectContext.h"
+#include "RecordChangeRouter.h"
+#include "RelativeDateFormatter.h"
+#include "Review.h"
+#include "ReviewContent.h"
+#include "ReviewTranslation.h"
+#include "StringFormat.h"
+
+#include <cmath>
+
+void Review::startObserving()
+{
+    if (observing_)
+        return;
+    if (auto router = RecordChangeRouter::forContext(managedObjectContext())) {
+        router->addReview(this);
+        observing_ = true;
+    }
+}
+
+void Review::stopObserving()
+{
+    if (!observing_)
+        return;
+    observing_ = false;
+    if (auto router = RecordChangeRouter::forContext(managedObjectContext()))
+        router->removeReview(this);
+}
+
+void Review::awakeFromFetch()
+{
+    ManagedObject::awakeFromFetch();
+    startObserving();
+}
+
+void Review::willTurnIntoFault()
+{
+    stopObserving();
+    ManagedObject::willTurnIntoFault();
+}
+
+void Review::prepareForDeletion()
+{
+    stopObserving();
+    ManagedObject::prepareForDeletion();
+}
+
+std::shared_ptr<ReviewContent> Review::originalReviewContent()
+{
+    const QList<std::shared_ptr<ReviewContent>> contents = reviewContents();
+    if (contents.isEmpty()) {
+        ManagedObjectContext *context = managedObjectContext();
+        if (!context)
+            return {};
+        auto content = context->insertNewObject<ReviewContent>(QStringLiteral("ReviewContent"));
+        content->setObject(QStringLiteral("review"), context->existingObject(objectID()));
+        return content;
+    }
+    for (const auto &content : contents)
+        if (content->languageCode().isNull() && !content->dateTranslated().isValid())
+            return content;
+    return {};
+}
+
+bool Review::hasTranslationForLanguageCode(const QString &code) const
+{
+    if (code.isNull())
+        return false;
+    for (const auto &content : reviewContents())
+        if (content->languageCode() == code)
+            return true;
+    return false;
+}
+
+void Review::updateDisplayReviewContent()
+{
+    const QString code = translatedLanguageCode();
+    std::shared_ptr<ReviewContent> shown;
+    if (!code.isNull()) {
+        for (const auto &content : reviewContents())
+            if (content->languageCode() == code) {
+                shown = content;
+                break;
+            }
+    }
+    if (!shown)
+        shown = originalReviewContent();
+    const QVariant title = shown ? shown->value(QStringLiteral("title")) : QVariant();
+    const QVariant data = shown ? shown->value(QStringLiteral("data")) : QVariant();
+    // Unchanged values are not written again, so an update announces nothing.
+    if (value(QStringLiteral("displayTitle")) != title)
+        setValue(QStringLiteral("displayTitle"), title);
+    if (value(QStringLiteral("displayData")) != data)
+        setValue(QStringLiteral("displayData"), data);
+}
+
+void Review::setTranslatedLanguageCode(const QString &code)
+{
+    setValue(
+        QStringLiteral("translatedLanguageCode"), code.isEmpty() ? QVariant() : QVariant(code));
+}
+
+void Review::translateTo(const QString &code, std::function<void()> completion)
+{
+    const auto finish = [completion] {
+        if (completion)
+            dispatchMain(completion);
+    };
+    if (code.isEmpty() || hasTranslationForLanguageCode(code)) {
+        setTranslatedLanguageCode(code);
+        updateDisplayReviewContent();
+        finish();
+        return;
+    }
+    ManagedObjectContext *context = managedObjectContext();
+    const std::shared_ptr<ReviewContent> original = originalReviewContent();
+    if (!context || !original) {
+        finish();
+        return;
+    }
+    // Holding the record keeps it alive until both answers are in.
+    auto self = std::dynamic_pointer_cast<Review>(context->existingObject(objectID()));
+    const QString originalText = QString::fromUtf8(original->data());
+    ReviewTranslation::translate(QString(), code, original->title(),
+        [self, code, originalText, finish](const QString &title, const Error &titleError) {
+            if (titleError || title.isNull() || !self || !self->managedObjectContext()
+                || self->isDeleted()) {
+                finish();
+                return;
+            }
+            ReviewTranslation::translate(QString(), code, originalText,
+                [self, code, title, finish](const QString &text, const Error &textError) {
+                    ManagedObjectContext *context = self->managedObjectContext();
+                    if (!textError && !text.isNull() && context && !self->isDeleted()) {
+                        auto content =
+                            context->insertNewObject<ReviewContent>(QStringLiteral("ReviewContent"),
+                                {{QStringLiteral("languageCode"), code},
+                                    {QStringLiteral("title"), title},
+                                    {QStringLiteral("data"), text.toUtf8()},
+                                    {QStringLiteral("dateTranslated"), Clock::shared().now()}});
+                        content->setObject(QStringLiteral("review"), self);
+                        self->setTranslatedLanguageCode(code);
+                    }
+                    finish();
+                });
+        });
+}
+
+QString Review::dateReviewedString() const
+{
+    return RelativeDateFormatter::longRelativeDate(dateReviewed());
+}
+
+QString Review::reviewSmiley() const
+{
+    const std::optional<double> stars = rating();
+    if (!stars)
+        return QString(QLatin1String(""));
+    switch (int(std::trunc(*stars))) {
+    case 1:
+    case 2:
+        return QStringLiteral("\u2639\uFE0F");
+    case 3:
+        return QString::fromUcs4(U"\U0001F610");
+    case 4:
+    case 5:
+        return QString::fromUcs4(U"\U0001F60A");
+    default:
+        return QString(QLatin1String(""));
+    }
+}
+
+QString Review::voteToolTipString() const
+{
+    const qint64 count = voteCount().value_or(0);
+    if (count < 1)
+        return QString();
+    return formatString(localized("Review", "%ld out of %ld customers found this review helpful"),
+        voteSum().value_or(0), count);
+}

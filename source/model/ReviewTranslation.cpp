@@ -1,0 +1,35 @@
+#include "ReviewTranslation.h"
+
+#include "Dispatch.h"
+#include "StringFormat.h"
+
+namespace ReviewTranslation {
+namespace {
+TranslateFunction &installed()
+{
+    static TranslateFunction function;
+    return function;
+}
+} // namespace
+
+void setTranslateFunction(TranslateFunction function)
+{
+    installed() = std::move(function);
+}
+
+void translate(const QString &from, const QString &to, const QString &text, Completion completion)
+{
+    if (installed()) {
+        installed()(from, to, text, std::move(completion));
+        return;
+    }
+    const Error error(QStringLiteral("ReviewTranslation"), 1,
+        {{Error::LocalizedDescriptionKey,
+            localized("ReviewTranslation", "Translation is not available.")}});
+    dispatchMain([completion = std::move(completion), error] {
+        if (completion)
+            completion(QString(), error);
+    });
+}
+
+} // namespace ReviewTranslation

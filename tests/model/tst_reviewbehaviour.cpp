@@ -1,0 +1,215 @@
+#include "Dispatch.h"
+#include "ReviewTranslation.h"
+#include "StoreFixture.h"
+#include "TestEnvironment.h"
+
+#include <QTest>
+
+namespace {
+
+// A translation service that answers on the next turn of the loop, with
+// "<code>:<text>", or fails the requests whose text is in `failing`.
+struct FakeService {
+    QStringList requests;
+    QStringList failing;
+
+    FakeService()
+    {
+        ReviewTranslation::setTranslateFunction(
+            [this](const QString &from, const QString &to, const QString &text,
+                ReviewTranslation::Completion completion) {
+                requests << (from.isNull() ? QString() : from) + ">" + to + ":" + text;
+                const bool fail = failing.contains(text);
+                dispatchMain([completion, to, text, fail] {
+                    if (fail)
+                        completion({}, Error(Error::HTTPResponseErrorDomain, 400));
+                    else
+                        completion(to + ":" + text, {});
+                });
+            });
+    }
+    ~FakeService() { ReviewTranslation::setTranslateFunction({}); }
+};
+
+std::shared_ptr<Review> reviewWithText(StoreFixture &store)
+{
+    auto app = store.app(QStringLiteral("1"));
+    auto review = StoreFixture::review(*store.context, app, "r", "US");
+    review->originalReviewContent()->setValue(
+        QStringLiteral("data"), QByteArray("Great app & fast"));
+    return review;
+}
+
+} // namespace
+
+class ReviewBehaviourTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void displayPairFollowsTheContentsByItself()
+    {
+        StoreFixture store;
+        auto review = reviewWithText(store);
+        QVERIFY(store.context->save());
+        QCoreApplication::processEvents();
+        QCOMPARE(review->displayTitle(), QString("Title r"));
+        QCOMPARE(review->displayData(), QByteArray("Great app & fast"));
+
+        review->originalReviewContent()->setValue(QStringLiteral("title"), QStringLiteral("New"));
+        QCoreApplication::processEvents();
+        QCOMPARE(review->displayTitle(), QString("New"));
+    }
+
+    void anImportInAChildStoresTheDisplayPair()
+    {
+        StoreFixture store;
+        auto app = store.app(QStringLiteral("1"));
+        QVERIFY(store.context->save());
+        auto child = store.context->newPrivateContext();
+        const ObjectID id = app->objectID();
+        child->performAndWait([&] {
+            auto product = std::dynamic_pointer_cast<Product>(child->existingObject(id));
+            StoreFixture::review(*child, product, "imported", "US");
+            QVERIFY(child->save());
+        });
+        QCoreApplication::processEvents();
+        const auto reviews = app->reviews();
+        QCOMPARE(reviews.size(), 1);
+        QCOMPARE(reviews.first()->displayTitle(), QString("Title imported"));
+        QVERIFY(!store.context->hasChanges());
+    }
+
+    void aReviewWithOnlyATranslationHasNoOriginal()
+    {
+        StoreFixture store;
+        auto app = store.app(QStringLiteral("1"));
+        auto review = store.context->insertNewObject<Review>(QStringLiteral("Review"));
+        review->setProduct(app);
+        auto content = store.context->insertNewObject(QStringLiteral("ReviewContent"));
+        content->setObject(QStringLiteral("review"), review);
+        content->setValue(QStringLiteral("languageCode"), QStringLiteral("de"));
+        content->setValue(QStringLiteral("title"), QStringLiteral("Nur Deutsch"));
+        QVERIFY(!review->originalReviewContent());
+        review->updateDisplayReviewContent();
+        QVERIFY(review->displayTitle().isNull());
+        QVERIFY(review->displayData().isNull());
+
+        // No content at all: an empty original is created on demand.
+        auto bare = store.context->insertNewObject<Review>(QStringLiteral("Review"));
+        bare->setProduct(app);
+        QVERIFY(bare->reviewContents().isEmpty());
+        QVERIFY(bare->originalReviewContent());
+        QCOMPARE(bare->reviewContents().size(), 1);
+    }
+
+    void translationIsStoredAndShownWithoutAnyoneAsking()
+    {
+        FakeService service;
+        StoreFixture store;
+        auto review = reviewWithText(store);
+        QVERIFY(store.context->save());
+        QCoreApplication::processEvents();
+
+        int completions = 0;
+        review->translateTo("de", [&] { ++completions; });
+        QTRY_COMPARE(completions, 1);
+        // Title first, then the text; no source language.
+        QCOMPARE(service.requests, (QStringList {">de:Title r", ">de:Great app & fast"}));
+        QVERIFY(review->hasTranslationForLanguageCode("de"));
+        QCOMPARE(review->translatedLanguageCode(), QString("de"));
+        QCoreApplication::processEvents();
+        QCOMPARE(review->displayTitle(), QString("de:Title r"));
+        QCOMPARE(review->displayData(), QByteArray("de:Great app & fast"));
+
+        // A second language, then switching between all three: no request.
+        review->translateTo("fr", [&] { ++completions; });
+        QTRY_COMPARE(completions, 2);
+        QCOMPARE(review->reviewContents().size(), 3);
+        service.requests.clear();
+        review->translateTo("de", [&] { ++completions; });
+        QCOMPARE(completions, 2); // never inline
+        QTRY_COMPARE(completions, 3);
+        QCOMPARE(review->displayTitle(), QString("de:Title r"));
+        review->translateTo(QString(), [&] { ++completions; });
+        QTRY_COMPARE(completions, 4);
+        QCOMPARE(review->displayTitle(), QString("Title r"));
+        QVERIFY(review->translatedLanguageCode().isNull());
+        QVERIFY(service.requests.isEmpty());
+    }
+
+    void aFailedTextRequestStoresNothingAndCompletesOnce()
+    {
+        FakeService service;
+        service.failing << "Great app & fast";
+        StoreFixture store;
+        auto review = reviewWithText(store);
+        QVERIFY(store.context->save());
+
+        int completions = 0;
+        review->translateTo("ja", [&] { ++completions; });
+        QTRY_COMPARE(completions, 1);
+        QCOMPARE(service.requests.size(), 2);
+        QTest::qWait(20);
+        QCOMPARE(completions, 1);
+        QVERIFY(!review->hasTranslationForLanguageCode("ja"));
+        QVERIFY(review->translatedLanguageCode().isNull());
+        QCOMPARE(review->reviewContents().size(), 1);
+
+        // A failed title request sends no text request.
+        service.requests.clear();
+        service.failing << "Title r";
+        review->translateTo("ko", [&] { ++completions; });
+        QTRY_COMPARE(completions, 2);
+        QCOMPARE(service.requests.size(), 1);
+    }
+
+    void smallDisplayTexts()
+    {
+        StoreFixture store;
+        auto app = store.app(QStringLiteral("1"));
+        const auto smiley = [&](std::optional<double> stars) {
+            return StoreFixture::review(*store.context, app, "s", "US", stars)->reviewSmiley();
+        };
+        QCOMPARE(smiley(1), QString("\u2639\uFE0F"));
+        QCOMPARE(smiley(2.5), QString("\u2639\uFE0F"));
+        QCOMPARE(smiley(3), QString::fromUcs4(U"\U0001F610"));
+        QCOMPARE(smiley(4.5), QString::fromUcs4(U"\U0001F60A"));
+        QCOMPARE(smiley(0), QString(""));
+        QCOMPARE(smiley(std::nullopt), QString(""));
+
+        auto review = StoreFixture::review(*store.context, app, "v", "US");
+        QVERIFY(review->voteToolTipString().isNull());
+        review->setValue(QStringLiteral("voteSum"), 3);
+        review->setValue(QStringLiteral("voteCount"), 5);
+        QCOMPARE(
+            review->voteToolTipString(), QString("3 out of 5 customers found this review helpful"));
+    }
+
+    void datesReadAsTodayAndYesterday()
+    {
+        StoreFixture store;
+        auto app = store.app(QStringLiteral("1"));
+        auto review = StoreFixture::review(*store.context, app, "d", "US");
+        const QDateTime now = QDateTime::currentDateTime();
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        review->setValue(QStringLiteral("dateReviewed"), now);
+        QCOMPARE(review->dateReviewedString().toLower(), QString("today"));
+        review->setValue(QStringLiteral("dateReviewed"), now.addDays(-1));
+        QCOMPARE(review->dateReviewedString().toLower(), QString("yesterday"));
+        review->setValue(
+            QStringLiteral("dateReviewed"), QDateTime(QDate(2015, 8, 25), QTime(12, 0)));
+        QCOMPARE(review->dateReviewedString(), QString("August 25, 2015"));
+
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        review->setValue(QStringLiteral("dateReviewed"), now);
+        QCOMPARE(review->dateReviewedString().toLower(), QString("heute"));
+        review->setValue(QStringLiteral("dateReviewed"), now.addDays(-1));
+        QCOMPARE(review->dateReviewedString().toLower(), QString("gestern"));
+        QLocale::setDefault(QLocale::c());
+        review->setValue(QStringLiteral("dateReviewed"), QVariant());
+        QVERIFY(review->dateReviewedString().isEmpty());
+    }
+};
+
+RK_TEST_MAIN(ReviewBehaviourTest)
+#include "tst_reviewbehaviour.moc"
