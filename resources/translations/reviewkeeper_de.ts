@@ -13,6 +13,29 @@
     </message>
 </context>
 <context>
+    <name>App</name>
+    <message>
+        <source>%ld %@ / %ld %@</source>
+        <translation>%ld %@ / %ld %@</translation>
+    </message>
+    <message>
+        <source>Rating</source>
+        <translation>Bewertung</translation>
+    </message>
+    <message>
+        <source>Ratings</source>
+        <translation>Bewertungen</translation>
+    </message>
+    <message>
+        <source>Country</source>
+        <translation>Land</translation>
+    </message>
+    <message>
+        <source>Countries</source>
+        <translation>Länder</translation>
+    </message>
+</context>
+<context>
     <name>AppDelegate</name>
     <message>
         <source>%@ is already running.</source>
@@ -210,6 +233,39 @@
     </message>
 </context>
 <context>
+    <name>Rating</name>
+    <message>
+        <source>-:-</source>
+        <translation>-:-</translation>
+    </message>
+    <message>
+        <source>1 Rating</source>
+        <translation>1 Bewertung</translation>
+    </message>
+    <message>
+        <source>%ld Ratings</source>
+        <translation>%ld Bewertungen</translation>
+    </message>
+    <message>
+        <source>%.1f Stars</source>
+        <translation>%.1f Sterne</translation>
+    </message>
+</context>
+<context>
+    <name>Review</name>
+    <message>
+        <source>%ld out of %ld customers found this review helpful</source>
+        <translation>%ld von %ld Kunden fanden diese Rezension hilfreich</translation>
+    </message>
+</context>
+<context>
+    <name>ReviewTranslation</name>
+    <message>
+        <source>Translation is not available.</source>
+        <translation>Die Übersetzung ist nicht verfügbar.</translation>
+    </message>
+</context>
+<context>
     <name>Translator</name>
     <message>
         <source>Translation is not set up: the translation service needs your own client ID and client secret.</source>
@@ -265,6 +321,10 @@
     <message>
         <source>An unknown error occurred.</source>
         <translation>Ein unbekannter Fehler ist aufgetreten.</translation>
+    </message>
+    <message>
+        <source>bad URL</source>
+        <translation>ungültige URL</translation>
     </message>
 </context>
 <context>
