@@ -121,7 +121,9 @@ void ManagedObjectContext::sortInMemory(
                 if (c != 0)
                     return sort.ascending ? c < 0 : c > 0;
             }
-            return false;
+            // Ties go by id, as in SQL, so pending and saved records come
+            // in the same order.
+            return a->objectID().rowId < b->objectID().rowId;
         });
 }
 
@@ -167,6 +169,8 @@ QList<ManagedObjectPtr> ManagedObjectContext::executeFetchRequest(
         orderBy += (orderBy.isEmpty() ? " ORDER BY " : ", ") + property->column
             + (sort.ascending ? " ASC" : " DESC");
     }
+    if (!orderBy.isEmpty())
+        orderBy += ", id ASC";
     const bool exact = pending.isEmpty() && !filterInMemory && sqlOrder;
     QByteArray sql = "SELECT " + coordinator_->model().selectList(entity->root()) + " FROM "
         + entity->table() + where + (sqlOrder ? orderBy : QByteArray());
