@@ -1,6 +1,7 @@
 #include "BaseNodeTreeAccessor.h"
 
 #include "BaseNode.h"
+#include "Product.h"
 #include "TreeItemModel.h"
 
 std::shared_ptr<BaseNode> BaseNodeTreeAccessor::node(const TreeObject &object)
@@ -45,6 +46,19 @@ QVariant BaseNodeTreeAccessor::data(const TreeObject &object, int role) const
         return record->title();
     case TreeItemModel::GroupRowStyleRole:
         return record->isGroupRowStyle().value_or(false);
+    case TreeItemModel::ImageRole:
+        if (auto product = std::dynamic_pointer_cast<Product>(record))
+            return product->image();
+        return {};
+    case TreeItemModel::UnreadCountRole:
+        if (auto product = std::dynamic_pointer_cast<Product>(record))
+            if (const auto count = product->unReadCount())
+                return *count;
+        return {};
+    case Qt::ToolTipRole:
+        if (auto product = std::dynamic_pointer_cast<Product>(record))
+            return product->toolTip();
+        return {};
     default:
         return {};
     }

@@ -8,6 +8,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QImage>
 #include <QTest>
 
 // The tree controller over real group and product records: the order the
@@ -44,6 +45,9 @@ private Q_SLOTS:
         QCOMPARE(model.data(model.index(0, 0), TreeItemModel::GroupRowStyleRole).toBool(), true);
         QCOMPARE(model.data(model.index(2, 0, model.index(0, 0))).toString(), QString("App 2"));
         QVERIFY(!(model.flags(model.index(0, 0)) & Qt::ItemIsSelectable));
+        const QModelIndex first = model.index(0, 0, model.index(0, 0));
+        QVERIFY(!model.data(first, TreeItemModel::UnreadCountRole).isValid()); // none unread
+        QVERIFY(!model.data(first, TreeItemModel::ImageRole).value<QImage>().isNull());
         QVERIFY(model.flags(model.index(0, 0, model.index(0, 0))) & Qt::ItemIsSelectable);
 
         // Third product to the top.
