@@ -10,6 +10,8 @@ set -euo pipefail
 mode="${1:-run}"
 root="$(cd "$(dirname "$0")/.." && pwd)"
 jobs="$(nproc)"
+# Let ccache reuse objects across clones and build folders.
+export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=true
 
 packages=(
   build-essential cmake ninja-build ccache pkg-config
