@@ -108,6 +108,8 @@ private:
 
     bool readWeekDate(int year);
     bool setOrdinalDay(int year, qint64 day);
+    // "MM" already read; an optional "-DD" follows (day 1 without it).
+    bool setMonthAndOptionalDay(int year, qint64 month);
     bool readTwoDigitYear(qint64 value);
     bool readDate();
     bool readTime();
@@ -148,6 +150,20 @@ bool DateReader::readWeekDate(int year)
     return true;
 }
 
+bool DateReader::setMonthAndOptionalDay(int year, qint64 month)
+{
+    c_.year = year;
+    c_.month = int(month);
+    c_.day = 1;
+    if (scanner_.peek() == u'-' && isDigit(scanner_.peek(1))) {
+        scanner_.advance();
+        qint64 day = 0;
+        scanner_.readDigits(2, &day);
+        c_.day = int(day);
+    }
+    return true;
+}
+
 bool DateReader::setOrdinalDay(int year, qint64 day)
 {
     if (options_.strict && day > (isLeapYear(year) ? 366 : 365))
@@ -178,16 +194,7 @@ bool DateReader::readTwoDigitYear(qint64 value)
     qint64 segment = 0;
     switch (scanner_.readDigits(4, &segment)) {
     case 2:
-        c_.year = year;
-        c_.month = int(segment);
-        c_.day = 1;
-        if (scanner_.peek() == u'-' && isDigit(scanner_.peek(1))) {
-            scanner_.advance();
-            qint64 day = 0;
-            scanner_.readDigits(2, &day);
-            c_.day = int(day);
-        }
-        return true;
+        return setMonthAndOptionalDay(year, segment);
     case 3:
         return setOrdinalDay(year, segment);
     case 4:
@@ -238,16 +245,7 @@ bool DateReader::readDate()
             qint64 segment = 0;
             switch (scanner_.readDigits(4, &segment)) {
             case 2:
-                c_.year = year;
-                c_.month = int(segment);
-                c_.day = 1;
-                if (scanner_.peek() == u'-' && isDigit(scanner_.peek(1))) {
-                    scanner_.advance();
-                    qint64 day = 0;
-                    scanner_.readDigits(2, &day);
-                    c_.day = int(day);
-                }
-                return true;
+                return setMonthAndOptionalDay(year, segment);
             case 3:
                 return setOrdinalDay(year, segment);
             case 4:

@@ -44,6 +44,24 @@ QString xmlText(const QVariantMap &entry, QStringView keyPath)
     return text.isNull() ? QString(QLatin1String("")) : text;
 }
 
+// One feed record from the texts both feeds give; missing optional ones get
+// the feeds' defaults ("n/a" version, no votes).
+QVariantMap feedRecord(const QString &identifier, const QString &title, const QString &text,
+    const QString &reviewer, const QString &rating, const QString &version, const QString &voteSum,
+    const QString &voteCount)
+{
+    return QVariantMap {
+        {kTitle, title},
+        {kText, text},
+        {kReviewer, reviewer},
+        {kVersion, version.isNull() ? notAvailable() : version},
+        {kRating, rating},
+        {kVoteSum, voteSum.isNull() ? QStringLiteral("0") : voteSum},
+        {kVoteCount, voteCount.isNull() ? QStringLiteral("0") : voteCount},
+        {kIdentifier, identifier},
+    };
+}
+
 std::optional<QVariantMap> xmlRecord(const QVariant &value)
 {
     if (value.typeId() != QMetaType::QVariantMap)
@@ -70,17 +88,10 @@ std::optional<QVariantMap> xmlRecord(const QVariant &value)
     const QString voteSum = xmlText(entry, u"im:voteSum");
     const QString voteCount = xmlText(entry, u"im:voteCount");
     const QString updated = xmlText(entry, u"updated");
-    return QVariantMap {
-        {kTitle, title},
-        {kText, text},
-        {kReviewer, reviewer},
-        {kVersion, version.isNull() ? notAvailable() : version},
-        {kRating, rating},
-        {kVoteSum, voteSum.isNull() ? QStringLiteral("0") : voteSum},
-        {kVoteCount, voteCount.isNull() ? QStringLiteral("0") : voteCount},
-        {kIdentifier, identifier},
-        {kUpdated, updated.isNull() ? QString(QLatin1String("")) : updated},
-    };
+    QVariantMap record =
+        feedRecord(identifier, title, text, reviewer, rating, version, voteSum, voteCount);
+    record.insert(kUpdated, updated.isNull() ? QString(QLatin1String("")) : updated);
+    return record;
 }
 
 // A label of the JSON feed as text; numbers are taken as they are written.
@@ -116,16 +127,8 @@ std::optional<QVariantMap> jsonRecord(const QJsonValue &value)
     const QString version = jsonText(entry, u"im:version.label");
     const QString voteSum = jsonText(entry, u"im:voteSum.label");
     const QString voteCount = jsonText(entry, u"im:voteCount.label");
-    QVariantMap record {
-        {kTitle, title},
-        {kText, text},
-        {kReviewer, reviewer},
-        {kVersion, version.isNull() ? notAvailable() : version},
-        {kRating, rating},
-        {kVoteSum, voteSum.isNull() ? QStringLiteral("0") : voteSum},
-        {kVoteCount, voteCount.isNull() ? QStringLiteral("0") : voteCount},
-        {kIdentifier, identifier},
-    };
+    QVariantMap record =
+        feedRecord(identifier, title, text, reviewer, rating, version, voteSum, voteCount);
     // Newer pages date their entries; without this the review would be
     // stored with the import time as its date.
     const QString updated = jsonText(entry, u"updated.label");

@@ -15,11 +15,6 @@ bool QXTreeController::sortIndexLess(
     return accessor.sortIndex(a) < accessor.sortIndex(b);
 }
 
-void QXTreeController::setContent(const QList<TreeObject> &objects)
-{
-    TreeController::setContent(objects);
-}
-
 void QXTreeController::insertObject(const TreeObject &object, const IndexPath &path)
 {
     TreeController::insertObject(object, path);

@@ -16,7 +16,6 @@ public:
     static bool sortIndexLess(
         const TreeContentAccessor &accessor, const TreeObject &a, const TreeObject &b);
 
-    void setContent(const QList<TreeObject> &objects) override;
     void insertObject(const TreeObject &object, const IndexPath &path) override;
     void insertObjects(const QList<TreeObject> &objects, const QList<IndexPath> &paths) override;
     void removeObjectAtArrangedObjectIndexPath(const IndexPath &path) override;

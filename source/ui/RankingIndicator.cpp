@@ -7,7 +7,6 @@
 RankingIndicator::RankingIndicator(QWidget *parent) : QWidget(parent)
 {
     setFocusPolicy(Qt::NoFocus);
-    setAttribute(Qt::WA_TransparentForMouseEvents, false);
 }
 
 void RankingIndicator::setValue(double value)
