@@ -87,22 +87,23 @@ void RecordChangeRouter::removeReview(Review *review)
 void RecordChangeRouter::route(const ChangeNotification &notification)
 {
     QSet<qint64> unread, ratings, display;
-    const auto contentChanged = [&](const ObjectID &id) {
-        if (reviews_.isEmpty())
-            return;
-        const qint64 review =
-            destinationRow(context_->existingObject(id), QStringLiteral("review"));
+    // A content concerns a loaded review only; without any, no content is
+    // looked at (a merge inserts hundreds into the main context).
+    const auto contentChanged = [&](const ManagedObjectPtr &content) {
+        const qint64 review = destinationRow(content, QStringLiteral("review"));
         if (reviews_.contains(review))
             display.insert(review);
     };
 
-    for (const ObjectID &id : notification.inserted) {
-        if (isKind(id.entity, u"ReviewContent")) {
+    if (!reviews_.isEmpty()) {
+        for (const ObjectID &id : notification.inserted) {
+            if (!isKind(id.entity, u"ReviewContent"))
+                continue;
             const ManagedObjectPtr content = context_->existingObject(id);
             if (content
                 && (content->value(QStringLiteral("title")).isValid()
                     || content->value(QStringLiteral("data")).isValid()))
-                contentChanged(id);
+                contentChanged(content);
         }
     }
 
@@ -126,8 +127,10 @@ void RecordChangeRouter::route(const ChangeNotification &notification)
                     unread.insert(product);
             }
         } else if (isKind(id.entity, u"ReviewContent")) {
-            if (keys.contains(QStringLiteral("title")) || keys.contains(QStringLiteral("data")))
-                contentChanged(id);
+            if (!reviews_.isEmpty()
+                && (keys.contains(QStringLiteral("title"))
+                    || keys.contains(QStringLiteral("data"))))
+                contentChanged(context_->existingObject(id));
         } else if (isKind(id.entity, u"Rating")) {
             if (keys.contains(QStringLiteral("dateUpdated")) && !products_.isEmpty()) {
                 const qint64 product =
