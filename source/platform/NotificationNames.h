@@ -18,3 +18,6 @@ inline const QString kRateLimitExceededNotification =
     QStringLiteral("kRateLimitExceededNotification");
 inline const QString kViewControllerDidChangeNotification =
     QStringLiteral("kViewControllerDidChangeNotification");
+// Posted by WakeMonitor when the machine has woken from sleep.
+inline const QString NSWorkspaceDidWakeNotification =
+    QStringLiteral("NSWorkspaceDidWakeNotification");

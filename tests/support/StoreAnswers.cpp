@@ -36,7 +36,8 @@ QByteArray xmlFeedPage(const QList<Review> &reviews)
         xml += "<title>" + escaped(review.title) + "</title>\n";
         xml += "<content type=\"text\">" + escaped(review.text) + "</content>\n";
         xml += "<im:contentType term=\"Application\" label=\"Application\"/>\n";
-        xml += "<im:voteSum>0</im:voteSum>\n<im:voteCount>0</im:voteCount>\n";
+        xml += "<im:voteSum>" + escaped(review.voteSum) + "</im:voteSum>\n<im:voteCount>"
+            + escaped(review.voteCount) + "</im:voteCount>\n";
         xml += "<im:rating>" + escaped(review.rating) + "</im:rating>\n";
         xml += "<im:version>" + escaped(review.version) + "</im:version>\n";
         xml += "<author><name>" + escaped(review.reviewer)
@@ -53,7 +54,7 @@ QByteArray jsonFeedPage(const QList<Review> &reviews)
     auto label = [](const QString &text) { return QJsonObject {{"label", text}}; };
     QJsonArray entries;
     for (const Review &review : reviews) {
-        entries.append(QJsonObject {
+        QJsonObject entry {
             {"author",
                 QJsonObject {{"name", label(review.reviewer)},
                     {"uri", label("https://itunes.apple.com/us/reviews/id1")}}},
@@ -65,9 +66,10 @@ QByteArray jsonFeedPage(const QList<Review> &reviews)
             {"content",
                 QJsonObject {
                     {"label", review.text}, {"attributes", QJsonObject {{"type", "text"}}}}},
-            {"im:voteSum", label("0")},
-            {"im:voteCount", label("0")},
-        });
+            {"im:voteSum", label(review.voteSum)},
+            {"im:voteCount", label(review.voteCount)},
+        };
+        entries.append(entry);
     }
     QJsonObject feed {{"id", label("https://itunes.apple.com/us/rss/customerreviews/json")}};
     if (!entries.isEmpty())

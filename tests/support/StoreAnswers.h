@@ -16,6 +16,8 @@ struct Review {
     QString rating = QStringLiteral("4");
     QString version = QStringLiteral("1.0");
     QString updated = QStringLiteral("2026-01-02T10:00:00-07:00");
+    QString voteSum = QStringLiteral("0");
+    QString voteCount = QStringLiteral("0");
 };
 
 // Reviews numbered first..first+count-1: identifier "r<n>", title "Title <n>".

@@ -1,0 +1,142 @@
+// The merge of one country's lookup answer into the private ratings context.
+#include "RatingsImporter.h"
+
+#include "Clock.h"
+#include "Dispatch.h"
+#include "Downloader.h"
+#include "ISO8601DateFormatter.h"
+#include "Log.h"
+#include "ManagedObjectContext.h"
+#include "Product.h"
+#include "Rating.h"
+#include "StringFormat.h"
+
+#include <QJsonValue>
+
+namespace {
+
+// "trackId" arrives as a number, sometimes as text.
+QString trackIdentifier(const QJsonValue &value)
+{
+    if (value.isDouble())
+        return QString::number(qint64(value.toDouble()));
+    if (value.isString() && !value.toString().isEmpty())
+        return value.toString();
+    return {};
+}
+
+QVariant optionalNumber(const QJsonObject &record, const QString &key)
+{
+    const QJsonValue value = record.value(key);
+    return value.isDouble() ? QVariant(value.toDouble()) : QVariant();
+}
+
+qint64 integer(const QJsonObject &record, const QString &key)
+{
+    const QJsonValue value = record.value(key);
+    if (value.isString())
+        return value.toString().toLongLong();
+    return qint64(value.toDouble());
+}
+
+void moveReleaseForward(Product &product, const QJsonObject &record, const QDateTime &now)
+{
+    const QString text = record.value(QStringLiteral("currentVersionReleaseDate")).toString();
+    if (text.isEmpty())
+        return;
+    const QDateTime released = Downloader::isoDateFormatter().dateFromString(text);
+    const QDateTime stored = product.currentVersionReleaseDate();
+    if (!released.isValid() || !stored.isValid() || released <= stored)
+        return;
+    product.setValue(QStringLiteral("currentVersionReleaseDate"), released);
+    product.setValue(
+        QStringLiteral("currentVersion"), record.value(QStringLiteral("version")).toString());
+    product.setValue(QStringLiteral("dateUpdated"), now);
+}
+
+// Stores a count and returns by how much it moved.
+qint64 storeCount(ManagedObject &rating, const QString &key, qint64 value)
+{
+    const std::optional<qint64> stored = rating.integerValue(key);
+    if (stored == value)
+        return 0;
+    rating.setValue(key, value);
+    return value - stored.value_or(0);
+}
+
+} // namespace
+
+void RatingsImporter::importRatingsFromDictionaries(const QList<QJsonObject> &records,
+    const ProductsByIdentifier &products, const QString &countryCode, ImportCompletion completion)
+{
+    ManagedObjectContext *context = privateManagedObjectContext();
+    ManagedObjectContext *main = managedObjectContext();
+    if (!context || !main) {
+        if (completion)
+            dispatchMain([completion = std::move(completion)] { completion(0, {}); });
+        return;
+    }
+    const QDateTime now = Clock::shared().now();
+    context->perform([context, main, records, products, countryCode, now,
+                         completion = std::move(completion)]() mutable {
+        qint64 newRatings = 0;
+        for (const QJsonObject &record : records) {
+            const QString identifier = trackIdentifier(record.value(QStringLiteral("trackId")));
+            if (identifier.isEmpty()) {
+                logLine(QStringLiteral("Invalid trackId"));
+                continue;
+            }
+            const auto id = products.constFind(identifier);
+            if (id == products.cend())
+                continue;
+            auto product = std::dynamic_pointer_cast<Product>(context->existingObject(*id));
+            if (!product || product->uuid().isEmpty())
+                continue;
+            moveReleaseForward(*product, record, now);
+
+            const qint64 count = integer(record, QStringLiteral("userRatingCount"));
+            const qint64 countForVersion =
+                integer(record, QStringLiteral("userRatingCountForCurrentVersion"));
+            if (count < 1 && countForVersion < 1)
+                continue;
+            FetchRequest request(QStringLiteral("Rating"));
+            request.predicate = Predicate::format(
+                QStringLiteral("product == %@ AND countryCode ==[c] %@"), *id, countryCode);
+            request.fetchLimit = 1;
+            Error error;
+            const auto found = context->executeFetchRequest(request, &error);
+            if (error.isError()) {
+                logLine(formatString(QStringLiteral("%@"), error.debugDescription()));
+                continue;
+            }
+            ManagedObjectPtr rating = found.value(0);
+            if (!rating) {
+                rating = context->insertNewObject(QStringLiteral("Rating"));
+                rating->setObject(QStringLiteral("product"), product);
+                rating->setValue(QStringLiteral("countryCode"), countryCode);
+            }
+            newRatings += storeCount(
+                *rating, QStringLiteral("ratingCountForCurrentVersion"), countForVersion);
+            rating->setValue(QStringLiteral("averageRatingForCurrentVersion"),
+                optionalNumber(record, QStringLiteral("averageUserRatingForCurrentVersion")));
+            newRatings += storeCount(*rating, QStringLiteral("ratingCount"), count);
+            rating->setValue(QStringLiteral("averageRating"),
+                optionalNumber(record, QStringLiteral("averageUserRating")));
+            rating->setValue(QStringLiteral("dateUpdated"), now);
+        }
+        Error error;
+        if (!context->save(&error))
+            logLine(formatString(
+                QStringLiteral("Error saving context:\n%@"), error.debugDescription()));
+        main->perform([main] {
+            Error mainError;
+            if (main->hasChanges() && !main->save(&mainError))
+                logLine(formatString(
+                    QStringLiteral("Error saving context:\n%@"), mainError.debugDescription()));
+        });
+        if (completion)
+            dispatchMain([completion = std::move(completion), newRatings, error] {
+                completion(newRatings, error);
+            });
+    });
+}

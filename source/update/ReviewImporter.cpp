@@ -1,0 +1,320 @@
+#include "ReviewImporter.h"
+
+#include "App.h"
+#include "Clock.h"
+#include "Country.h"
+#include "Dispatch.h"
+#include "Downloader.h"
+#include "Log.h"
+#include "ManagedObjectContext.h"
+#include "NotificationCenter.h"
+#include "NotificationNames.h"
+#include "Product.h"
+#include "Rating.h"
+#include "RequestQueue.h"
+#include "SelectedRegions.h"
+#include "StoreQueries.h"
+#include "StringFormat.h"
+#include "UpdateHost.h"
+#include "UpdateServices.h"
+#include "UserDefaults.h"
+
+#include <QPointer>
+#include <QSet>
+
+namespace {
+
+constexpr int kFullPageCount = 10;
+
+// Error codes the answer handling tells apart.
+constexpr qint64 kRateLimited = 403;
+constexpr qint64 kServiceUnavailable = 503;
+constexpr qint64 kCannotConnectToHost = -1004;
+constexpr qint64 kCancelled = -999;
+
+} // namespace
+
+ReviewImporter::ReviewImporter(UpdateServices &services, UpdateHost *host, QObject *parent)
+    : QObject(parent), services_(services), host_(host)
+{
+}
+
+ReviewImporter::~ReviewImporter()
+{
+    // Merges still queued finish before the context goes.
+    if (privateContext_)
+        privateContext_->performAndWait([] {});
+}
+
+bool ReviewImporter::isLive(const Product &product)
+{
+    return product.managedObjectContext() && !product.isDeleted() && !product.uuid().isEmpty();
+}
+
+UserDefaults &ReviewImporter::defaults() const
+{
+    return defaults_ ? *defaults_ : UserDefaults::standard();
+}
+
+RequestQueue &ReviewImporter::requestQueue()
+{
+    if (!requestQueue_) {
+        // One feed page at a time, at most four a second: the feed is rate-limited.
+        requestQueue_ = std::make_unique<RequestQueue>(this);
+        requestQueue_->setAllowDuplicateRequests(false);
+        requestQueue_->setMaxConcurrentRequestCount(1);
+        requestQueue_->setRequestsPerSecond(4);
+    }
+    return *requestQueue_;
+}
+
+ManagedObjectContext *ReviewImporter::managedObjectContext() const
+{
+    return services_.managedObjectContext();
+}
+
+ManagedObjectContext *ReviewImporter::privateManagedObjectContext()
+{
+    if (!privateContext_) {
+        if (ManagedObjectContext *main = managedObjectContext())
+            privateContext_ = main->newPrivateContext();
+    }
+    return privateContext_.get();
+}
+
+void ReviewImporter::updateProgress(const QString &text)
+{
+    if (!host_)
+        return;
+    dispatchMain(this, [this, text] { host_->updateProgress(text); });
+}
+
+void ReviewImporter::cancelLoadAction()
+{
+    requestQueue().cancelAllRequests();
+}
+
+void ReviewImporter::deliver(Completion completion, const Error &error)
+{
+    if (!completion)
+        return;
+    dispatchMain(this, [completion = std::move(completion), error] { completion(error); });
+}
+
+void ReviewImporter::safeDispatchImportCompletion(
+    ImportCompletion completion, qint64 newReviews, const Error &error)
+{
+    if (!completion)
+        return;
+    dispatchMain(
+        [completion = std::move(completion), newReviews, error] { completion(newReviews, error); });
+}
+
+void ReviewImporter::loadReviewsForProducts(
+    const QList<std::shared_ptr<Product>> &products, Completion completion)
+{
+    ManagedObjectContext *context = managedObjectContext();
+    const QStringList regions = SelectedRegions::fromDefaults(defaults());
+    if (regions.isEmpty()) {
+        SelectedRegions::logNoneSelected();
+        deliver(std::move(completion), {});
+        return;
+    }
+    const auto countries = StoreQueries::countriesOrderedByPriorityForRegions(context, regions);
+    if (!countries || countries->isEmpty()) {
+        logLine(QStringLiteral("No countries found!"));
+        deliver(std::move(completion), {});
+        return;
+    }
+
+    Plan plan;
+    bool markedCurrent = false;
+    for (const auto &product : products) {
+        if (!product || !isLive(*product))
+            continue;
+        // A routine load of an app asks only the countries where it is rated.
+        if (product->canHaveRatings() && product->numPagesForReviewsRequest() != kFullPageCount) {
+            QSet<QString> rated;
+            for (const auto &rating : product->ratings())
+                rated.insert(rating->stringValue(QStringLiteral("countryCode")).toLower());
+            QList<std::shared_ptr<Country>> filtered;
+            for (const auto &country : *countries) {
+                if (rated.contains(country->isoCode().toLower()))
+                    filtered << country;
+            }
+            if (!filtered.isEmpty()) {
+                plan << PlanEntry {product, filtered};
+                continue;
+            }
+            product->setValue(QStringLiteral("lastReviewsUpdate"), Clock::shared().now());
+            markedCurrent = true;
+            continue;
+        }
+        plan << PlanEntry {product, *countries};
+    }
+    if (markedCurrent)
+        services_.saveAction();
+    if (plan.isEmpty()) {
+        deliver(std::move(completion), {});
+        return;
+    }
+    loadReviewsForProductsAndCountries(plan, QStringLiteral("xml"), std::move(completion));
+}
+
+void ReviewImporter::loadReviewsForProductsAndCountries(
+    const Plan &plan, const QString &format, Completion completion)
+{
+    if (requestQueue().requestCount() != 0) {
+        deliver(std::move(completion), {});
+        return;
+    }
+    auto load = std::make_shared<Load>();
+    load->format = format;
+    load->plan = plan;
+    load->completion = std::move(completion);
+    load_ = load;
+    updateProgress(localized("ReviewImporter", "Loading Reviews…"));
+
+    QPointer<ReviewImporter> self(this);
+    for (const PlanEntry &entry : plan) {
+        if (!entry.product || entry.countries.isEmpty())
+            continue;
+        const auto &product = entry.product;
+        const int pages = product->numPagesForReviewsRequest();
+        load->products[product.get()].remainingCountries = int(entry.countries.size());
+        for (const auto &country : entry.countries) {
+            if (!isLive(*product))
+                continue;
+            load->group.enter();
+            Downloader::sharedInstance().reviewsForId(product->identifier(), country->isoCode(),
+                format, quint64(pages), &requestQueue(),
+                [self, load, product, country](
+                    const Downloader::FeedRecords &records, const Error &error) {
+                    if (self)
+                        self->handleAnswer(load, product, country, records, error);
+                    load->group.leave();
+                });
+        }
+    }
+    load->group.notify([self, load] {
+        if (self)
+            self->finishLoad(load);
+    });
+}
+
+void ReviewImporter::handleAnswer(const std::shared_ptr<Load> &load,
+    const std::shared_ptr<Product> &product, const std::shared_ptr<Country> &country,
+    const QList<QVariantMap> &records, const Error &error)
+{
+    if (error.isError()) {
+        switch (error.code()) {
+        case kRateLimited:
+            load->rateLimited = true;
+            requestQueue().cancelAllRequests();
+            break;
+        case kServiceUnavailable:
+            logLine(
+                formatString(QStringLiteral("Service unavailable (%@)"), country->localizedName()));
+            break;
+        case kCannotConnectToHost:
+            requestQueue().cancelAllRequests();
+            load->lastError = error;
+            break;
+        case kCancelled:
+            break;
+        default:
+            logLine(formatString(QStringLiteral("%@"), error.debugDescription()));
+            load->lastError = error;
+            break;
+        }
+        return;
+    }
+    if (!isLive(*product)) {
+        requestQueue().cancelAllRequests();
+        return;
+    }
+    ProductState &state = load->products[product.get()];
+    if (--state.remainingCountries == 0) {
+        updateProgress(formatString(
+            localized("ReviewImporter", "Updating Reviews: %@ done"), product->title()));
+        state.allAnswered = true;
+        load->finished << product;
+    }
+    updateProgress(formatString(localized("ReviewImporter", "Updating Reviews: %@ (%@)"),
+        product->title(), country->localizedName()));
+    if (!records.isEmpty()) {
+        ++state.pendingMerges;
+        load->group.enter();
+        QPointer<ReviewImporter> self(this);
+        importReviewsFromDictionaries(records, product, country->isoCode(),
+            [self, load, product](qint64 newReviews, const Error &mergeError) {
+                if (self)
+                    self->mergeEnded(load, product, newReviews, mergeError);
+                load->group.leave();
+            });
+    }
+    markUpdatedWhenMerged(load, product.get());
+}
+
+void ReviewImporter::mergeEnded(const std::shared_ptr<Load> &load,
+    const std::shared_ptr<Product> &product, qint64 newReviews, const Error &error)
+{
+    load->newReviews += newReviews;
+    ProductState &state = load->products[product.get()];
+    --state.pendingMerges;
+    if (error.isError())
+        state.mergeFailed = true;
+    markUpdatedWhenMerged(load, product.get());
+}
+
+// A product counts as current only once every country answered and every
+// merge of its answers reached the main context: marking it earlier would,
+// after a crash in between, leave it current with reviews missing, and the
+// next load would ask one page only.
+void ReviewImporter::markUpdatedWhenMerged(
+    const std::shared_ptr<Load> &load, const Product *product)
+{
+    const ProductState &state = load->products[product];
+    if (!state.allAnswered || state.pendingMerges > 0 || state.mergeFailed)
+        return;
+    for (const auto &finished : std::as_const(load->finished)) {
+        if (finished.get() == product && isLive(*finished))
+            finished->setValue(QStringLiteral("lastReviewsUpdate"), Clock::shared().now());
+    }
+}
+
+void ReviewImporter::finishLoad(const std::shared_ptr<Load> &load)
+{
+    if (load_ == load)
+        load_.reset();
+    services_.saveAction();
+    if (load->newReviews > 0) {
+        if (host_)
+            host_->mainOutlineViewSelectionDidChange();
+        for (const PlanEntry &entry : std::as_const(load->plan)) {
+            if (entry.product && isLive(*entry.product))
+                entry.product->updateReviewsGroupedByStarsForProduct();
+        }
+        // The two words stay English in every language, as the format expects.
+        services_.notifyWithTitle(services_.executableName(),
+            formatString(localized("ReviewImporter", "You have %ld new %@."), load->newReviews,
+                load->newReviews == 1 ? QStringLiteral("review") : QStringLiteral("reviews")));
+    }
+    const bool json = load->format.compare(QStringLiteral("json"), Qt::CaseInsensitive) == 0;
+    if (load->rateLimited && json)
+        NotificationCenter::defaultCenter().post(kRateLimitExceededNotification, this);
+    if (load->rateLimited && !json && load->finished.size() < load->plan.size()) {
+        logLine(QStringLiteral("Proceeding to fallback..."));
+        Plan rest;
+        for (const PlanEntry &entry : std::as_const(load->plan)) {
+            bool finished = false;
+            for (const auto &product : std::as_const(load->finished))
+                finished = finished || product == entry.product;
+            if (!finished)
+                rest << entry;
+        }
+        loadReviewsForProductsAndCountries(rest, QStringLiteral("json"), load->completion);
+        return;
+    }
+    deliver(load->completion, load->lastError);
+}

@@ -1,0 +1,110 @@
+#pragma once
+
+#include "DispatchGroup.h"
+#include "Error.h"
+#include "StoreTypes.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QVariantMap>
+
+#include <functional>
+#include <memory>
+
+class Country;
+class ManagedObjectContext;
+class Product;
+class RequestQueue;
+class UpdateHost;
+class UpdateServices;
+class UserDefaults;
+
+// Brings the customer reviews of products up to date: plans which countries
+// and how many feed pages to ask, downloads one feed per product and country
+// through one paced queue, merges every answer on a private context, and at
+// the end saves, announces the new reviews and, after the feed's rate limit
+// stopped the XML pass, runs a JSON pass for the unfinished products.
+class ReviewImporter : public QObject {
+    Q_OBJECT
+
+public:
+    using Completion = std::function<void(const Error &error)>;
+    using ImportCompletion = std::function<void(qint64 newReviews, const Error &error)>;
+
+    struct PlanEntry {
+        std::shared_ptr<Product> product;
+        QList<std::shared_ptr<Country>> countries;
+    };
+    using Plan = QList<PlanEntry>;
+
+    // Merges save in pieces of this many records, so that the main thread
+    // applies each piece within a frame.
+    static constexpr int mergeBatchSize = 100;
+
+    ReviewImporter(UpdateServices &services, UpdateHost *host = nullptr, QObject *parent = nullptr);
+    ~ReviewImporter() override;
+
+    void loadReviewsForProducts(
+        const QList<std::shared_ptr<Product>> &products, Completion completion);
+    void loadReviewsForProductsAndCountries(
+        const Plan &plan, const QString &format, Completion completion);
+    // Runs on the private context's thread; `completion` on the main thread.
+    void importReviewsFromDictionaries(const QList<QVariantMap> &records,
+        const std::shared_ptr<Product> &product, const QString &countryCode,
+        ImportCompletion completion);
+
+    static void safeDispatchImportCompletion(
+        ImportCompletion completion, qint64 newReviews, const Error &error);
+    void updateProgress(const QString &text);
+    void cancelLoadAction();
+
+    RequestQueue &requestQueue();
+    ManagedObjectContext *privateManagedObjectContext();
+    ManagedObjectContext *managedObjectContext() const;
+
+    // Whether a load runs (its downloads or merges are outstanding).
+    bool isLoading() const { return load_ != nullptr; }
+
+    void setUserDefaults(UserDefaults *defaults) { defaults_ = defaults; }
+
+    // Whether a product still exists in the main context.
+    static bool isLive(const Product &product);
+
+private:
+    struct ProductState {
+        int remainingCountries = 0;
+        int pendingMerges = 0;
+        bool mergeFailed = false;
+        bool allAnswered = false;
+    };
+    struct Load {
+        QString format;
+        Plan plan;
+        Completion completion;
+        qint64 newReviews = 0;
+        bool rateLimited = false;
+        Error lastError;
+        QList<std::shared_ptr<Product>> finished;
+        QHash<const Product *, ProductState> products;
+        DispatchGroup group;
+    };
+
+    void handleAnswer(const std::shared_ptr<Load> &load, const std::shared_ptr<Product> &product,
+        const std::shared_ptr<Country> &country, const QList<QVariantMap> &records,
+        const Error &error);
+    void mergeEnded(const std::shared_ptr<Load> &load, const std::shared_ptr<Product> &product,
+        qint64 newReviews, const Error &error);
+    void markUpdatedWhenMerged(const std::shared_ptr<Load> &load, const Product *product);
+    void finishLoad(const std::shared_ptr<Load> &load);
+    void deliver(Completion completion, const Error &error);
+    UserDefaults &defaults() const;
+
+    UpdateServices &services_;
+    UpdateHost *host_ = nullptr;
+    UserDefaults *defaults_ = nullptr;
+    std::unique_ptr<RequestQueue> requestQueue_;
+    std::unique_ptr<ManagedObjectContext> privateContext_;
+    std::shared_ptr<Load> load_;
+};

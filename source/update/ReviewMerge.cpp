@@ -1,0 +1,169 @@
+// The merge of one product-country answer into the private review context.
+#include "ReviewImporter.h"
+
+#include "Clock.h"
+#include "Downloader.h"
+#include "ISO8601DateFormatter.h"
+#include "Log.h"
+#include "ManagedObjectContext.h"
+#include "Product.h"
+#include "Review.h"
+#include "ReviewContent.h"
+#include "StringFormat.h"
+
+namespace {
+
+const QString kIdentifier = QStringLiteral("identifier");
+const QString kUpdated = QStringLiteral("updated");
+const QString kVoteSum = QStringLiteral("voteSum");
+const QString kVoteCount = QStringLiteral("voteCount");
+
+// The feed's date of a record, or an invalid date when it gave none usable.
+QDateTime reviewedDate(const QVariantMap &record)
+{
+    const QString text = record.value(kUpdated).toString();
+    if (text.isEmpty())
+        return {};
+    return Downloader::isoDateFormatter().dateFromString(text);
+}
+
+// Vote figures of 0 mean "not given" in the feed and never overwrite.
+void storePositive(ManagedObject &review, const QVariantMap &record, const QString &key)
+{
+    const qint64 value = record.value(key).toLongLong();
+    if (value > 0)
+        review.setValue(key, value);
+}
+
+void completeStored(Review &review, const QVariantMap &record, const QDateTime &now)
+{
+    if (!review.completed().value_or(false)) {
+        const QDateTime date = reviewedDate(record);
+        if (date.isValid()) {
+            review.setValue(QStringLiteral("dateReviewed"), date);
+            review.setValue(QStringLiteral("completed"), true);
+        }
+    }
+    storePositive(review, record, kVoteSum);
+    storePositive(review, record, kVoteCount);
+    review.setValue(QStringLiteral("dateUpdated"), now);
+}
+
+std::shared_ptr<Review> insertReview(ManagedObjectContext &context,
+    const std::shared_ptr<Product> &product, const QString &countryCode, const QVariantMap &record,
+    const QDateTime &now)
+{
+    auto review = context.insertNewObject<Review>(QStringLiteral("Review"));
+    review->setProduct(product);
+    review->setValue(QStringLiteral("countryCode"), countryCode);
+    review->setValue(kIdentifier, record.value(kIdentifier).toString());
+    review->setValue(
+        QStringLiteral("reviewer"), record.value(QStringLiteral("reviewer")).toString());
+    review->setValue(QStringLiteral("version"), record.value(QStringLiteral("version")).toString());
+    const double rating = record.value(QStringLiteral("rating")).toDouble();
+    if (rating > 0)
+        review->setValue(QStringLiteral("rating"), rating);
+    const QDateTime date = reviewedDate(record);
+    review->setValue(QStringLiteral("dateReviewed"), date.isValid() ? date : now);
+    review->setValue(QStringLiteral("completed"), date.isValid());
+    storePositive(*review, record, kVoteSum);
+    storePositive(*review, record, kVoteCount);
+
+    // A new review has no content yet: its original goes in with it, in the
+    // same save, so that no stored review is ever without its text.
+    const QString title = record.value(QStringLiteral("title")).toString();
+    const QByteArray data = record.value(QStringLiteral("text")).toString().toUtf8();
+    auto content = context.insertNewObject(QStringLiteral("ReviewContent"));
+    content->setObject(QStringLiteral("review"), review);
+    content->setValue(QStringLiteral("title"), title);
+    content->setValue(QStringLiteral("data"), data);
+    review->setValue(QStringLiteral("displayTitle"), title);
+    review->setValue(QStringLiteral("displayData"), data);
+    review->setValue(QStringLiteral("dateUpdated"), now);
+    return review;
+}
+
+bool saveLogged(ManagedObjectContext &context, Error *error)
+{
+    if (context.save(error))
+        return true;
+    logLine(formatString(QStringLiteral("Error saving context:\n%@"), error->debugDescription()));
+    return false;
+}
+
+} // namespace
+
+void ReviewImporter::importReviewsFromDictionaries(const QList<QVariantMap> &records,
+    const std::shared_ptr<Product> &product, const QString &countryCode,
+    ImportCompletion completion)
+{
+    ManagedObjectContext *context = privateManagedObjectContext();
+    ManagedObjectContext *main = managedObjectContext();
+    if (!context || !main || !product) {
+        safeDispatchImportCompletion(std::move(completion), 0, {});
+        return;
+    }
+    // Only plain values cross to the worker thread.
+    const ObjectID productId = product->objectID();
+    const QDateTime now = Clock::shared().now();
+    context->perform([context, main, productId, records, countryCode, now,
+                         completion = std::move(completion)]() mutable {
+        auto mine = std::dynamic_pointer_cast<Product>(context->existingObject(productId));
+        if (!mine || mine->uuid().isEmpty()) {
+            safeDispatchImportCompletion(std::move(completion), 0, {});
+            return;
+        }
+        QVariantList identifiers;
+        identifiers.reserve(records.size());
+        for (const QVariantMap &record : records) {
+            const QString identifier = record.value(kIdentifier).toString();
+            if (!identifier.isEmpty())
+                identifiers << identifier;
+        }
+        FetchRequest request(QStringLiteral("Review"));
+        request.predicate = Predicate::format(
+            QStringLiteral("product == %@ AND countryCode ==[c] %@ AND identifier IN %@"),
+            productId, countryCode, identifiers);
+        Error error;
+        const auto stored = context->fetch<Review>(request, &error);
+        if (error.isError()) {
+            safeDispatchImportCompletion(std::move(completion), 0, error);
+            return;
+        }
+        QHash<QString, std::shared_ptr<Review>> byIdentifier;
+        byIdentifier.reserve(stored.size());
+        for (const auto &review : stored)
+            byIdentifier.insert(review->identifier(), review);
+
+        qint64 inserted = 0;
+        int unsaved = 0;
+        for (const QVariantMap &record : records) {
+            const QString identifier = record.value(kIdentifier).toString();
+            if (identifier.isEmpty())
+                continue;
+            if (const auto known = byIdentifier.value(identifier)) {
+                completeStored(*known, record, now);
+            } else {
+                // Indexed too, so that an identifier repeated within the answer
+                // updates the review just inserted instead of adding a second.
+                byIdentifier.insert(
+                    identifier, insertReview(*context, mine, countryCode, record, now));
+                ++inserted;
+            }
+            // Saving in pieces keeps each hand-over to the main thread short.
+            if (++unsaved == mergeBatchSize) {
+                unsaved = 0;
+                if (!saveLogged(*context, &error))
+                    break;
+            }
+        }
+        if (!error.isError())
+            saveLogged(*context, &error);
+        main->perform([main] {
+            Error mainError;
+            if (main->hasChanges())
+                saveLogged(*main, &mainError);
+        });
+        safeDispatchImportCompletion(std::move(completion), inserted, error);
+    });
+}

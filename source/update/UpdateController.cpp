@@ -1,0 +1,286 @@
+#include "UpdateController.h"
+
+#include "DispatchGroup.h"
+#include "Log.h"
+#include "ManagedObjectContext.h"
+#include "NotificationNames.h"
+#include "Product.h"
+#include "RatingsImporter.h"
+#include "ReviewImporter.h"
+#include "StoreQueries.h"
+#include "StringFormat.h"
+#include "UpdateHost.h"
+#include "UpdateServices.h"
+#include "UserDefaults.h"
+
+#include <QPointer>
+
+namespace {
+
+const QString kAutomaticUpdateInterval = QStringLiteral("AutomaticUpdateInterval");
+const QString kAutoUpdateAtStartup = QStringLiteral("AutoUpdateAtStartup");
+const QString kRateLimitExceededSuppress = QStringLiteral("RateLimitExceededSuppress");
+const QString kLastAutomaticUpdate = QStringLiteral("LastAutomaticUpdate");
+
+} // namespace
+
+UpdateController::UpdateController(UpdateServices &services, UpdateHost &host, QObject *parent)
+    : QObject(parent),
+      services_(services),
+      host_(host),
+      reviews_(std::make_unique<ReviewImporter>(services, &host)),
+      ratings_(std::make_unique<RatingsImporter>(services, &host))
+{
+    NotificationCenter &center = NotificationCenter::defaultCenter();
+    center.addObserver(kApplicationDidStartNotification, this,
+        [this](const Notification &) { applicationStarted(); });
+    center.addObserver(kAutoUpdateTimeDidChangeNotification, this,
+        [this](const Notification &) { autoUpdateTimeDidChange(); });
+    center.addObserver(kNewProductsAddedNotification, this,
+        [this](const Notification &notification) { newProductAdded(notification.userInfo); });
+    center.addObserver(kRateLimitExceededNotification, this,
+        [this](const Notification &) { rateLimitExceeded(); });
+}
+
+UpdateController::~UpdateController()
+{
+    invalidateAutoUpdateTimer();
+    NotificationCenter::defaultCenter().removeObserver(this);
+}
+
+void UpdateController::setUserDefaults(UserDefaults *defaults)
+{
+    defaults_ = defaults;
+    reviews_->setUserDefaults(defaults);
+    ratings_->setUserDefaults(defaults);
+}
+
+UserDefaults &UpdateController::defaults() const
+{
+    return defaults_ ? *defaults_ : UserDefaults::standard();
+}
+
+void UpdateController::updateProgress(const QString &text)
+{
+    host_.updateProgress(text);
+}
+
+void UpdateController::drainMerges()
+{
+    ratings_->drainMerges();
+    if (ManagedObjectContext *context = reviews_->privateManagedObjectContext())
+        context->performAndWait([] {});
+}
+
+void UpdateController::beginUpdate()
+{
+    ++runningUpdates_;
+    services_.beginActivity();
+    host_.showProgressView();
+}
+
+void UpdateController::endUpdate(const Finished &finished)
+{
+    --runningUpdates_;
+    services_.endActivity();
+    host_.hideProgressView();
+    if (finished)
+        finished();
+}
+
+void UpdateController::presentIfError(const Error &error)
+{
+    if (error.isError())
+        host_.presentError(error);
+}
+
+void UpdateController::performLoadAction(const std::shared_ptr<Product> &given, Finished finished)
+{
+    const std::shared_ptr<Product> product = given ? given : host_.selectedProduct();
+    if (!product || !ReviewImporter::isLive(*product))
+        return;
+    beginUpdate();
+    DispatchGroup group;
+    group.enter();
+    QPointer<UpdateController> self(this);
+    auto loadReviews = [self, group, product]() mutable {
+        if (!self) {
+            group.leave();
+            return;
+        }
+        self->reviews_->loadReviewsForProducts(
+            {product}, [self, group](const Error &error) mutable {
+                group.leave();
+                if (self)
+                    self->presentIfError(error);
+            });
+    };
+    if (product->canHaveRatings()) {
+        ratings_->loadRatingsForProducts(
+            {product}, [self, group, loadReviews](const Error &error) mutable {
+                if (error.isError() || !self) {
+                    group.leave();
+                    if (self)
+                        self->presentIfError(error);
+                    return;
+                }
+                loadReviews();
+            });
+    } else {
+        loadReviews();
+    }
+    group.notify([self, finished = std::move(finished)] {
+        if (self)
+            self->endUpdate(finished);
+    });
+}
+
+void UpdateController::performLoadAllAction(const std::optional<Products> &given, Finished finished)
+{
+    Products products;
+    if (given) {
+        products = *given;
+    } else if (auto all =
+                   StoreQueries::productsNeedingReviewsUpate(services_.managedObjectContext())) {
+        products = *all;
+    }
+    if (products.isEmpty()) {
+        // An automatic update with nothing left to do is over as well.
+        if (isAutoUpdating_)
+            isAutoUpdating_ = false;
+        if (finished)
+            finished();
+        return;
+    }
+    beginUpdate();
+    DispatchGroup group;
+    group.enter();
+    QPointer<UpdateController> self(this);
+    ratings_->loadRatingsForProducts(products, [self, group, products](const Error &error) mutable {
+        if (error.isError() || !self) {
+            group.leave();
+            if (self)
+                self->presentIfError(error);
+            return;
+        }
+        self->reviews_->loadReviewsForProducts(products, [self, group](const Error &error) mutable {
+            group.leave();
+            if (self)
+                self->presentIfError(error);
+        });
+    });
+    group.notify([self, finished = std::move(finished)] {
+        if (!self)
+            return;
+        if (self->isAutoUpdating_) {
+            self->isAutoUpdating_ = false;
+            self->defaults().setObject(Clock::shared().now(), kLastAutomaticUpdate);
+        }
+        self->endUpdate(finished);
+    });
+}
+
+void UpdateController::performCancelLoadAction()
+{
+    reviews_->cancelLoadAction();
+    ratings_->cancelLoadAction();
+}
+
+void UpdateController::performScheduledReviewsAndRatingsUpdate()
+{
+    if (isAutoUpdating_) {
+        logLine(QStringLiteral("Automatic Updating in Progress…"));
+        return;
+    }
+    const double interval = defaults().doubleForKey(kAutomaticUpdateInterval);
+    if (!(interval > 0))
+        return;
+    const QDateTime due = Clock::shared().now().addMSecs(-qint64(interval * 1000.0));
+    const auto products =
+        StoreQueries::productsForReviewsNotUpatedSinceDate(services_.managedObjectContext(), due);
+    if (!products || products->isEmpty()) {
+        logLine(QStringLiteral("All reviews are up to date"));
+        return;
+    }
+    logLine(formatString(
+        QStringLiteral("Updating reviews for %ld products"), qint64(products->size())));
+    isAutoUpdating_ = true;
+    performLoadAllAction(*products);
+}
+
+bool UpdateController::isAutoUpdateEnabled() const
+{
+    return defaults().doubleForKey(kAutomaticUpdateInterval) > 0;
+}
+
+void UpdateController::setupAutoUpdateTimerIfNeeded()
+{
+    if (timer_)
+        return;
+    timer_ = Clock::shared().callEvery(
+        seconds(autoUpdateTimerInterval), [this] { performScheduledReviewsAndRatingsUpdate(); },
+        this);
+    wakeObserver_ = NotificationCenter::defaultCenter().addObserver(
+        NSWorkspaceDidWakeNotification, this, [this](const Notification &) { awakeFromSleep(); });
+}
+
+void UpdateController::invalidateAutoUpdateTimer()
+{
+    if (!timer_)
+        return;
+    Clock::shared().withdraw(timer_);
+    timer_ = 0;
+    NotificationCenter::defaultCenter().removeObserver(wakeObserver_);
+    wakeObserver_ = 0;
+}
+
+void UpdateController::autoUpdateTimeDidChange()
+{
+    if (isAutoUpdateEnabled())
+        setupAutoUpdateTimerIfNeeded();
+    else
+        invalidateAutoUpdateTimer();
+}
+
+void UpdateController::applicationStarted()
+{
+    if (!isAutoUpdateEnabled())
+        return;
+    setupAutoUpdateTimerIfNeeded();
+    if (defaults().boolForKey(kAutoUpdateAtStartup))
+        Clock::shared().callAfter(
+            seconds(startupUpdateDelay), [this] { performScheduledReviewsAndRatingsUpdate(); },
+            this);
+}
+
+void UpdateController::awakeFromSleep()
+{
+    if (isAutoUpdateEnabled())
+        Clock::shared().callAfter(
+            seconds(wakeUpdateDelay), [this] { performScheduledReviewsAndRatingsUpdate(); }, this);
+}
+
+void UpdateController::newProductAdded(const QVariantMap &userInfo)
+{
+    Products products;
+    for (const QVariant &value : userInfo.value(QStringLiteral("products")).toList()) {
+        if (auto product = std::dynamic_pointer_cast<Product>(value.value<ManagedObjectPtr>()))
+            products << product;
+    }
+    if (!products.isEmpty())
+        performLoadAllAction(products);
+}
+
+void UpdateController::rateLimitExceeded()
+{
+    if (isAutoUpdating_ || defaults().boolForKey(kRateLimitExceededSuppress))
+        return;
+    QPointer<UpdateController> self(this);
+    host_.showRateLimitAlert(localized("UpdateController", "Rate Limit Exceeded"),
+        localized("UpdateController",
+            "Please try again later, as the limit for the feed resets every couple of hours."),
+        [self](bool suppress) {
+            if (self)
+                self->defaults().setBool(suppress, kRateLimitExceededSuppress);
+        });
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "Clock.h"
+#include "NotificationCenter.h"
+
+#include <QObject>
+#include <QVariantMap>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class Product;
+class RatingsImporter;
+class ReviewImporter;
+class UpdateHost;
+class UpdateServices;
+class UserDefaults;
+
+// Decides when reviews and ratings are downloaded and for which products:
+// the update actions, the hourly automatic update (also shortly after
+// start-up and after waking), updates of newly added products and the
+// rate-limit alert. Every update loads the ratings first, then the reviews,
+// and ends exactly once, through its completion group. Main thread only.
+class UpdateController : public QObject {
+    Q_OBJECT
+
+public:
+    using Products = QList<std::shared_ptr<Product>>;
+    // Runs when the update it was given to has ended.
+    using Finished = std::function<void()>;
+
+    static constexpr double autoUpdateTimerInterval = 3600.0;
+    static constexpr double startupUpdateDelay = 2.0;
+    static constexpr double wakeUpdateDelay = 5.0;
+
+    UpdateController(UpdateServices &services, UpdateHost &host, QObject *parent = nullptr);
+    ~UpdateController() override;
+
+    ReviewImporter &reviewController() { return *reviews_; }
+    RatingsImporter &ratingsViewController() { return *ratings_; }
+
+    // One product: the given one, else the sidebar's selected product.
+    void performLoadAction(const std::shared_ptr<Product> &product = {}, Finished finished = {});
+    // The given products, else all, least recently updated first.
+    void performLoadAllAction(
+        const std::optional<Products> &products = std::nullopt, Finished finished = {});
+    void performCancelLoadAction();
+    void performScheduledReviewsAndRatingsUpdate();
+
+    bool isAutoUpdateEnabled() const;
+    void setupAutoUpdateTimerIfNeeded();
+    void invalidateAutoUpdateTimer();
+    bool hasAutoUpdateTimer() const { return timer_ != 0; }
+
+    // Notification handlers.
+    void applicationStarted();
+    void autoUpdateTimeDidChange();
+    void awakeFromSleep();
+    void newProductAdded(const QVariantMap &userInfo);
+    void rateLimitExceeded();
+
+    void updateProgress(const QString &text);
+
+    bool isAutoUpdating() const { return isAutoUpdating_; }
+    // Updates started and not yet ended.
+    int runningUpdates() const { return runningUpdates_; }
+    // Waits until every merge of both imports has reached the store.
+    void drainMerges();
+
+    void setUserDefaults(UserDefaults *defaults);
+
+private:
+    void beginUpdate();
+    void endUpdate(const Finished &finished);
+    void presentIfError(const class Error &error);
+    UserDefaults &defaults() const;
+
+    UpdateServices &services_;
+    UpdateHost &host_;
+    UserDefaults *defaults_ = nullptr;
+    std::unique_ptr<ReviewImporter> reviews_;
+    std::unique_ptr<RatingsImporter> ratings_;
+    Clock::TimerId timer_ = 0;
+    NotificationCenter::ObserverId wakeObserver_ = 0;
+    bool isAutoUpdating_ = false;
+    int runningUpdates_ = 0;
+};

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+class ManagedObjectContext;
+
+// What the update engine needs from the application around it: the main
+// context, saving, user notifications and the activity token. The
+// application delegate provides them; tests provide their own.
+class UpdateServices {
+public:
+    virtual ~UpdateServices() = default;
+
+    // Null when the store could not be opened: then nothing is updated.
+    virtual ManagedObjectContext *managedObjectContext() = 0;
+    virtual void saveAction() = 0;
+    virtual void notifyWithTitle(const QString &title, const QString &description) = 0;
+    virtual void beginActivity() = 0;
+    virtual void endActivity() = 0;
+    // The executable's name, the title of user notifications.
+    virtual QString executableName() const = 0;
+};

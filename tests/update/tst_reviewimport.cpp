@@ -1,0 +1,351 @@
+#include "UpdateFixture.h"
+
+#include "NotificationCenter.h"
+#include "NotificationNames.h"
+#include "RequestQueue.h"
+#include "ReviewImporter.h"
+#include "TestEnvironment.h"
+
+#include <QTest>
+
+using StoreAnswers::numberedReviews;
+
+class ReviewImportTest : public QObject {
+    Q_OBJECT
+
+    struct Run {
+        UpdateFixture fixture;
+        ReviewImporter importer {fixture.services, &fixture.host};
+        Run() { importer.requestQueue().setRequestsPerSecond(0); }
+
+        // Loads and waits for the completion; returns how often it came.
+        int load(const QList<std::shared_ptr<Product>> &products, Error *error = nullptr)
+        {
+            int completions = 0;
+            importer.loadReviewsForProducts(products, [&](const Error &e) {
+                ++completions;
+                if (error)
+                    *error = e;
+            });
+            waitFor([&] { return completions > 0; }, nullptr, 20000);
+            // Nothing more may arrive afterwards.
+            QTest::qWait(50);
+            return completions;
+        }
+        QList<FeedServer::FeedRequest> requestsFor(const QString &identifier, bool json = false)
+        {
+            QList<FeedServer::FeedRequest> found;
+            for (const auto &request : fixture.server.feedRequests())
+                if (request.identifier == identifier && request.json == json)
+                    found << request;
+            return found;
+        }
+    };
+
+    static QStringList pages(const QList<FeedServer::FeedRequest> &requests)
+    {
+        QStringList list;
+        for (const auto &request : requests)
+            list << request.country.toUpper() + QString::number(request.page);
+        list.sort();
+        return list;
+    }
+
+private Q_SLOTS:
+    void firstLoadReadsEveryCountryThenOnlyRatedCountriesOnePage()
+    {
+        Run run;
+        auto app = run.fixture.app(QStringLiteral("100"));
+        run.fixture.server.reviews(QStringLiteral("100"), QStringLiteral("US")) =
+            numberedReviews(1, 120);
+        run.fixture.server.reviews(QStringLiteral("100"), QStringLiteral("JP")) =
+            numberedReviews(500, 30);
+        QCOMPARE(run.load({app}), 1);
+        // Pages until the first empty one, in every selected country only.
+        QCOMPARE(pages(run.requestsFor(QStringLiteral("100"))),
+            QStringList({"DE1", "JP1", "JP2", "US1", "US2", "US3", "US4"}));
+        QCOMPARE(app->reviewsCount(), 150);
+        QVERIFY(app->lastReviewsUpdate().isValid());
+        QCOMPARE(run.fixture.services.notifications,
+            QStringList {QStringLiteral("reviewkeeper: You have 150 new reviews.")});
+        QCOMPARE(run.fixture.host.refreshes, 1);
+        QVERIFY(
+            run.fixture.host.progress.contains(QStringLiteral("Updating Reviews: App 100 done")));
+        QVERIFY(run.fixture.host.progress.contains(
+            QStringLiteral("Updating Reviews: App 100 (%1)").arg(Country::localizedName("JP"))));
+
+        // Reviews arrive with their original content and display pair.
+        const auto stored = run.fixture.storedReviews(app);
+        const auto first = stored.value(QStringLiteral("US/r1"));
+        QVERIFY(first);
+        QCOMPARE(first->displayTitle(), QStringLiteral("Title 1"));
+        QCOMPARE(first->originalReviewContent()->data(), QByteArray("Text of review 1 & more <b>"));
+        QCOMPARE(first->completed(), std::optional<bool>(true));
+        QCOMPARE(first->dateReviewed(), QDateTime(QDate(2026, 1, 2), QTime(17, 0), Qt::UTC));
+        QCOMPARE(first->rating(), std::optional<double>(4.0));
+        QCOMPARE(first->read(), std::optional<bool>(false));
+
+        // Routine load: one page, only where the app is rated; nothing doubles.
+        run.fixture.addRating(app, QStringLiteral("US"), 10);
+        run.fixture.server.clearRecorded();
+        run.fixture.services.notifications.clear();
+        QCOMPARE(run.load({app}), 1);
+        QCOMPARE(pages(run.requestsFor(QStringLiteral("100"))), QStringList({"US1"}));
+        QCOMPARE(app->reviewsCount(), 150);
+        QVERIFY(run.fixture.services.notifications.isEmpty());
+        QCOMPARE(run.fixture.host.refreshes, 1);
+
+        // Rated only in a country that is not selected: marked current, nothing asked.
+        auto other = run.fixture.app(QStringLiteral("200"));
+        other->setValue(
+            QStringLiteral("lastReviewsUpdate"), QDateTime::currentDateTimeUtc().addDays(-3));
+        run.fixture.addRating(other, QStringLiteral("FR"), 10);
+        run.fixture.server.clearRecorded();
+        QCOMPARE(run.load({other}), 1);
+        QVERIFY(run.fixture.server.feedRequests().isEmpty());
+        QVERIFY(other->lastReviewsUpdate() > QDateTime::currentDateTimeUtc().addSecs(-60));
+    }
+
+    void repeatedIdentifiersNeverDuplicateAReview()
+    {
+        Run run;
+        auto app = run.fixture.app(QStringLiteral("1"));
+        auto reviews = numberedReviews(1, 3);
+        reviews << reviews.first(); // the feed repeats an entry on one page
+        run.fixture.server.reviews(QStringLiteral("1"), QStringLiteral("DE")) = reviews;
+        QCOMPARE(run.load({app}), 1);
+        QCOMPARE(app->reviewsCount(), 3);
+        QCOMPARE(run.fixture.services.notifications,
+            QStringList {QStringLiteral("reviewkeeper: You have 3 new reviews.")});
+        for (int i = 0; i < 2; ++i)
+            run.load({app});
+        QCOMPARE(run.fixture.store.count(QStringLiteral("Review")), 3);
+        QCOMPARE(run.fixture.store.count(QStringLiteral("ReviewContent")), 3);
+        QCOMPARE(run.fixture.services.notifications.size(), 1);
+    }
+
+    void jsonReviewIsDatedByALaterXmlAnswerOnce()
+    {
+        Run run;
+        auto app = run.fixture.app(QStringLiteral("7"));
+        auto &feed = run.fixture.server.reviews(QStringLiteral("7"), QStringLiteral("US"));
+        feed = numberedReviews(1, 1);
+        feed[0].voteSum = QStringLiteral("5");
+        feed[0].voteCount = QStringLiteral("6");
+        feed[0].updated = QString(); // an entry of the JSON feed without a date
+
+        int completions = 0;
+        const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-1);
+        run.importer.loadReviewsForProductsAndCountries(
+            {{app,
+                {run.fixture.store.context->fetch<Country>(FetchRequest(QStringLiteral("Country")))
+                        .first()}}},
+            QStringLiteral("json"), [&](const Error &) { ++completions; });
+        RK_WAIT(completions == 1);
+        auto review = run.fixture.storedReviews(app).value(QStringLiteral("US/r1"));
+        QVERIFY(review);
+        QCOMPARE(review->completed(), std::optional<bool>(false));
+        QVERIFY(review->dateReviewed() >= before);
+        QCOMPARE(review->voteSum(), std::optional<qint64>(5));
+
+        // A vote sum of 0 leaves the stored 5; the XML date completes it.
+        feed[0].updated = QStringLiteral("2026-01-02T10:00:00-07:00");
+        run.fixture.addRating(app, QStringLiteral("US"), 3);
+        feed[0].voteSum = QStringLiteral("0");
+        feed[0].voteCount = QStringLiteral("9");
+        feed[0].title = QStringLiteral("Changed title");
+        QCOMPARE(run.load({app}), 1);
+        QCOMPARE(review->completed(), std::optional<bool>(true));
+        const QDateTime dated(QDate(2026, 1, 2), QTime(17, 0), Qt::UTC);
+        QCOMPARE(review->dateReviewed(), dated);
+        QCOMPARE(review->voteSum(), std::optional<qint64>(5));
+        QCOMPARE(review->voteCount(), std::optional<qint64>(9));
+        QCOMPARE(review->displayTitle(), QStringLiteral("Title 1"));
+
+        // Once complete, a different date is not taken.
+        feed[0].updated = QStringLiteral("2026-03-01T00:00:00Z");
+        run.load({app});
+        QCOMPARE(review->dateReviewed(), dated);
+        QCOMPARE(run.fixture.store.count(QStringLiteral("Review")), 1);
+    }
+
+    void rateLimitInTheXmlPassFallsBackToJsonForUnfinishedProductsOnly()
+    {
+        Run run;
+        LogCapture log;
+        auto a = run.fixture.app(QStringLiteral("1"));
+        auto b = run.fixture.app(QStringLiteral("2"));
+        // A has nothing to read and finishes with its first pages; B's
+        // German page hits the limit after its American one was merged (B
+        // was loaded before, so one page each).
+        b->setValue(
+            QStringLiteral("lastReviewsUpdate"), QDateTime::currentDateTimeUtc().addDays(-1));
+        for (const char *country : {"US", "DE", "JP"})
+            run.fixture.addRating(b, QLatin1String(country), 1);
+        run.fixture.server.reviews(QStringLiteral("2"), QStringLiteral("US")) =
+            numberedReviews(1, 2);
+        run.fixture.server.reviews(QStringLiteral("2"), QStringLiteral("JP")) =
+            numberedReviews(10, 2);
+        bool limited = true;
+        run.fixture.server.setFeedOverride([&](const FeedServer::FeedRequest &request)
+                                               -> std::optional<LocalHttpServer::Response> {
+            if (limited && !request.json && request.identifier == QLatin1String("2")
+                && request.country == QLatin1String("DE"))
+                return LocalHttpServer::Response::withStatus(403);
+            return std::nullopt;
+        });
+        int rateLimitPosts = 0;
+        QObject observer;
+        NotificationCenter::defaultCenter().addObserver(kRateLimitExceededNotification, &observer,
+            [&](const Notification &) { ++rateLimitPosts; });
+
+        Error error;
+        QCOMPARE(run.load({a, b}, &error), 1);
+        QVERIFY(!error.isError());
+        QCOMPARE(log.matching(QStringLiteral("Proceeding to fallback...")).size(), 1);
+        QVERIFY(run.requestsFor(QStringLiteral("1"), true).isEmpty());
+        QCOMPARE(
+            pages(run.requestsFor(QStringLiteral("2"), true)), QStringList({"DE1", "JP1", "US1"}));
+        QCOMPARE(rateLimitPosts, 0);
+        QVERIFY(a->lastReviewsUpdate().isValid());
+        QVERIFY(b->lastReviewsUpdate().isValid());
+        QCOMPARE(b->reviewsCount(), 4);
+        // Each pass announces its own new reviews.
+        QCOMPARE(run.fixture.services.notifications,
+            QStringList({QStringLiteral("reviewkeeper: You have 2 new reviews."),
+                QStringLiteral("reviewkeeper: You have 2 new reviews.")}));
+
+        // The limit in the JSON pass as well: announced once, no third pass.
+        run.fixture.server.setFeedOverride(
+            [](const FeedServer::FeedRequest &) -> std::optional<LocalHttpServer::Response> {
+                return LocalHttpServer::Response::withStatus(403);
+            });
+        b->setValue(QStringLiteral("lastReviewsUpdate"), QVariant());
+        QCOMPARE(run.load({b}, &error), 1);
+        QVERIFY(!error.isError());
+        QCOMPARE(rateLimitPosts, 1);
+        QCOMPARE(log.matching(QStringLiteral("Proceeding to fallback...")).size(), 2);
+        QVERIFY(!b->lastReviewsUpdate().isValid());
+    }
+
+    void unavailableCountryLeavesTheProductUnfinished()
+    {
+        Run run;
+        LogCapture log;
+        // A book is asked in every country, whatever it was rated.
+        auto app = run.fixture.store.context->insertNewObject<Product>(QStringLiteral("Book"));
+        app->setValue(QStringLiteral("identifier"), QStringLiteral("3"));
+        const QDateTime old = QDateTime::currentDateTimeUtc().addDays(-2);
+        app->setValue(QStringLiteral("lastReviewsUpdate"), old);
+        QVERIFY(run.fixture.store.context->save());
+        for (const char *country : {"US", "DE", "JP"})
+            run.fixture.server.reviews(QStringLiteral("3"), QLatin1String(country)) =
+                numberedReviews(1, 60);
+        run.fixture.server.setFeedOverride(
+            [](const FeedServer::FeedRequest &request) -> std::optional<LocalHttpServer::Response> {
+                if (request.country == QLatin1String("DE"))
+                    return LocalHttpServer::Response::withStatus(503, "<html>busy</html>");
+                return std::nullopt;
+            });
+        Error error;
+        QCOMPARE(run.load({app}, &error), 1);
+        QVERIFY(!error.isError());
+        QCOMPARE(app->lastReviewsUpdate(), old);
+        QCOMPARE(app->reviewsCount(), 100); // one page each: loaded before
+        QCOMPARE(log.matching(QStringLiteral("Service unavailable (%1)")
+                                  .arg(Country::localizedName(QStringLiteral("DE"))))
+                     .size(),
+            1);
+
+        // Another error is the load's error for the caller.
+        run.fixture.server.setFeedOverride(
+            [](const FeedServer::FeedRequest &request) -> std::optional<LocalHttpServer::Response> {
+                if (request.country == QLatin1String("JP"))
+                    return LocalHttpServer::Response::withStatus(500, "oops");
+                return std::nullopt;
+            });
+        QCOMPARE(run.load({app}, &error), 1);
+        QVERIFY(error.isError());
+        QCOMPARE(error.code(), 500);
+        QCOMPARE(app->lastReviewsUpdate(), old);
+    }
+
+    void productDeletedDuringALoadCancelsTheRest()
+    {
+        Run run;
+        auto a = run.fixture.app(QStringLiteral("4"));
+        auto b = run.fixture.app(QStringLiteral("5"));
+        run.fixture.server.reviews(QStringLiteral("4"), QStringLiteral("US")) =
+            numberedReviews(1, 5);
+        run.fixture.server.setDelayMs(100);
+        int completions = 0;
+        run.importer.loadReviewsForProducts({a, b}, [&](const Error &) { ++completions; });
+        // A second load while the first runs completes at once and asks nothing.
+        int second = 0;
+        run.importer.loadReviewsForProducts({b}, [&](const Error &error) {
+            QVERIFY(!error.isError());
+            ++second;
+        });
+        RK_WAIT(second == 1);
+        QCOMPARE(completions, 0);
+        run.fixture.store.context->deleteObject(a);
+        QVERIFY(run.fixture.store.context->save());
+        RK_WAIT(completions == 1);
+        QTest::qWait(50);
+        QCOMPARE(completions, 1);
+        QCOMPARE(run.fixture.store.count(QStringLiteral("Review")), 0);
+        QVERIFY(run.fixture.server.feedRequests().size() < 6);
+        QCOMPARE(run.importer.requestQueue().requestCount(), 0);
+    }
+
+    // A crash between marking a product current and storing its reviews
+    // would lose them for good: the mark comes only after the merges.
+    void productIsMarkedCurrentOnlyAfterItsReviewsAreStored()
+    {
+        Run run;
+        auto app = run.fixture.app(QStringLiteral("6"));
+        for (const char *country : {"US", "DE", "JP"})
+            run.fixture.server.reviews(QStringLiteral("6"), QLatin1String(country)) =
+                numberedReviews(1, 250);
+        qint64 storedWhenMarked = -1;
+        run.fixture.store.context->observeObject(
+            app->objectID(), nullptr, [&](const ObjectChange &change) {
+                if (change.keys.contains(QStringLiteral("lastReviewsUpdate"))
+                    && storedWhenMarked < 0)
+                    storedWhenMarked = run.fixture.store.count(QStringLiteral("Review"));
+            });
+        QCOMPARE(run.load({app}), 1);
+        QCOMPARE(storedWhenMarked, 750);
+        QCOMPARE(app->reviewsCount(), 750);
+        QCOMPARE(run.fixture.services.notifications,
+            QStringList {QStringLiteral("reviewkeeper: You have 750 new reviews.")});
+    }
+
+    void oneNewReviewIsAnnouncedInTheSingular()
+    {
+        Run run;
+        auto app = run.fixture.app(QStringLiteral("8"));
+        run.fixture.server.reviews(QStringLiteral("8"), QStringLiteral("JP")) =
+            numberedReviews(1, 1);
+        QCOMPARE(run.load({app}), 1);
+        QCOMPARE(run.fixture.services.notifications,
+            QStringList {QStringLiteral("reviewkeeper: You have 1 new review.")});
+    }
+
+    void noRegionSelectedLoadsNothing()
+    {
+        Run run;
+        LogCapture log;
+        auto app = run.fixture.app(QStringLiteral("9"));
+        UserDefaults::standard().setObject(
+            QVariantMap {{QStringLiteral("Test"), false}}, QStringLiteral("SelectedRegions"));
+        Error error;
+        QCOMPARE(run.load({app}, &error), 1);
+        QVERIFY(!error.isError());
+        QVERIFY(run.fixture.server.feedRequests().isEmpty());
+        QCOMPARE(log.matching(QStringLiteral("No Region Selected")).size(), 1);
+    }
+};
+
+RK_TEST_MAIN(ReviewImportTest)
+#include "tst_reviewimport.moc"
