@@ -1,0 +1,201 @@
+#include "UpdateFixture.h"
+
+#include "RatingsImporter.h"
+#include "RequestQueue.h"
+#include "TestEnvironment.h"
+
+#include <QJsonObject>
+#include <QTest>
+
+class RatingsImportTest : public QObject {
+    Q_OBJECT
+
+    struct Run {
+        UpdateFixture fixture;
+        RatingsImporter importer {fixture.services, &fixture.host};
+        Run() { importer.requestQueue().setRequestsPerSecond(0); }
+
+        int load(const QList<std::shared_ptr<Product>> &products, Error *error = nullptr)
+        {
+            int completions = 0;
+            importer.loadRatingsForProducts(products, [&](const Error &e) {
+                ++completions;
+                if (error)
+                    *error = e;
+            });
+            waitFor([&] { return completions > 0; }, nullptr, 20000);
+            importer.drainMerges();
+            QTest::qWait(20);
+            return completions;
+        }
+        std::shared_ptr<Rating> rating(
+            const std::shared_ptr<Product> &product, const QString &country)
+        {
+            for (const auto &rating : product->ratings())
+                if (rating->countryCode().compare(country, Qt::CaseInsensitive) == 0)
+                    return rating;
+            return {};
+        }
+        qint64 merge(const QJsonObject &record, const std::shared_ptr<Product> &product,
+            const QString &country)
+        {
+            qint64 result = 0;
+            bool done = false;
+            QJsonObject withId = record;
+            if (!withId.contains("trackId"))
+                withId.insert("trackId", product->identifier());
+            importer.importRatingsFromDictionaries({withId},
+                {{product->identifier(), product->objectID()}}, country,
+                [&](qint64 newRatings, const Error &) {
+                    result = newRatings;
+                    done = true;
+                });
+            waitFor([&] { return done; }, nullptr, 5000);
+            return result;
+        }
+    };
+
+    static QJsonObject counts(int all, int current, double average = 4.5)
+    {
+        return {{"userRatingCount", all}, {"userRatingCountForCurrentVersion", current},
+            {"averageUserRating", average}, {"averageUserRatingForCurrentVersion", 4.0}};
+    }
+
+private Q_SLOTS:
+    void oneLookupPerFiftyProductsAndCountry()
+    {
+        Run run;
+        QList<std::shared_ptr<Product>> products;
+        for (int i = 1; i <= 120; ++i) {
+            auto app = run.fixture.store.app(QString::number(1000 + i));
+            products << app;
+        }
+        QVERIFY(run.fixture.store.context->save());
+        run.fixture.server.setLookupRecord(
+            QStringLiteral("1001"), QStringLiteral("US"), counts(10, 2));
+        run.fixture.server.setLookupRecord(
+            QStringLiteral("1120"), QStringLiteral("JP"), counts(7, 7));
+        QCOMPARE(run.load(products), 1);
+        QCOMPARE(run.fixture.server.lookupRequests().size(), 9);
+        for (const auto &lookup : run.fixture.server.lookupRequests())
+            QVERIFY(lookup.identifiers.size() <= 50);
+        auto rating = run.rating(products.first(), QStringLiteral("US"));
+        QVERIFY(rating);
+        QCOMPARE(rating->integerValue(QStringLiteral("ratingCount")), std::optional<qint64>(10));
+        QCOMPARE(rating->floatValue(QStringLiteral("averageRating")), std::optional<double>(4.5));
+        QVERIFY(run.rating(products.last(), QStringLiteral("JP")));
+        QCOMPARE(run.fixture.store.count(QStringLiteral("Rating")), 2);
+        for (const auto &product : products)
+            QVERIFY(product->lastRatingsUpdate().isValid());
+        QVERIFY(run.fixture.host.progress.contains(
+            QStringLiteral("Updating Ratings: %1")
+                .arg(Country::localizedName(QStringLiteral("JP")))));
+    }
+
+    void countsRiseAndFallAndZeroCountsChangeNothing()
+    {
+        Run run;
+        auto app = run.fixture.app(QStringLiteral("42"));
+        run.fixture.addRating(app, QStringLiteral("us"), 100);
+        QCOMPARE(run.merge(counts(104, 0), app, QStringLiteral("US")), 4);
+        QCOMPARE(run.merge(counts(98, 0), app, QStringLiteral("US")), -6);
+        QCOMPARE(run.fixture.store.count(QStringLiteral("Rating")), 1);
+        auto rating = run.rating(app, QStringLiteral("US"));
+        QCOMPARE(rating->integerValue(QStringLiteral("ratingCount")), std::optional<qint64>(98));
+
+        // No ratings at all: nothing created, the stored one unchanged.
+        QCOMPARE(run.merge(counts(0, 0), app, QStringLiteral("DE")), 0);
+        QCOMPARE(run.merge(counts(0, 0), app, QStringLiteral("US")), 0);
+        QCOMPARE(run.fixture.store.count(QStringLiteral("Rating")), 1);
+        QCOMPARE(rating->integerValue(QStringLiteral("ratingCount")), std::optional<qint64>(98));
+
+        // Unusable records are skipped.
+        LogCapture log;
+        QJsonObject broken = counts(5, 5);
+        broken.insert("trackId", QJsonObject {});
+        bool done = false;
+        QJsonObject unknown = counts(5, 5);
+        unknown.insert("trackId", 99);
+        run.importer.importRatingsFromDictionaries({broken, unknown},
+            {{QStringLiteral("42"), app->objectID()}}, QStringLiteral("DE"),
+            [&](qint64, const Error &) { done = true; });
+        RK_WAIT(done);
+        QCOMPARE(log.matching(QStringLiteral("Invalid trackId")).size(), 1);
+        QCOMPARE(run.fixture.store.count(QStringLiteral("Rating")), 1);
+    }
+
+    void laterReleaseMovesTheCurrentVersionForward()
+    {
+        Run run;
+        auto app = run.fixture.app(QStringLiteral("43"));
+        const QDateTime released(QDate(2026, 5, 1), QTime(0, 0), Qt::UTC);
+        app->setValue(QStringLiteral("currentVersionReleaseDate"), released);
+        app->setValue(QStringLiteral("currentVersion"), QStringLiteral("1.0"));
+        QVERIFY(run.fixture.store.context->save());
+        QJsonObject record = counts(0, 0);
+        record.insert("trackId", 43);
+        record.insert("version", "0.9");
+        record.insert("currentVersionReleaseDate", "2026-04-01T00:00:00Z");
+        run.merge(record, app, QStringLiteral("US"));
+        QCOMPARE(app->currentVersion(), QStringLiteral("1.0"));
+        record.insert("version", "2.0");
+        record.insert("currentVersionReleaseDate", "2026-06-01T07:00:00Z");
+        run.merge(record, app, QStringLiteral("US"));
+        QCOMPARE(app->currentVersion(), QStringLiteral("2.0"));
+        QCOMPARE(
+            app->currentVersionReleaseDate(), QDateTime(QDate(2026, 6, 1), QTime(7, 0), Qt::UTC));
+    }
+
+    void rateLimitStopsTheLoadQuietly()
+    {
+        Run run;
+        LogCapture log;
+        auto app = run.fixture.app(QStringLiteral("44"));
+        run.fixture.server.setLookupRecord(
+            QStringLiteral("44"), QStringLiteral("US"), counts(3, 3));
+        run.fixture.server.setLookupRecord(
+            QStringLiteral("44"), QStringLiteral("JP"), counts(3, 3));
+        run.fixture.server.setLookupOverride([](const FeedServer::LookupRequest &request)
+                                                 -> std::optional<LocalHttpServer::Response> {
+            if (request.country == QLatin1String("DE"))
+                return LocalHttpServer::Response::withStatus(403);
+            return std::nullopt;
+        });
+        Error error;
+        QCOMPARE(run.load({app}, &error), 1);
+        QVERIFY(!error.isError());
+        // Japan's lookup may have started already; its answer is not used.
+        QVERIFY(run.rating(app, QStringLiteral("US")));
+        QVERIFY(!run.rating(app, QStringLiteral("JP")));
+        QVERIFY(app->lastRatingsUpdate().isValid());
+        QCOMPARE(log.matching(QStringLiteral("Rate limit exceeded (%1)")
+                                  .arg(Country::localizedName(QStringLiteral("DE"))))
+                     .size(),
+            1);
+
+        // Any other failure reaches the caller.
+        run.fixture.server.setLookupOverride(
+            [](const FeedServer::LookupRequest &) -> std::optional<LocalHttpServer::Response> {
+                return LocalHttpServer::Response::withStatus(500, "<html>error</html>");
+            });
+        QCOMPARE(run.load({app}, &error), 1);
+        QCOMPARE(error.code(), 500);
+    }
+
+    void secondLoadWhileOneRunsCompletesAtOnce()
+    {
+        Run run;
+        auto app = run.fixture.app(QStringLiteral("45"));
+        run.fixture.server.setDelayMs(100);
+        int first = 0, second = 0;
+        run.importer.loadRatingsForProducts({app}, [&](const Error &) { ++first; });
+        run.importer.loadRatingsForProducts({app}, [&](const Error &) { ++second; });
+        RK_WAIT(second == 1);
+        QCOMPARE(first, 0);
+        RK_WAIT(first == 1);
+        QCOMPARE(run.fixture.server.lookupRequests().size(), 3);
+    }
+};
+
+RK_TEST_MAIN(RatingsImportTest)
+#include "tst_ratingsimport.moc"
