@@ -14,11 +14,16 @@
 #include "SharedURLCache.h"
 #include "StringFormat.h"
 #include "Translator.h"
+#include "UpdateController.h"
+#include "UpdateHost.h"
 #include "UrlOpener.h"
 #include "UserDefaults.h"
 #include "UserNotifier.h"
+#include "WakeMonitor.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 #include <pwd.h>
 #include <unistd.h>
@@ -53,11 +58,37 @@ AppDelegate::AppDelegate(QObject *parent) : QObject(parent)
 
 AppDelegate::~AppDelegate()
 {
+    // The imports' contexts are children of the main context: they go first.
+    shutDownUpdates();
     if (context_)
         context_->drainChildren();
     context_.reset();
     if (sharedDelegate == this)
         sharedDelegate = nullptr;
+}
+
+UpdateController *AppDelegate::updateController()
+{
+    if (!updateController_) {
+        if (!updateHost_) {
+            plainUpdateHost_ = std::make_unique<UpdateHost>();
+            updateHost_ = plainUpdateHost_.get();
+        }
+        updateController_ = std::make_unique<UpdateController>(*this, *updateHost_);
+        updateController_->setUserDefaults(defaults_);
+    }
+    return updateController_.get();
+}
+
+void AppDelegate::shutDownUpdates()
+{
+    updateController_.reset();
+}
+
+QString AppDelegate::executableName() const
+{
+    const QString path = QCoreApplication::applicationFilePath();
+    return path.isEmpty() ? QCoreApplication::applicationName() : QFileInfo(path).fileName();
 }
 
 AppDelegate *AppDelegate::shared()
@@ -127,6 +158,9 @@ void AppDelegate::applicationDidFinishLaunching()
 
     setUpSharedURLCache(isShiftKeyHeld());
 
+    // The update control hears the start announcement and schedules updates.
+    updateController();
+    wakeMonitor_ = std::make_unique<WakeMonitor>();
     NotificationCenter::defaultCenter().post(kApplicationDidStartNotification, this);
 
     logLine(formatString(QStringLiteral("Welcome %@"), userFullName()));

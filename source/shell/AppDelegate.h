@@ -2,6 +2,7 @@
 
 #include "Error.h"
 #include "ProcessActivity.h"
+#include "UpdateServices.h"
 
 #include <QObject>
 #include <QUrl>
@@ -16,15 +17,17 @@ class ManagedObjectModel;
 class PersistentStoreCoordinator;
 class Presenter;
 class UserDefaults;
+class UpdateController;
+class UpdateHost;
 class UserNotifier;
+class WakeMonitor;
 
 // Owns the process from start to quit: the single-instance rule, registered
 // defaults, the crash marker, the shared HTTP cache, the start announcement,
 // the activity token, user notifications and the help actions. This core has
 // no widget in it; the desktop start-up subclasses it to show the main window
 // and the command-line companion uses it as it is.
-class AppDelegate : public QObject
-{
+class AppDelegate : public QObject, public UpdateServices {
     Q_OBJECT
 
 public:
@@ -39,12 +42,12 @@ public:
     // When another process holds `lock`, shows "%@ is already running." and
     // calls `exit` with status 0 once the alert is dismissed; returns whether
     // it did.
-    static bool exitIfRunningTwice(InstanceLock &lock, Presenter &presenter,
-                                   const std::function<void(int)> &exit);
+    static bool exitIfRunningTwice(
+        InstanceLock &lock, Presenter &presenter, const std::function<void(int)> &exit);
 
     // Registers the dictionary of "defaults.plist" from the resources.
-    static bool registerDefaults(UserDefaults &defaults,
-                                 const QString &path = QStringLiteral(":/defaults.plist"));
+    static bool registerDefaults(
+        UserDefaults &defaults, const QString &path = QStringLiteral(":/defaults.plist"));
 
     // Reads and sets the crash marker, then prepares the store.
     virtual void awakeFromNib();
@@ -67,15 +70,15 @@ public:
     // coordinator and the context stay absent (null).
     std::shared_ptr<const ManagedObjectModel> managedObjectModel();
     std::shared_ptr<PersistentStoreCoordinator> persistentStoreCoordinator();
-    ManagedObjectContext *managedObjectContext();
+    ManagedObjectContext *managedObjectContext() override;
 
     // Commits pending edits and saves the main context; a save error is
     // presented.
-    void saveAction();
+    void saveAction() override;
 
     // Presents an error of the store layer ("YOUR_ERROR_DOMAIN", 9999).
-    static void presentError(const QString &description, const QString &failureReason,
-                             const Error &underlying = {});
+    static void presentError(
+        const QString &description, const QString &failureReason, const Error &underlying = {});
 
     // --- Quit --------------------------------------------------------------
 
@@ -87,12 +90,22 @@ public:
 
     // --- Services for the other parts ----------------------------------------
 
-    void beginActivity();
-    void endActivity();
+    void beginActivity() override;
+    void endActivity() override;
     const ProcessActivity &activity() const { return activity_; }
 
     void notifyWithTitle(const QString &title, const QString &description = {},
-                         const QString &informativeText = {}, const QVariantMap &userInfo = {});
+        const QString &informativeText = {}, const QVariantMap &userInfo = {}) override;
+    QString executableName() const override;
+
+    // The update engine, made on first use with the host set then (a host
+    // that shows nothing when none was set). It must exist before the start
+    // is announced, so applicationDidFinishLaunching makes it.
+    UpdateController *updateController();
+    void setUpdateHost(UpdateHost *host) { updateHost_ = host; }
+    // Ends the update engine; a subclass that owns the host calls this
+    // before the host goes.
+    void shutDownUpdates();
 
     // The shared HTTP cache in the cache folder; when `clear` is set, it is
     // emptied first ("Clearing disk cache").
@@ -132,4 +145,8 @@ private:
     bool storeStackTried_ = false;
     UserDefaults *defaults_ = nullptr;
     UserNotifier *notifier_ = nullptr;
+    UpdateHost *updateHost_ = nullptr;
+    std::unique_ptr<UpdateHost> plainUpdateHost_;
+    std::unique_ptr<UpdateController> updateController_;
+    std::unique_ptr<WakeMonitor> wakeMonitor_;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QVariantMap>
 
 class ManagedObjectContext;
 
@@ -14,7 +15,8 @@ public:
     // Null when the store could not be opened: then nothing is updated.
     virtual ManagedObjectContext *managedObjectContext() = 0;
     virtual void saveAction() = 0;
-    virtual void notifyWithTitle(const QString &title, const QString &description) = 0;
+    virtual void notifyWithTitle(const QString &title, const QString &description = {},
+        const QString &informativeText = {}, const QVariantMap &userInfo = {}) = 0;
     virtual void beginActivity() = 0;
     virtual void endActivity() = 0;
     // The executable's name, the title of user notifications.

@@ -30,7 +30,8 @@ struct RecordingServices : UpdateServices {
         if (context->hasChanges() && !context->save(&error))
             qWarning("save: %s", qPrintable(error.debugDescription()));
     }
-    void notifyWithTitle(const QString &title, const QString &description) override
+    void notifyWithTitle(const QString &title, const QString &description, const QString &,
+        const QVariantMap &) override
     {
         notifications << title + QLatin1String(": ") + description;
     }

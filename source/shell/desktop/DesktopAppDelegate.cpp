@@ -2,20 +2,29 @@
 
 #include "MainWindow.h"
 #include "MainWindowController.h"
+#include "WindowUpdateHost.h"
 
 #include <QApplication>
 
-DesktopAppDelegate::DesktopAppDelegate(QObject *parent) : AppDelegate(parent)
+DesktopAppDelegate::DesktopAppDelegate(QObject *parent)
+    : AppDelegate(parent),
+      updateHost_(std::make_unique<WindowUpdateHost>([this] { return updateController(); }))
 {
+    setUpdateHost(updateHost_.get());
 }
 
-DesktopAppDelegate::~DesktopAppDelegate() = default;
+DesktopAppDelegate::~DesktopAppDelegate()
+{
+    shutDownUpdates();
+}
 
 MainWindowController *DesktopAppDelegate::mainWindowController()
 {
     if (!mainWindowController_) {
         mainWindowController_ = std::make_unique<MainWindowController>(this);
         mainWindowController_->onQuitRequested = [this] { terminate(); };
+        mainWindowController_->setHostViewController(updateHost_.get());
+        updateHost_->setWindow(mainWindowController_->window());
     }
     return mainWindowController_.get();
 }

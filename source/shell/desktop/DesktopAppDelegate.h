@@ -5,11 +5,11 @@
 #include <memory>
 
 class MainWindowController;
+class WindowUpdateHost;
 
 // The application delegate of the desktop binary: the shared core plus the
 // main window.
-class DesktopAppDelegate : public AppDelegate
-{
+class DesktopAppDelegate : public AppDelegate {
     Q_OBJECT
 
 public:
@@ -27,5 +27,6 @@ protected:
     bool isShiftKeyHeld() const override;
 
 private:
+    std::unique_ptr<WindowUpdateHost> updateHost_;
     std::unique_ptr<MainWindowController> mainWindowController_;
 };
