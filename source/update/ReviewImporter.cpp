@@ -288,6 +288,7 @@ void ReviewImporter::finishLoad(const std::shared_ptr<Load> &load)
     if (load_ == load)
         load_.reset();
     services_.saveAction();
+    newReviewsTotal_ += load->newReviews;
     if (load->newReviews > 0) {
         if (host_)
             host_->mainOutlineViewSelectionDidChange();

@@ -69,6 +69,10 @@ public:
 
     void setUserDefaults(UserDefaults *defaults) { defaults_ = defaults; }
 
+    // New reviews stored by every load so far (for callers without a
+    // notification area).
+    qint64 newReviewsTotal() const { return newReviewsTotal_; }
+
     // Whether a product still exists in the main context.
     static bool isLive(const Product &product);
 
@@ -107,4 +111,5 @@ private:
     std::unique_ptr<RequestQueue> requestQueue_;
     std::unique_ptr<ManagedObjectContext> privateContext_;
     std::shared_ptr<Load> load_;
+    qint64 newReviewsTotal_ = 0;
 };
