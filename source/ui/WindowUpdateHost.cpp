@@ -1,6 +1,7 @@
 #include "WindowUpdateHost.h"
 
 #include "MainWindow.h"
+#include "StringFormat.h"
 #include "UpdateController.h"
 
 #include <QAction>

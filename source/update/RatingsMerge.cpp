@@ -77,7 +77,8 @@ void RatingsImporter::importRatingsFromDictionaries(const QList<QJsonObject> &re
         return;
     }
     const QDateTime now = Clock::shared().now();
-    context->perform([context, main, records, products, countryCode, now,
+    QObject *self = this;
+    context->perform([self, context, main, records, products, countryCode, now,
                          completion = std::move(completion)]() mutable {
         qint64 newRatings = 0;
         for (const QJsonObject &record : records) {
@@ -128,7 +129,8 @@ void RatingsImporter::importRatingsFromDictionaries(const QList<QJsonObject> &re
         if (!context->save(&error))
             logLine(formatString(
                 QStringLiteral("Error saving context:\n%@"), error.debugDescription()));
-        main->perform([main] {
+        // Dropped when the importer (and so the application) is going away.
+        dispatchMain(self, [main] {
             Error mainError;
             if (main->hasChanges() && !main->save(&mainError))
                 logLine(formatString(

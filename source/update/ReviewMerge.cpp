@@ -2,6 +2,7 @@
 #include "ReviewImporter.h"
 
 #include "Clock.h"
+#include "Dispatch.h"
 #include "Downloader.h"
 #include "ISO8601DateFormatter.h"
 #include "Log.h"
@@ -106,7 +107,8 @@ void ReviewImporter::importReviewsFromDictionaries(const QList<QVariantMap> &rec
     // Only plain values cross to the worker thread.
     const ObjectID productId = product->objectID();
     const QDateTime now = Clock::shared().now();
-    context->perform([context, main, productId, records, countryCode, now,
+    QObject *self = this;
+    context->perform([self, context, main, productId, records, countryCode, now,
                          completion = std::move(completion)]() mutable {
         auto mine = std::dynamic_pointer_cast<Product>(context->existingObject(productId));
         if (!mine || mine->uuid().isEmpty()) {
@@ -159,7 +161,8 @@ void ReviewImporter::importReviewsFromDictionaries(const QList<QVariantMap> &rec
         }
         if (!error.isError())
             saveLogged(*context, &error);
-        main->perform([main] {
+        // Dropped when the importer (and so the application) is going away.
+        dispatchMain(self, [main] {
             Error mainError;
             if (main->hasChanges())
                 saveLogged(*main, &mainError);
