@@ -1,0 +1,34 @@
+#include "ProductCatalog.h"
+
+#include "BaseNode.h"
+#include "Group.h"
+#include "Log.h"
+#include "ManagedObjectContext.h"
+
+int ProductCatalog::deleteObjects(const QList<ManagedObjectPtr> &objects)
+{
+    if (objects.isEmpty()) {
+        logLine(QStringLiteral("No objects to delete found!"));
+        return 0;
+    }
+    int deleted = 0;
+    for (const ManagedObjectPtr &object : objects) {
+        const auto node = std::dynamic_pointer_cast<BaseNode>(object);
+        // Groups are not editable: they go only when they are left empty.
+        if (!node || node->isDeleted() || !node->isEditable().value_or(false)
+            || node->managedObjectContext() != &context_)
+            continue;
+        context_.deleteObject(node);
+        ++deleted;
+    }
+    context_.processPendingChanges();
+
+    QList<ManagedObjectPtr> emptyGroups;
+    for (const auto &group : context_.fetch<Group>(FetchRequest(QStringLiteral("Group")))) {
+        if (!group->parent() && group->countOfObjects(QStringLiteral("children")) == 0)
+            emptyGroups << group;
+    }
+    context_.deleteObjects(emptyGroups);
+    save();
+    return deleted;
+}

@@ -1,0 +1,322 @@
+#include "../model/StoreFixture.h"
+#include "AppGroup.h"
+#include "Book.h"
+#include "BookGroup.h"
+#include "LocalHttpServer.h"
+#include "NotificationCenter.h"
+#include "NotificationNames.h"
+#include "ProductCatalog.h"
+#include "RequestQueue.h"
+#include "StoreAnswers.h"
+#include "TestEnvironment.h"
+#include "WaitFor.h"
+
+#include <QJsonObject>
+#include <QTest>
+
+using Response = LocalHttpServer::Response;
+
+namespace {
+
+QVariantMap result(const QVariant &trackId, const QString &kind, const QString &name = {})
+{
+    QVariantMap map {{"trackId", trackId}, {"kind", kind},
+        {"trackName",
+            name.isEmpty() ? QStringLiteral("Product %1").arg(trackId.toString()) : name}};
+    return map;
+}
+
+// Every "kNewProductsAddedNotification" posted while it lives.
+struct AddedRecorder {
+    QObject owner;
+    QList<QList<std::shared_ptr<Product>>> posts;
+    AddedRecorder()
+    {
+        NotificationCenter::defaultCenter().addObserver(
+            kNewProductsAddedNotification, &owner, [this](const Notification &notification) {
+                QList<std::shared_ptr<Product>> products;
+                for (const QVariant &value :
+                    notification.userInfo.value(QStringLiteral("products")).toList())
+                    products << std::dynamic_pointer_cast<Product>(value.value<ManagedObjectPtr>());
+                posts << products;
+            });
+    }
+};
+
+QList<std::shared_ptr<Group>> groups(ManagedObjectContext &context)
+{
+    FetchRequest request(QStringLiteral("Group"));
+    request.sortDescriptors = {{QStringLiteral("sortIndex"), true}};
+    return context.fetch<Group>(request);
+}
+
+QList<qint64> sortIndexes(const std::shared_ptr<Group> &group)
+{
+    QList<qint64> indexes;
+    for (const auto &child : group->children())
+        indexes << child->sortIndex().value_or(-1);
+    std::sort(indexes.begin(), indexes.end());
+    return indexes;
+}
+
+} // namespace
+
+class ProductCatalogTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void kindsNameEntities()
+    {
+        QCOMPARE(ProductCatalog::entityNameForKindString("software"), QString("App"));
+        QCOMPARE(ProductCatalog::entityNameForKindString("mac-software"), QString("App"));
+        QCOMPARE(ProductCatalog::entityNameForKindString("iPadSoftware"), QString("App"));
+        QCOMPARE(ProductCatalog::entityNameForKindString("EBook"), QString("Book"));
+        QCOMPARE(ProductCatalog::entityNameForKindString("podcast-episode"), QString("Podcast"));
+        QVERIFY(ProductCatalog::entityNameForKindString("song").isNull());
+        QVERIFY(ProductCatalog::entityNameForKindString(QString()).isNull());
+    }
+
+    void trackIdsOfResults()
+    {
+        LogCapture log;
+        QCOMPARE(*ProductCatalog::trackIdForResult({{"trackId", 9007199254740993LL}}),
+            QString("9007199254740993"));
+        QCOMPARE(
+            *ProductCatalog::trackIdForResult({{"trackId", 284882215.0}}), QString("284882215"));
+        QCOMPARE(*ProductCatalog::trackIdForResult({{"trackId", "abc"}}), QString("abc"));
+        QVERIFY(!ProductCatalog::trackIdForResult({{"trackId", 1.5}}));
+        QVERIFY(!ProductCatalog::trackIdForResult({{"trackId", QVariantMap {}}}));
+        QVERIFY(!ProductCatalog::trackIdForResult({{"trackId", QVariant()}}));
+        QVERIFY(!ProductCatalog::trackIdForResult({}));
+        QCOMPARE(log.matching("Invalid trackId").size(), 4);
+    }
+
+    void twoKindsMakeTwoGroupsAndOneNotification()
+    {
+        StoreFixture store;
+        AddedRecorder recorder;
+        ProductCatalog catalog(*store.context);
+        QVariantMap book = result(2, "ebook", "A Book");
+        book.insert("currentVersionReleaseDate", "2026-03-04T05:06:07Z");
+        book.insert("version", "2.1");
+        book.insert("artistName", QVariant()); // a JSON null
+        const auto added = catalog.addProductsForResults({result(1, "software", "An App"), book});
+
+        QCOMPARE(added.size(), 2);
+        QCOMPARE(recorder.posts.size(), 1);
+        QCOMPARE(recorder.posts.first(), added);
+        QVERIFY(!store.context->hasChanges());
+
+        const auto all = groups(*store.context);
+        QCOMPARE(all.size(), 2);
+        QVERIFY(std::dynamic_pointer_cast<AppGroup>(all[0]));
+        QVERIFY(std::dynamic_pointer_cast<BookGroup>(all[1]));
+        QCOMPARE(all[0]->sortIndex(), 0);
+        QCOMPARE(all[1]->sortIndex(), 1);
+
+        QVERIFY(std::dynamic_pointer_cast<App>(added[0]));
+        QCOMPARE(added[0]->parent(), all[0]);
+        QCOMPARE(added[0]->identifier(), QString("1"));
+        QCOMPARE(added[0]->title(), QString("An App"));
+        QVERIFY(added[0]->currentVersion().isNull());
+        QVERIFY(!added[0]->currentVersionReleaseDate().isValid());
+        auto stored = std::dynamic_pointer_cast<Book>(added[1]);
+        QVERIFY(stored);
+        QCOMPARE(stored->parent(), all[1]);
+        QCOMPARE(stored->kind(), QString("ebook"));
+        QCOMPARE(stored->currentVersion(), QString("2.1"));
+        QCOMPARE(stored->currentVersionReleaseDate(),
+            QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7), Qt::UTC));
+        QCOMPARE(stored->jsonData().value("trackName").toString(), QString("A Book"));
+        QCOMPARE(stored->selectedVersion(), QString("***"));
+        QVERIFY(stored->isEditable().value_or(false));
+    }
+
+    void eachIdIsAddedOnce()
+    {
+        StoreFixture store;
+        AddedRecorder recorder;
+        LogCapture log;
+        ProductCatalog catalog(*store.context);
+        // The same id as a number and as a text, twice in one batch; two
+        // results without an id both pass; an unknown kind is skipped.
+        const auto added =
+            catalog.addProductsForResults({result(7, "software"), result("7", "software"),
+                result(QVariant(), "software"), result(QVariant(), "podcast"), result(8, "song")});
+        QCOMPARE(added.size(), 3);
+        QCOMPARE(added[0]->identifier(), QString("7"));
+        QVERIFY(added[1]->value("identifier").isNull());
+        QCOMPARE(log.matching("Unknown product type: song").size(), 1);
+        QCOMPARE(recorder.posts.size(), 1);
+
+        // Stored ids, and ids added but not saved yet, are not added again.
+        auto pending = store.app("9");
+        QCOMPARE(catalog.addProductsForResults({result(7, "software"), result(9, "software")}),
+            QList<std::shared_ptr<Product>>());
+        QCOMPARE(recorder.posts.size(), 1);
+        QVERIFY(store.context->hasChanges()); // nothing saved either
+        QCOMPARE(store.count("Product"), 4);
+
+        // A skipped result does not take its id from a later one.
+        const auto known = catalog.addProductsForResults({result(11, "song"), result(11, "ebook")});
+        QCOMPARE(known.size(), 1);
+        QVERIFY(std::dynamic_pointer_cast<Book>(known.first()));
+        QCOMPARE(recorder.posts.size(), 2);
+
+        // Only unknown kinds left: nothing is created, the (empty) list posted.
+        QVERIFY(catalog.addProductsForResults({result(10, "song")}).isEmpty());
+        QCOMPARE(recorder.posts.size(), 3);
+        QVERIFY(recorder.posts.last().isEmpty());
+        QVERIFY(catalog.addProductsForResults({}).isEmpty());
+        QCOMPARE(recorder.posts.size(), 3);
+    }
+
+    void sortPositionsContinueInTheGroup()
+    {
+        StoreFixture store;
+        ProductCatalog catalog(*store.context);
+        catalog.addProductsForResults({result(1, "software"), result(2, "mac-software")});
+        const auto appGroup = groups(*store.context).first();
+        QCOMPARE(sortIndexes(appGroup), (QList<qint64> {0, 1}));
+
+        // A move left the products at other positions: new ones go after them.
+        appGroup->children().first()->setSortIndex(5);
+        const auto added = catalog.addProductsForResults(
+            {result(3, "software"), result(4, "ebook"), result(5, "software")});
+        QCOMPARE(added[0]->sortIndex(), 6);
+        QCOMPARE(added[1]->sortIndex(), 0); // first of its own group
+        QCOMPARE(added[2]->sortIndex(), 7);
+        QCOMPARE(catalog.lastAddedRow(), 7);
+        QCOMPARE(groups(*store.context).size(), 2);
+
+        // With an outline, the row of the group's last child counts.
+        QList<QString> expanded;
+        catalog.setOutlineHooks(
+            {[&](const std::shared_ptr<Group> &group) { expanded << group->entity().name(); },
+                [](const std::shared_ptr<Group> &) -> qint64 { return 12; }});
+        const auto more = catalog.addProductsForResults({result(6, "software")});
+        QCOMPARE(more.first()->sortIndex(), 12);
+        QCOMPARE(expanded, QList<QString> {"AppGroup"});
+    }
+
+    void deletingTheLastProductDeletesItsGroup()
+    {
+        StoreFixture store;
+        LogCapture log;
+        ProductCatalog catalog(*store.context);
+        const auto added = catalog.addProductsForResults(
+            {result(1, "software"), result(2, "software"), result(3, "ebook")});
+        auto review = StoreFixture::review(*store.context, added[2], "r1", "DE");
+        QVERIFY(store.context->save());
+        const auto bookGroup = groups(*store.context).last();
+
+        // Groups are not editable: naming one deletes nothing.
+        QCOMPARE(catalog.deleteObjects({bookGroup}), 0);
+        QCOMPARE(groups(*store.context).size(), 2);
+
+        QCOMPARE(catalog.deleteObjects({added[2]}), 1);
+        QVERIFY(!store.context->hasChanges());
+        QCOMPARE(groups(*store.context).size(), 1);
+        QCOMPARE(store.count("Review"), 0);
+
+        QCOMPARE(catalog.deleteObjects({added[0]}), 1);
+        QCOMPARE(groups(*store.context).size(), 1);
+        QCOMPARE(catalog.deleteObjects({added[1], added[1]}), 1);
+        QVERIFY(groups(*store.context).isEmpty());
+        QCOMPARE(store.count("BaseNode"), 0);
+
+        QCOMPARE(catalog.deleteObjects({}), 0);
+        QCOMPARE(log.matching("No objects to delete found!").size(), 1);
+
+        // A group made again goes last and keeps its fixed uuid.
+        catalog.addProductsForResults({result(4, "podcast"), result(5, "software")});
+        const auto again = groups(*store.context);
+        QCOMPARE(again.size(), 2);
+        QVERIFY(std::dynamic_pointer_cast<AppGroup>(again[1]));
+        QCOMPARE(again[1]->sortIndex(), 1);
+        QCOMPARE(again[1]->uuid(), QString("autoGenerated-AppGroup-1"));
+    }
+
+    void resultsArriveByNotification()
+    {
+        StoreFixture store;
+        AddedRecorder recorder;
+        ProductCatalog catalog(*store.context);
+        catalog.observeAddProductsNotifications();
+        const QList<QJsonObject> results {QJsonObject {{"trackId", 42}, {"kind", "software"}},
+            QJsonObject {{"trackId", 43}, {"kind", "podcast"}}};
+        NotificationCenter::defaultCenter().post(kAddProductsForResultsNotification, this,
+            {{"results", ProductCatalog::resultsToVariant(results)}});
+        QCOMPARE(recorder.posts.size(), 1);
+        QCOMPARE(recorder.posts.first().size(), 2);
+        // Unusable payloads add nothing.
+        NotificationCenter::defaultCenter().post(
+            kAddProductsForResultsNotification, this, {{"results", 17}});
+        QCOMPARE(recorder.posts.size(), 1);
+        QCOMPARE(store.count("Product"), 2);
+    }
+
+    void artworkArrivesUnlessTheProductWentFirst()
+    {
+        StoreFixture store;
+        LocalHttpServer server;
+        QVERIFY(server.listen());
+        server.route("/fast.png", Response::ok(StoreAnswers::pngImage(4, 3), "image/png"));
+        server.route("/slow.png",
+            Response::delayed(300, Response::ok(StoreAnswers::pngImage(), "image/png")));
+        server.route("/broken.png", Response::ok("not an image", "image/png"));
+        server.route("/missing.png", Response::withStatus(404));
+        int saves = 0;
+        ProductCatalog catalog(*store.context, [&] {
+            ++saves;
+            QVERIFY(store.context->save());
+        });
+        auto withArt = [&](int id, const QString &art) {
+            QVariantMap map = result(id, "software");
+            map.insert("artworkUrl100", art);
+            return map;
+        };
+        const auto added =
+            catalog.addProductsForResults({withArt(1, server.url("/fast.png").toString()),
+                withArt(2, server.url("/slow.png").toString()),
+                withArt(3, server.url("/broken.png").toString()),
+                withArt(4, server.url("/missing.png").toString()), withArt(5, "file:///etc/passwd"),
+                withArt(6, "not a url")});
+        QCOMPARE(added.size(), 6);
+        const int savesAfterAdding = saves;
+        const ObjectID slowId = added[1]->objectID();
+        QVERIFY(catalog.deleteObjects({added[1]}) == 1);
+
+        QVERIFY(waitFor(
+            [&] { return server.requests().size() == 4 && !catalog.artworkQueue().requestCount(); },
+            nullptr, 3000));
+        QCOMPARE(added[0]->value("image").value<QImage>().size(), QSize(4, 3));
+        QVERIFY(!added[0]->hasChanges());
+        QVERIFY(!store.context->existingObject(slowId));
+        for (int i : {2, 3, 4, 5})
+            QVERIFY(added[i]->value("image").isNull());
+        QCOMPARE(saves, savesAfterAdding + 2); // the deletion and one image
+    }
+
+    void artworkOutlivesTheCatalogue()
+    {
+        StoreFixture store;
+        LocalHttpServer server;
+        QVERIFY(server.listen());
+        server.route("/slow.png",
+            Response::delayed(200, Response::ok(StoreAnswers::pngImage(), "image/png")));
+        std::shared_ptr<Product> product;
+        {
+            ProductCatalog catalog(*store.context);
+            QVariantMap map = result(1, "software");
+            map.insert("artworkUrl100", server.url("/slow.png").toString());
+            product = catalog.addProductsForResults({map}).first();
+            QVERIFY(waitFor([&] { return !server.requests().isEmpty(); }));
+        }
+        QTest::qWait(400);
+        QVERIFY(product->value("image").isNull());
+    }
+};
+
+RK_TEST_MAIN(ProductCatalogTest)
+#include "tst_productcatalog.moc"
