@@ -1,7 +1,10 @@
+#include "AppDelegate.h"
 #include "AppPaths.h"
+#include "Cli.h"
 #include "Localization.h"
+#include "Presenter.h"
+#include "UserDefaults.h"
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
 
 int main(int argc, char *argv[])
@@ -11,12 +14,16 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(AppPaths::version());
     Localization::install(app);
 
-    QCommandLineParser options;
-    options.setApplicationDescription(QStringLiteral(
-        "The command-line companion of %1: the same update engine and store, without a window.")
-                                          .arg(AppPaths::applicationName()));
-    options.addHelpOption();
-    options.addVersionOption();
-    options.process(app);
-    return 0;
+    // Alerts and errors of the shared core become lines on standard error.
+    TerminalPresenter presenter;
+    Presenter::setShared(&presenter);
+    AppDelegate::registerDefaults(UserDefaults::standard());
+
+    int status = 0;
+    {
+        Cli cli(QCoreApplication::arguments());
+        status = cli.run();
+    }
+    Presenter::setShared(nullptr);
+    return status;
 }

@@ -1,0 +1,198 @@
+#include "Cli.h"
+
+#include "AppPaths.h"
+#include "ManagedObjectContext.h"
+#include "Product.h"
+#include "StoreQueries.h"
+#include "StringFormat.h"
+#include "UpdateController.h"
+#include "UserDefaults.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QThread>
+
+#include <cstdio>
+
+Cli::Cli(QStringList arguments) : arguments_(std::move(arguments))
+{
+}
+
+Cli::~Cli()
+{
+    // The engine goes before the store it writes to.
+    if (delegate_)
+        delegate_->shutDownUpdates();
+}
+
+QString Cli::usageText()
+{
+    return QStringLiteral(
+        "Usage: reviewkeeper-cli COMMAND [OPTIONS]\n"
+        "\n"
+        "Commands:\n"
+        "  search TERM [--kinds ios,mac,book,podcast] [--json|--csv]\n"
+        "  add ID|ADDRESS...\n"
+        "  remove ID...\n"
+        "  update [ID...]\n"
+        "  products [--json|--csv]\n"
+        "  reviews ID [--country CC] [--version V] [--search TEXT] [--unread]\n"
+        "             [--mark-read] [--json|--csv]\n"
+        "  ratings ID [--json|--csv]\n"
+        "  config [KEY [VALUE]]\n"
+        "\n"
+        "Options: --help, --version\n"
+        "\n"
+        "Exit status: 0 success, 1 error, 2 wrong usage, 3 another instance holds the store.\n");
+}
+
+int Cli::run()
+{
+    const QStringList rest = arguments_.mid(1);
+    if (rest.isEmpty())
+        return usageError(QStringLiteral("No command given."));
+    const QString command = rest.first();
+    if (command == QLatin1String("--help") || command == QLatin1String("-h")
+        || command == QLatin1String("help")) {
+        out(usageText().toUtf8());
+        return Success;
+    }
+    if (command == QLatin1String("--version") || command == QLatin1String("-v")) {
+        out(QStringLiteral("reviewkeeper-cli %1\n").arg(AppPaths::version()).toUtf8());
+        return Success;
+    }
+    const QStringList arguments = rest.mid(1);
+    const QHash<QString, int (Cli::*)(const QStringList &)> commands {
+        {QStringLiteral("search"), &Cli::search}, {QStringLiteral("add"), &Cli::add},
+        {QStringLiteral("remove"), &Cli::remove}, {QStringLiteral("update"), &Cli::update},
+        {QStringLiteral("products"), &Cli::products}, {QStringLiteral("reviews"), &Cli::reviews},
+        {QStringLiteral("ratings"), &Cli::ratings}, {QStringLiteral("config"), &Cli::config}};
+    const auto found = commands.constFind(command);
+    if (found == commands.cend())
+        return usageError(QStringLiteral("Unknown command \"%1\".").arg(command));
+    return (this->*found.value())(arguments);
+}
+
+bool Cli::parse(QCommandLineParser &parser, const QStringList &arguments, int minimum, int maximum)
+{
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    if (!parser.parse(QStringList {arguments_.value(0)} + arguments)) {
+        usageError(parser.errorText());
+        return false;
+    }
+    const qsizetype count = parser.positionalArguments().size();
+    if (count < minimum || (maximum >= 0 && count > maximum)) {
+        usageError(count < minimum ? QStringLiteral("Missing arguments.")
+                                   : QStringLiteral("Too many arguments."));
+        return false;
+    }
+    return true;
+}
+
+std::optional<OutputTable::Format> Cli::outputFormat(const QCommandLineParser &parser)
+{
+    const bool json = parser.isSet(QStringLiteral("json"));
+    const bool csv = parser.isSet(QStringLiteral("csv"));
+    if (json && csv) {
+        usageError(QStringLiteral("Choose one of --json and --csv."));
+        return std::nullopt;
+    }
+    return json ? OutputTable::Format::Json
+                : (csv ? OutputTable::Format::Csv : OutputTable::Format::Plain);
+}
+
+int Cli::takeLock()
+{
+    lock_ = std::make_unique<InstanceLock>(AppPaths::lockFile());
+    if (lock_->tryLock())
+        return Success;
+    err(formatString(
+        localized("AppDelegate", "%@ is already running."), AppPaths::applicationName()));
+    return Locked;
+}
+
+int Cli::openStore(bool write)
+{
+    if (write) {
+        if (const int status = takeLock(); status != Success)
+            return status;
+    }
+    delegate_ = std::make_unique<CliAppDelegate>([this](const QString &line) { err(line); });
+    delegate_->setUpdateHost(&host_);
+    if (!delegate_->managedObjectContext())
+        return Failure; // the store's error has been shown
+    // A new store gets its countries; only the writer may add them.
+    if (write)
+        delegate_->initializeDataBaseIfRequired();
+    return Success;
+}
+
+std::optional<Cli::Products> Cli::productsForIdentifiers(const QStringList &identifiers)
+{
+    const auto all = StoreQueries::allProducts(delegate_->managedObjectContext());
+    if (!all)
+        return std::nullopt;
+    Products found;
+    bool missing = false;
+    for (const QString &identifier : identifiers) {
+        bool known = false;
+        for (const auto &product : *all) {
+            if (product->identifier() == identifier) {
+                if (!found.contains(product))
+                    found << product;
+                known = true;
+                break;
+            }
+        }
+        if (!known) {
+            err(QStringLiteral("No product with the identifier %1.").arg(identifier));
+            missing = true;
+        }
+    }
+    if (missing)
+        return std::nullopt;
+    return found;
+}
+
+void Cli::waitUntil(const std::function<bool()> &done)
+{
+    while (!done()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+    }
+}
+
+void Cli::finishWriting()
+{
+    if (!delegate_)
+        return;
+    // Ratings merges are not awaited by the updates: all of them reach the
+    // store before the process ends.
+    if (UpdateController *controller = delegate_->updateController())
+        controller->drainMerges();
+    if (ManagedObjectContext *context = delegate_->managedObjectContext()) {
+        context->drainChildren();
+        QCoreApplication::processEvents();
+        if (context->hasChanges())
+            delegate_->saveAction();
+    }
+    UserDefaults::standard().synchronize();
+}
+
+int Cli::usageError(const QString &message)
+{
+    err(message);
+    err(QStringLiteral("Try \"reviewkeeper-cli --help\"."));
+    return Usage;
+}
+
+void Cli::out(const QByteArray &bytes)
+{
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+
+void Cli::err(const QString &line)
+{
+    host_.printLine(line);
+}

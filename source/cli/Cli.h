@@ -1,0 +1,68 @@
+#pragma once
+
+#include "CliAppDelegate.h"
+#include "InstanceLock.h"
+#include "OutputTable.h"
+#include "TerminalUpdateHost.h"
+
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class Product;
+class QCommandLineParser;
+
+// One run of reviewkeeper-cli: parses the command, opens the store when the
+// command needs it (taking the single-instance lock when it writes), runs
+// the command on the shared engine and returns the exit status.
+class Cli {
+public:
+    enum Status { Success = 0, Failure = 1, Usage = 2, Locked = 3 };
+
+    // `arguments` as QCoreApplication gives them (the program first).
+    explicit Cli(QStringList arguments);
+    ~Cli();
+
+    int run();
+
+    static QString usageText();
+
+private:
+    using Products = QList<std::shared_ptr<Product>>;
+
+    int search(const QStringList &arguments);
+    int add(const QStringList &arguments);
+    int remove(const QStringList &arguments);
+    int update(const QStringList &arguments);
+    int products(const QStringList &arguments);
+    int reviews(const QStringList &arguments);
+    int ratings(const QStringList &arguments);
+    int config(const QStringList &arguments);
+
+    // Parses a command's options; false (and a usage message) when they are wrong.
+    bool parse(QCommandLineParser &parser, const QStringList &arguments, int minimum, int maximum);
+    std::optional<OutputTable::Format> outputFormat(const QCommandLineParser &parser);
+    // Opens the store; with `write`, takes the lock first. Returns
+    // Success or the status to exit with.
+    int openStore(bool write);
+    // The single-instance lock, for commands that write.
+    int takeLock();
+    // The stored products with these identifiers, in the given order; the
+    // unknown ones are reported and give nullopt.
+    std::optional<Products> productsForIdentifiers(const QStringList &identifiers);
+    // Runs the event loop until `done` holds.
+    static void waitUntil(const std::function<bool()> &done);
+    // Waits for the engine's merges and saves.
+    void finishWriting();
+
+    int usageError(const QString &message);
+    void out(const QByteArray &bytes);
+    void err(const QString &line);
+
+    QStringList arguments_;
+    TerminalUpdateHost host_;
+    std::unique_ptr<CliAppDelegate> delegate_;
+    std::unique_ptr<InstanceLock> lock_;
+};

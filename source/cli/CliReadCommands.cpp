@@ -1,0 +1,134 @@
+// The commands that list what the store holds: products, reviews, ratings.
+#include "Cli.h"
+
+#include "ManagedObjectContext.h"
+#include "Product.h"
+#include "Rating.h"
+#include "RecordTables.h"
+#include "Review.h"
+#include "ReviewFilter.h"
+#include "StoreQueries.h"
+
+#include <QCommandLineParser>
+
+namespace {
+
+void addFormatOptions(QCommandLineParser &parser)
+{
+    parser.addOption({QStringLiteral("json"), QStringLiteral("Write one JSON array.")});
+    parser.addOption({QStringLiteral("csv"), QStringLiteral("Write CSV with a header row.")});
+}
+
+} // namespace
+
+int Cli::products(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    addFormatOptions(parser);
+    if (!parse(parser, arguments, 0, 0))
+        return Usage;
+    const auto format = outputFormat(parser);
+    if (!format)
+        return Usage;
+    if (const int status = openStore(false); status != Success)
+        return status;
+    auto all = StoreQueries::allProducts(delegate_->managedObjectContext());
+    if (!all)
+        return Failure;
+    // Grouped as in the sidebar.
+    std::stable_sort(all->begin(), all->end(), [](const auto &a, const auto &b) {
+        const auto groupA = a->parent(), groupB = b->parent();
+        const qint64 orderA =
+            groupA ? groupA->integerValue(QStringLiteral("sortIndex")).value_or(0) : 0;
+        const qint64 orderB =
+            groupB ? groupB->integerValue(QStringLiteral("sortIndex")).value_or(0) : 0;
+        if (orderA != orderB)
+            return orderA < orderB;
+        return a->integerValue(QStringLiteral("sortIndex")).value_or(0)
+            < b->integerValue(QStringLiteral("sortIndex")).value_or(0);
+    });
+    out(RecordTables::products(*all).render(*format));
+    return Success;
+}
+
+int Cli::reviews(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    addFormatOptions(parser);
+    const QCommandLineOption country(QStringLiteral("country"),
+        QStringLiteral("Only this store country."), QStringLiteral("CC"));
+    const QCommandLineOption version(
+        QStringLiteral("version"), QStringLiteral("Only this version."), QStringLiteral("V"));
+    const QCommandLineOption search(QStringLiteral("search"),
+        QStringLiteral("Only reviews whose title or reviewer contains the text."),
+        QStringLiteral("TEXT"));
+    const QCommandLineOption unread(
+        QStringLiteral("unread"), QStringLiteral("Only unread reviews."));
+    const QCommandLineOption markRead(
+        QStringLiteral("mark-read"), QStringLiteral("Mark the listed reviews as read."));
+    parser.addOptions({country, version, search, unread, markRead});
+    if (!parse(parser, arguments, 1, 1))
+        return Usage;
+    const auto format = outputFormat(parser);
+    if (!format)
+        return Usage;
+    const bool writes = parser.isSet(markRead);
+    if (const int status = openStore(writes); status != Success)
+        return status;
+    const auto products = productsForIdentifiers(parser.positionalArguments());
+    if (!products)
+        return Failure;
+    const auto &product = products->first();
+
+    // The review list's filter, without touching the product's stored choice.
+    QList<Predicate> parts {
+        Predicate::format(QStringLiteral("product == %@"), product->objectID())};
+    if (parser.isSet(country))
+        parts << Predicate::format(QStringLiteral("countryCode ==[c] %@"), parser.value(country));
+    if (parser.isSet(version))
+        parts << Predicate::format(QStringLiteral("version == %@"), parser.value(version));
+    const bool narrowed = parser.isSet(country) || parser.isSet(version);
+    if (const auto text = ReviewFilter::searchPredicate(parser.value(search), narrowed))
+        parts << *text;
+    if (parser.isSet(unread))
+        parts << Predicate::format(QStringLiteral("read == NO OR read == nil"));
+    FetchRequest request(QStringLiteral("Review"));
+    request.predicate = Predicate::andPredicates(parts);
+    request.sortDescriptors = {{QStringLiteral("dateReviewed"), false}};
+    Error error;
+    const auto found = delegate_->managedObjectContext()->fetch<Review>(request, &error);
+    if (error.isError()) {
+        host_.presentError(error);
+        return Failure;
+    }
+    out(RecordTables::reviews(found).render(*format));
+    if (writes) {
+        for (const auto &review : found) {
+            if (!review->read().value_or(false))
+                review->setRead(true);
+        }
+        finishWriting();
+    }
+    return Success;
+}
+
+int Cli::ratings(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    addFormatOptions(parser);
+    if (!parse(parser, arguments, 1, 1))
+        return Usage;
+    const auto format = outputFormat(parser);
+    if (!format)
+        return Usage;
+    if (const int status = openStore(false); status != Success)
+        return status;
+    const auto products = productsForIdentifiers(parser.positionalArguments());
+    if (!products)
+        return Failure;
+    auto ratings = products->first()->ratings();
+    std::sort(ratings.begin(), ratings.end(),
+        [](const auto &a, const auto &b) { return a->countryCode() < b->countryCode(); });
+    out(RecordTables::ratings(ratings).render(*format));
+    return Success;
+}

@@ -1,0 +1,141 @@
+// The commands that change the store: add, remove, update.
+#include "Cli.h"
+
+#include "Downloader.h"
+#include "ManagedObjectContext.h"
+#include "Product.h"
+#include "ProductCatalog.h"
+#include "RecordTables.h"
+#include "RequestQueue.h"
+#include "ReviewImporter.h"
+#include "StoreSearch.h"
+#include "StringFormat.h"
+#include "UpdateController.h"
+
+#include <QCommandLineParser>
+#include <QJsonObject>
+
+namespace {
+
+QString newReviewsLine(qint64 count)
+{
+    if (count <= 0)
+        return localized("Cli", "No new reviews.");
+    return formatString(localized("ReviewImporter", "You have %ld new %@."), count,
+        count == 1 ? QStringLiteral("review") : QStringLiteral("reviews"));
+}
+
+} // namespace
+
+int Cli::add(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    if (!parse(parser, arguments, 1, -1))
+        return Usage;
+    QStringList identifiers;
+    for (const QString &argument : parser.positionalArguments()) {
+        const QString term = StoreSearch::searchTermForText(argument);
+        if (!StoreSearch::isIdentifier(term))
+            return usageError(
+                QStringLiteral("\"%1\" is neither a store id nor a store page address.")
+                    .arg(argument));
+        if (!identifiers.contains(term))
+            identifiers << term;
+    }
+    if (const int status = openStore(true); status != Success)
+        return status;
+
+    // One lookup for all of them (the store client splits it by 50).
+    RequestQueue queue;
+    bool looked = false;
+    Downloader::ProductRecords results;
+    Error error;
+    Downloader::sharedInstance().lookupByIds(identifiers, QString(), &queue,
+        [&](const Downloader::ProductRecords &records, const Error &lookupError) {
+            results = records;
+            error = lookupError;
+            looked = true;
+        });
+    waitUntil([&] { return looked; });
+    if (error.isError()) {
+        host_.presentError(error);
+        return Failure;
+    }
+    int status = Success;
+    for (const QString &identifier : std::as_const(identifiers)) {
+        const bool found =
+            std::any_of(results.cbegin(), results.cend(), [&](const QJsonObject &result) {
+                return ProductCatalog::trackIdForResult(result.toVariantMap()) == identifier;
+            });
+        if (!found) {
+            err(QStringLiteral("The store has no product with the id %1.").arg(identifier));
+            status = Failure;
+        }
+    }
+
+    UpdateController *controller = delegate_->updateController();
+    ProductCatalog catalog(*delegate_->managedObjectContext(), [this] { delegate_->saveAction(); });
+    const auto added = catalog.addProductsForResults(
+        ProductCatalog::resultsFromVariant(ProductCatalog::resultsToVariant(results)));
+    // The addition started an update of exactly the new products.
+    const qint64 before = controller->reviewController().newReviewsTotal();
+    waitUntil([&] {
+        return controller->runningUpdates() == 0 && catalog.artworkQueue().requestCount() == 0;
+    });
+    finishWriting();
+    OutputTable table;
+    table.columns = {QStringLiteral("identifier"), QStringLiteral("kind"), QStringLiteral("title")};
+    for (const auto &product : added)
+        table.rows << QVariantList {
+            product->identifier(), RecordTables::kindOfProduct(*product), product->title()};
+    if (!added.isEmpty()) {
+        out(table.plain());
+        out(newReviewsLine(controller->reviewController().newReviewsTotal() - before)
+                .toUtf8()
+                .append('\n'));
+    }
+    if (!host_.errors().isEmpty())
+        status = Failure;
+    return status;
+}
+
+int Cli::remove(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    if (!parse(parser, arguments, 1, -1))
+        return Usage;
+    if (const int status = openStore(true); status != Success)
+        return status;
+    const auto products = productsForIdentifiers(parser.positionalArguments());
+    if (!products)
+        return Failure;
+    ProductCatalog catalog(*delegate_->managedObjectContext(), [this] { delegate_->saveAction(); });
+    QList<ManagedObjectPtr> objects;
+    for (const auto &product : *products)
+        objects << product;
+    catalog.deleteObjects(objects);
+    finishWriting();
+    return Success;
+}
+
+int Cli::update(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    if (!parse(parser, arguments, 0, -1))
+        return Usage;
+    if (const int status = openStore(true); status != Success)
+        return status;
+    std::optional<Products> products;
+    if (!parser.positionalArguments().isEmpty()) {
+        products = productsForIdentifiers(parser.positionalArguments());
+        if (!products)
+            return Failure;
+    }
+    UpdateController *controller = delegate_->updateController();
+    bool finished = false;
+    controller->performLoadAllAction(products, [&] { finished = true; });
+    waitUntil([&] { return finished; });
+    finishWriting();
+    out(newReviewsLine(controller->reviewController().newReviewsTotal()).toUtf8().append('\n'));
+    return host_.errors().isEmpty() ? Success : Failure;
+}

@@ -1,0 +1,115 @@
+#include "RecordTables.h"
+
+#include "App.h"
+#include "Rating.h"
+#include "Review.h"
+#include "ReviewContent.h"
+
+namespace {
+
+template<typename T> QVariant optional(const std::optional<T> &value)
+{
+    return value ? QVariant::fromValue(*value) : QVariant();
+}
+
+QVariant text(const QString &value)
+{
+    return value.isNull() ? QVariant() : QVariant(value);
+}
+
+} // namespace
+
+namespace RecordTables {
+
+QString kindOfResult(const QString &storeKind, const QString &wrapperType)
+{
+    if (storeKind == QLatin1String("mac-software"))
+        return QStringLiteral("mac");
+    if (storeKind == QLatin1String("software"))
+        return QStringLiteral("ios");
+    if (storeKind == QLatin1String("ebook") || wrapperType == QLatin1String("ebook"))
+        return QStringLiteral("book");
+    if (storeKind == QLatin1String("podcast") || storeKind == QLatin1String("podcast-episode"))
+        return QStringLiteral("podcast");
+    return storeKind.isEmpty() ? wrapperType : storeKind;
+}
+
+QString kindOfProduct(const Product &product)
+{
+    const QString entity = product.entity().name();
+    if (entity == QLatin1String("Book"))
+        return QStringLiteral("book");
+    if (entity == QLatin1String("Podcast"))
+        return QStringLiteral("podcast");
+    return product.kind() == QLatin1String("mac-software") ? QStringLiteral("mac")
+                                                           : QStringLiteral("ios");
+}
+
+OutputTable products(const QList<std::shared_ptr<Product>> &products)
+{
+    OutputTable table;
+    table.columns = {QStringLiteral("identifier"), QStringLiteral("kind"), QStringLiteral("title"),
+        QStringLiteral("group"), QStringLiteral("currentVersion"), QStringLiteral("unReadCount"),
+        QStringLiteral("reviewsCount"), QStringLiteral("totalAverageRatingForReviews"),
+        QStringLiteral("lastReviewsUpdate"), QStringLiteral("lastRatingsUpdate"),
+        QStringLiteral("totalRatingCount"), QStringLiteral("totalAverageRating")};
+    for (const auto &product : products) {
+        const auto parent = product->parent();
+        const auto *app = dynamic_cast<const App *>(product.get());
+        table.rows << QVariantList {product->identifier(), kindOfProduct(*product),
+            text(product->title()), parent ? text(parent->title()) : QVariant(),
+            text(product->currentVersion()), product->unReadCount().value_or(0),
+            product->reviewsCount(), optional(product->totalAverageRatingForReviews()),
+            OutputTable::isoDate(product->lastReviewsUpdate()),
+            OutputTable::isoDate(product->lastRatingsUpdate()),
+            app ? optional(app->totalRatingCount()) : QVariant(),
+            app ? optional(app->totalAverageRating()) : QVariant()};
+    }
+    return table;
+}
+
+OutputTable reviews(const QList<std::shared_ptr<Review>> &reviews)
+{
+    OutputTable table;
+    table.columns = {QStringLiteral("product"), QStringLiteral("identifier"),
+        QStringLiteral("countryCode"), QStringLiteral("reviewer"), QStringLiteral("version"),
+        QStringLiteral("rating"), QStringLiteral("title"), QStringLiteral("text"),
+        QStringLiteral("dateReviewed"), QStringLiteral("completed"), QStringLiteral("read"),
+        QStringLiteral("voteSum"), QStringLiteral("voteCount")};
+    for (const auto &review : reviews) {
+        const auto product = review->product();
+        const auto original = review->originalReviewContent();
+        table.rows << QVariantList {product ? QVariant(product->identifier()) : QVariant(),
+            review->identifier(), text(review->countryCode()), text(review->reviewer()),
+            text(review->version()), optional(review->rating()),
+            original ? text(original->title()) : QVariant(),
+            original ? QVariant(QString::fromUtf8(original->data())) : QVariant(),
+            OutputTable::isoDate(review->dateReviewed()), optional(review->completed()),
+            review->read().value_or(false), optional(review->voteSum()),
+            optional(review->voteCount())};
+    }
+    return table;
+}
+
+OutputTable ratings(const QList<std::shared_ptr<Rating>> &ratings)
+{
+    OutputTable table;
+    table.columns = {QStringLiteral("product"), QStringLiteral("countryCode"),
+        QStringLiteral("ratingCount"), QStringLiteral("averageRating"),
+        QStringLiteral("ratingCountForCurrentVersion"),
+        QStringLiteral("averageRatingForCurrentVersion"), QStringLiteral("dateUpdated")};
+    for (const auto &rating : ratings) {
+        const auto product = rating->object(QStringLiteral("product"));
+        table.rows << QVariantList {
+            product ? QVariant(product->stringValue(QStringLiteral("identifier"))) : QVariant(),
+            text(rating->countryCode()),
+            optional(rating->integerValue(QStringLiteral("ratingCount"))),
+            optional(rating->floatValue(QStringLiteral("averageRating"))),
+            optional(rating->integerValue(QStringLiteral("ratingCountForCurrentVersion"))),
+            optional(rating->floatValue(QStringLiteral("averageRatingForCurrentVersion"))),
+            OutputTable::isoDate(rating->dateValue(QStringLiteral("dateUpdated")))};
+    }
+    return table;
+}
+
+} // namespace RecordTables

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "OutputTable.h"
+
+#include <memory>
+
+class Product;
+class Rating;
+class Review;
+
+// The fields the command-line companion writes for products, reviews and
+// ratings, in their order.
+namespace RecordTables {
+
+OutputTable products(const QList<std::shared_ptr<Product>> &products);
+OutputTable reviews(const QList<std::shared_ptr<Review>> &reviews);
+OutputTable ratings(const QList<std::shared_ptr<Rating>> &ratings);
+
+// "ios", "mac", "book" or "podcast".
+QString kindOfProduct(const Product &product);
+// The kind of a store result, in the same words.
+QString kindOfResult(const QString &storeKind, const QString &wrapperType);
+
+} // namespace RecordTables

@@ -1,0 +1,279 @@
+#include "AppPaths.h"
+#include "FeedServer.h"
+#include "InstanceLock.h"
+#include "TestEnvironment.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTest>
+
+// Drives reviewkeeper-cli as a process against the local store server, with
+// the preferences and the store in the test's own folders.
+class CliTest : public QObject {
+    Q_OBJECT
+
+    struct Result {
+        int status = -1;
+        QByteArray out;
+        QByteArray err;
+    };
+
+    FeedServer *server_ = nullptr;
+
+    // Runs the companion; the server keeps answering meanwhile.
+    static Result cli(const QStringList &arguments)
+    {
+        QProcess process;
+        process.setProgram(qEnvironmentVariable("RK_CLI"));
+        process.setArguments(arguments);
+        process.start();
+        Result result;
+        if (!process.waitForStarted(10000))
+            return result;
+        QElapsedTimer timer;
+        timer.start();
+        while (process.state() != QProcess::NotRunning && timer.elapsed() < 60000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            process.waitForFinished(5);
+        }
+        result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+        result.out = process.readAllStandardOutput();
+        result.err = process.readAllStandardError();
+        return result;
+    }
+
+    static QJsonArray jsonArray(const QByteArray &bytes)
+    {
+        QJsonParseError error;
+        const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+        return document.array();
+    }
+
+    // RFC 4180: quoted fields may hold commas, quotes and line breaks.
+    static QList<QStringList> parseCsv(const QByteArray &bytes)
+    {
+        const QString text = QString::fromUtf8(bytes);
+        auto at = [&](qsizetype i) { return i < text.size() ? text.at(i) : QChar(); };
+        QList<QStringList> rows;
+        QStringList row;
+        QString field;
+        bool quoted = false;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const QChar c = text.at(i);
+            if (quoted) {
+                if (c == QLatin1Char('"') && at(i + 1) == QLatin1Char('"')) {
+                    field += c;
+                    ++i;
+                } else if (c == QLatin1Char('"')) {
+                    quoted = false;
+                } else {
+                    field += c;
+                }
+            } else if (c == QLatin1Char('"')) {
+                quoted = true;
+            } else if (c == QLatin1Char(',')) {
+                row << field;
+                field.clear();
+            } else if (c == QLatin1Char('\r') && at(i + 1) == QLatin1Char('\n')) {
+                row << field;
+                rows << row;
+                row.clear();
+                field.clear();
+                ++i;
+            } else {
+                field += c;
+            }
+        }
+        return rows;
+    }
+
+    static QJsonObject product(const QString &id, const QString &kind, const QString &name)
+    {
+        QJsonObject record;
+        record.insert("trackId", qint64(id.toLongLong()));
+        record.insert("kind", kind);
+        record.insert("trackName", name);
+        record.insert("artistName", "Maker");
+        record.insert("version", "2.0");
+        record.insert("currentVersionReleaseDate", "2026-01-01T00:00:00Z");
+        record.insert("trackViewUrl", QString("https://apps.apple.com/us/app/x/id" + id));
+        record.insert("wrapperType", kind == QLatin1String("ebook") ? "ebook" : "software");
+        return record;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (qEnvironmentVariable("RK_CLI").isEmpty())
+            QSKIP("RK_CLI is not set");
+        server_ = new FeedServer;
+        server_->setLookupRecord(QStringLiteral("111"), QString(),
+            product(QStringLiteral("111"), QStringLiteral("software"), QStringLiteral("Notes")));
+        server_->setLookupRecord(QStringLiteral("222"), QString(),
+            product(QStringLiteral("222"), QStringLiteral("ebook"), QStringLiteral("A Book")));
+        QJsonObject rating {{"userRatingCount", 10}, {"userRatingCountForCurrentVersion", 4},
+            {"averageUserRating", 4.5}, {"averageUserRatingForCurrentVersion", 4.0}};
+        server_->setLookupRecord(QStringLiteral("111"), QStringLiteral("US"), rating);
+        server_->setLookupRecord(QStringLiteral("111"), QStringLiteral("CA"), rating);
+        auto reviews = StoreAnswers::numberedReviews(1, 3);
+        reviews[0].title = QStringLiteral("Ärger, \"quoted\"\nand a second line");
+        // Terminal controls that XML lets through: the C1 control sequence
+        // introducer and a right-to-left override.
+        reviews[1].title = QString::fromUtf8("Red \u009b31malert\u009b0m \u202Edesrever");
+        reviews[2].version = QStringLiteral("1.1");
+        server_->reviews(QStringLiteral("111"), QStringLiteral("US")) = reviews;
+        server_->reviews(QStringLiteral("111"), QStringLiteral("CA")) =
+            StoreAnswers::numberedReviews(100, 1);
+        server_->http().route(QStringLiteral("/search"), [](const LocalHttpServer::Request &) {
+            QJsonArray results {product(
+                QStringLiteral("333"), QStringLiteral("software"), QStringLiteral("Found App"))};
+            return LocalHttpServer::Response::ok(
+                QJsonDocument(QJsonObject {{"resultCount", 1}, {"results", results}}).toJson(),
+                "application/json");
+        });
+    }
+
+    void cleanupTestCase() { delete server_; }
+
+    void wrongUsageExitsWithTwo()
+    {
+        for (const QStringList &arguments :
+            QList<QStringList> {{}, {"frobnicate"}, {"reviews"}, {"products", "--json", "--csv"},
+                {"products", "--nope"}, {"config", "AutomaticUpdateInterval", "soon"},
+                {"config", "SelectedRegions", "Atlantis"}, {"add", "not-an-id"},
+                {"search", "x", "--kinds", "films"}}) {
+            const Result result = cli(arguments);
+            QVERIFY2(result.status == 2, qPrintable(arguments.join(' ') + ": " + result.err));
+            QVERIFY(!result.err.isEmpty());
+        }
+        QCOMPARE(cli({"--help"}).status, 0);
+    }
+
+    void configReadsAndWrites()
+    {
+        QCOMPARE(cli({"config", "StoreRootURL", server_->rootURL()}).status, 0);
+        QCOMPARE(cli({"config", "SelectedRegions", "UnitedStatesAndCanada"}).status, 0);
+        QCOMPARE(cli({"config", "SelectedRegions"}).out, QByteArray("UnitedStatesAndCanada\n"));
+        QCOMPARE(cli({"config", "AutomaticUpdateInterval", "3600"}).status, 0);
+        QCOMPARE(cli({"config", "AutomaticUpdateInterval"}).out, QByteArray("3600\n"));
+        const QByteArray line = "StoreRootURL = " + server_->rootURL().toUtf8();
+        QVERIFY(cli({"config"}).out.contains(line));
+    }
+
+    void searchPrintsTheResults()
+    {
+        const Result result = cli({"search", "found", "--json"});
+        QCOMPARE(result.status, 0);
+        const QJsonArray results = jsonArray(result.out);
+        QCOMPARE(results.size(), 1);
+        QCOMPARE(results.at(0)["identifier"].toString(), QStringLiteral("333"));
+        QCOMPARE(results.at(0)["kind"].toString(), QStringLiteral("ios"));
+        QCOMPARE(results.at(0)["author"].toString(), QStringLiteral("Maker"));
+    }
+
+    void addUpdatesExactlyTheNewProducts()
+    {
+        const Result result =
+            cli({"add", "111", "https://books.apple.com/us/book/a-book/id222", "111"});
+        QVERIFY2(result.status == 0, result.err.constData());
+        QVERIFY(result.out.contains("Notes"));
+        QVERIFY(result.out.contains("A Book"));
+        QVERIFY2(result.out.contains("You have 4 new reviews."), result.err.constData());
+        QVERIFY(result.err.contains("Loading Reviews"));
+
+        const QJsonArray products = jsonArray(cli({"products", "--json"}).out);
+        QCOMPARE(products.size(), 2);
+        QJsonObject app;
+        for (const auto &value : products)
+            if (value.toObject()["identifier"].toString() == QLatin1String("111"))
+                app = value.toObject();
+        QCOMPARE(app["kind"].toString(), QStringLiteral("ios"));
+        QCOMPARE(app["unReadCount"].toInt(), 4);
+        QCOMPARE(app["reviewsCount"].toInt(), 4);
+        QCOMPARE(app["totalRatingCount"].toInt(), 20);
+        QVERIFY(app["lastReviewsUpdate"].toString().endsWith('Z'));
+        QCOMPARE(app["group"].toString().isEmpty(), false);
+
+        // Adding it again adds nothing.
+        const Result again = cli({"add", "111"});
+        QCOMPARE(again.status, 0);
+        QCOMPARE(jsonArray(cli({"products", "--json"}).out).size(), 2);
+
+        // A later update finds the new review.
+        server_->reviews(QStringLiteral("111"), QStringLiteral("US"))
+            .prepend(StoreAnswers::numberedReviews(50, 1).first());
+        const Result update = cli({"update", "111"});
+        QVERIFY2(update.status == 0, update.err.constData());
+        QCOMPARE(update.out, QByteArray("You have 1 new review.\n"));
+        QCOMPARE(cli({"update"}).out, QByteArray("No new reviews.\n"));
+    }
+
+    void reviewsExportAndFilter()
+    {
+        const QJsonArray json = jsonArray(cli({"reviews", "111", "--json"}).out);
+        QCOMPARE(json.size(), 5);
+        const QList<QStringList> csv = parseCsv(cli({"reviews", "111", "--csv"}).out);
+        QCOMPARE(csv.size(), 6);
+        QCOMPARE(csv.first().first(), QStringLiteral("product"));
+        const qsizetype titleColumn = csv.first().indexOf(QStringLiteral("title"));
+        const qsizetype idColumn = csv.first().indexOf(QStringLiteral("identifier"));
+        for (qsizetype i = 0; i < json.size(); ++i) {
+            QCOMPARE(csv.at(i + 1).at(idColumn), json.at(i)["identifier"].toString());
+            QCOMPARE(csv.at(i + 1).at(titleColumn), json.at(i)["title"].toString());
+        }
+        // Newest first, dates in UTC.
+        QVERIFY(json.at(0)["dateReviewed"].toString() >= json.at(1)["dateReviewed"].toString());
+        QVERIFY(json.at(0)["dateReviewed"].toString().endsWith('Z'));
+
+        QCOMPARE(jsonArray(cli({"reviews", "111", "--country", "ca", "--json"}).out).size(), 1);
+        QCOMPARE(jsonArray(cli({"reviews", "111", "--version", "1.1", "--json"}).out).size(), 1);
+        const QJsonArray found =
+            jsonArray(cli({"reviews", "111", "--search", "ärger", "--json"}).out);
+        QCOMPARE(found.size(), 1);
+        QVERIFY(found.at(0)["title"].toString().startsWith(QStringLiteral("Ärger")));
+
+        // Text from the network never reaches a terminal raw.
+        const QByteArray plain = cli({"reviews", "111"}).out;
+        QVERIFY(!plain.contains("\u009b"));
+        QVERIFY(!plain.contains("\u202E"));
+        QVERIFY(plain.contains("Red 31malert0m desrever"));
+
+        QCOMPARE(cli({"reviews", "111", "--unread", "--country", "US", "--mark-read"}).status, 0);
+        QCOMPARE(jsonArray(cli({"reviews", "111", "--unread", "--json"}).out).size(), 1);
+        QCOMPARE(jsonArray(cli({"products", "--json"}).out).at(0)["unReadCount"].toInt(), 1);
+
+        const QList<QStringList> ratings = parseCsv(cli({"ratings", "111", "--csv"}).out);
+        QCOMPARE(ratings.size(), 3);
+        QCOMPARE(ratings.at(1).at(1), QStringLiteral("CA"));
+        QCOMPARE(ratings.at(1).at(2), QStringLiteral("10"));
+
+        QCOMPARE(cli({"reviews", "999"}).status, 1);
+    }
+
+    void anotherInstanceHoldsTheStore()
+    {
+        InstanceLock lock(AppPaths::lockFile());
+        QVERIFY(lock.tryLock());
+        const Result update = cli({"update"});
+        QCOMPARE(update.status, 3);
+        QVERIFY(update.err.contains("ReviewKeeper is already running."));
+        QCOMPARE(cli({"config", "AutoUpdateAtStartup", "false"}).status, 3);
+        // Reading works meanwhile.
+        QCOMPARE(cli({"products"}).status, 0);
+        QCOMPARE(cli({"config", "SelectedRegions"}).status, 0);
+    }
+
+    void removeDeletesProductsAndEmptyGroups()
+    {
+        QCOMPARE(cli({"remove", "222"}).status, 0);
+        const QJsonArray products = jsonArray(cli({"products", "--json"}).out);
+        QCOMPARE(products.size(), 1);
+        QCOMPARE(products.at(0)["identifier"].toString(), QStringLiteral("111"));
+        QCOMPARE(cli({"remove", "222"}).status, 1);
+    }
+};
+
+RK_TEST_MAIN(CliTest)
+#include "tst_cli.moc"
