@@ -79,6 +79,13 @@
     </message>
 </context>
 <context>
+    <name>Cli</name>
+    <message>
+        <source>No new reviews.</source>
+        <translation>Keine neuen Rezensionen.</translation>
+    </message>
+</context>
+<context>
     <name>Downloader</name>
     <message>
         <source>n/a</source>
@@ -252,10 +259,40 @@
     </message>
 </context>
 <context>
+    <name>RatingsImporter</name>
+    <message>
+        <source>Loading Ratings…</source>
+        <translation>Bewertungen werden geladen…</translation>
+    </message>
+    <message>
+        <source>Updating Ratings: %@</source>
+        <translation>Bewertungen werden aktualisiert: %@</translation>
+    </message>
+</context>
+<context>
     <name>Review</name>
     <message>
         <source>%ld out of %ld customers found this review helpful</source>
         <translation>%ld von %ld Kunden fanden diese Rezension hilfreich</translation>
+    </message>
+</context>
+<context>
+    <name>ReviewImporter</name>
+    <message>
+        <source>You have %ld new %@.</source>
+        <translation>Sie haben %ld neue %@.</translation>
+    </message>
+    <message>
+        <source>Loading Reviews…</source>
+        <translation>Rezensionen werden geladen…</translation>
+    </message>
+    <message>
+        <source>Updating Reviews: %@ done</source>
+        <translation>Rezensionen aktualisiert: %@ fertig</translation>
+    </message>
+    <message>
+        <source>Updating Reviews: %@ (%@)</source>
+        <translation>Rezensionen werden aktualisiert: %@ (%@)</translation>
     </message>
 </context>
 <context>
@@ -325,6 +362,24 @@
     <message>
         <source>bad URL</source>
         <translation>ungültige URL</translation>
+    </message>
+</context>
+<context>
+    <name>UpdateController</name>
+    <message>
+        <source>Rate Limit Exceeded</source>
+        <translation>Abfragelimit überschritten</translation>
+    </message>
+    <message>
+        <source>Please try again later, as the limit for the feed resets every couple of hours.</source>
+        <translation>Bitte versuchen Sie es später noch einmal; das Limit des Feeds wird alle paar Stunden zurückgesetzt.</translation>
+    </message>
+</context>
+<context>
+    <name>WindowUpdateHost</name>
+    <message>
+        <source>( will be done automatically )</source>
+        <translation>( geschieht automatisch )</translation>
     </message>
 </context>
 <context>

@@ -64,7 +64,8 @@ bool WindowUpdateHost::validateAction(const QString &action, QAction *item)
     // While automatic updates run, updating everything by hand needs Ctrl.
     const bool automatic = controller && controller->isAutoUpdateEnabled();
     const bool forced = QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier);
-    item->setStatusTip(
-        automatic && !forced ? QObject::tr("( will be done automatically )") : QString());
+    item->setStatusTip(automatic && !forced
+            ? localized("WindowUpdateHost", "( will be done automatically )")
+            : QString());
     return !automatic || forced;
 }
