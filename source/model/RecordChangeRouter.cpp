@@ -96,13 +96,27 @@ void RecordChangeRouter::route(const ChangeNotification &notification)
     };
 
     if (!reviews_.isEmpty()) {
+        // A review inserted together with its content and its display pair
+        // (as imports insert them) shows that content already; looking up
+        // its contents again for each of hundreds of new reviews would
+        // cost a query each.
+        QSet<qint64> insertedWithDisplay;
+        for (const ObjectID &id : notification.inserted) {
+            if (!isKind(id.entity, u"Review"))
+                continue;
+            const Review *review = reviews_.value(id.rowId);
+            if (review && review->value(QStringLiteral("displayTitle")).isValid()
+                && review->value(QStringLiteral("displayData")).isValid())
+                insertedWithDisplay.insert(id.rowId);
+        }
         for (const ObjectID &id : notification.inserted) {
             if (!isKind(id.entity, u"ReviewContent"))
                 continue;
             const ManagedObjectPtr content = context_->existingObject(id);
             if (content
                 && (content->value(QStringLiteral("title")).isValid()
-                    || content->value(QStringLiteral("data")).isValid()))
+                    || content->value(QStringLiteral("data")).isValid())
+                && !insertedWithDisplay.contains(destinationRow(content, QStringLiteral("review"))))
                 contentChanged(content);
         }
     }

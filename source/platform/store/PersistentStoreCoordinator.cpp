@@ -12,7 +12,11 @@ PersistentStoreCoordinator::PersistentStoreCoordinator(
 {
 }
 
-PersistentStoreCoordinator::~PersistentStoreCoordinator() = default;
+PersistentStoreCoordinator::~PersistentStoreCoordinator()
+{
+    // The checkpoint thread stops before the writer's hook goes away.
+    checkpointer_.reset();
+}
 
 bool PersistentStoreCoordinator::addSQLiteStore(const QString &path, Error *error)
 {
@@ -26,6 +30,8 @@ bool PersistentStoreCoordinator::addSQLiteStore(const QString &path, Error *erro
         path_.clear();
         return false;
     }
+    checkpointer_ = std::make_unique<WalCheckpointer>(path);
+    checkpointer_->attach(writer_->handle());
     return true;
 }
 

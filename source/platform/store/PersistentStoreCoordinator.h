@@ -3,6 +3,7 @@
 #include "Error.h"
 #include "ManagedObjectModel.h"
 #include "SqliteConnection.h"
+#include "WalCheckpointer.h"
 
 #include <QUrl>
 
@@ -28,6 +29,7 @@ public:
     const QString &storeIdentifier() const { return storeIdentifier_; }
 
     SqliteConnection *writeConnection() const { return writer_.get(); }
+    const WalCheckpointer *checkpointer() const { return checkpointer_.get(); }
     std::unique_ptr<SqliteConnection> openReadConnection(Error *error) const;
 
     // Unique across every table, and never reused: the high mark is saved
@@ -47,6 +49,7 @@ private:
 
     std::shared_ptr<const ManagedObjectModel> model_;
     std::unique_ptr<SqliteConnection> writer_;
+    std::unique_ptr<WalCheckpointer> checkpointer_;
     QString path_;
     QString storeIdentifier_;
     std::atomic<qint64> nextRowId_ {1};
