@@ -8,102 +8,22 @@
 #include "ManagedObjectContext.h"
 #include "Product.h"
 #include "RequestQueue.h"
-#include "ReviewImporter.h"
-#include "SelectedRegions.h"
-#include "StoreQueries.h"
 #include "StringFormat.h"
 #include "UpdateHost.h"
 #include "UpdateServices.h"
-#include "UserDefaults.h"
 
 #include <QPointer>
 
-namespace {
-
-constexpr qint64 kRateLimited = 403;
-constexpr qint64 kServiceUnavailable = 503;
-constexpr qint64 kCannotConnectToHost = -1004;
-constexpr qint64 kCancelled = -999;
-
-} // namespace
-
 RatingsImporter::RatingsImporter(UpdateServices &services, UpdateHost *host, QObject *parent)
-    : QObject(parent), services_(services), host_(host)
+    : Importer(services, host, 6, parent)
 {
-}
-
-RatingsImporter::~RatingsImporter()
-{
-    drainMerges();
-}
-
-void RatingsImporter::drainMerges()
-{
-    if (privateContext_)
-        privateContext_->performAndWait([] {});
-}
-
-UserDefaults &RatingsImporter::defaults() const
-{
-    return defaults_ ? *defaults_ : UserDefaults::standard();
-}
-
-RequestQueue &RatingsImporter::requestQueue()
-{
-    if (!requestQueue_) {
-        requestQueue_ = std::make_unique<RequestQueue>(this);
-        requestQueue_->setAllowDuplicateRequests(false);
-        requestQueue_->setMaxConcurrentRequestCount(1);
-        requestQueue_->setRequestsPerSecond(6);
-    }
-    return *requestQueue_;
-}
-
-ManagedObjectContext *RatingsImporter::managedObjectContext() const
-{
-    return services_.managedObjectContext();
-}
-
-ManagedObjectContext *RatingsImporter::privateManagedObjectContext()
-{
-    if (!privateContext_) {
-        if (ManagedObjectContext *main = managedObjectContext())
-            privateContext_ = main->newPrivateContext();
-    }
-    return privateContext_.get();
-}
-
-void RatingsImporter::updateProgress(const QString &text)
-{
-    if (!host_)
-        return;
-    dispatchMain(this, [this, text] { host_->updateProgress(text); });
-}
-
-void RatingsImporter::cancelLoadAction()
-{
-    requestQueue().cancelAllRequests();
-}
-
-void RatingsImporter::deliver(Completion completion, const Error &error)
-{
-    if (!completion)
-        return;
-    dispatchMain(this, [completion = std::move(completion), error] { completion(error); });
 }
 
 void RatingsImporter::loadRatingsForProducts(
     const QList<std::shared_ptr<Product>> &products, Completion completion)
 {
-    const QStringList regions = SelectedRegions::fromDefaults(defaults());
-    if (regions.isEmpty()) {
-        SelectedRegions::logNoneSelected();
-        deliver(std::move(completion), {});
-        return;
-    }
-    const auto countries =
-        StoreQueries::countriesOrderedByPriorityForRegions(managedObjectContext(), regions);
-    if (!countries || countries->isEmpty()) {
+    const auto countries = selectedCountries(false);
+    if (!countries) {
         deliver(std::move(completion), {});
         return;
     }
@@ -121,7 +41,7 @@ void RatingsImporter::loadRatingsForProducts(const QList<std::shared_ptr<Product
     load->completion = std::move(completion);
     QStringList identifiers;
     for (const auto &product : products) {
-        if (!product || !ReviewImporter::isLive(*product))
+        if (!product || !isLive(*product))
             continue;
         load->products << product;
         const QString identifier = product->identifier();
@@ -157,20 +77,20 @@ void RatingsImporter::handleAnswer(const std::shared_ptr<Load> &load,
 {
     if (error.isError()) {
         switch (error.code()) {
-        case kRateLimited:
+        case rateLimitedCode:
             logLine(formatString(QStringLiteral("Rate limit exceeded (%@) - (%ld)"),
                 country->localizedName(), qint64(requestQueue().requestCount())));
             requestQueue().cancelAllRequests();
             break;
-        case kServiceUnavailable:
+        case serviceUnavailableCode:
             logLine(
                 formatString(QStringLiteral("Service unavailable (%@)"), country->localizedName()));
             break;
-        case kCannotConnectToHost:
+        case cannotConnectToHostCode:
             requestQueue().cancelAllRequests();
             load->lastError = error;
             break;
-        case kCancelled:
+        case cancelledCode:
             break;
         default:
             logLine(formatString(QStringLiteral("%@"), error.debugDescription()));
@@ -191,7 +111,7 @@ void RatingsImporter::finishLoad(const std::shared_ptr<Load> &load)
     // next update, not at once.
     const QDateTime now = Clock::shared().now();
     for (const auto &product : std::as_const(load->products)) {
-        if (ReviewImporter::isLive(*product))
+        if (isLive(*product))
             product->setValue(QStringLiteral("lastRatingsUpdate"), now);
     }
     services_.saveAction();

@@ -12,12 +12,9 @@
 #include "Product.h"
 #include "Rating.h"
 #include "RequestQueue.h"
-#include "SelectedRegions.h"
-#include "StoreQueries.h"
 #include "StringFormat.h"
 #include "UpdateHost.h"
 #include "UpdateServices.h"
-#include "UserDefaults.h"
 
 #include <QPointer>
 #include <QSet>
@@ -26,79 +23,12 @@ namespace {
 
 constexpr int kFullPageCount = 10;
 
-// Error codes the answer handling tells apart.
-constexpr qint64 kRateLimited = 403;
-constexpr qint64 kServiceUnavailable = 503;
-constexpr qint64 kCannotConnectToHost = -1004;
-constexpr qint64 kCancelled = -999;
-
 } // namespace
 
 ReviewImporter::ReviewImporter(UpdateServices &services, UpdateHost *host, QObject *parent)
-    : QObject(parent), services_(services), host_(host)
+    // At most four feed pages a second: the feed is rate-limited.
+    : Importer(services, host, 4, parent)
 {
-}
-
-ReviewImporter::~ReviewImporter()
-{
-    // Merges still queued finish before the context goes.
-    if (privateContext_)
-        privateContext_->performAndWait([] {});
-}
-
-bool ReviewImporter::isLive(const Product &product)
-{
-    return product.managedObjectContext() && !product.isDeleted() && !product.uuid().isEmpty();
-}
-
-UserDefaults &ReviewImporter::defaults() const
-{
-    return defaults_ ? *defaults_ : UserDefaults::standard();
-}
-
-RequestQueue &ReviewImporter::requestQueue()
-{
-    if (!requestQueue_) {
-        // One feed page at a time, at most four a second: the feed is rate-limited.
-        requestQueue_ = std::make_unique<RequestQueue>(this);
-        requestQueue_->setAllowDuplicateRequests(false);
-        requestQueue_->setMaxConcurrentRequestCount(1);
-        requestQueue_->setRequestsPerSecond(4);
-    }
-    return *requestQueue_;
-}
-
-ManagedObjectContext *ReviewImporter::managedObjectContext() const
-{
-    return services_.managedObjectContext();
-}
-
-ManagedObjectContext *ReviewImporter::privateManagedObjectContext()
-{
-    if (!privateContext_) {
-        if (ManagedObjectContext *main = managedObjectContext())
-            privateContext_ = main->newPrivateContext();
-    }
-    return privateContext_.get();
-}
-
-void ReviewImporter::updateProgress(const QString &text)
-{
-    if (!host_)
-        return;
-    dispatchMain(this, [this, text] { host_->updateProgress(text); });
-}
-
-void ReviewImporter::cancelLoadAction()
-{
-    requestQueue().cancelAllRequests();
-}
-
-void ReviewImporter::deliver(Completion completion, const Error &error)
-{
-    if (!completion)
-        return;
-    dispatchMain(this, [completion = std::move(completion), error] { completion(error); });
 }
 
 void ReviewImporter::safeDispatchImportCompletion(
@@ -113,16 +43,8 @@ void ReviewImporter::safeDispatchImportCompletion(
 void ReviewImporter::loadReviewsForProducts(
     const QList<std::shared_ptr<Product>> &products, Completion completion)
 {
-    ManagedObjectContext *context = managedObjectContext();
-    const QStringList regions = SelectedRegions::fromDefaults(defaults());
-    if (regions.isEmpty()) {
-        SelectedRegions::logNoneSelected();
-        deliver(std::move(completion), {});
-        return;
-    }
-    const auto countries = StoreQueries::countriesOrderedByPriorityForRegions(context, regions);
-    if (!countries || countries->isEmpty()) {
-        logLine(QStringLiteral("No countries found!"));
+    const auto countries = selectedCountries(true);
+    if (!countries) {
         deliver(std::move(completion), {});
         return;
     }
@@ -208,19 +130,19 @@ void ReviewImporter::handleAnswer(const std::shared_ptr<Load> &load,
 {
     if (error.isError()) {
         switch (error.code()) {
-        case kRateLimited:
+        case rateLimitedCode:
             load->rateLimited = true;
             requestQueue().cancelAllRequests();
             break;
-        case kServiceUnavailable:
+        case serviceUnavailableCode:
             logLine(
                 formatString(QStringLiteral("Service unavailable (%@)"), country->localizedName()));
             break;
-        case kCannotConnectToHost:
+        case cannotConnectToHostCode:
             requestQueue().cancelAllRequests();
             load->lastError = error;
             break;
-        case kCancelled:
+        case cancelledCode:
             break;
         default:
             logLine(formatString(QStringLiteral("%@"), error.debugDescription()));

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "DispatchGroup.h"
-#include "Error.h"
+#include "Importer.h"
 #include "StoreTypes.h"
 
 #include <QDateTime>
@@ -13,24 +13,15 @@
 #include <functional>
 #include <memory>
 
-class Country;
-class ManagedObjectContext;
-class Product;
-class RequestQueue;
-class UpdateHost;
-class UpdateServices;
-class UserDefaults;
-
 // Brings the customer reviews of products up to date: plans which countries
 // and how many feed pages to ask, downloads one feed per product and country
 // through one paced queue, merges every answer on a private context, and at
 // the end saves, announces the new reviews and, after the feed's rate limit
 // stopped the XML pass, runs a JSON pass for the unfinished products.
-class ReviewImporter : public QObject {
+class ReviewImporter : public Importer {
     Q_OBJECT
 
 public:
-    using Completion = std::function<void(const Error &error)>;
     using ImportCompletion = std::function<void(qint64 newReviews, const Error &error)>;
 
     struct PlanEntry {
@@ -44,7 +35,6 @@ public:
     static constexpr int mergeBatchSize = 100;
 
     ReviewImporter(UpdateServices &services, UpdateHost *host = nullptr, QObject *parent = nullptr);
-    ~ReviewImporter() override;
 
     void loadReviewsForProducts(
         const QList<std::shared_ptr<Product>> &products, Completion completion);
@@ -57,24 +47,13 @@ public:
 
     static void safeDispatchImportCompletion(
         ImportCompletion completion, qint64 newReviews, const Error &error);
-    void updateProgress(const QString &text);
-    void cancelLoadAction();
-
-    RequestQueue &requestQueue();
-    ManagedObjectContext *privateManagedObjectContext();
-    ManagedObjectContext *managedObjectContext() const;
 
     // Whether a load runs (its downloads or merges are outstanding).
     bool isLoading() const { return load_ != nullptr; }
 
-    void setUserDefaults(UserDefaults *defaults) { defaults_ = defaults; }
-
     // New reviews stored by every load so far (for callers without a
     // notification area).
     qint64 newReviewsTotal() const { return newReviewsTotal_; }
-
-    // Whether a product still exists in the main context.
-    static bool isLive(const Product &product);
 
 private:
     struct ProductState {
@@ -102,14 +81,7 @@ private:
         qint64 newReviews, const Error &error);
     void markUpdatedWhenMerged(const std::shared_ptr<Load> &load, const Product *product);
     void finishLoad(const std::shared_ptr<Load> &load);
-    void deliver(Completion completion, const Error &error);
-    UserDefaults &defaults() const;
 
-    UpdateServices &services_;
-    UpdateHost *host_ = nullptr;
-    UserDefaults *defaults_ = nullptr;
-    std::unique_ptr<RequestQueue> requestQueue_;
-    std::unique_ptr<ManagedObjectContext> privateContext_;
     std::shared_ptr<Load> load_;
     qint64 newReviewsTotal_ = 0;
 };

@@ -97,7 +97,7 @@ void UpdateController::presentIfError(const Error &error)
 void UpdateController::performLoadAction(const std::shared_ptr<Product> &given, Finished finished)
 {
     const std::shared_ptr<Product> product = given ? given : host_.selectedProduct();
-    if (!product || !ReviewImporter::isLive(*product))
+    if (!product || !Importer::isLive(*product))
         return;
     beginUpdate();
     DispatchGroup group;

@@ -1,0 +1,100 @@
+#include "Importer.h"
+
+#include "Country.h"
+#include "Dispatch.h"
+#include "Log.h"
+#include "ManagedObjectContext.h"
+#include "Product.h"
+#include "RequestQueue.h"
+#include "SelectedRegions.h"
+#include "StoreQueries.h"
+#include "UpdateHost.h"
+#include "UpdateServices.h"
+#include "UserDefaults.h"
+
+Importer::Importer(
+    UpdateServices &services, UpdateHost *host, quint64 requestsPerSecond, QObject *parent)
+    : QObject(parent), services_(services), host_(host), requestsPerSecond_(requestsPerSecond)
+{
+}
+
+Importer::~Importer()
+{
+    drainMerges();
+}
+
+bool Importer::isLive(const Product &product)
+{
+    return product.managedObjectContext() && !product.isDeleted() && !product.uuid().isEmpty();
+}
+
+RequestQueue &Importer::requestQueue()
+{
+    if (!requestQueue_) {
+        // The store's services are rate-limited: one request at a time, paced.
+        requestQueue_ = std::make_unique<RequestQueue>(this);
+        requestQueue_->setAllowDuplicateRequests(false);
+        requestQueue_->setMaxConcurrentRequestCount(1);
+        requestQueue_->setRequestsPerSecond(requestsPerSecond_);
+    }
+    return *requestQueue_;
+}
+
+ManagedObjectContext *Importer::managedObjectContext() const
+{
+    return services_.managedObjectContext();
+}
+
+ManagedObjectContext *Importer::privateManagedObjectContext()
+{
+    if (!privateContext_) {
+        if (ManagedObjectContext *main = managedObjectContext())
+            privateContext_ = main->newPrivateContext();
+    }
+    return privateContext_.get();
+}
+
+void Importer::drainMerges()
+{
+    if (privateContext_)
+        privateContext_->performAndWait([] {});
+}
+
+void Importer::updateProgress(const QString &text)
+{
+    if (host_)
+        dispatchMain(this, [this, text] { host_->updateProgress(text); });
+}
+
+void Importer::cancelLoadAction()
+{
+    requestQueue().cancelAllRequests();
+}
+
+void Importer::deliver(Completion completion, const Error &error)
+{
+    if (completion)
+        dispatchMain(this, [completion = std::move(completion), error] { completion(error); });
+}
+
+UserDefaults &Importer::defaults() const
+{
+    return defaults_ ? *defaults_ : UserDefaults::standard();
+}
+
+std::optional<QList<std::shared_ptr<Country>>> Importer::selectedCountries(bool logNoCountries)
+{
+    const QStringList regions = SelectedRegions::fromDefaults(defaults());
+    if (regions.isEmpty()) {
+        SelectedRegions::logNoneSelected();
+        return std::nullopt;
+    }
+    auto countries =
+        StoreQueries::countriesOrderedByPriorityForRegions(managedObjectContext(), regions);
+    if (!countries || countries->isEmpty()) {
+        if (logNoCountries)
+            logLine(QStringLiteral("No countries found!"));
+        return std::nullopt;
+    }
+    return countries;
+}
