@@ -145,9 +145,7 @@ void UpdateController::performLoadAllAction(const std::optional<Products> &given
         products = *all;
     }
     if (products.isEmpty()) {
-        // An automatic update with nothing left to do is over as well.
-        if (isAutoUpdating_)
-            isAutoUpdating_ = false;
+        // Nothing to update: the caller still hears that it is over.
         if (finished)
             finished();
         return;
