@@ -127,22 +127,30 @@ void ManagedObjectContext::sortInMemory(
         });
 }
 
+const EntityDescription *ManagedObjectContext::requestedEntity(
+    const FetchRequest &request, bool checkPredicate, Error *error) const
+{
+    const EntityDescription *entity = coordinator_->model().entity(request.entityName);
+    QString problem;
+    if (!entity)
+        problem = QStringLiteral("no entity named %1").arg(request.entityName);
+    else if (checkPredicate && !request.predicate.isValid())
+        problem = request.predicate.errorText();
+    if (problem.isNull())
+        return entity;
+    if (error)
+        *error = fetchError(problem);
+    return nullptr;
+}
+
 QList<ManagedObjectPtr> ManagedObjectContext::executeFetchRequest(
     const FetchRequest &request, Error *error)
 {
     if (!connection_)
         return {};
-    const EntityDescription *entity = coordinator_->model().entity(request.entityName);
-    if (!entity) {
-        if (error)
-            *error = fetchError(QStringLiteral("no entity named %1").arg(request.entityName));
+    const EntityDescription *entity = requestedEntity(request, true, error);
+    if (!entity)
         return {};
-    }
-    if (!request.predicate.isValid()) {
-        if (error)
-            *error = fetchError(request.predicate.errorText());
-        return {};
-    }
     materializePushed();
     syncExcluded();
 
@@ -210,14 +218,9 @@ qint64 ManagedObjectContext::countForFetchRequest(const FetchRequest &request, E
 {
     if (!connection_)
         return 0;
-    const EntityDescription *entity = coordinator_->model().entity(request.entityName);
-    if (!entity || !request.predicate.isValid()) {
-        if (error)
-            *error =
-                fetchError(entity ? request.predicate.errorText()
-                                  : QStringLiteral("no entity named %1").arg(request.entityName));
+    const EntityDescription *entity = requestedEntity(request, true, error);
+    if (!entity)
         return -1;
-    }
     materializePushed();
     syncExcluded();
     QByteArray where;
@@ -252,12 +255,9 @@ QList<QVariantMap> ManagedObjectContext::executeDictionaryFetch(
 {
     if (!connection_)
         return {};
-    const EntityDescription *entity = coordinator_->model().entity(request.entityName);
-    if (!entity) {
-        if (error)
-            *error = fetchError(QStringLiteral("no entity named %1").arg(request.entityName));
+    const EntityDescription *entity = requestedEntity(request, false, error);
+    if (!entity)
         return {};
-    }
     QByteArrayList columns;
     QList<const PropertyDescription *> properties;
     for (const QString &key : request.propertiesToFetch) {

@@ -153,6 +153,10 @@ private:
         const EntityDescription &entity, const Predicate &predicate) const;
     void sortInMemory(QList<ManagedObjectPtr> &objects, const QList<SortDescriptor> &order) const;
     Error fetchError(const QString &text) const;
+    // The request's entity, or null with the error set when there is no
+    // such entity (or, when asked, the predicate did not parse).
+    const EntityDescription *requestedEntity(
+        const FetchRequest &request, bool checkPredicate, Error *error) const;
 
     // saving and merging (ContextSave.cpp, ContextMerge.cpp)
     bool writeChanges(Error *error);
