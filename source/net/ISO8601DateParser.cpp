@@ -111,6 +111,8 @@ private:
     // "MM" already read; an optional "-DD" follows (day 1 without it).
     bool setMonthAndOptionalDay(int year, qint64 month);
     bool readTwoDigitYear(qint64 value);
+    // After "<year>-": "MM[-DD]", an ordinal "DDD", or (when allowed) "MMDD".
+    bool readAfterYear(int year, bool allowMonthAndDay);
     bool readDate();
     bool readTime();
     void logLineOfTwoDigitYear(const QString &message, qint64 value, char16_t ch);
@@ -191,6 +193,11 @@ bool DateReader::readTwoDigitYear(qint64 value)
     logLineOfTwoDigitYear(
         QStringLiteral("(%@) parsing month; segment is %lu and ch is %@"), value, scanner_.peek());
     scanner_.advance();
+    return readAfterYear(year, true);
+}
+
+bool DateReader::readAfterYear(int year, bool allowMonthAndDay)
+{
     qint64 segment = 0;
     switch (scanner_.readDigits(4, &segment)) {
     case 2:
@@ -198,6 +205,8 @@ bool DateReader::readTwoDigitYear(qint64 value)
     case 3:
         return setOrdinalDay(year, segment);
     case 4:
+        if (!allowMonthAndDay)
+            return false;
         c_.year = year;
         c_.month = int(segment / 100);
         c_.day = int(segment % 100);
@@ -242,22 +251,7 @@ bool DateReader::readDate()
                 return true;
             }
             scanner_.advance();
-            qint64 segment = 0;
-            switch (scanner_.readDigits(4, &segment)) {
-            case 2:
-                return setMonthAndOptionalDay(year, segment);
-            case 3:
-                return setOrdinalDay(year, segment);
-            case 4:
-                if (strict)
-                    return false;
-                c_.year = year;
-                c_.month = int(segment / 100);
-                c_.day = int(segment % 100);
-                return true;
-            default:
-                return false;
-            }
+            return readAfterYear(year, !strict);
         }
         case 6:
             if (strict)
