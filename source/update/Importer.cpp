@@ -8,6 +8,7 @@
 #include "RequestQueue.h"
 #include "SelectedRegions.h"
 #include "StoreQueries.h"
+#include "StringFormat.h"
 #include "UpdateHost.h"
 #include "UpdateServices.h"
 #include "UserDefaults.h"
@@ -75,6 +76,47 @@ void Importer::deliver(Completion completion, const Error &error)
 {
     if (completion)
         dispatchMain(this, [completion = std::move(completion), error] { completion(error); });
+}
+
+bool Importer::handleFailedAnswer(const Error &error, const Country &country, Error &lastError)
+{
+    switch (error.code()) {
+    case rateLimitedCode:
+        requestQueue().cancelAllRequests();
+        return true;
+    case serviceUnavailableCode:
+        logLine(formatString(QStringLiteral("Service unavailable (%@)"), country.localizedName()));
+        break;
+    case cannotConnectToHostCode:
+        requestQueue().cancelAllRequests();
+        lastError = error;
+        break;
+    case cancelledCode:
+        break;
+    default:
+        logLine(formatString(QStringLiteral("%@"), error.debugDescription()));
+        lastError = error;
+        break;
+    }
+    return false;
+}
+
+bool Importer::saveMerge(ManagedObjectContext &context, Error *error)
+{
+    if (context.save(error))
+        return true;
+    logLine(formatString(QStringLiteral("Error saving context:\n%@"), error->debugDescription()));
+    return false;
+}
+
+void Importer::saveMainContextLater()
+{
+    dispatchMain(this, [this] {
+        ManagedObjectContext *main = managedObjectContext();
+        Error error;
+        if (main && main->hasChanges())
+            saveMerge(*main, &error);
+    });
 }
 
 UserDefaults &Importer::defaults() const

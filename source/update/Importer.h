@@ -58,6 +58,17 @@ protected:
     // Calls the completion on a later turn of the main loop.
     void deliver(Completion completion, const Error &error);
     UserDefaults &defaults() const;
+    // A failed answer, as both imports treat it: the rate limit and a
+    // failed connection empty the queue, the service being unavailable is
+    // logged, a cancellation is silent, and a failed connection or any other
+    // error (logged) becomes `lastError`. Returns whether it was the rate
+    // limit.
+    bool handleFailedAnswer(const Error &error, const Country &country, Error &lastError);
+    // Saves a merge on the private context; a failure is logged.
+    static bool saveMerge(ManagedObjectContext &context, Error *error);
+    // Asks the main context, from any thread, to save itself on a later turn
+    // of the main loop; nothing is asked once the importer is gone.
+    void saveMainContextLater();
     // The countries of the selected regions, highest priority first; none
     // (with the log line the store queries or the selection gives) when
     // nothing is selected or nothing found.

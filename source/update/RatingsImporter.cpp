@@ -76,27 +76,11 @@ void RatingsImporter::handleAnswer(const std::shared_ptr<Load> &load,
     const std::shared_ptr<Country> &country, const QList<QJsonObject> &records, const Error &error)
 {
     if (error.isError()) {
-        switch (error.code()) {
-        case rateLimitedCode:
+        // The lookup's limit is only logged: the reviews are loaded all the same.
+        if (error.code() == rateLimitedCode)
             logLine(formatString(QStringLiteral("Rate limit exceeded (%@) - (%ld)"),
                 country->localizedName(), qint64(requestQueue().requestCount())));
-            requestQueue().cancelAllRequests();
-            break;
-        case serviceUnavailableCode:
-            logLine(
-                formatString(QStringLiteral("Service unavailable (%@)"), country->localizedName()));
-            break;
-        case cannotConnectToHostCode:
-            requestQueue().cancelAllRequests();
-            load->lastError = error;
-            break;
-        case cancelledCode:
-            break;
-        default:
-            logLine(formatString(QStringLiteral("%@"), error.debugDescription()));
-            load->lastError = error;
-            break;
-        }
+        handleFailedAnswer(error, *country, load->lastError);
         return;
     }
     updateProgress(formatString(

@@ -70,15 +70,13 @@ void RatingsImporter::importRatingsFromDictionaries(const QList<QJsonObject> &re
     const ProductsByIdentifier &products, const QString &countryCode, ImportCompletion completion)
 {
     ManagedObjectContext *context = privateManagedObjectContext();
-    ManagedObjectContext *main = managedObjectContext();
-    if (!context || !main) {
+    if (!context) {
         if (completion)
             dispatchMain([completion = std::move(completion)] { completion(0, {}); });
         return;
     }
     const QDateTime now = Clock::shared().now();
-    QObject *self = this;
-    context->perform([self, context, main, records, products, countryCode, now,
+    context->perform([this, context, records, products, countryCode, now,
                          completion = std::move(completion)]() mutable {
         qint64 newRatings = 0;
         for (const QJsonObject &record : records) {
@@ -126,16 +124,8 @@ void RatingsImporter::importRatingsFromDictionaries(const QList<QJsonObject> &re
             rating->setValue(QStringLiteral("dateUpdated"), now);
         }
         Error error;
-        if (!context->save(&error))
-            logLine(formatString(
-                QStringLiteral("Error saving context:\n%@"), error.debugDescription()));
-        // Dropped when the importer (and so the application) is going away.
-        dispatchMain(self, [main] {
-            Error mainError;
-            if (main->hasChanges() && !main->save(&mainError))
-                logLine(formatString(
-                    QStringLiteral("Error saving context:\n%@"), mainError.debugDescription()));
-        });
+        saveMerge(*context, &error);
+        saveMainContextLater();
         if (completion)
             dispatchMain([completion = std::move(completion), newRatings, error] {
                 completion(newRatings, error);

@@ -94,7 +94,6 @@ void ReviewImporter::loadReviewsForProductsAndCountries(
     load->format = format;
     load->plan = plan;
     load->completion = std::move(completion);
-    load_ = load;
     updateProgress(localized("ReviewImporter", "Loading Reviews…"));
 
     QPointer<ReviewImporter> self(this);
@@ -129,26 +128,8 @@ void ReviewImporter::handleAnswer(const std::shared_ptr<Load> &load,
     const QList<QVariantMap> &records, const Error &error)
 {
     if (error.isError()) {
-        switch (error.code()) {
-        case rateLimitedCode:
+        if (handleFailedAnswer(error, *country, load->lastError))
             load->rateLimited = true;
-            requestQueue().cancelAllRequests();
-            break;
-        case serviceUnavailableCode:
-            logLine(
-                formatString(QStringLiteral("Service unavailable (%@)"), country->localizedName()));
-            break;
-        case cannotConnectToHostCode:
-            requestQueue().cancelAllRequests();
-            load->lastError = error;
-            break;
-        case cancelledCode:
-            break;
-        default:
-            logLine(formatString(QStringLiteral("%@"), error.debugDescription()));
-            load->lastError = error;
-            break;
-        }
         return;
     }
     if (!isLive(*product)) {
@@ -207,8 +188,6 @@ void ReviewImporter::markUpdatedWhenMerged(
 
 void ReviewImporter::finishLoad(const std::shared_ptr<Load> &load)
 {
-    if (load_ == load)
-        load_.reset();
     services_.saveAction();
     newReviewsTotal_ += load->newReviews;
     if (load->newReviews > 0) {

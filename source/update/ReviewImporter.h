@@ -48,9 +48,6 @@ public:
     static void safeDispatchImportCompletion(
         ImportCompletion completion, qint64 newReviews, const Error &error);
 
-    // Whether a load runs (its downloads or merges are outstanding).
-    bool isLoading() const { return load_ != nullptr; }
-
     // New reviews stored by every load so far (for callers without a
     // notification area).
     qint64 newReviewsTotal() const { return newReviewsTotal_; }
@@ -82,6 +79,5 @@ private:
     void markUpdatedWhenMerged(const std::shared_ptr<Load> &load, const Product *product);
     void finishLoad(const std::shared_ptr<Load> &load);
 
-    std::shared_ptr<Load> load_;
     qint64 newReviewsTotal_ = 0;
 };

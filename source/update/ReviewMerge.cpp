@@ -84,14 +84,6 @@ std::shared_ptr<Review> insertReview(ManagedObjectContext &context,
     return review;
 }
 
-bool saveLogged(ManagedObjectContext &context, Error *error)
-{
-    if (context.save(error))
-        return true;
-    logLine(formatString(QStringLiteral("Error saving context:\n%@"), error->debugDescription()));
-    return false;
-}
-
 } // namespace
 
 void ReviewImporter::importReviewsFromDictionaries(const QList<QVariantMap> &records,
@@ -99,16 +91,14 @@ void ReviewImporter::importReviewsFromDictionaries(const QList<QVariantMap> &rec
     ImportCompletion completion)
 {
     ManagedObjectContext *context = privateManagedObjectContext();
-    ManagedObjectContext *main = managedObjectContext();
-    if (!context || !main || !product) {
+    if (!context || !product) {
         safeDispatchImportCompletion(std::move(completion), 0, {});
         return;
     }
     // Only plain values cross to the worker thread.
     const ObjectID productId = product->objectID();
     const QDateTime now = Clock::shared().now();
-    QObject *self = this;
-    context->perform([self, context, main, productId, records, countryCode, now,
+    context->perform([this, context, productId, records, countryCode, now,
                          completion = std::move(completion)]() mutable {
         auto mine = std::dynamic_pointer_cast<Product>(context->existingObject(productId));
         if (!mine || mine->uuid().isEmpty()) {
@@ -155,18 +145,13 @@ void ReviewImporter::importReviewsFromDictionaries(const QList<QVariantMap> &rec
             // Saving in pieces keeps each hand-over to the main thread short.
             if (++unsaved == mergeBatchSize) {
                 unsaved = 0;
-                if (!saveLogged(*context, &error))
+                if (!saveMerge(*context, &error))
                     break;
             }
         }
         if (!error.isError())
-            saveLogged(*context, &error);
-        // Dropped when the importer (and so the application) is going away.
-        dispatchMain(self, [main] {
-            Error mainError;
-            if (main->hasChanges())
-                saveLogged(*main, &mainError);
-        });
+            saveMerge(*context, &error);
+        saveMainContextLater();
         safeDispatchImportCompletion(std::move(completion), inserted, error);
     });
 }
