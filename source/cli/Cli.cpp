@@ -90,8 +90,13 @@ bool Cli::parse(QCommandLineParser &parser, const QStringList &arguments, int mi
     return true;
 }
 
-std::optional<OutputTable::Format> Cli::outputFormat(const QCommandLineParser &parser)
+std::optional<OutputTable::Format> Cli::parseListing(
+    QCommandLineParser &parser, const QStringList &arguments, int minimum, int maximum)
 {
+    parser.addOption({QStringLiteral("json"), QStringLiteral("Write one JSON array.")});
+    parser.addOption({QStringLiteral("csv"), QStringLiteral("Write CSV with a header row.")});
+    if (!parse(parser, arguments, minimum, maximum))
+        return std::nullopt;
     const bool json = parser.isSet(QStringLiteral("json"));
     const bool csv = parser.isSet(QStringLiteral("csv"));
     if (json && csv) {

@@ -43,7 +43,10 @@ private:
 
     // Parses a command's options; false (and a usage message) when they are wrong.
     bool parse(QCommandLineParser &parser, const QStringList &arguments, int minimum, int maximum);
-    std::optional<OutputTable::Format> outputFormat(const QCommandLineParser &parser);
+    // For commands that list records: adds --json and --csv, parses, and
+    // picks the format; nullopt after a usage message.
+    std::optional<OutputTable::Format> parseListing(
+        QCommandLineParser &parser, const QStringList &arguments, int minimum, int maximum);
     // Opens the store; with `write`, takes the lock first. Returns
     // Success or the status to exit with.
     int openStore(bool write);

@@ -11,23 +11,10 @@
 
 #include <QCommandLineParser>
 
-namespace {
-
-void addFormatOptions(QCommandLineParser &parser)
-{
-    parser.addOption({QStringLiteral("json"), QStringLiteral("Write one JSON array.")});
-    parser.addOption({QStringLiteral("csv"), QStringLiteral("Write CSV with a header row.")});
-}
-
-} // namespace
-
 int Cli::products(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    addFormatOptions(parser);
-    if (!parse(parser, arguments, 0, 0))
-        return Usage;
-    const auto format = outputFormat(parser);
+    const auto format = parseListing(parser, arguments, 0, 0);
     if (!format)
         return Usage;
     if (const int status = openStore(false); status != Success)
@@ -54,7 +41,6 @@ int Cli::products(const QStringList &arguments)
 int Cli::reviews(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    addFormatOptions(parser);
     const QCommandLineOption country(QStringLiteral("country"),
         QStringLiteral("Only this store country."), QStringLiteral("CC"));
     const QCommandLineOption version(
@@ -67,9 +53,7 @@ int Cli::reviews(const QStringList &arguments)
     const QCommandLineOption markRead(
         QStringLiteral("mark-read"), QStringLiteral("Mark the listed reviews as read."));
     parser.addOptions({country, version, search, unread, markRead});
-    if (!parse(parser, arguments, 1, 1))
-        return Usage;
-    const auto format = outputFormat(parser);
+    const auto format = parseListing(parser, arguments, 1, 1);
     if (!format)
         return Usage;
     const bool writes = parser.isSet(markRead);
@@ -115,10 +99,7 @@ int Cli::reviews(const QStringList &arguments)
 int Cli::ratings(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    addFormatOptions(parser);
-    if (!parse(parser, arguments, 1, 1))
-        return Usage;
-    const auto format = outputFormat(parser);
+    const auto format = parseListing(parser, arguments, 1, 1);
     if (!format)
         return Usage;
     if (const int status = openStore(false); status != Success)

@@ -11,15 +11,11 @@
 int Cli::search(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    parser.addOption({QStringLiteral("json"), QStringLiteral("Write one JSON array.")});
-    parser.addOption({QStringLiteral("csv"), QStringLiteral("Write CSV with a header row.")});
     const QCommandLineOption kinds(QStringLiteral("kinds"),
         QStringLiteral("Kinds to search: ios, mac, book, podcast (comma-separated)."),
         QStringLiteral("KINDS"));
     parser.addOption(kinds);
-    if (!parse(parser, arguments, 1, -1))
-        return Usage;
-    const auto format = outputFormat(parser);
+    const auto format = parseListing(parser, arguments, 1, -1);
     if (!format)
         return Usage;
     quint64 options = StoreSearch::selectedSearchOptions();

@@ -1,6 +1,7 @@
 #include "RecordTables.h"
 
 #include "App.h"
+#include "ProductCatalog.h"
 #include "Rating.h"
 #include "Review.h"
 #include "ReviewContent.h"
@@ -21,28 +22,32 @@ QVariant text(const QString &value)
 
 namespace RecordTables {
 
+namespace {
+
+// The word for a product entity, apps told apart by their store kind.
+QString kindWord(const QString &entityName, const QString &storeKind)
+{
+    if (entityName == QLatin1String("Book"))
+        return QStringLiteral("book");
+    if (entityName == QLatin1String("Podcast"))
+        return QStringLiteral("podcast");
+    if (entityName == QLatin1String("App"))
+        return storeKind.contains(u"mac", Qt::CaseInsensitive) ? QStringLiteral("mac")
+                                                               : QStringLiteral("ios");
+    return storeKind;
+}
+
+} // namespace
+
 QString kindOfResult(const QString &storeKind, const QString &wrapperType)
 {
-    if (storeKind == QLatin1String("mac-software"))
-        return QStringLiteral("mac");
-    if (storeKind == QLatin1String("software"))
-        return QStringLiteral("ios");
-    if (storeKind == QLatin1String("ebook") || wrapperType == QLatin1String("ebook"))
-        return QStringLiteral("book");
-    if (storeKind == QLatin1String("podcast") || storeKind == QLatin1String("podcast-episode"))
-        return QStringLiteral("podcast");
-    return storeKind.isEmpty() ? wrapperType : storeKind;
+    const QString kind = storeKind.isEmpty() ? wrapperType : storeKind;
+    return kindWord(ProductCatalog::entityNameForKindString(kind), kind);
 }
 
 QString kindOfProduct(const Product &product)
 {
-    const QString entity = product.entity().name();
-    if (entity == QLatin1String("Book"))
-        return QStringLiteral("book");
-    if (entity == QLatin1String("Podcast"))
-        return QStringLiteral("podcast");
-    return product.kind() == QLatin1String("mac-software") ? QStringLiteral("mac")
-                                                           : QStringLiteral("ios");
+    return kindWord(product.entity().name(), product.kind());
 }
 
 OutputTable products(const QList<std::shared_ptr<Product>> &products)
