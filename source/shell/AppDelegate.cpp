@@ -19,7 +19,6 @@
 #include "UrlOpener.h"
 #include "UserDefaults.h"
 #include "UserNotifier.h"
-#include "WakeMonitor.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -160,7 +159,6 @@ void AppDelegate::applicationDidFinishLaunching()
 
     // The update control hears the start announcement and schedules updates.
     updateController();
-    wakeMonitor_ = std::make_unique<WakeMonitor>();
     NotificationCenter::defaultCenter().post(kApplicationDidStartNotification, this);
 
     logLine(formatString(QStringLiteral("Welcome %@"), userFullName()));

@@ -20,7 +20,6 @@ class UserDefaults;
 class UpdateController;
 class UpdateHost;
 class UserNotifier;
-class WakeMonitor;
 
 // Owns the process from start to quit: the single-instance rule, registered
 // defaults, the crash marker, the shared HTTP cache, the start announcement,
@@ -148,5 +147,4 @@ private:
     UpdateHost *updateHost_ = nullptr;
     std::unique_ptr<UpdateHost> plainUpdateHost_;
     std::unique_ptr<UpdateController> updateController_;
-    std::unique_ptr<WakeMonitor> wakeMonitor_;
 };

@@ -12,6 +12,7 @@
 #include "UpdateHost.h"
 #include "UpdateServices.h"
 #include "UserDefaults.h"
+#include "WakeMonitor.h"
 
 #include <QPointer>
 
@@ -218,6 +219,7 @@ void UpdateController::setupAutoUpdateTimerIfNeeded()
     timer_ = Clock::shared().callEvery(
         seconds(autoUpdateTimerInterval), [this] { performScheduledReviewsAndRatingsUpdate(); },
         this);
+    wakeMonitor_ = std::make_unique<WakeMonitor>();
     wakeObserver_ = NotificationCenter::defaultCenter().addObserver(
         NSWorkspaceDidWakeNotification, this, [this](const Notification &) { awakeFromSleep(); });
 }
@@ -230,6 +232,7 @@ void UpdateController::invalidateAutoUpdateTimer()
     timer_ = 0;
     NotificationCenter::defaultCenter().removeObserver(wakeObserver_);
     wakeObserver_ = 0;
+    wakeMonitor_.reset();
 }
 
 void UpdateController::autoUpdateTimeDidChange()

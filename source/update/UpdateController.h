@@ -16,6 +16,7 @@ class ReviewImporter;
 class UpdateHost;
 class UpdateServices;
 class UserDefaults;
+class WakeMonitor;
 
 // Decides when reviews and ratings are downloaded and for which products:
 // the update actions, the hourly automatic update (also shortly after
@@ -82,6 +83,8 @@ private:
     std::unique_ptr<ReviewImporter> reviews_;
     std::unique_ptr<RatingsImporter> ratings_;
     Clock::TimerId timer_ = 0;
+    // Watches for waking only while the timer exists.
+    std::unique_ptr<WakeMonitor> wakeMonitor_;
     NotificationCenter::ObserverId wakeObserver_ = 0;
     bool isAutoUpdating_ = false;
     int runningUpdates_ = 0;
