@@ -167,6 +167,27 @@ const Entry Entries[] = {
     {"TZ", u8"Tanzania", -1, "AfricaTheMiddleEastAndIndia"},
     {"YE", u8"Yemen", -1, "AfricaTheMiddleEastAndIndia"},
     {"ZW", u8"Zimbabwe", -1, "AfricaTheMiddleEastAndIndia"},
+    // Storefronts the store opened in 2020; older stores gain them on upgrade.
+    {"BA", u8"Bosnia and Herzegovina", -1, "Europe"},
+    {"GE", u8"Georgia", -1, "Europe"},
+    {"ME", u8"Montenegro", -1, "Europe"},
+    {"RS", u8"Serbia", -1, "Europe"},
+    {"XK", u8"Kosovo", -1, "Europe"},
+    {"MM", u8"Myanmar", -1, "AsiaPacific"},
+    {"MV", u8"Maldives", -1, "AsiaPacific"},
+    {"NR", u8"Nauru", -1, "AsiaPacific"},
+    {"TO", u8"Tonga", -1, "AsiaPacific"},
+    {"VU", u8"Vanuatu", -1, "AsiaPacific"},
+    {"AF", u8"Afghanistan", -1, "AfricaTheMiddleEastAndIndia"},
+    {"CD", u8"Democratic Republic of the Congo", -1, "AfricaTheMiddleEastAndIndia"},
+    {"CI", u8"Côte d'Ivoire", -1, "AfricaTheMiddleEastAndIndia"},
+    {"CM", u8"Cameroon", -1, "AfricaTheMiddleEastAndIndia"},
+    {"GA", u8"Gabon", -1, "AfricaTheMiddleEastAndIndia"},
+    {"IQ", u8"Iraq", -1, "AfricaTheMiddleEastAndIndia"},
+    {"LY", u8"Libya", -1, "AfricaTheMiddleEastAndIndia"},
+    {"MA", u8"Morocco", -1, "AfricaTheMiddleEastAndIndia"},
+    {"RW", u8"Rwanda", -1, "AfricaTheMiddleEastAndIndia"},
+    {"ZM", u8"Zambia", -1, "AfricaTheMiddleEastAndIndia"},
 };
 } // namespace
 

@@ -5,9 +5,10 @@
 #include <QStringList>
 #include <QVariantMap>
 
-// The built-in table of the 155 store countries: code, English name, update
+// The built-in table of the 175 store countries: code, English name, update
 // priority (higher first) and region. Copied into Country records once, when
-// a store has none.
+// a store has none; an older store gains the ones it lacks when it is
+// upgraded.
 namespace CountryTable {
 
 struct Country {

@@ -5,13 +5,43 @@
 #include "Book.h"
 #include "BookGroup.h"
 #include "Country.h"
+#include "CountryTable.h"
 #include "Podcast.h"
 #include "PodcastGroup.h"
 #include "Rating.h"
 #include "Review.h"
 #include "ReviewContent.h"
+#include "ReviewGap.h"
 
 namespace {
+
+// Adds the table's countries that a store lacks, as the application would
+// have inserted them: with a random upper-case uuid and a row id above every
+// id the store has used. Nothing already stored changes.
+QStringList missingCountriesStatements(int countryEntityCode)
+{
+    const QString nextId =
+        QStringLiteral("(SELECT max(used) + 1 FROM (SELECT coalesce(max(id), 0) AS used FROM "
+                       "\"BaseNode\" UNION ALL SELECT max(id) FROM \"Country\" UNION ALL "
+                       "SELECT max(id) FROM \"Review\" UNION ALL SELECT max(id) FROM "
+                       "\"ReviewContent\" UNION ALL SELECT max(id) FROM \"Rating\" UNION ALL "
+                       "SELECT CAST(value AS INTEGER) - 1 FROM rk_metadata WHERE key = "
+                       "'nextRowId'))");
+    const QString uuid = QStringLiteral(
+        "upper(hex(randomblob(4)) || '-' || hex(randomblob(2)) || '-4' || "
+        "substr(hex(randomblob(2)), 2) || '-' || substr('89AB', 1 + (abs(random()) % 4), 1) || "
+        "substr(hex(randomblob(2)), 2) || '-' || hex(randomblob(6)))");
+    QStringList statements;
+    for (const CountryTable::Country &country : CountryTable::countries())
+        statements << QStringLiteral(
+            "INSERT INTO \"Country\" (id, entity, \"isoCode\", \"region\", \"priority\", "
+            "\"uuid\") SELECT %1, %2, '%3', '%4', %5, %6 WHERE NOT EXISTS (SELECT 1 FROM "
+            "\"Country\" WHERE \"isoCode\" = '%3')")
+                          .arg(nextId, QString::number(countryEntityCode), country.code,
+                              country.region, QString::number(country.priority), uuid);
+    return statements;
+}
+
 std::shared_ptr<const ManagedObjectModel> build()
 {
     using T = AttributeType;
@@ -28,10 +58,11 @@ std::shared_ptr<const ManagedObjectModel> build()
     m.addEntity(QStringLiteral("App"), QStringLiteral("Product"));
     m.addEntity(QStringLiteral("Book"), QStringLiteral("Product"));
     m.addEntity(QStringLiteral("Podcast"), QStringLiteral("Product"));
-    m.addEntity(QStringLiteral("Country"));
+    const int countryEntityCode = m.addEntity(QStringLiteral("Country")).code();
     m.addEntity(QStringLiteral("Review"));
     m.addEntity(QStringLiteral("ReviewContent"));
     m.addEntity(QStringLiteral("Rating"));
+    m.addEntity(QStringLiteral("ReviewGap"));
 
     const QString node = QStringLiteral("BaseNode");
     for (const char *name : {"uuid", "title"})
@@ -109,7 +140,16 @@ std::shared_ptr<const ManagedObjectModel> build()
     m.setClass<Country>(country);
     m.setClass<Review>(review);
     m.setClass<ReviewContent>(content);
+    const QString gap = QStringLiteral("ReviewGap");
+    for (const char *name : {"countryCode", "uuid"})
+        m.addAttribute(gap, QLatin1String(name), T::String);
+    for (const char *name : {"fromDate", "toDate", "dateNoticed"})
+        m.addAttribute(gap, QLatin1String(name), T::Date);
+    m.addRelationship(
+        gap, QStringLiteral("product"), product, QStringLiteral("reviewGaps"), DeleteRule::Cascade);
+
     m.setClass<Rating>(rating);
+    m.setClass<ReviewGap>(gap);
 
     // The hot queries: a review by product, country and identifier (the
     // import), unread and per-star counts per product, a rating by product
@@ -124,6 +164,11 @@ std::shared_ptr<const ManagedObjectModel> build()
     m.addIndex(node, {QStringLiteral("parent")});
     m.addIndex(content, {QStringLiteral("review")});
     m.addIndex(country, {QStringLiteral("priority"), QStringLiteral("isoCode")});
+    m.addIndex(gap, {QStringLiteral("product")});
+
+    // Version 2 keeps gaps (a table of their own, created on upgrade) and
+    // knows the storefronts opened since version 1.
+    m.addUpgradeStep(1, missingCountriesStatements(countryEntityCode));
 
     model->finalize();
     return model;

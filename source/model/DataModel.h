@@ -6,11 +6,12 @@
 
 // The application's record model: the sidebar tree (BaseNode, its groups and
 // products), countries, reviews with their contents, and ratings, with the
-// indexes of the hot queries. Version 1 is the first schema; a later version
-// adds its upgrade step here.
+// indexes of the hot queries. Version 1 is the first schema; version 2 adds
+// review gaps and the storefronts opened since. A later version adds its
+// upgrade step here.
 namespace DataModel {
 
-constexpr int Version = 1;
+constexpr int Version = 2;
 
 std::shared_ptr<const ManagedObjectModel> shared();
 

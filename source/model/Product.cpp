@@ -4,6 +4,7 @@
 #include "ManagedObjectContext.h"
 #include "Rating.h"
 #include "Review.h"
+#include "ReviewGap.h"
 
 void Product::awakeFromInsert()
 {
@@ -26,6 +27,11 @@ QList<std::shared_ptr<Review>> Product::reviews() const
 QList<std::shared_ptr<Rating>> Product::ratings() const
 {
     return recordsCast<Rating>(objects(QStringLiteral("ratings")));
+}
+
+QList<std::shared_ptr<ReviewGap>> Product::reviewGaps() const
+{
+    return recordsCast<ReviewGap>(objects(QStringLiteral("reviewGaps")));
 }
 
 int Product::numPagesForReviewsRequest() const

@@ -8,6 +8,7 @@
 #include <QVariantMap>
 
 class Rating;
+class ReviewGap;
 class Review;
 
 // A tracked store item (App, Book or Podcast) under the group of its kind.
@@ -34,6 +35,7 @@ public:
 
     QList<std::shared_ptr<Review>> reviews() const;
     QList<std::shared_ptr<Rating>> ratings() const;
+    QList<std::shared_ptr<ReviewGap>> reviewGaps() const;
 
     // Only apps have ratings.
     virtual bool canHaveRatings() const { return false; }

@@ -1,0 +1,15 @@
+#include "ReviewGap.h"
+
+#include "BaseNode.h"
+#include "Product.h"
+
+void ReviewGap::awakeFromInsert()
+{
+    if (!value(QStringLiteral("uuid")).isValid())
+        setPrimitiveValue(QStringLiteral("uuid"), BaseNode::newUuid());
+}
+
+std::shared_ptr<Product> ReviewGap::product() const
+{
+    return std::dynamic_pointer_cast<Product>(object(QStringLiteral("product")));
+}
