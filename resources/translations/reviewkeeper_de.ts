@@ -294,6 +294,18 @@
         <source>Updating Reviews: %@ (%@)</source>
         <translation>Rezensionen werden aktualisiert: %@ (%@)</translation>
     </message>
+    <message>
+        <source>The reviews could not be stored.</source>
+        <translation>Die Rezensionen konnten nicht gespeichert werden.</translation>
+    </message>
+    <message>
+        <source>The review store is not available.</source>
+        <translation>Der Rezensionsspeicher ist nicht verfügbar.</translation>
+    </message>
+    <message>
+        <source>The product is no longer in the store.</source>
+        <translation>Das Produkt ist nicht mehr im Speicher.</translation>
+    </message>
 </context>
 <context>
     <name>ReviewTranslation</name>

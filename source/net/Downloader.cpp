@@ -177,25 +177,30 @@ bool Downloader::checkResponse(const HTTPURLResponse &response)
 }
 
 void Downloader::reviewsForId(const QString &identifier, const QString &countryCode,
-    const QString &format, quint64 maxPages, RequestQueue *queue, ReviewsCompletion completion)
+    const QString &format, quint64 maxPages, RequestQueue *queue, ReviewsCompletion completion,
+    PageHandler pageHandler)
 {
     const quint64 pages = maxPages == 0 ? 1 : std::min<quint64>(maxPages, maximumFeedPages);
     if (format.isNull() || format.compare(QLatin1String("xml"), Qt::CaseInsensitive) == 0)
-        RSSById(identifier, countryCode, pages, queue, std::move(completion));
+        RSSById(
+            identifier, countryCode, pages, queue, std::move(completion), std::move(pageHandler));
     else if (format.compare(QLatin1String("json"), Qt::CaseInsensitive) == 0)
-        JSONById(identifier, countryCode, pages, queue, std::move(completion));
+        JSONById(
+            identifier, countryCode, pages, queue, std::move(completion), std::move(pageHandler));
 }
 
 void Downloader::RSSById(const QString &identifier, const QString &countryCode, quint64 maxPages,
-    RequestQueue *queue, ReviewsCompletion completion)
+    RequestQueue *queue, ReviewsCompletion completion, PageHandler pageHandler)
 {
-    pagedFeed(identifier, countryCode, maxPages, false, queue, std::move(completion));
+    pagedFeed(identifier, countryCode, maxPages, false, queue, std::move(completion),
+        std::move(pageHandler));
 }
 
 void Downloader::JSONById(const QString &identifier, const QString &countryCode, quint64 maxPages,
-    RequestQueue *queue, ReviewsCompletion completion)
+    RequestQueue *queue, ReviewsCompletion completion, PageHandler pageHandler)
 {
-    pagedFeed(identifier, countryCode, maxPages, true, queue, std::move(completion));
+    pagedFeed(identifier, countryCode, maxPages, true, queue, std::move(completion),
+        std::move(pageHandler));
 }
 
 namespace {
@@ -211,6 +216,7 @@ struct PagedFeed : std::enable_shared_from_this<PagedFeed> {
     QPointer<RequestQueue> queue;
     Downloader::FeedRecords collected;
     Downloader::ReviewsCompletion completion;
+    Downloader::PageHandler pageHandler;
 
     void enqueue()
     {
@@ -227,15 +233,18 @@ struct PagedFeed : std::enable_shared_from_this<PagedFeed> {
     {
         Downloader::sharedInstance().checkResponse(response);
         qsizetype decoded = 0;
+        bool wantsMore = true;
         if (!data.isEmpty() && !error) {
             const auto records = json ? ReviewFeedDecoder::jsonDataToReviewsArray(data)
                                       : ReviewFeedDecoder::xmlDataToReviewsArray(data);
             if (records) {
                 decoded = records->size();
                 collected.append(*records);
+                if (decoded > 0 && pageHandler)
+                    wantsMore = pageHandler(page, *records);
             }
         }
-        if (decoded > 0 && page + 1 <= pageLimit) {
+        if (decoded > 0 && wantsMore && page + 1 <= pageLimit) {
             ++page;
             enqueue();
             return;
@@ -255,7 +264,7 @@ struct PagedFeed : std::enable_shared_from_this<PagedFeed> {
 } // namespace
 
 void Downloader::pagedFeed(const QString &identifier, const QString &countryCode, quint64 maxPages,
-    bool json, RequestQueue *queue, ReviewsCompletion completion)
+    bool json, RequestQueue *queue, ReviewsCompletion completion, PageHandler pageHandler)
 {
     auto feed = std::make_shared<PagedFeed>();
     feed->identifier = identifier;
@@ -264,6 +273,7 @@ void Downloader::pagedFeed(const QString &identifier, const QString &countryCode
     feed->pageLimit = std::min<quint64>(maxPages, maximumFeedPages);
     feed->queue = &queueOrMain(queue);
     feed->completion = std::move(completion);
+    feed->pageHandler = std::move(pageHandler);
     feed->enqueue();
 }
 

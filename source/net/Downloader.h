@@ -34,6 +34,9 @@ public:
     using SearchCompletion =
         std::function<void(const std::optional<ProductRecords> &results, const Error &error)>;
     using ImageCompletion = std::function<void(const QImage &image, const Error &error)>;
+    // Told of each page of a paged feed that held reviews, in order, on the
+    // main thread; answers whether the next page is wanted.
+    using PageHandler = std::function<bool(quint64 page, const FeedRecords &records)>;
 
     // Search option bits, in the order their entities are listed.
     enum SearchOption : quint64 {
@@ -44,6 +47,8 @@ public:
     };
 
     static constexpr int maximumFeedPages = 10;
+    // A full feed page; fewer mean the feed has no older reviews.
+    static constexpr int reviewsPerFeedPage = 50;
     static constexpr int lookupBatchSize = 50;
     static constexpr int resultLimit = 50;
     static constexpr double requestTimeout = 15.0;
@@ -59,13 +64,15 @@ public:
     static QString storeRootURL();
 
     // Format "xml" (or a null text) or "json", any case; another format
-    // requests nothing and never completes.
+    // requests nothing and never completes. Pages are read until `maxPages`,
+    // an empty page, or a page on which `pageHandler` asks for no more.
     void reviewsForId(const QString &identifier, const QString &countryCode, const QString &format,
-        quint64 maxPages, RequestQueue *queue, ReviewsCompletion completion);
+        quint64 maxPages, RequestQueue *queue, ReviewsCompletion completion,
+        PageHandler pageHandler = {});
     void RSSById(const QString &identifier, const QString &countryCode, quint64 maxPages,
-        RequestQueue *queue, ReviewsCompletion completion);
+        RequestQueue *queue, ReviewsCompletion completion, PageHandler pageHandler = {});
     void JSONById(const QString &identifier, const QString &countryCode, quint64 maxPages,
-        RequestQueue *queue, ReviewsCompletion completion);
+        RequestQueue *queue, ReviewsCompletion completion, PageHandler pageHandler = {});
 
     void lookupByIds(const QStringList &identifiers, const QString &countryCode,
         RequestQueue *queue, LookupCompletion completion);
@@ -90,5 +97,5 @@ public:
 
 private:
     void pagedFeed(const QString &identifier, const QString &countryCode, quint64 maxPages,
-        bool json, RequestQueue *queue, ReviewsCompletion completion);
+        bool json, RequestQueue *queue, ReviewsCompletion completion, PageHandler pageHandler);
 };

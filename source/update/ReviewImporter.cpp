@@ -101,19 +101,28 @@ void ReviewImporter::loadReviewsForProductsAndCountries(
         if (!entry.product || entry.countries.isEmpty())
             continue;
         const auto &product = entry.product;
-        const int pages = product->numPagesForReviewsRequest();
+        // A routine load asks one page, and more only while the feed holds
+        // reviews newer than the stored ones; a full load reads every page.
+        const bool routine = product->numPagesForReviewsRequest() != kFullPageCount;
         load->products[product.get()].remainingCountries = int(entry.countries.size());
         for (const auto &country : entry.countries) {
             if (!isLive(*product))
                 continue;
             load->group.enter();
-            Downloader::sharedInstance().reviewsForId(product->identifier(), country->isoCode(),
-                format, quint64(pages), &requestQueue(),
-                [self, load, product, country](
+            auto probe = std::make_shared<FeedProbe>();
+            Downloader::sharedInstance().reviewsForId(
+                product->identifier(), country->isoCode(), format, kFullPageCount, &requestQueue(),
+                [self, load, product, country, probe](
                     const Downloader::FeedRecords &records, const Error &error) {
                     if (self)
-                        self->handleAnswer(load, product, country, records, error);
+                        self->handleAnswer(load, product, country, records, error, *probe);
                     load->group.leave();
+                },
+                [self, product, country, probe, routine](
+                    quint64 page, const Downloader::FeedRecords &records) {
+                    return self && isLive(*product)
+                        && self->pageAnswered(
+                            *probe, *product, country->isoCode(), routine, page, records);
                 });
         }
     }
@@ -125,7 +134,7 @@ void ReviewImporter::loadReviewsForProductsAndCountries(
 
 void ReviewImporter::handleAnswer(const std::shared_ptr<Load> &load,
     const std::shared_ptr<Product> &product, const std::shared_ptr<Country> &country,
-    const QList<QVariantMap> &records, const Error &error)
+    const QList<QVariantMap> &records, const Error &error, const FeedProbe &probe)
 {
     if (error.isError()) {
         if (handleFailedAnswer(error, *country, load->lastError))
@@ -136,6 +145,9 @@ void ReviewImporter::handleAnswer(const std::shared_ptr<Load> &load,
         requestQueue().cancelAllRequests();
         return;
     }
+    if (probe.pages == quint64(kFullPageCount) && probe.lastPageFull && !probe.reachedStored
+        && probe.hasStored.value_or(false))
+        recordGap(*product, country->isoCode(), probe);
     ProductState &state = load->products[product.get()];
     if (--state.remainingCountries == 0) {
         updateProgress(formatString(
@@ -165,8 +177,12 @@ void ReviewImporter::mergeEnded(const std::shared_ptr<Load> &load,
     load->newReviews += newReviews;
     ProductState &state = load->products[product.get()];
     --state.pendingMerges;
-    if (error.isError())
+    if (error.isError()) {
         state.mergeFailed = true;
+        // A product deleted meanwhile has nothing left to store into.
+        if (!load->mergeError.isError() && isLive(*product))
+            load->mergeError = error;
+    }
     markUpdatedWhenMerged(load, product.get());
 }
 
@@ -215,8 +231,17 @@ void ReviewImporter::finishLoad(const std::shared_ptr<Load> &load)
             if (!finished)
                 rest << entry;
         }
-        loadReviewsForProductsAndCountries(rest, QStringLiteral("json"), load->completion);
+        Completion completion = load->completion;
+        if (load->mergeError.isError()) {
+            completion = [completion, mergeError = load->mergeError](const Error &error) {
+                if (completion)
+                    completion(mergeError.isError() ? mergeError : error);
+            };
+        }
+        loadReviewsForProductsAndCountries(rest, QStringLiteral("json"), completion);
         return;
     }
-    deliver(load->completion, load->lastError);
+    // A failed save loses what the feed gave: it matters more than a failed
+    // download, which the next update repeats anyway.
+    deliver(load->completion, load->mergeError.isError() ? load->mergeError : load->lastError);
 }

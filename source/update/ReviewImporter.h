@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 // Brings the customer reviews of products up to date: plans which countries
 // and how many feed pages to ask, downloads one feed per product and country
@@ -59,6 +60,15 @@ private:
         bool mergeFailed = false;
         bool allAnswered = false;
     };
+    // What the pages of one product-country download showed: whether one
+    // reached a review stored before, and how the last one read ended.
+    struct FeedProbe {
+        std::optional<bool> hasStored;
+        bool reachedStored = false;
+        quint64 pages = 0;
+        bool lastPageFull = false;
+        QDateTime oldestOnLastPage;
+    };
     struct Load {
         QString format;
         Plan plan;
@@ -66,6 +76,8 @@ private:
         qint64 newReviews = 0;
         bool rateLimited = false;
         Error lastError;
+        // The first failed save: it is the load's error, presented once.
+        Error mergeError;
         QList<std::shared_ptr<Product>> finished;
         QHash<const Product *, ProductState> products;
         DispatchGroup group;
@@ -73,7 +85,17 @@ private:
 
     void handleAnswer(const std::shared_ptr<Load> &load, const std::shared_ptr<Product> &product,
         const std::shared_ptr<Country> &country, const QList<QVariantMap> &records,
-        const Error &error);
+        const Error &error, const FeedProbe &probe);
+    // Notes a page on `probe`; answers whether the next page is wanted. A
+    // routine load reads on while pages are full and none reaches a review
+    // stored before.
+    bool pageAnswered(FeedProbe &probe, const Product &product, const QString &countryCode,
+        bool routine, quint64 page, const QList<QVariantMap> &records);
+    bool reachesStoredReview(FeedProbe &probe, const Product &product, const QString &countryCode,
+        const QList<QVariantMap> &records);
+    // Every page the feed offers was read without reaching a stored review:
+    // whatever came between is missing.
+    void recordGap(Product &product, const QString &countryCode, const FeedProbe &probe);
     void mergeEnded(const std::shared_ptr<Load> &load, const std::shared_ptr<Product> &product,
         qint64 newReviews, const Error &error);
     void markUpdatedWhenMerged(const std::shared_ptr<Load> &load, const Product *product);

@@ -12,6 +12,8 @@
 #include "ReviewContent.h"
 #include "StringFormat.h"
 
+#include <utility>
+
 namespace {
 
 const QString kIdentifier = QStringLiteral("identifier");
@@ -84,6 +86,13 @@ std::shared_ptr<Review> insertReview(ManagedObjectContext &context,
     return review;
 }
 
+Error productMissing(const std::shared_ptr<Product> &product)
+{
+    return Error::storeError(localized("ReviewImporter", "The reviews could not be stored."),
+        product ? localized("ReviewImporter", "The review store is not available.")
+                : localized("ReviewImporter", "The product is no longer in the store."));
+}
+
 } // namespace
 
 void ReviewImporter::importReviewsFromDictionaries(const QList<QVariantMap> &records,
@@ -92,7 +101,7 @@ void ReviewImporter::importReviewsFromDictionaries(const QList<QVariantMap> &rec
 {
     ManagedObjectContext *context = privateManagedObjectContext();
     if (!context || !product) {
-        safeDispatchImportCompletion(std::move(completion), 0, {});
+        safeDispatchImportCompletion(std::move(completion), 0, productMissing(product));
         return;
     }
     // Only plain values cross to the worker thread.
@@ -100,9 +109,14 @@ void ReviewImporter::importReviewsFromDictionaries(const QList<QVariantMap> &rec
     const QDateTime now = Clock::shared().now();
     context->perform([this, context, productId, records, countryCode, now,
                          completion = std::move(completion)]() mutable {
-        auto mine = std::dynamic_pointer_cast<Product>(context->existingObject(productId));
+        // A product the store cannot give (its own save failed, or no
+        // connection) is a failed merge: the answer is not stored, so the
+        // product must not be marked current.
+        Error error;
+        auto mine = std::dynamic_pointer_cast<Product>(context->existingObject(productId, &error));
         if (!mine || mine->uuid().isEmpty()) {
-            safeDispatchImportCompletion(std::move(completion), 0, {});
+            safeDispatchImportCompletion(
+                std::move(completion), 0, error.isError() ? error : productMissing(nullptr));
             return;
         }
         QVariantList identifiers;
@@ -116,18 +130,19 @@ void ReviewImporter::importReviewsFromDictionaries(const QList<QVariantMap> &rec
         request.predicate = Predicate::format(
             QStringLiteral("product == %@ AND countryCode ==[c] %@ AND identifier IN %@"),
             productId, countryCode, identifiers);
-        Error error;
-        const auto stored = context->fetch<Review>(request, &error);
+        const auto existing = context->fetch<Review>(request, &error);
         if (error.isError()) {
             safeDispatchImportCompletion(std::move(completion), 0, error);
             return;
         }
         QHash<QString, std::shared_ptr<Review>> byIdentifier;
-        byIdentifier.reserve(stored.size());
-        for (const auto &review : stored)
+        byIdentifier.reserve(existing.size());
+        for (const auto &review : existing)
             byIdentifier.insert(review->identifier(), review);
 
-        qint64 inserted = 0;
+        // Only reviews whose piece was saved count as new.
+        qint64 stored = 0;
+        qint64 insertedInPiece = 0;
         int unsaved = 0;
         for (const QVariantMap &record : records) {
             const QString identifier = record.value(kIdentifier).toString();
@@ -140,18 +155,19 @@ void ReviewImporter::importReviewsFromDictionaries(const QList<QVariantMap> &rec
                 // updates the review just inserted instead of adding a second.
                 byIdentifier.insert(
                     identifier, insertReview(*context, mine, countryCode, record, now));
-                ++inserted;
+                ++insertedInPiece;
             }
             // Saving in pieces keeps each hand-over to the main thread short.
             if (++unsaved == mergeBatchSize) {
                 unsaved = 0;
                 if (!saveMerge(*context, &error))
                     break;
+                stored += std::exchange(insertedInPiece, 0);
             }
         }
-        if (!error.isError())
-            saveMerge(*context, &error);
+        if (!error.isError() && saveMerge(*context, &error))
+            stored += insertedInPiece;
         saveMainContextLater();
-        safeDispatchImportCompletion(std::move(completion), inserted, error);
+        safeDispatchImportCompletion(std::move(completion), stored, error);
     });
 }

@@ -3,6 +3,7 @@
 #include "NotificationCenter.h"
 #include "NotificationNames.h"
 #include "RequestQueue.h"
+#include "ReviewGap.h"
 #include "ReviewImporter.h"
 #include "TestEnvironment.h"
 
@@ -41,6 +42,11 @@ class ReviewImportTest : public QObject {
             return found;
         }
     };
+
+    static QDateTime reviewDate(int n)
+    {
+        return QDateTime(QDate(2026, 6, 1), QTime(0, 0), Qt::UTC).addSecs(-3600 * n);
+    }
 
     static QStringList pages(const QList<FeedServer::FeedRequest> &requests)
     {
@@ -251,7 +257,8 @@ private Q_SLOTS:
         QCOMPARE(run.load({app}, &error), 1);
         QVERIFY(!error.isError());
         QCOMPARE(app->lastReviewsUpdate(), old);
-        QCOMPARE(app->reviewsCount(), 100); // one page each: loaded before
+        // Loaded before, but nothing stored there: read on past the full page.
+        QCOMPARE(app->reviewsCount(), 120);
         QCOMPARE(log.matching(QStringLiteral("Service unavailable (%1)")
                                   .arg(Country::localizedName(QStringLiteral("DE"))))
                      .size(),
@@ -330,6 +337,108 @@ private Q_SLOTS:
         QCOMPARE(run.load({app}), 1);
         QCOMPARE(run.fixture.services.notifications,
             QStringList {QStringLiteral("reviewkeeper: You have 1 new review.")});
+    }
+
+    // Between two updates more reviews may arrive than one page holds: a
+    // routine load reads on until it meets a stored review, and notes a gap
+    // when even the feed's last page does not reach one. A first load never
+    // has a gap: the feed never offered what lies beyond its last page.
+    void routineLoadReadsOnUntilAStoredReview_data()
+    {
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<int>("arrived");
+        QTest::addColumn<int>("pagesAsked");
+        QTest::addColumn<int>("newReviews");
+        QTest::addColumn<bool>("gap");
+        QTest::newRow("130 new") << 100 << 130 << 3 << 130 << false;
+        QTest::newRow("exactly one page new") << 100 << 50 << 2 << 50 << false;
+        QTest::newRow("600 new") << 100 << 600 << 10 << 500 << true;
+        QTest::newRow("first load of 800") << 0 << 800 << 10 << 500 << false;
+    }
+    void routineLoadReadsOnUntilAStoredReview()
+    {
+        QFETCH(int, stored);
+        QFETCH(int, arrived);
+        QFETCH(int, pagesAsked);
+        QFETCH(int, newReviews);
+        QFETCH(bool, gap);
+        Run run;
+        LogCapture log;
+        auto app = run.fixture.app(QStringLiteral("11"));
+        // Newest first, an hour apart; r1 is the newest of all.
+        auto &feed = run.fixture.server.reviews(QStringLiteral("11"), QStringLiteral("US"));
+        const auto dated = [](int first, int count) {
+            auto reviews = numberedReviews(first, count);
+            for (int i = 0; i < count; ++i)
+                reviews[i].updated = reviewDate(first + i).toString(Qt::ISODate);
+            return reviews;
+        };
+        if (stored > 0) {
+            feed = dated(arrived + 1, stored);
+            QCOMPARE(run.load({app}), 1);
+            QCOMPARE(app->reviewsCount(), stored);
+            run.fixture.addRating(app, QStringLiteral("US"), 10);
+        }
+        feed = dated(1, arrived + stored);
+        run.fixture.server.clearRecorded();
+        run.fixture.services.notifications.clear();
+        QCOMPARE(run.load({app}), 1);
+
+        QStringList expected;
+        for (int page = 1; page <= pagesAsked; ++page)
+            expected << QStringLiteral("US%1").arg(page);
+        expected.sort();
+        const QStringList asked = pages(run.requestsFor(QStringLiteral("11")));
+        QCOMPARE(asked.filter(QStringLiteral("US")), expected);
+        QCOMPARE(app->reviewsCount(), stored + newReviews);
+        QVERIFY(run.fixture.services.notifications.constLast().endsWith(
+            QStringLiteral("You have %1 new reviews.").arg(newReviews)));
+        QVERIFY(app->lastReviewsUpdate().isValid());
+
+        const auto gaps = app->reviewGaps();
+        QCOMPARE(gaps.size(), gap ? 1 : 0);
+        QCOMPARE(log.matching(QStringLiteral("may be missing")).size(), gap ? 1 : 0);
+        if (gap) {
+            // From the newest stored review to the oldest one page 10 held.
+            QCOMPARE(gaps.first()->countryCode(), QStringLiteral("US"));
+            QCOMPARE(gaps.first()->fromDate(), reviewDate(arrived + 1));
+            QCOMPARE(gaps.first()->toDate(), reviewDate(500));
+            QVERIFY(gaps.first()->dateNoticed().isValid());
+            // Stored for good, and gone with the product.
+            QCOMPARE(run.fixture.store.count(QStringLiteral("ReviewGap")), 1);
+            run.fixture.store.context->deleteObject(app);
+            QVERIFY(run.fixture.store.context->save());
+            QCOMPARE(run.fixture.store.count(QStringLiteral("ReviewGap")), 0);
+        }
+    }
+
+    // A product the private context cannot find (its own save failed) is a
+    // failed merge: nothing is stored, it is not marked current, and the
+    // load reports the error once.
+    void mergeWithoutItsProductFailsTheLoad()
+    {
+        Run run;
+        auto app = run.fixture.store.context->insertNewObject<App>(
+            QStringLiteral("App"), {{QStringLiteral("identifier"), QStringLiteral("12")}});
+        run.fixture.server.reviews(QStringLiteral("12"), QStringLiteral("US")) =
+            numberedReviews(1, 5);
+        // Loaded straight from a plan, so that nothing saves the product
+        // before its answer is merged.
+        FetchRequest us(QStringLiteral("Country"));
+        us.predicate = Predicate::format(QStringLiteral("isoCode == %@"), QStringLiteral("US"));
+        const auto countries = run.fixture.store.context->fetch<Country>(us);
+        Error error;
+        int completions = 0;
+        run.importer.loadReviewsForProductsAndCountries(
+            {{app, countries}}, QStringLiteral("xml"), [&](const Error &e) {
+                ++completions;
+                error = e;
+            });
+        RK_WAIT(completions > 0);
+        QCOMPARE(completions, 1);
+        QVERIFY(error.isError());
+        QVERIFY(!app->lastReviewsUpdate().isValid());
+        QVERIFY(run.fixture.services.notifications.isEmpty());
     }
 
     void noRegionSelectedLoadsNothing()
