@@ -39,6 +39,7 @@ QString Cli::usageText()
         "  reviews ID [--country CC] [--version V] [--search TEXT] [--unread]\n"
         "             [--mark-read] [--json|--csv]\n"
         "  ratings ID [--json|--csv]\n"
+        "  gaps [ID] [--json|--csv]\n"
         "  config [KEY [VALUE]]\n"
         "\n"
         "Options: --help, --version\n"
@@ -66,7 +67,8 @@ int Cli::run()
         {QStringLiteral("search"), &Cli::search}, {QStringLiteral("add"), &Cli::add},
         {QStringLiteral("remove"), &Cli::remove}, {QStringLiteral("update"), &Cli::update},
         {QStringLiteral("products"), &Cli::products}, {QStringLiteral("reviews"), &Cli::reviews},
-        {QStringLiteral("ratings"), &Cli::ratings}, {QStringLiteral("config"), &Cli::config}};
+        {QStringLiteral("ratings"), &Cli::ratings}, {QStringLiteral("gaps"), &Cli::gaps},
+        {QStringLiteral("config"), &Cli::config}};
     const auto found = commands.constFind(command);
     if (found == commands.cend())
         return usageError(QStringLiteral("Unknown command \"%1\".").arg(command));

@@ -39,6 +39,7 @@ private:
     int products(const QStringList &arguments);
     int reviews(const QStringList &arguments);
     int ratings(const QStringList &arguments);
+    int gaps(const QStringList &arguments);
     int config(const QStringList &arguments);
 
     // Parses a command's options; false (and a usage message) when they are wrong.

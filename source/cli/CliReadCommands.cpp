@@ -1,4 +1,5 @@
-// The commands that list what the store holds: products, reviews, ratings.
+// The commands that list what the store holds: products, reviews, ratings
+// and the stretches of reviews that may be missing.
 #include "Cli.h"
 
 #include "ManagedObjectContext.h"
@@ -7,6 +8,7 @@
 #include "RecordTables.h"
 #include "Review.h"
 #include "ReviewFilter.h"
+#include "ReviewGap.h"
 #include "StoreQueries.h"
 
 #include <QCommandLineParser>
@@ -111,5 +113,32 @@ int Cli::ratings(const QStringList &arguments)
     std::sort(ratings.begin(), ratings.end(),
         [](const auto &a, const auto &b) { return a->countryCode() < b->countryCode(); });
     out(RecordTables::ratings(ratings).render(*format));
+    return Success;
+}
+
+int Cli::gaps(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    const auto format = parseListing(parser, arguments, 0, 1);
+    if (!format)
+        return Usage;
+    if (const int status = openStore(false); status != Success)
+        return status;
+    FetchRequest request(QStringLiteral("ReviewGap"));
+    if (!parser.positionalArguments().isEmpty()) {
+        const auto products = productsForIdentifiers(parser.positionalArguments());
+        if (!products)
+            return Failure;
+        request.predicate =
+            Predicate::format(QStringLiteral("product == %@"), products->first()->objectID());
+    }
+    request.sortDescriptors = {{QStringLiteral("dateNoticed"), false}};
+    Error error;
+    const auto found = delegate_->managedObjectContext()->fetch<ReviewGap>(request, &error);
+    if (error.isError()) {
+        host_.presentError(error);
+        return Failure;
+    }
+    out(RecordTables::gaps(found).render(*format));
     return Success;
 }

@@ -5,6 +5,7 @@
 #include "Rating.h"
 #include "Review.h"
 #include "ReviewContent.h"
+#include "ReviewGap.h"
 
 namespace {
 
@@ -57,7 +58,8 @@ OutputTable products(const QList<std::shared_ptr<Product>> &products)
         QStringLiteral("group"), QStringLiteral("currentVersion"), QStringLiteral("unReadCount"),
         QStringLiteral("reviewsCount"), QStringLiteral("totalAverageRatingForReviews"),
         QStringLiteral("lastReviewsUpdate"), QStringLiteral("lastRatingsUpdate"),
-        QStringLiteral("totalRatingCount"), QStringLiteral("totalAverageRating")};
+        QStringLiteral("totalRatingCount"), QStringLiteral("totalAverageRating"),
+        QStringLiteral("gaps")};
     for (const auto &product : products) {
         const auto parent = product->parent();
         const auto *app = dynamic_cast<const App *>(product.get());
@@ -68,7 +70,8 @@ OutputTable products(const QList<std::shared_ptr<Product>> &products)
             OutputTable::isoDate(product->lastReviewsUpdate()),
             OutputTable::isoDate(product->lastRatingsUpdate()),
             app ? optional(app->totalRatingCount()) : QVariant(),
-            app ? optional(app->totalAverageRating()) : QVariant()};
+            app ? optional(app->totalAverageRating()) : QVariant(),
+            product->countOfObjects(QStringLiteral("reviewGaps"))};
     }
     return table;
 }
@@ -113,6 +116,22 @@ OutputTable ratings(const QList<std::shared_ptr<Rating>> &ratings)
             optional(rating->integerValue(QStringLiteral("ratingCountForCurrentVersion"))),
             optional(rating->floatValue(QStringLiteral("averageRatingForCurrentVersion"))),
             OutputTable::isoDate(rating->dateValue(QStringLiteral("dateUpdated")))};
+    }
+    return table;
+}
+
+OutputTable gaps(const QList<std::shared_ptr<ReviewGap>> &gaps)
+{
+    OutputTable table;
+    table.columns = {QStringLiteral("product"), QStringLiteral("title"),
+        QStringLiteral("countryCode"), QStringLiteral("from"), QStringLiteral("to"),
+        QStringLiteral("noticed")};
+    for (const auto &gap : gaps) {
+        const auto product = gap->product();
+        table.rows << QVariantList {product ? QVariant(product->identifier()) : QVariant(),
+            product ? text(product->title()) : QVariant(), text(gap->countryCode()),
+            OutputTable::isoDate(gap->fromDate()), OutputTable::isoDate(gap->toDate()),
+            OutputTable::isoDate(gap->dateNoticed())};
     }
     return table;
 }

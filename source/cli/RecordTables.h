@@ -7,14 +7,16 @@
 class Product;
 class Rating;
 class Review;
+class ReviewGap;
 
-// The fields the command-line companion writes for products, reviews and
-// ratings, in their order.
+// The fields the command-line companion writes for products, reviews,
+// ratings and gaps, in their order.
 namespace RecordTables {
 
 OutputTable products(const QList<std::shared_ptr<Product>> &products);
 OutputTable reviews(const QList<std::shared_ptr<Review>> &reviews);
 OutputTable ratings(const QList<std::shared_ptr<Rating>> &ratings);
+OutputTable gaps(const QList<std::shared_ptr<ReviewGap>> &gaps);
 
 // "ios", "mac", "book" or "podcast".
 QString kindOfProduct(const Product &product);

@@ -1,6 +1,9 @@
 #include "AppPaths.h"
+#include "DataModel.h"
 #include "FeedServer.h"
 #include "InstanceLock.h"
+#include "ManagedObjectContext.h"
+#include "PersistentStoreCoordinator.h"
 #include "TestEnvironment.h"
 
 #include <QJsonArray>
@@ -250,6 +253,47 @@ private Q_SLOTS:
         QCOMPARE(ratings.at(1).at(2), QStringLiteral("10"));
 
         QCOMPARE(cli({"reviews", "999"}).status, 1);
+    }
+
+    // Gaps come from updates; one is written straight into the store here.
+    void gapsAreListedAndCounted()
+    {
+        {
+            auto coordinator = std::make_shared<PersistentStoreCoordinator>(DataModel::shared());
+            Error error;
+            QVERIFY(coordinator->addSQLiteStore(AppPaths::localStoreFile(), &error));
+            ManagedObjectContext context(coordinator);
+            FetchRequest request(QStringLiteral("Product"));
+            request.predicate =
+                Predicate::format(QStringLiteral("identifier == %@"), QStringLiteral("111"));
+            const auto products = context.executeFetchRequest(request);
+            QCOMPARE(products.size(), 1);
+            auto gap = context.insertNewObject(QStringLiteral("ReviewGap"),
+                {{QStringLiteral("countryCode"), QStringLiteral("US")},
+                    {QStringLiteral("fromDate"), QDateTime(QDate(2026, 1, 1), QTime(), Qt::UTC)},
+                    {QStringLiteral("toDate"), QDateTime(QDate(2026, 1, 5), QTime(), Qt::UTC)},
+                    {QStringLiteral("dateNoticed"), QDateTime::currentDateTimeUtc()}});
+            gap->setObject(QStringLiteral("product"), products.first());
+            QVERIFY(context.save());
+        }
+        const QJsonArray json = jsonArray(cli({"gaps", "--json"}).out);
+        QCOMPARE(json.size(), 1);
+        QCOMPARE(json.at(0)["product"].toString(), QStringLiteral("111"));
+        QCOMPARE(json.at(0)["countryCode"].toString(), QStringLiteral("US"));
+        QCOMPARE(json.at(0)["from"].toString(), QStringLiteral("2026-01-01T00:00:00Z"));
+        QCOMPARE(json.at(0)["to"].toString(), QStringLiteral("2026-01-05T00:00:00Z"));
+        const QList<QStringList> csv = parseCsv(cli({"gaps", "111", "--csv"}).out);
+        QCOMPARE(csv.size(), 2);
+        QCOMPARE(csv.at(1).at(csv.first().indexOf(QStringLiteral("to"))),
+            QStringLiteral("2026-01-05T00:00:00Z"));
+        QVERIFY(cli({"gaps", "111"}).out.contains("2026-01-01T00:00:00Z"));
+        QCOMPARE(jsonArray(cli({"gaps", "222", "--json"}).out).size(), 0);
+        QCOMPARE(cli({"gaps", "999"}).status, 1);
+        for (const QJsonValue &value : jsonArray(cli({"products", "--json"}).out)) {
+            const QJsonObject product = value.toObject();
+            QCOMPARE(product["gaps"].toInt(),
+                product["identifier"].toString() == QLatin1String("111") ? 1 : 0);
+        }
     }
 
     void anotherInstanceHoldsTheStore()
