@@ -22,7 +22,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 
 #include <pwd.h>
 #include <unistd.h>
@@ -82,12 +81,6 @@ UpdateController *AppDelegate::updateController()
 void AppDelegate::shutDownUpdates()
 {
     updateController_.reset();
-}
-
-QString AppDelegate::executableName() const
-{
-    const QString path = QCoreApplication::applicationFilePath();
-    return path.isEmpty() ? QCoreApplication::applicationName() : QFileInfo(path).fileName();
 }
 
 AppDelegate *AppDelegate::shared()

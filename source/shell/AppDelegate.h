@@ -95,7 +95,6 @@ public:
 
     void notifyWithTitle(const QString &title, const QString &description = {},
         const QString &informativeText = {}, const QVariantMap &userInfo = {}) override;
-    QString executableName() const override;
 
     // The update engine, made on first use with the host set then (a host
     // that shows nothing when none was set). It must exist before the start
