@@ -99,11 +99,20 @@ bool AppDelegate::exitIfRunningTwice(
     if (lock.tryLock())
         return false;
     Alert alert;
-    alert.style = Alert::Style::Informational;
-    alert.messageText = formatString(
-        localized("AppDelegate", "%@ is already running."), AppPaths::applicationName());
+    if (lock.isHeldElsewhere()) {
+        alert.style = Alert::Style::Informational;
+        alert.messageText = formatString(
+            localized("AppDelegate", "%@ is already running."), AppPaths::applicationName());
+        presenter.runModal(alert);
+        exit(0);
+        return true;
+    }
+    alert.style = Alert::Style::Critical;
+    alert.messageText =
+        formatString(localized("AppDelegate", "%@ cannot start."), AppPaths::applicationName());
+    alert.informativeText = lock.errorString();
     presenter.runModal(alert);
-    exit(0);
+    exit(1);
     return true;
 }
 

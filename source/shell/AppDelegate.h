@@ -39,8 +39,9 @@ public:
     // --- Start-up, in this order -------------------------------------------
 
     // When another process holds `lock`, shows "%@ is already running." and
-    // calls `exit` with status 0 once the alert is dismissed; returns whether
-    // it did.
+    // calls `exit` with status 0 once the alert is dismissed; when the lock
+    // file cannot be written, shows why and calls `exit` with status 1.
+    // Returns whether it called `exit`.
     static bool exitIfRunningTwice(
         InstanceLock &lock, Presenter &presenter, const std::function<void(int)> &exit);
 
