@@ -166,7 +166,7 @@ void AppDelegate::applicationDidFinishLaunching()
     logLine(formatString(QStringLiteral("Welcome %@"), userFullName()));
 }
 
-bool AppDelegate::applicationShouldTerminate()
+bool AppDelegate::applicationShouldTerminate(bool canAsk)
 {
     if (!context_)
         return true;
@@ -175,13 +175,20 @@ bool AppDelegate::applicationShouldTerminate()
     if (!context_->commitEditing()) {
         logLine(formatString(QStringLiteral("%@:%@ unable to commit editing to terminate"),
             QStringLiteral("AppDelegate"), QStringLiteral("applicationShouldTerminate:")));
-        return false;
+        if (canAsk)
+            return false;
     }
     if (!context_->hasChanges())
         return true;
     Error error;
     if (context_->save(&error))
         return true;
+    failedToSave_ = true;
+    if (!canAsk) {
+        logLine(formatString(
+            QStringLiteral("Could not save changes while quitting: %@"), error.debugDescription()));
+        return true;
+    }
     if (Presenter::shared().presentError(error))
         return false;
     Alert alert;

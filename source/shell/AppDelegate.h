@@ -75,6 +75,8 @@ public:
     // Commits pending edits and saves the main context; a save error is
     // presented.
     void saveAction() override;
+    // Whether a save of this process has failed, in saveAction or at quit.
+    bool hasFailedToSave() const { return failedToSave_; }
 
     // Presents an error of the store layer ("YOUR_ERROR_DOMAIN", 9999).
     static void presentError(
@@ -83,8 +85,10 @@ public:
     // --- Quit --------------------------------------------------------------
 
     // Whether quitting may go ahead now: drains the import contexts, saves,
-    // and asks "Quit anyway?" when the save fails.
-    virtual bool applicationShouldTerminate();
+    // and asks "Quit anyway?" when the save fails. Without `canAsk` (a
+    // signal, the end of the session) a failed save is logged and the answer
+    // is yes.
+    virtual bool applicationShouldTerminate(bool canAsk = true);
     // Clears the crash marker and writes the preferences at once.
     virtual void applicationWillTerminate();
 
@@ -142,6 +146,7 @@ private:
     std::shared_ptr<PersistentStoreCoordinator> coordinator_;
     std::unique_ptr<ManagedObjectContext> context_;
     bool storeStackTried_ = false;
+    bool failedToSave_ = false;
     UserDefaults *defaults_ = nullptr;
     UserNotifier *notifier_ = nullptr;
     UpdateHost *updateHost_ = nullptr;
