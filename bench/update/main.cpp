@@ -60,7 +60,6 @@ struct Services : UpdateServices {
     }
     void beginActivity() override { }
     void endActivity() override { }
-    QString executableName() const override { return QStringLiteral("bench_update"); }
 };
 
 QString productIdentifier(int product)

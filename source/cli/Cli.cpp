@@ -5,11 +5,13 @@
 #include "Product.h"
 #include "StoreQueries.h"
 #include "StringFormat.h"
+#include "TerminationSignals.h"
 #include "UpdateController.h"
 #include "UserDefaults.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QThread>
 
 #include <cstdio>
@@ -44,7 +46,9 @@ QString Cli::usageText()
         "\n"
         "Options: --help, --version\n"
         "\n"
-        "Exit status: 0 success, 1 error, 2 wrong usage, 3 another instance holds the store.\n");
+        "Exit status: 0 success, 1 error (a failed save too), 2 wrong usage, 3 another\n"
+        "instance holds the store, 130 and 143 stopped by SIGINT and SIGTERM (what was\n"
+        "fetched until then is saved).\n");
 }
 
 int Cli::run()
@@ -72,7 +76,19 @@ int Cli::run()
     const auto found = commands.constFind(command);
     if (found == commands.cend())
         return usageError(QStringLiteral("Unknown command \"%1\".").arg(command));
-    return (this->*found.value())(arguments);
+    const TerminationSignals termination([this](int signal) { stop(signal); });
+    const int status = (this->*found.value())(arguments);
+    // A failed save is never a success, whatever the command went on to do.
+    if (delegate_ && delegate_->hasFailedToSave())
+        return Failure;
+    return stoppedBy_ ? TerminationSignals::exitStatus(stoppedBy_) : status;
+}
+
+void Cli::stop(int signal)
+{
+    stoppedBy_ = signal;
+    if (delegate_ && delegate_->managedObjectContext())
+        delegate_->updateController()->performCancelLoadAction();
 }
 
 bool Cli::parse(QCommandLineParser &parser, const QStringList &arguments, int minimum, int maximum)
@@ -114,6 +130,10 @@ int Cli::takeLock()
     lock_ = std::make_unique<InstanceLock>(AppPaths::lockFile());
     if (lock_->tryLock())
         return Success;
+    if (!lock_->isHeldElsewhere()) {
+        err(lock_->errorString());
+        return Failure;
+    }
     err(formatString(
         localized("AppDelegate", "%@ is already running."), AppPaths::applicationName()));
     return Locked;
@@ -129,9 +149,15 @@ int Cli::openStore(bool write)
     delegate_->setUpdateHost(&host_);
     if (!delegate_->managedObjectContext())
         return Failure; // the store's error has been shown
-    // A new store gets its countries; only the writer may add them.
-    if (write)
+    if (write) {
+        // A new store gets its countries; only the writer may add them.
         delegate_->initializeDataBaseIfRequired();
+        // The writer fetches; the shared cache lets runs within the hour
+        // reuse the answers of the previous one, as the application does.
+        delegate_->setUpSharedURLCache(false);
+        if (delegate_->hasFailedToSave())
+            return Failure;
+    }
     return Success;
 }
 
@@ -164,15 +190,22 @@ std::optional<Cli::Products> Cli::productsForIdentifiers(const QStringList &iden
 
 void Cli::waitUntil(const std::function<bool()> &done)
 {
+    // Cancelled fetches end at once; the grace lets their merges land.
+    constexpr qint64 graceAfterStopMs = 3000;
+    QElapsedTimer sinceStop;
     while (!done()) {
+        if (stoppedBy_ && !sinceStop.isValid())
+            sinceStop.start();
+        if (sinceStop.isValid() && sinceStop.elapsed() > graceAfterStopMs)
+            return;
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
     }
 }
 
-void Cli::finishWriting()
+bool Cli::finishWriting()
 {
     if (!delegate_)
-        return;
+        return true;
     // Ratings merges are not awaited by the updates: all of them reach the
     // store before the process ends.
     if (UpdateController *controller = delegate_->updateController())
@@ -183,7 +216,13 @@ void Cli::finishWriting()
         if (context->hasChanges())
             delegate_->saveAction();
     }
-    UserDefaults::standard().synchronize();
+    bool saved = !delegate_->hasFailedToSave();
+    if (!UserDefaults::standard().synchronize()) {
+        err(QStringLiteral("Could not write the preferences to %1.")
+                .arg(UserDefaults::standard().fileName()));
+        saved = false;
+    }
+    return saved;
 }
 
 int Cli::usageError(const QString &message)

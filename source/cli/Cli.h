@@ -56,10 +56,14 @@ private:
     // The stored products with these identifiers, in the given order; the
     // unknown ones are reported and give nullopt.
     std::optional<Products> productsForIdentifiers(const QStringList &identifiers);
-    // Runs the event loop until `done` holds.
-    static void waitUntil(const std::function<bool()> &done);
-    // Waits for the engine's merges and saves.
-    void finishWriting();
+    // Runs the event loop until `done` holds, or for a short while more
+    // after SIGINT or SIGTERM (the running update is cancelled then).
+    void waitUntil(const std::function<bool()> &done);
+    // Waits for the engine's merges and saves; false (the error has been
+    // shown) when a save of this run failed.
+    bool finishWriting();
+    // SIGINT or SIGTERM: stops the fetches; the command saves what it has.
+    void stop(int signal);
 
     int usageError(const QString &message);
     void out(const QByteArray &bytes);
@@ -69,4 +73,5 @@ private:
     TerminalUpdateHost host_;
     std::unique_ptr<CliAppDelegate> delegate_;
     std::unique_ptr<InstanceLock> lock_;
+    int stoppedBy_ = 0;
 };

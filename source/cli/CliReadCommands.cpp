@@ -93,7 +93,8 @@ int Cli::reviews(const QStringList &arguments)
             if (!review->read().value_or(false))
                 review->setRead(true);
         }
-        finishWriting();
+        if (!finishWriting())
+            return Failure;
     }
     return Success;
 }

@@ -57,6 +57,8 @@ int Cli::add(const QStringList &arguments)
             looked = true;
         });
     waitUntil([&] { return looked; });
+    if (!looked)
+        return Failure; // stopped by a signal
     if (error.isError()) {
         host_.presentError(error);
         return Failure;
@@ -82,7 +84,8 @@ int Cli::add(const QStringList &arguments)
     waitUntil([&] {
         return controller->runningUpdates() == 0 && catalog.artworkQueue().requestCount() == 0;
     });
-    finishWriting();
+    if (!finishWriting())
+        return Failure;
     OutputTable table;
     table.columns = {QStringLiteral("identifier"), QStringLiteral("kind"), QStringLiteral("title")};
     for (const auto &product : added)
@@ -114,8 +117,7 @@ int Cli::remove(const QStringList &arguments)
     for (const auto &product : *products)
         objects << product;
     catalog.deleteObjects(objects);
-    finishWriting();
-    return Success;
+    return finishWriting() ? Success : Failure;
 }
 
 int Cli::update(const QStringList &arguments)
@@ -135,7 +137,8 @@ int Cli::update(const QStringList &arguments)
     bool finished = false;
     controller->performLoadAllAction(products, [&] { finished = true; });
     waitUntil([&] { return finished; });
-    finishWriting();
+    if (!finishWriting())
+        return Failure;
     out(newReviewsLine(controller->reviewController().newReviewsTotal()).toUtf8().append('\n'));
     return host_.errors().isEmpty() ? Success : Failure;
 }

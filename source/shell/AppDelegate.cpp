@@ -22,7 +22,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 
 #include <pwd.h>
 #include <unistd.h>
@@ -84,12 +83,6 @@ void AppDelegate::shutDownUpdates()
     updateController_.reset();
 }
 
-QString AppDelegate::executableName() const
-{
-    const QString path = QCoreApplication::applicationFilePath();
-    return path.isEmpty() ? QCoreApplication::applicationName() : QFileInfo(path).fileName();
-}
-
 AppDelegate *AppDelegate::shared()
 {
     return sharedDelegate;
@@ -106,11 +99,20 @@ bool AppDelegate::exitIfRunningTwice(
     if (lock.tryLock())
         return false;
     Alert alert;
-    alert.style = Alert::Style::Informational;
-    alert.messageText = formatString(
-        localized("AppDelegate", "%@ is already running."), AppPaths::applicationName());
+    if (lock.isHeldElsewhere()) {
+        alert.style = Alert::Style::Informational;
+        alert.messageText = formatString(
+            localized("AppDelegate", "%@ is already running."), AppPaths::applicationName());
+        presenter.runModal(alert);
+        exit(0);
+        return true;
+    }
+    alert.style = Alert::Style::Critical;
+    alert.messageText =
+        formatString(localized("AppDelegate", "%@ cannot start."), AppPaths::applicationName());
+    alert.informativeText = lock.errorString();
     presenter.runModal(alert);
-    exit(0);
+    exit(1);
     return true;
 }
 
@@ -164,7 +166,7 @@ void AppDelegate::applicationDidFinishLaunching()
     logLine(formatString(QStringLiteral("Welcome %@"), userFullName()));
 }
 
-bool AppDelegate::applicationShouldTerminate()
+bool AppDelegate::applicationShouldTerminate(bool canAsk)
 {
     if (!context_)
         return true;
@@ -173,13 +175,20 @@ bool AppDelegate::applicationShouldTerminate()
     if (!context_->commitEditing()) {
         logLine(formatString(QStringLiteral("%@:%@ unable to commit editing to terminate"),
             QStringLiteral("AppDelegate"), QStringLiteral("applicationShouldTerminate:")));
-        return false;
+        if (canAsk)
+            return false;
     }
     if (!context_->hasChanges())
         return true;
     Error error;
     if (context_->save(&error))
         return true;
+    failedToSave_ = true;
+    if (!canAsk) {
+        logLine(formatString(
+            QStringLiteral("Could not save changes while quitting: %@"), error.debugDescription()));
+        return true;
+    }
     if (Presenter::shared().presentError(error))
         return false;
     Alert alert;

@@ -39,8 +39,9 @@ public:
     // --- Start-up, in this order -------------------------------------------
 
     // When another process holds `lock`, shows "%@ is already running." and
-    // calls `exit` with status 0 once the alert is dismissed; returns whether
-    // it did.
+    // calls `exit` with status 0 once the alert is dismissed; when the lock
+    // file cannot be written, shows why and calls `exit` with status 1.
+    // Returns whether it called `exit`.
     static bool exitIfRunningTwice(
         InstanceLock &lock, Presenter &presenter, const std::function<void(int)> &exit);
 
@@ -74,6 +75,8 @@ public:
     // Commits pending edits and saves the main context; a save error is
     // presented.
     void saveAction() override;
+    // Whether a save of this process has failed, in saveAction or at quit.
+    bool hasFailedToSave() const { return failedToSave_; }
 
     // Presents an error of the store layer ("YOUR_ERROR_DOMAIN", 9999).
     static void presentError(
@@ -82,8 +85,10 @@ public:
     // --- Quit --------------------------------------------------------------
 
     // Whether quitting may go ahead now: drains the import contexts, saves,
-    // and asks "Quit anyway?" when the save fails.
-    virtual bool applicationShouldTerminate();
+    // and asks "Quit anyway?" when the save fails. Without `canAsk` (a
+    // signal, the end of the session) a failed save is logged and the answer
+    // is yes.
+    virtual bool applicationShouldTerminate(bool canAsk = true);
     // Clears the crash marker and writes the preferences at once.
     virtual void applicationWillTerminate();
 
@@ -95,7 +100,6 @@ public:
 
     void notifyWithTitle(const QString &title, const QString &description = {},
         const QString &informativeText = {}, const QVariantMap &userInfo = {}) override;
-    QString executableName() const override;
 
     // The update engine, made on first use with the host set then (a host
     // that shows nothing when none was set). It must exist before the start
@@ -142,6 +146,7 @@ private:
     std::shared_ptr<PersistentStoreCoordinator> coordinator_;
     std::unique_ptr<ManagedObjectContext> context_;
     bool storeStackTried_ = false;
+    bool failedToSave_ = false;
     UserDefaults *defaults_ = nullptr;
     UserNotifier *notifier_ = nullptr;
     UpdateHost *updateHost_ = nullptr;

@@ -96,6 +96,8 @@ void AppDelegate::saveAction()
     if (!context->hasChanges())
         return;
     Error error;
-    if (!context->save(&error))
+    if (!context->save(&error)) {
+        failedToSave_ = true;
         Presenter::shared().presentError(error);
+    }
 }

@@ -1,6 +1,7 @@
 #include "ReviewImporter.h"
 
 #include "App.h"
+#include "AppPaths.h"
 #include "Clock.h"
 #include "Country.h"
 #include "Dispatch.h"
@@ -214,7 +215,7 @@ void ReviewImporter::finishLoad(const std::shared_ptr<Load> &load)
                 entry.product->updateReviewsGroupedByStarsForProduct();
         }
         // The two words stay English in every language, as the format expects.
-        services_.notifyWithTitle(services_.executableName(),
+        services_.notifyWithTitle(AppPaths::applicationName(),
             formatString(localized("ReviewImporter", "You have %ld new %@."), load->newReviews,
                 load->newReviews == 1 ? QStringLiteral("review") : QStringLiteral("reviews")));
     }

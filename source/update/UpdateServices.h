@@ -19,6 +19,4 @@ public:
         const QString &informativeText = {}, const QVariantMap &userInfo = {}) = 0;
     virtual void beginActivity() = 0;
     virtual void endActivity() = 0;
-    // The executable's name, the title of user notifications.
-    virtual QString executableName() const = 0;
 };

@@ -10,7 +10,20 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+// How a run differs from a plain one.
+struct Setup {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // Runs in the child before the companion starts.
+    std::function<void()> child;
+    // Called while the companion runs, until it returns true.
+    std::function<bool(QProcess &)> meanwhile;
+};
 
 // Drives reviewkeeper-cli as a process against the local store server, with
 // the preferences and the store in the test's own folders.
@@ -24,27 +37,68 @@ class CliTest : public QObject {
     };
 
     FeedServer *server_ = nullptr;
+    QTemporaryDir dataRoot_;
 
     // Runs the companion; the server keeps answering meanwhile.
-    static Result cli(const QStringList &arguments)
+    static Result cli(const QStringList &arguments, const Setup &setup = Setup())
     {
         QProcess process;
         process.setProgram(qEnvironmentVariable("RK_CLI"));
         process.setArguments(arguments);
+        process.setProcessEnvironment(setup.environment);
+        if (setup.child)
+            process.setChildProcessModifier(setup.child);
         process.start();
         Result result;
         if (!process.waitForStarted(10000))
             return result;
         QElapsedTimer timer;
         timer.start();
+        bool watching = bool(setup.meanwhile);
         while (process.state() != QProcess::NotRunning && timer.elapsed() < 60000) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            if (watching)
+                watching = !setup.meanwhile(process);
             process.waitForFinished(5);
         }
         result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
         result.out = process.readAllStandardOutput();
         result.err = process.readAllStandardError();
         return result;
+    }
+
+    // A store of its own, in a new data folder.
+    Setup ownStore(const QString &name) const
+    {
+        Setup setup;
+        setup.environment.insert(QStringLiteral("XDG_DATA_HOME"), dataRoot_.filePath(name));
+        return setup;
+    }
+
+    // Every stored review of a product has its text, and the product counts
+    // exactly those; returns how many there are.
+    qsizetype checkWhole(const QString &identifier, const Setup &setup)
+    {
+        const Result listed = cli({"reviews", identifier, "--json"}, setup);
+        if (listed.status != 0) {
+            qWarning("%s", listed.err.constData());
+            return -1;
+        }
+        const QJsonArray reviews = jsonArray(listed.out);
+        for (const auto &value : reviews) {
+            const QJsonObject review = value.toObject();
+            const QString number = review["identifier"].toString().mid(1);
+            if (review["title"].toString() != QLatin1String("Title ") + number
+                || review["text"].toString() != QString("Text of review %1 & more <b>").arg(number))
+                return -1;
+        }
+        for (const auto &value : jsonArray(cli({"products", "--json"}, setup).out)) {
+            const QJsonObject product = value.toObject();
+            if (product["identifier"].toString() == identifier
+                && product["reviewsCount"].toInt() != reviews.size())
+                return -1;
+        }
+        return reviews.size();
     }
 
     static QJsonArray jsonArray(const QByteArray &bytes)
@@ -296,17 +350,134 @@ private Q_SLOTS:
         }
     }
 
-    void anotherInstanceHoldsTheStore()
+    void storeThatCannotBeLocked_data()
     {
+        QTest::addColumn<bool>("held");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("another instance holds it")
+            << true << 3 << "ReviewKeeper is already running.";
+        // The data folder under a regular file: no lock file, for root too.
+        QTest::newRow("lock file cannot be created")
+            << false << 1 << "The lock file %1 could not be created: Not a directory.";
+    }
+
+    void storeThatCannotBeLocked()
+    {
+        QFETCH(bool, held);
+        QFETCH(int, status);
+        QFETCH(QString, message);
+        Setup setup;
         InstanceLock lock(AppPaths::lockFile());
-        QVERIFY(lock.tryLock());
-        const Result update = cli({"update"});
-        QCOMPARE(update.status, 3);
-        QVERIFY(update.err.contains("ReviewKeeper is already running."));
-        QCOMPARE(cli({"config", "AutoUpdateAtStartup", "false"}).status, 3);
-        // Reading works meanwhile.
-        QCOMPARE(cli({"products"}).status, 0);
-        QCOMPARE(cli({"config", "SelectedRegions"}).status, 0);
+        if (held) {
+            QVERIFY(lock.tryLock());
+        } else {
+            QFile file(dataRoot_.filePath("a-file"));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            setup = ownStore("a-file");
+            message = message.arg(
+                dataRoot_.filePath("a-file/org.reviewkeeper.ReviewKeeper/ReviewKeeper.lock"));
+        }
+        for (const QStringList &arguments : QList<QStringList> {{"update"}, {"remove", "111"},
+                 {"reviews", "111", "--mark-read"}, {"config", "AutoUpdateAtStartup", "false"}}) {
+            const Result result = cli(arguments, setup);
+            QVERIFY2(result.status == status, qPrintable(arguments.join(' ') + ": " + result.err));
+            QVERIFY2(result.err.contains(message.toUtf8()), result.err.constData());
+        }
+        if (held) {
+            // Reading works meanwhile.
+            QCOMPARE(cli({"products"}).status, 0);
+            QCOMPARE(cli({"config", "SelectedRegions"}).status, 0);
+        }
+    }
+
+    void fullDiskFailsTheCommandAndKeepsTheStoreWhole()
+    {
+        server_->setLookupRecord(QStringLiteral("444"), QString(),
+            product(QStringLiteral("444"), QStringLiteral("software"), QStringLiteral("Big")));
+        server_->reviews(QStringLiteral("444"), QStringLiteral("US")) =
+            StoreAnswers::numberedReviews(1000, 300);
+        Setup setup = ownStore("full");
+        QCOMPARE(cli({"update"}, setup).status, 0); // an empty store with its countries
+        const QString store =
+            dataRoot_.filePath("full/org.reviewkeeper.ReviewKeeper/ReviewKeeper.db");
+        // Room for a few reviews in each file, not for 300: SQLite's writes
+        // fail with EFBIG, as on a full disk.
+        const rlim_t limit = rlim_t(QFileInfo(store).size() + 16 * 1024);
+        setup.child = [limit] {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit size {limit, limit};
+            setrlimit(RLIMIT_FSIZE, &size);
+        };
+        const Result full = cli({"add", "444"}, setup);
+        QVERIFY2(full.status == 1, full.err.constData());
+        QVERIFY(!full.out.contains("new review"));
+        QVERIFY(!full.err.isEmpty());
+        setup.child = {};
+        QVERIFY(checkWhole(QStringLiteral("444"), setup) >= 0);
+    }
+
+    void signalSavesWhatWasFetched_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGINT") << int(SIGINT);
+    }
+
+    void signalSavesWhatWasFetched()
+    {
+        QFETCH(int, signal);
+        const QString id = QString::number(600 + signal);
+        server_->setLookupRecord(id, QString(), product(id, "software", "Slow"));
+        server_->reviews(id, QStringLiteral("CA")) = StoreAnswers::numberedReviews(1, 60);
+        server_->reviews(id, QStringLiteral("US")) = StoreAnswers::numberedReviews(100, 500);
+        server_->setDelayMs(150);
+        server_->clearRecorded();
+        Setup setup = ownStore("signal" + id);
+        QByteArray progress;
+        setup.meanwhile = [&](QProcess &process) {
+            // Stopped once Canada has answered, long before the United States.
+            progress += process.readAllStandardError();
+            if (!progress.contains("Updating Reviews: Slow (Canada)"))
+                return false;
+            ::kill(pid_t(process.processId()), signal);
+            return true;
+        };
+        const Result stopped = cli({"add", id}, setup);
+        server_->setDelayMs(0);
+        QVERIFY2(stopped.status == 128 + signal, QByteArray(progress + stopped.err).constData());
+        QVERIFY(server_->feedRequests().size() < 12);
+        setup.meanwhile = {};
+        QCOMPARE(checkWhole(id, setup), 60);
+    }
+
+    void updatesWithinTheHourReuseTheCache()
+    {
+        // Answers the store marks as cacheable, as its feeds are.
+        server_->setFeedOverride([this](const FeedServer::FeedRequest &feed) {
+            const auto page =
+                server_->reviews(feed.identifier, feed.country)
+                    .mid((feed.page - 1) * FeedServer::pageSize, FeedServer::pageSize);
+            auto answer = feed.json
+                ? LocalHttpServer::Response::ok(
+                    StoreAnswers::jsonFeedPage(page), "application/json")
+                : LocalHttpServer::Response::ok(StoreAnswers::xmlFeedPage(page), "application/xml");
+            return std::optional(answer.withHeader("Cache-Control", "max-age=60"));
+        });
+        QList<QStringList> fetched;
+        for (int run = 0; run < 2; ++run) {
+            server_->clearRecorded();
+            const Result update = cli({"update", "111"});
+            QVERIFY2(update.status == 0, update.err.constData());
+            QStringList pages;
+            for (const auto &feed : server_->feedRequests())
+                pages << QString("%1 %2 %3").arg(feed.country, feed.identifier).arg(feed.page);
+            fetched << pages;
+        }
+        server_->setFeedOverride({});
+        QVERIFY(!fetched.first().isEmpty());
+        for (const QString &page : std::as_const(fetched.last()))
+            QVERIFY2(!fetched.first().contains(page), qPrintable(page));
     }
 
     void removeDeletesProductsAndEmptyGroups()

@@ -2,7 +2,7 @@
 # Starts the desktop application in a virtual X server and checks that its
 # main window appears with the sidebar, the content area and the menus, and
 # that a second start shows "ReviewKeeper is already running." and exits 0
-# once the alert is dismissed.
+# once the alert is dismissed, and that SIGTERM quits cleanly.
 set -u
 binary="$1"
 if [ -z "${RK_UNDER_XVFB:-}" ]; then
@@ -63,6 +63,13 @@ status=$?
 [ $status -eq 0 ] || { cat "$work/second.log"; fail "the second start exited with $status"; }
 kill -0 $first 2>/dev/null || fail "the first instance died"
 
+# SIGTERM quits as the Quit action does: a clean exit that clears the
+# crash marker.
+prefs="$XDG_CONFIG_HOME/org.reviewkeeper.ReviewKeeper.conf"
+grep -q '^crashed=true' "$prefs" || fail "no crash marker while running"
 kill -TERM $first
-wait $first 2>/dev/null
+wait $first
+status=$?
+[ $status -eq 0 ] || { cat "$work/first.log"; fail "SIGTERM ended the application with $status"; }
+grep -q '^crashed=false' "$prefs" || { cat "$prefs"; fail "the crash marker was left set"; }
 echo "PASS"

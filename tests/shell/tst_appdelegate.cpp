@@ -54,39 +54,66 @@ class AppDelegateTest : public QObject {
     }
 
 private Q_SLOTS:
-    void secondInstanceShowsTheAlertAndExitsWithZero()
+    void startWithTheLock_data()
     {
-        InstanceLock first(AppPaths::lockFile());
-        QVERIFY(first.tryLock());
-        QCOMPARE(first.holderPid(), QCoreApplication::applicationPid());
-
-        InstanceLock second(AppPaths::lockFile());
-        RecordingPresenter presenter;
-        QList<int> exits;
-        QVERIFY(AppDelegate::exitIfRunningTwice(second, presenter, [&](int s) { exits << s; }));
-        QCOMPARE(exits, QList<int> {0});
-        QCOMPARE(presenter.alerts.size(), 1);
-        QCOMPARE(presenter.alerts.first().messageText, QString("ReviewKeeper is already running."));
-
-        // Once the first one is gone, the next start goes on.
-        first.unlock();
-        InstanceLock third(AppPaths::lockFile());
-        QVERIFY(!AppDelegate::exitIfRunningTwice(third, presenter, [&](int s) { exits << s; }));
-        QCOMPARE(exits.size(), 1);
-        QCOMPARE(presenter.alerts.size(), 1);
+        QTest::addColumn<QString>("situation");
+        QTest::addColumn<QList<int>>("exits");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("information");
+        QTest::newRow("held by a live process")
+            << "held" << QList<int> {0} << "ReviewKeeper is already running." << QString();
+        // A folder whose parent is a file fails for root too.
+        QTest::newRow("lock file cannot be written")
+            << "unwritable" << QList<int> {1} << "ReviewKeeper cannot start."
+            << "The lock file %1 could not be created: Not a directory.";
+        QTest::newRow("stale lock of a dead process") << "stale" << QList<int> {} << ""
+                                                      << "";
+        QTest::newRow("free") << "free" << QList<int> {} << ""
+                              << "";
     }
 
-    void staleLockOfADeadProcessIsTakenOver()
+    void startWithTheLock()
     {
-        const QString path = dir_.filePath("stale.lock");
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        // QLockFile's format: pid, application name, host name. Pid 2^22+1
-        // is above the kernel's default pid_max and never alive.
-        file.write("4194305\nReviewKeeper\n" + QSysInfo::machineHostName().toUtf8() + "\n");
-        file.close();
+        QFETCH(QString, situation);
+        QFETCH(QList<int>, exits);
+        QFETCH(QString, message);
+        QFETCH(QString, information);
+        QString path = AppPaths::lockFile();
+        InstanceLock holder(path);
+        if (situation == "held") {
+            QVERIFY(holder.tryLock());
+            QCOMPARE(holder.holderPid(), QCoreApplication::applicationPid());
+        } else if (situation == "unwritable") {
+            QFile file(dir_.filePath("plain-file"));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            path = dir_.filePath("plain-file/store/ReviewKeeper.lock");
+        } else if (situation == "stale") {
+            path = dir_.filePath("stale.lock");
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            // QLockFile's format: pid, application name, host name. Pid
+            // 2^22+1 is above the kernel's default pid_max and never alive.
+            file.write("4194305\nReviewKeeper\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+        }
         InstanceLock lock(path);
-        QVERIFY(lock.tryLock());
+        RecordingPresenter presenter;
+        QList<int> exited;
+        QCOMPARE(AppDelegate::exitIfRunningTwice(lock, presenter, [&](int s) { exited << s; }),
+            !exits.isEmpty());
+        QCOMPARE(exited, exits);
+        QCOMPARE(lock.isLocked(), exits.isEmpty());
+        QCOMPARE(presenter.alerts.size(), exits.size());
+        if (!exits.isEmpty()) {
+            QCOMPARE(presenter.alerts.first().messageText, message);
+            QCOMPARE(presenter.alerts.first().informativeText, information.arg(path));
+        }
+        // Once the holder is gone, the next start goes on.
+        holder.unlock();
+        lock.unlock();
+        if (situation == "held") {
+            InstanceLock next(path);
+            QVERIFY(!AppDelegate::exitIfRunningTwice(next, presenter, [&](int s) { exited << s; }));
+        }
     }
 
     void crashMarker()

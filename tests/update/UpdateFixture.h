@@ -37,7 +37,6 @@ struct RecordingServices : UpdateServices {
     }
     void beginActivity() override { ++activities; }
     void endActivity() override { --activities; }
-    QString executableName() const override { return QStringLiteral("reviewkeeper"); }
 };
 
 struct RecordingHost : UpdateHost {

@@ -73,7 +73,7 @@ private Q_SLOTS:
         QCOMPARE(app->reviewsCount(), 150);
         QVERIFY(app->lastReviewsUpdate().isValid());
         QCOMPARE(run.fixture.services.notifications,
-            QStringList {QStringLiteral("reviewkeeper: You have 150 new reviews.")});
+            QStringList {QStringLiteral("ReviewKeeper: You have 150 new reviews.")});
         QCOMPARE(run.fixture.host.refreshes, 1);
         QVERIFY(
             run.fixture.host.progress.contains(QStringLiteral("Updating Reviews: App 100 done")));
@@ -122,7 +122,7 @@ private Q_SLOTS:
         QCOMPARE(run.load({app}), 1);
         QCOMPARE(app->reviewsCount(), 3);
         QCOMPARE(run.fixture.services.notifications,
-            QStringList {QStringLiteral("reviewkeeper: You have 3 new reviews.")});
+            QStringList {QStringLiteral("ReviewKeeper: You have 3 new reviews.")});
         for (int i = 0; i < 2; ++i)
             run.load({app});
         QCOMPARE(run.fixture.store.count(QStringLiteral("Review")), 3);
@@ -218,8 +218,8 @@ private Q_SLOTS:
         QCOMPARE(b->reviewsCount(), 4);
         // Each pass announces its own new reviews.
         QCOMPARE(run.fixture.services.notifications,
-            QStringList({QStringLiteral("reviewkeeper: You have 2 new reviews."),
-                QStringLiteral("reviewkeeper: You have 2 new reviews.")}));
+            QStringList({QStringLiteral("ReviewKeeper: You have 2 new reviews."),
+                QStringLiteral("ReviewKeeper: You have 2 new reviews.")}));
 
         // The limit in the JSON pass as well: announced once, no third pass.
         run.fixture.server.setFeedOverride(
@@ -325,7 +325,7 @@ private Q_SLOTS:
         QCOMPARE(storedWhenMarked, 750);
         QCOMPARE(app->reviewsCount(), 750);
         QCOMPARE(run.fixture.services.notifications,
-            QStringList {QStringLiteral("reviewkeeper: You have 750 new reviews.")});
+            QStringList {QStringLiteral("ReviewKeeper: You have 750 new reviews.")});
     }
 
     void oneNewReviewIsAnnouncedInTheSingular()
@@ -336,7 +336,7 @@ private Q_SLOTS:
             numberedReviews(1, 1);
         QCOMPARE(run.load({app}), 1);
         QCOMPARE(run.fixture.services.notifications,
-            QStringList {QStringLiteral("reviewkeeper: You have 1 new review.")});
+            QStringList {QStringLiteral("ReviewKeeper: You have 1 new review.")});
     }
 
     // Between two updates more reviews may arrive than one page holds: a

@@ -29,11 +29,14 @@ MainWindowController *DesktopAppDelegate::mainWindowController()
     return mainWindowController_.get();
 }
 
-void DesktopAppDelegate::terminate()
+void DesktopAppDelegate::terminate(bool canAsk)
 {
-    if (!applicationShouldTerminate())
+    if (!applicationShouldTerminate(canAsk))
         return;
-    QCoreApplication::quit();
+    if (canAsk)
+        QCoreApplication::quit();
+    else
+        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
 void DesktopAppDelegate::showMainWindow(bool centre)

@@ -19,8 +19,10 @@ public:
     // Created on first use.
     MainWindowController *mainWindowController();
 
-    // Asks applicationShouldTerminate, then quits the event loop.
-    void terminate();
+    // Asks applicationShouldTerminate, then quits the event loop. Without
+    // `canAsk` nothing is asked: the quit comes from a signal or the end of
+    // the desktop session, and it runs once the current event is done.
+    void terminate(bool canAsk = true);
 
 protected:
     void showMainWindow(bool centre) override;

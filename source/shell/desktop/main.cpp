@@ -6,6 +6,7 @@
 #include "MainWindow.h"
 #include "MainWindowController.h"
 #include "MessageBoxPresenter.h"
+#include "TerminationSignals.h"
 #include "UrlOpener.h"
 #include "UserDefaults.h"
 
@@ -13,6 +14,7 @@
 #include <QCommandLineParser>
 #include <QDesktopServices>
 #include <QIcon>
+#include <QSessionManager>
 
 int main(int argc, char *argv[])
 {
@@ -58,6 +60,10 @@ int main(int argc, char *argv[])
 
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate,
         [&delegate] { delegate.applicationWillTerminate(); });
+    // A signal and the end of the session quit the way the Quit action does.
+    TerminationSignals termination([&delegate](int) { delegate.terminate(false); });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &delegate,
+        [&delegate](QSessionManager &) { delegate.terminate(false); });
     const int status = QApplication::exec();
     Presenter::setShared(nullptr);
     return status;
