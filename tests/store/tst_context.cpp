@@ -3,6 +3,42 @@
 
 #include <QTest>
 
+namespace {
+// An item that runs fetches of its own while it is being loaded, as record
+// classes with derived values do.
+class NestingItem : public ManagedObject {
+public:
+    enum class Nesting { None, SameQuery, DistinctQueries };
+    static inline Nesting nesting = Nesting::None;
+    static inline int queries = 0;
+
+protected:
+    void awakeFromFetch() override
+    {
+        ManagedObjectContext *context = managedObjectContext();
+        if (nesting == Nesting::SameQuery) {
+            context->executeFetchRequest(allItemsByName());
+        } else if (nesting == Nesting::DistinctQueries) {
+            // Every limit is a statement the connection has not seen.
+            for (int i = 0; i < 3; ++i) {
+                FetchRequest boxes(QStringLiteral("Box"));
+                boxes.fetchLimit = ++queries;
+                context->executeFetchRequest(boxes);
+            }
+        }
+    }
+
+public:
+    static FetchRequest allItemsByName()
+    {
+        FetchRequest request(QStringLiteral("Item"));
+        request.sortDescriptors = {{QStringLiteral("name"), true}};
+        return request;
+    }
+};
+
+} // namespace
+
 class ContextTest : public QObject {
     Q_OBJECT
 
@@ -261,6 +297,40 @@ private Q_SLOTS:
         QVERIFY(context.executeFetchRequest(FetchRequest(QStringLiteral("Item"))).isEmpty());
         QCOMPARE(context.countForFetchRequest(FetchRequest(QStringLiteral("Item"))), 0);
         QVERIFY(context.save());
+    }
+
+    void statementsInUseSurviveNestedQueries_data()
+    {
+        QTest::addColumn<int>("nesting");
+        QTest::addColumn<int>("items");
+        QTest::newRow("the same query while stepping") << int(NestingItem::Nesting::SameQuery) << 6;
+        QTest::newRow("more distinct queries than the cache holds")
+            << int(NestingItem::Nesting::DistinctQueries) << 200;
+    }
+
+    void statementsInUseSurviveNestedQueries()
+    {
+        QFETCH(int, nesting);
+        QFETCH(int, items);
+        TestStore store;
+        store.coordinator = std::make_shared<PersistentStoreCoordinator>(
+            testModel(1, [](ManagedObjectModel &model) {
+                model.setClass<NestingItem>(QStringLiteral("Item"));
+            }));
+        QVERIFY(store.coordinator->addSQLiteStore(
+            store.dir.filePath(QStringLiteral("nesting.db")), nullptr));
+        store.context = std::make_unique<ManagedObjectContext>(store.coordinator);
+        QStringList expected;
+        for (int i = 0; i < items; ++i) {
+            expected << QStringLiteral("item %1").arg(i, 3, 10, QLatin1Char('0'));
+            store.item(expected.last());
+        }
+        QVERIFY(store.context->save());
+        store.context = std::make_unique<ManagedObjectContext>(store.coordinator);
+        NestingItem::nesting = NestingItem::Nesting(nesting);
+        const QStringList names = store.names(NestingItem::allItemsByName());
+        NestingItem::nesting = NestingItem::Nesting::None;
+        QCOMPARE(names, expected);
     }
 };
 
