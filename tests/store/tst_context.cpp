@@ -345,6 +345,7 @@ private Q_SLOTS:
         error = Error();
         QVERIFY2(mergeAnswer(*child, answer, 3, &error), qPrintable(error.debugDescription()));
         QVERIFY(!store.context->hasChanges());
+        child.reset();
         store.context = std::make_unique<ManagedObjectContext>(store.coordinator);
         FetchRequest all(QStringLiteral("Item"));
         all.sortDescriptors = {{QStringLiteral("name"), true}};
