@@ -6,9 +6,13 @@
 
 #include <QTemporaryDir>
 
+#include <functional>
+
 // A small model of boxes holding items, and an item kind below Item, with
 // every attribute type.
-inline std::shared_ptr<ManagedObjectModel> testModel(int version = 1)
+// `customize` runs before the model is finalized (to set record classes).
+inline std::shared_ptr<ManagedObjectModel> testModel(
+    int version = 1, const std::function<void(ManagedObjectModel &)> &customize = {})
 {
     auto model = std::make_shared<ManagedObjectModel>(version);
     model->addEntity(QStringLiteral("Box"));
@@ -36,6 +40,8 @@ inline std::shared_ptr<ManagedObjectModel> testModel(int version = 1)
         model->addUpgradeStep(
             1, {QStringLiteral("UPDATE \"Box\" SET \"title\" = trim(\"title\")")});
     }
+    if (customize)
+        customize(*model);
     model->finalize();
     return model;
 }

@@ -1,7 +1,64 @@
+#include "SqliteConnection.h"
 #include "TestEnvironment.h"
 #include "TestModel.h"
 
+#include <QFile>
 #include <QTest>
+
+namespace {
+// An item that runs fetches of its own while it is being loaded, as record
+// classes with derived values do.
+class NestingItem : public ManagedObject {
+public:
+    enum class Nesting { None, SameQuery, DistinctQueries };
+    static inline Nesting nesting = Nesting::None;
+    static inline int queries = 0;
+
+protected:
+    void awakeFromFetch() override
+    {
+        ManagedObjectContext *context = managedObjectContext();
+        if (nesting == Nesting::SameQuery) {
+            context->executeFetchRequest(allItemsByName());
+        } else if (nesting == Nesting::DistinctQueries) {
+            // Every limit is a statement the connection has not seen.
+            for (int i = 0; i < 3; ++i) {
+                FetchRequest boxes(QStringLiteral("Box"));
+                boxes.fetchLimit = ++queries;
+                context->executeFetchRequest(boxes);
+            }
+        }
+    }
+
+public:
+    static FetchRequest allItemsByName()
+    {
+        FetchRequest request(QStringLiteral("Item"));
+        request.sortDescriptors = {{QStringLiteral("name"), true}};
+        return request;
+    }
+};
+
+// What an import does with one answer: finds each item by name, inserts the
+// ones it lacks, updates the rest, and saves.
+bool mergeAnswer(ManagedObjectContext &child, const QStringList &names, int count, Error *error)
+{
+    bool saved = false;
+    child.performAndWait([&] {
+        for (const QString &name : names) {
+            FetchRequest byName(QStringLiteral("Item"));
+            byName.predicate = Predicate::format(QStringLiteral("name == %@"), name);
+            ManagedObjectPtr item = child.executeFetchRequest(byName).value(0);
+            if (!item)
+                item =
+                    child.insertNewObject(QStringLiteral("Item"), {{QStringLiteral("name"), name}});
+            item->setValue(QStringLiteral("count"), count);
+        }
+        saved = child.save(error);
+    });
+    return saved;
+}
+} // namespace
 
 class ContextTest : public QObject {
     Q_OBJECT
@@ -253,14 +310,130 @@ private Q_SLOTS:
         QCOMPARE(notifications, 2);
     }
 
-    void contextWithoutAStoreDoesNothing()
+    void aFailedPushLeavesNoSecondCopy_data()
     {
-        auto coordinator = std::make_shared<PersistentStoreCoordinator>(testModel());
-        ManagedObjectContext context(coordinator);
-        QVERIFY(!context.hasStore());
-        QVERIFY(context.executeFetchRequest(FetchRequest(QStringLiteral("Item"))).isEmpty());
-        QCOMPARE(context.countForFetchRequest(FetchRequest(QStringLiteral("Item"))), 0);
-        QVERIFY(context.save());
+        QTest::addColumn<bool>("sameChild");
+        QTest::newRow("merged again by the same child") << true;
+        QTest::newRow("merged again by a new child") << false;
+    }
+
+    void aFailedPushLeavesNoSecondCopy()
+    {
+        QFETCH(bool, sameChild);
+        TestStore store;
+        auto kept = store.item(QStringLiteral("kept"));
+        kept->setValue(QStringLiteral("count"), 1);
+        QVERIFY(store.context->save());
+        const QStringList answer {"a", "kept", "b"};
+
+        // The write connection refuses new items while the trigger exists.
+        SqliteConnection *writer = store.coordinator->writeConnection();
+        QVERIFY(writer->exec("CREATE TEMP TRIGGER refuse BEFORE INSERT ON main.\"Item\" BEGIN "
+                             "SELECT RAISE(ABORT, 'no room for items'); END"));
+        auto child = store.context->newPrivateContext();
+        Error error;
+        QVERIFY(!mergeAnswer(*child, answer, 2, &error));
+        QVERIFY2(error.localizedDescription().contains(QStringLiteral("no room for items")),
+            qPrintable(error.debugDescription()));
+        QVERIFY(!store.context->hasChanges());
+        QCOMPARE(kept->integerValue(QStringLiteral("count")), std::optional<qint64>(1));
+        QCOMPARE(store.names(FetchRequest(QStringLiteral("Item"))), QStringList {"kept"});
+
+        QVERIFY(writer->exec("DROP TRIGGER temp.refuse"));
+        if (!sameChild)
+            child = store.context->newPrivateContext();
+        error = Error();
+        QVERIFY2(mergeAnswer(*child, answer, 3, &error), qPrintable(error.debugDescription()));
+        QVERIFY(!store.context->hasChanges());
+        child.reset();
+        store.context = std::make_unique<ManagedObjectContext>(store.coordinator);
+        FetchRequest all(QStringLiteral("Item"));
+        all.sortDescriptors = {{QStringLiteral("name"), true}};
+        QCOMPARE(store.names(all), (QStringList {"a", "b", "kept"}));
+        all.predicate = Predicate::fromFormat(QStringLiteral("count == 3"));
+        QCOMPARE(store.context->countForFetchRequest(all), 3);
+    }
+
+    void contextsWithoutAConnection_data()
+    {
+        QTest::addColumn<bool>("child");
+        QTest::newRow("main context without a store: nothing to do") << false;
+        QTest::newRow("child whose connection failed: errors") << true;
+    }
+
+    void contextsWithoutAConnection()
+    {
+        QFETCH(bool, child);
+        std::unique_ptr<TestStore> store;
+        std::unique_ptr<ManagedObjectContext> context;
+        if (child) {
+            store = std::make_unique<TestStore>();
+            store->item(QStringLiteral("a"));
+            QVERIFY(store->context->save());
+            // A child opens the file by its path, which is gone now.
+            QVERIFY(QFile::remove(store->path()));
+            context = store->context->newPrivateContext();
+        } else {
+            context = std::make_unique<ManagedObjectContext>(
+                std::make_shared<PersistentStoreCoordinator>(testModel()));
+        }
+        QVERIFY(!context->hasStore());
+        context->performAndWait([&] {
+            const FetchRequest items(QStringLiteral("Item"));
+            Error error;
+            QVERIFY(context->executeFetchRequest(items, &error).isEmpty());
+            QCOMPARE(bool(error), child);
+            error = Error();
+            QCOMPARE(context->countForFetchRequest(items, &error), child ? -1 : 0);
+            QCOMPARE(bool(error), child);
+            error = Error();
+            FetchRequest names(QStringLiteral("Item"));
+            names.propertiesToFetch = {QStringLiteral("name")};
+            QVERIFY(context->executeDictionaryFetch(names, &error).isEmpty());
+            QCOMPARE(bool(error), child);
+            if (child) {
+                error = Error();
+                context->insertNewObject(QStringLiteral("Item"));
+                QVERIFY(!context->save(&error));
+                QVERIFY(error);
+            } else {
+                QVERIFY(context->save());
+            }
+        });
+    }
+
+    void statementsInUseSurviveNestedQueries_data()
+    {
+        QTest::addColumn<int>("nesting");
+        QTest::addColumn<int>("items");
+        QTest::newRow("the same query while stepping") << int(NestingItem::Nesting::SameQuery) << 6;
+        QTest::newRow("more distinct queries than the cache holds")
+            << int(NestingItem::Nesting::DistinctQueries) << 200;
+    }
+
+    void statementsInUseSurviveNestedQueries()
+    {
+        QFETCH(int, nesting);
+        QFETCH(int, items);
+        TestStore store;
+        store.coordinator = std::make_shared<PersistentStoreCoordinator>(
+            testModel(1, [](ManagedObjectModel &model) {
+                model.setClass<NestingItem>(QStringLiteral("Item"));
+            }));
+        QVERIFY(store.coordinator->addSQLiteStore(
+            store.dir.filePath(QStringLiteral("nesting.db")), nullptr));
+        store.context = std::make_unique<ManagedObjectContext>(store.coordinator);
+        QStringList expected;
+        for (int i = 0; i < items; ++i) {
+            expected << QStringLiteral("item %1").arg(i, 3, 10, QLatin1Char('0'));
+            store.item(expected.last());
+        }
+        QVERIFY(store.context->save());
+        store.context = std::make_unique<ManagedObjectContext>(store.coordinator);
+        NestingItem::nesting = NestingItem::Nesting(nesting);
+        const QStringList names = store.names(NestingItem::allItemsByName());
+        NestingItem::nesting = NestingItem::Nesting::None;
+        QCOMPARE(names, expected);
     }
 };
 

@@ -2,6 +2,8 @@
 #include "TestEnvironment.h"
 #include "TestModel.h"
 
+#include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QTest>
 
@@ -59,42 +61,63 @@ private Q_SLOTS:
         QCOMPARE(store.names(FetchRequest(QStringLiteral("Item"))), QStringList {"hammer"});
     }
 
-    void newerStoreIsRefused()
+    void refusedFilesAreLeftAsTheyWere_data()
     {
-        TestStore store(2);
-        store.item(QStringLiteral("hammer"));
-        QVERIFY(store.context->save());
-        Error error;
-        QVERIFY(!store.open(1, &error));
-        QVERIFY(error.localizedDescription().contains(QStringLiteral("newer")));
-        QVERIFY(!store.context->hasStore());
-        QVERIFY(store.context->executeFetchRequest(FetchRequest(QStringLiteral("Item"))).isEmpty());
-        QCOMPARE(PersistentStoreCoordinator::storedVersion(store.path()), 2);
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("not a database") << "garbage"
+                                        << "not a database";
+        QTest::newRow("a database of another program") << "foreign"
+                                                       << "another program";
+        QTest::newRow("a store of a newer version") << "newer"
+                                                    << "newer";
     }
 
-    void fileThatIsNoStoreIsRefusedAndLeftAlone()
+    void refusedFilesAreLeftAsTheyWere()
     {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("garbage.db"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        const QByteArray garbage = QByteArray("this is not a database\n").repeated(400);
-        file.write(garbage);
-        file.close();
-        PersistentStoreCoordinator coordinator(testModel());
-        Error error;
-        QVERIFY(!coordinator.addSQLiteStore(path, &error));
-        QVERIFY(error);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), garbage);
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        // The store is made by version 2 and opened by version 1.
+        TestStore store(2);
+        store.context.reset();
+        store.coordinator.reset();
+        if (kind == u"garbage") {
+            QVERIFY(QFile::remove(store.path()));
+            QFile file(store.path());
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray("this is not a database\n").repeated(400));
+        } else {
+            if (kind == u"foreign")
+                QVERIFY(QFile::remove(store.path()));
+            // Other programs, and versions to come, may keep another journal.
+            sqlite3 *db = nullptr;
+            QCOMPARE(sqlite3_open(QFile::encodeName(store.path()).constData(), &db), SQLITE_OK);
+            const char *sql = kind == u"newer"
+                ? "PRAGMA journal_mode=DELETE"
+                : "CREATE TABLE notes (text TEXT); INSERT INTO notes VALUES ('keep me')";
+            QCOMPARE(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+            sqlite3_close(db);
+        }
+        const QStringList filesBefore = QDir(store.dir.path()).entryList(QDir::Files);
+        QCOMPARE(filesBefore, QStringList {"store.db"});
+        auto checksum = [&] {
+            QFile file(store.path());
+            return file.open(QIODevice::ReadOnly)
+                ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256)
+                : QByteArray();
+        };
+        const QByteArray before = checksum();
 
-        // A database of some other program is not taken over either.
-        const QString other = dir.filePath(QStringLiteral("other.db"));
-        SqliteConnection connection;
-        QVERIFY(connection.open(other, true, nullptr));
-        QVERIFY(connection.exec("CREATE TABLE notes (text TEXT)"));
-        QVERIFY(!coordinator.addSQLiteStore(other, &error));
-        QVERIFY(error.localizedDescription().contains(QStringLiteral("another program")));
+        Error error;
+        QVERIFY(!store.open(1, &error));
+        QVERIFY2(
+            error.localizedDescription().contains(reason), qPrintable(error.debugDescription()));
+        QVERIFY(!store.context->hasStore());
+        QVERIFY(store.context->executeFetchRequest(FetchRequest(QStringLiteral("Item"))).isEmpty());
+        if (kind == u"newer")
+            QCOMPARE(PersistentStoreCoordinator::storedVersion(store.path()), 2);
+        QCOMPARE(checksum(), before);
+        QCOMPARE(QDir(store.dir.path()).entryList(QDir::Files), filesBefore);
     }
 
     void hotQueriesUseTheirIndex()

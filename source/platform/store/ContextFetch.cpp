@@ -146,7 +146,7 @@ const EntityDescription *ManagedObjectContext::requestedEntity(
 QList<ManagedObjectPtr> ManagedObjectContext::executeFetchRequest(
     const FetchRequest &request, Error *error)
 {
-    if (!connection_)
+    if (lacksConnection(error))
         return {};
     const EntityDescription *entity = requestedEntity(request, true, error);
     if (!entity)
@@ -216,8 +216,8 @@ QList<ManagedObjectPtr> ManagedObjectContext::executeFetchRequest(
 
 qint64 ManagedObjectContext::countForFetchRequest(const FetchRequest &request, Error *error)
 {
-    if (!connection_)
-        return 0;
+    if (lacksConnection(error))
+        return connectionError_ ? -1 : 0;
     const EntityDescription *entity = requestedEntity(request, true, error);
     if (!entity)
         return -1;
@@ -253,7 +253,7 @@ qint64 ManagedObjectContext::countForFetchRequest(const FetchRequest &request, E
 QList<QVariantMap> ManagedObjectContext::executeDictionaryFetch(
     const FetchRequest &request, Error *error)
 {
-    if (!connection_)
+    if (lacksConnection(error))
         return {};
     const EntityDescription *entity = requestedEntity(request, false, error);
     if (!entity)

@@ -54,6 +54,15 @@ void logDropped(const RowChange &row, const char *why)
 
 Error ManagedObjectContext::applyPushAndSave(ChangeSet &changes)
 {
+    // A push is applied with nothing else pending, so that when its write
+    // fails, dropping every pending change drops exactly the push.
+    Error error;
+    if (hasChanges() && !save(&error)) {
+        logLine(
+            QStringLiteral("Error saving before merging changes:\n") + error.debugDescription());
+        return error;
+    }
+    const ChangeNotification announcedBefore = unannounced_;
     for (const ObjectID &id : changes.deleted)
         if (!deleted_.contains(id.rowId)) {
             materializePushed();
@@ -134,10 +143,13 @@ Error ManagedObjectContext::applyPushAndSave(ChangeSet &changes)
             noteInverse(*row.entity->slots()[size_t(slot)], QVariant(qlonglong(former)));
         pushedUpdates_.push_back(std::move(row));
     }
-    Error error;
-    save(&error);
-    if (error)
+    // Observers hear of nothing that failed to be written.
+    if (hasChanges() && !writeChanges(&error)) {
         logLine(QStringLiteral("Error saving merged changes:\n") + error.debugDescription());
+        discardChanges();
+        unannounced_ = announcedBefore;
+    }
+    processPendingChanges();
     return error;
 }
 

@@ -11,17 +11,22 @@
 
 bool ManagedObjectContext::save(Error *error)
 {
-    if (!connection_)
-        return true;
+    if (lacksConnection(error))
+        return !connectionError_;
     if (type_ == ConcurrencyType::PrivateQueue) {
         processPendingChanges();
         if (!hasChanges())
             return true;
+        // A push that failed left nothing behind in the main context: the
+        // changes stay pending here, for a later save to write once.
         const Error failure = pushToParent(collectChanges());
+        if (failure) {
+            if (error)
+                *error = failure;
+            return false;
+        }
         didPush();
-        if (failure && error)
-            *error = failure;
-        return !failure;
+        return true;
     }
     // Observers hear of the changes once they are committed, so what they
     // count is what the store holds.
@@ -167,6 +172,34 @@ ChangeSet ManagedObjectContext::collectChanges() const
     for (auto it = deleted_.cbegin(); it != deleted_.cend(); ++it)
         changes.deleted.push_back({it.value(), it.key()});
     return changes;
+}
+
+void ManagedObjectContext::discardChanges()
+{
+    // Back to what the store holds: new records leave the context; changed
+    // and deleted ones take their saved values again.
+    for (auto it = registry_.begin(); it != registry_.end();) {
+        const ManagedObjectPtr object = it->lock();
+        if (object && object->inserted_) {
+            object->context_ = nullptr;
+            it = registry_.erase(it);
+            continue;
+        }
+        if (object && (object->deleted_ || !object->committed_.empty())) {
+            if (!object->committed_.empty())
+                object->values_ = object->committed_;
+            object->deleted_ = false;
+            object->markSaved();
+        }
+        ++it;
+    }
+    inserted_.clear();
+    updated_.clear();
+    deletedLive_.clear();
+    deleted_.clear();
+    pushedInserts_.clear();
+    pushedUpdates_.clear();
+    excludedDirty_ = true;
 }
 
 void ManagedObjectContext::didPush()

@@ -40,9 +40,14 @@ ManagedObjectContext::ManagedObjectContext(ManagedObjectContext *parent)
     if (parent->hasStore()) {
         Error error;
         ownConnection_ = coordinator_->openReadConnection(&error);
-        if (!ownConnection_)
+        if (!ownConnection_) {
             logLine(
                 QStringLiteral("Could not open a read connection: ") + error.debugDescription());
+            connectionError_ = error ? error
+                                     : Error(SqliteConnection::ErrorDomain, SQLITE_CANTOPEN,
+                                         {{Error::LocalizedDescriptionKey,
+                                             QStringLiteral("no connection to the store")}});
+        }
         connection_ = ownConnection_.get();
     }
     worker_ = std::make_unique<ContextWorker>([this] { processPendingChanges(); });
@@ -212,7 +217,7 @@ ManagedObjectPtr ManagedObjectContext::objectFromRow(sqlite3_stmt *statement)
 
 ManagedObjectPtr ManagedObjectContext::existingObject(const ObjectID &id, Error *error)
 {
-    if (!id.isValid() || !connection_)
+    if (!id.isValid() || lacksConnection(error))
         return {};
     if (ManagedObjectPtr live = registered(id.rowId))
         return live->deleted_ ? ManagedObjectPtr() : live;
@@ -262,6 +267,15 @@ QList<ManagedObjectPtr> ManagedObjectContext::objectsWithURIs(const QList<QUrl> 
         if (ManagedObjectPtr object = objectWithURI(uri))
             objects.append(object);
     return objects;
+}
+
+bool ManagedObjectContext::lacksConnection(Error *error) const
+{
+    if (connection_)
+        return false;
+    if (connectionError_ && error)
+        *error = connectionError_;
+    return true;
 }
 
 bool ManagedObjectContext::hasChanges() const

@@ -166,12 +166,16 @@ private:
         const std::vector<std::pair<int, QVariant>> &values, bool *found, Error *error);
     ChangeSet collectChanges() const;
     void didPush();
+    void discardChanges();
     Error pushToParent(ChangeSet changes);
     Error applyPushAndSave(ChangeSet &changes);
     void materializePushed();
     bool rowExists(const EntityDescription &entity, qint64 rowId);
     void runInbox();
     void enqueueForMain(std::function<void()> job);
+    // True when there is no connection; a child whose connection could not
+    // be opened then sets `error`.
+    bool lacksConnection(Error *error) const;
     bool childrenIdle() const;
 
     // announcing (ContextChanges.cpp)
@@ -187,6 +191,7 @@ private:
     ManagedObjectContext *parent_ = nullptr;
     SqliteConnection *connection_ = nullptr;
     std::unique_ptr<SqliteConnection> ownConnection_;
+    Error connectionError_;
 
     QHash<qint64, std::weak_ptr<ManagedObject>> registry_;
     QHash<qint64, ManagedObjectPtr> inserted_;

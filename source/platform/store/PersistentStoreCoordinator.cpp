@@ -20,6 +20,16 @@ PersistentStoreCoordinator::~PersistentStoreCoordinator()
 
 bool PersistentStoreCoordinator::addSQLiteStore(const QString &path, Error *error)
 {
+    // A file that will be refused is inspected without writing to it:
+    // opening it for writing would switch its journal to WAL first.
+    if (QFileInfo(path).size() > 0) {
+        SqliteConnection inspection;
+        int version = 0;
+        QString identifier;
+        if (!inspection.openForInspection(path, error)
+            || !inspect(inspection, &version, &identifier, error))
+            return false;
+    }
     auto connection = std::make_unique<SqliteConnection>();
     if (!connection->open(path, true, error))
         return false;
@@ -88,7 +98,7 @@ ObjectID PersistentStoreCoordinator::objectIDForURI(const QUrl &uri) const
 int PersistentStoreCoordinator::storedVersion(const QString &path)
 {
     SqliteConnection connection;
-    if (!QFileInfo::exists(path) || !connection.open(path, false, nullptr))
+    if (!QFileInfo::exists(path) || !connection.openForInspection(path, nullptr))
         return 0;
     sqlite3_stmt *statement =
         connection.prepare("SELECT value FROM rk_metadata WHERE key = 'version'");

@@ -45,6 +45,10 @@ public:
     static int storedVersion(const QString &path);
 
 private:
+    // Reads the schema version and store identifier (0 and none for an empty
+    // file); fails on a file of another program, a damaged version record
+    // and a newer store.
+    bool inspect(SqliteConnection &db, int *version, QString *identifier, Error *error) const;
     bool prepareSchema(Error *error);
 
     std::shared_ptr<const ManagedObjectModel> model_;

@@ -6,6 +6,8 @@
 #include <QHash>
 #include <QString>
 
+#include <vector>
+
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -22,10 +24,16 @@ public:
     // Opens (creating when `create`) the file, registers the text functions
     // and sets WAL. Fails on a file that is not a database.
     bool open(const QString &path, bool create, Error *error);
+    // Opens an existing file for reading without changing it or creating
+    // anything beside it; no WAL switch. Fails on a file that is not a
+    // database (at the first statement).
+    bool openForInspection(const QString &path, Error *error);
     bool isOpen() const { return db_ != nullptr; }
 
     bool exec(const QByteArray &sql, Error *error = nullptr);
     // A cached statement, reset and without bindings; null on a syntax error.
+    // Hold it in a StatementScope before preparing another: statements held
+    // so are never handed out twice nor finalized while held.
     sqlite3_stmt *prepare(const QByteArray &sql, Error *error = nullptr);
 
     Error lastError(const QString &context = {}) const;
@@ -35,18 +43,32 @@ public:
     static const QString ErrorDomain;
 
 private:
+    struct Cached {
+        sqlite3_stmt *statement;
+        quint64 lastUse;
+    };
+    void evictIdle();
+
     sqlite3 *db_ = nullptr;
-    QHash<QByteArray, sqlite3_stmt *> statements_;
+    // Usually one statement per text; more when the same query runs nested
+    // inside itself.
+    QHash<QByteArray, std::vector<Cached>> statements_;
+    qsizetype cachedCount_ = 0;
+    quint64 uses_ = 0;
 };
 
-// Resets a cached statement when leaving scope, so that no read transaction
-// stays open between uses (a child's next fetch must see new commits).
+// Marks a cached statement as in use on this thread (a connection is used
+// by one thread at a time), and resets it when leaving scope, so that no
+// read transaction stays open between uses (a child's next fetch must see
+// new commits).
 class StatementScope {
 public:
-    explicit StatementScope(sqlite3_stmt *statement) : statement_(statement) { }
+    explicit StatementScope(sqlite3_stmt *statement);
     ~StatementScope();
     StatementScope(const StatementScope &) = delete;
     StatementScope &operator=(const StatementScope &) = delete;
+
+    static bool isInUse(sqlite3_stmt *statement);
 
 private:
     sqlite3_stmt *statement_;

@@ -40,9 +40,9 @@ bool scalarQuery(SqliteConnection &db, const QByteArray &sql, QVariant *result, 
 }
 } // namespace
 
-bool PersistentStoreCoordinator::prepareSchema(Error *error)
+bool PersistentStoreCoordinator::inspect(
+    SqliteConnection &db, int *version, QString *identifier, Error *error) const
 {
-    SqliteConnection &db = *writer_;
     QVariant hasMetadata, otherTables;
     if (!scalarQuery(db,
             "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = "
@@ -52,16 +52,16 @@ bool PersistentStoreCoordinator::prepareSchema(Error *error)
             &otherTables, error))
         return false;
 
-    int version = 0;
+    *version = 0;
     if (hasMetadata.toInt()) {
-        QVariant stored, identifier;
+        QVariant stored, storedIdentifier;
         if (!scalarQuery(db, "SELECT value FROM rk_metadata WHERE key = 'version'", &stored, error)
             || !scalarQuery(db, "SELECT value FROM rk_metadata WHERE key = 'storeIdentifier'",
-                &identifier, error))
+                &storedIdentifier, error))
             return false;
-        version = stored.toInt();
-        storeIdentifier_ = identifier.toString();
-        if (version <= 0 || storeIdentifier_.isEmpty()) {
+        *version = stored.toInt();
+        *identifier = storedIdentifier.toString();
+        if (*version <= 0 || identifier->isEmpty()) {
             if (error)
                 *error = schemaError(QStringLiteral("The store's version record is damaged."));
             return false;
@@ -71,14 +71,23 @@ bool PersistentStoreCoordinator::prepareSchema(Error *error)
             *error = schemaError(QStringLiteral("The file is a database of another program."));
         return false;
     }
-    if (version > model_->version()) {
+    if (*version > model_->version()) {
         if (error)
             *error = schemaError(
                 formatString(QStringLiteral("The store was written by a newer version (schema "
                                             "%ld); this version reads schema %ld and older."),
-                    version, model_->version()));
+                    *version, model_->version()));
         return false;
     }
+    return true;
+}
+
+bool PersistentStoreCoordinator::prepareSchema(Error *error)
+{
+    SqliteConnection &db = *writer_;
+    int version = 0;
+    if (!inspect(db, &version, &storeIdentifier_, error))
+        return false;
 
     if (version < model_->version()) {
         // A new store and an upgrade take the same road, all or nothing.
