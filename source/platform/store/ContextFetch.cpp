@@ -154,15 +154,18 @@ QList<ManagedObjectPtr> ManagedObjectContext::executeFetchRequest(
     materializePushed();
     syncExcluded();
 
-    // Keys that exist only in memory (derived values) are filtered there.
+    // Keys that exist only in memory (derived values) are filtered there;
+    // the conjuncts beside them still narrow the rows in SQL.
     QByteArray where;
     QVariantList bindings;
+    Predicate inMemory;
     bool filterInMemory = false;
     if (!buildWhere(*entity, request.predicate, where, bindings, true, nullptr)) {
         where.clear();
         bindings.clear();
         filterInMemory = true;
-        if (!buildWhere(*entity, Predicate(), where, bindings, true, error))
+        const Predicate inSql = request.predicate.sqlPart(*entity, &inMemory);
+        if (!buildWhere(*entity, inSql, where, bindings, true, error))
             return {};
     }
     const QList<ManagedObjectPtr> pending = pendingMatches(*entity, request.predicate);
@@ -196,7 +199,7 @@ QList<ManagedObjectPtr> ManagedObjectContext::executeFetchRequest(
         ManagedObjectPtr object = objectFromRow(statement);
         if (!object || object->deleted_ || object->hasChanges())
             continue;
-        if (filterInMemory && !request.predicate.evaluate(*object))
+        if (filterInMemory && !inMemory.evaluate(*object))
             continue;
         results.append(std::move(object));
     }
