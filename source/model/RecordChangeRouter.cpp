@@ -95,12 +95,11 @@ void RecordChangeRouter::route(const ChangeNotification &notification)
             display.insert(review);
     };
 
+    // A review inserted together with its content and its display pair (as
+    // imports insert them) shows that content already; recomputing it would
+    // read the contents of each of hundreds of new reviews.
+    QSet<qint64> insertedWithDisplay;
     if (!reviews_.isEmpty()) {
-        // A review inserted together with its content and its display pair
-        // (as imports insert them) shows that content already; looking up
-        // its contents again for each of hundreds of new reviews would
-        // cost a query each.
-        QSet<qint64> insertedWithDisplay;
         for (const ObjectID &id : notification.inserted) {
             if (!isKind(id.entity, u"Review"))
                 continue;
@@ -132,7 +131,8 @@ void RecordChangeRouter::route(const ChangeNotification &notification)
             if (keys.contains(QStringLiteral("ratings")))
                 ratings.insert(id.rowId);
         } else if (isKind(id.entity, u"Review")) {
-            if (keys.contains(QStringLiteral("reviewContents")) && reviews_.contains(id.rowId))
+            if (keys.contains(QStringLiteral("reviewContents")) && reviews_.contains(id.rowId)
+                && !insertedWithDisplay.contains(id.rowId))
                 display.insert(id.rowId);
             if (keys.contains(QStringLiteral("read")) && !products_.isEmpty()) {
                 const qint64 product =
