@@ -143,6 +143,53 @@ const EntityDescription *ManagedObjectContext::requestedEntity(
     return nullptr;
 }
 
+QList<ManagedObjectPtr> ManagedObjectContext::existingObjects(
+    const QList<ObjectID> &ids, Error *error)
+{
+    QList<ManagedObjectPtr> objects;
+    if (!connection_)
+        return objects;
+    materializePushed();
+    QHash<const EntityDescription *, QList<qint64>> missing;
+    for (const ObjectID &id : ids) {
+        if (!id.isValid() || deleted_.contains(id.rowId))
+            continue;
+        if (const ManagedObjectPtr live = registered(id.rowId)) {
+            if (!live->deleted_)
+                objects.append(live);
+            continue;
+        }
+        missing[id.entity->root()].append(id.rowId);
+    }
+    // Row ids are integers written into the text, so any number of them
+    // fits in one statement; it is not kept, as each list is new.
+    for (auto it = missing.cbegin(); it != missing.cend(); ++it) {
+        QByteArray list;
+        for (qint64 rowId : it.value())
+            list += (list.isEmpty() ? "" : ",") + QByteArray::number(rowId);
+        const QByteArray sql = "SELECT " + coordinator_->model().selectList(it.key()) + " FROM "
+            + it.key()->table() + " WHERE id IN (" + list + ")";
+        sqlite3_stmt *statement = nullptr;
+        if (sqlite3_prepare_v2(
+                connection_->handle(), sql.constData(), int(sql.size()), &statement, nullptr)
+            != SQLITE_OK) {
+            if (error)
+                *error = connection_->lastError();
+            sqlite3_finalize(statement);
+            return objects;
+        }
+        int rc;
+        while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
+            if (ManagedObjectPtr object = objectFromRow(statement);
+                object && object->entity().root() == it.key())
+                objects.append(std::move(object));
+        if (rc != SQLITE_DONE && error)
+            *error = connection_->lastError();
+        sqlite3_finalize(statement);
+    }
+    return objects;
+}
+
 QList<ManagedObjectPtr> ManagedObjectContext::executeFetchRequest(
     const FetchRequest &request, Error *error)
 {
