@@ -16,11 +16,13 @@
 namespace {
 
 // "trackId" arrives as a number, sometimes as text. Read as an integer: a
-// double loses digits of large identifiers.
+// double loses digits of large identifiers. A fraction is no identifier.
 QString trackIdentifier(const QJsonValue &value)
 {
-    if (value.isDouble())
-        return QString::number(value.toInteger());
+    if (value.isDouble()) {
+        const qint64 identifier = value.toInteger(-1);
+        return identifier >= 0 ? QString::number(identifier) : QString();
+    }
     if (value.isString() && !value.toString().isEmpty())
         return value.toString();
     return {};

@@ -114,13 +114,15 @@ private Q_SLOTS:
         QJsonObject broken = counts(5, 5);
         broken.insert("trackId", QJsonObject {});
         bool done = false;
+        QJsonObject fraction = counts(5, 5);
+        fraction.insert("trackId", 42.5);
         QJsonObject unknown = counts(5, 5);
         unknown.insert("trackId", 99);
-        run.importer.importRatingsFromDictionaries({broken, unknown},
+        run.importer.importRatingsFromDictionaries({broken, fraction, unknown},
             {{QStringLiteral("42"), app->objectID()}}, QStringLiteral("DE"),
             [&](qint64, const Error &) { done = true; });
         RK_WAIT(done);
-        QCOMPARE(log.matching(QStringLiteral("Invalid trackId")).size(), 1);
+        QCOMPARE(log.matching(QStringLiteral("Invalid trackId")).size(), 2);
         QCOMPARE(run.fixture.store.count(QStringLiteral("Rating")), 1);
     }
 
