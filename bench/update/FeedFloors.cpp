@@ -174,4 +174,45 @@ qint64 insertRaw(PersistentStoreCoordinator &coordinator, const QList<Answer> &a
     return written;
 }
 
+qint64 insertRatingsRaw(PersistentStoreCoordinator &coordinator, const QStringList &countries,
+    const QList<RatingRow> &rows)
+{
+    SqliteConnection &db = *coordinator.writeConnection();
+    const int code = coordinator.model().entity(QStringLiteral("Rating"))->code();
+    // The columns the merge sets on a new rating.
+    sqlite3_stmt *rating = db.prepare(
+        "INSERT INTO \"Rating\" (id, entity, \"countryCode\", \"uuid\", \"ratingCount\", "
+        "\"ratingCountForCurrentVersion\", \"averageRating\", "
+        "\"averageRatingForCurrentVersion\", \"dateCreated\", \"dateUpdated\", "
+        "\"product_id\") VALUES (?,?,?,?,?,?,?,?,?,?,?)");
+    if (!rating)
+        qFatal("raw statement: %s", qPrintable(db.lastError().debugDescription()));
+    qint64 written = 0;
+    for (const QString &country : countries) {
+        Error error;
+        Transaction transaction(db);
+        if (!transaction.begin(&error))
+            qFatal("begin: %s", qPrintable(error.debugDescription()));
+        const qint64 now = Clock::shared().now().toMSecsSinceEpoch();
+        for (const RatingRow &row : rows) {
+            sqlite3_bind_int64(rating, 1, coordinator.allocateRowId());
+            sqlite3_bind_int(rating, 2, code);
+            bindText(rating, 3, country);
+            bindText(rating, 4, BaseNode::newUuid());
+            sqlite3_bind_int64(rating, 5, row.count);
+            sqlite3_bind_int64(rating, 6, row.countForVersion);
+            sqlite3_bind_double(rating, 7, row.average);
+            sqlite3_bind_double(rating, 8, row.averageForVersion);
+            sqlite3_bind_int64(rating, 9, now);
+            sqlite3_bind_int64(rating, 10, now);
+            sqlite3_bind_int64(rating, 11, row.productRowId);
+            step(db, rating);
+            ++written;
+        }
+        if (!coordinator.saveRowIdMark(&error) || !transaction.commit(&error))
+            qFatal("commit: %s", qPrintable(error.debugDescription()));
+    }
+    return written;
+}
+
 } // namespace FeedFloors

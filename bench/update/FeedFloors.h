@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 class PersistentStoreCoordinator;
@@ -37,5 +38,18 @@ struct Answer {
 // statements, `batch` reviews to a transaction, as the import's saves do.
 // Returns the number of reviews written.
 qint64 insertRaw(PersistentStoreCoordinator &coordinator, const QList<Answer> &answers, int batch);
+
+// One rating row of a product in a country, as the ratings merge stores it.
+struct RatingRow {
+    qint64 productRowId = 0;
+    qint64 count = 0, countForVersion = 0;
+    double average = 0, averageForVersion = 0;
+};
+
+// Inserts the rating rows of each country with reused prepared statements,
+// one transaction per country, as the merge saves one answer. Returns the
+// number of rows written.
+qint64 insertRatingsRaw(PersistentStoreCoordinator &coordinator, const QStringList &countries,
+    const QList<RatingRow> &rows);
 
 } // namespace FeedFloors

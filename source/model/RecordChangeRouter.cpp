@@ -87,40 +87,25 @@ void RecordChangeRouter::removeReview(Review *review)
 void RecordChangeRouter::route(const ChangeNotification &notification)
 {
     QSet<qint64> unread, ratings, display;
-    // A content concerns a loaded review only; without any, no content is
-    // looked at (a merge inserts hundreds into the main context).
-    const auto contentChanged = [&](const ManagedObjectPtr &content) {
-        const qint64 review = destinationRow(content, QStringLiteral("review"));
-        if (reviews_.contains(review))
-            display.insert(review);
-    };
-
+    // A review inserted together with its content and its display pair (as
+    // imports insert them) shows that content already; recomputing it would
+    // read the contents of each of hundreds of new reviews.
+    QSet<qint64> insertedWithDisplay;
+    // Contents that changed, loaded together below: a merge brings hundreds
+    // at once, and one query each would hold up the main thread.
+    QList<ObjectID> contents;
     if (!reviews_.isEmpty()) {
-        // A review inserted together with its content and its display pair
-        // (as imports insert them) shows that content already; looking up
-        // its contents again for each of hundreds of new reviews would
-        // cost a query each.
-        QSet<qint64> insertedWithDisplay;
         for (const ObjectID &id : notification.inserted) {
-            if (!isKind(id.entity, u"Review"))
-                continue;
-            const Review *review = reviews_.value(id.rowId);
-            if (review && review->value(QStringLiteral("displayTitle")).isValid()
-                && review->value(QStringLiteral("displayData")).isValid())
-                insertedWithDisplay.insert(id.rowId);
-        }
-        for (const ObjectID &id : notification.inserted) {
-            if (!isKind(id.entity, u"ReviewContent"))
-                continue;
-            const ManagedObjectPtr content = context_->existingObject(id);
-            if (content
-                && (content->value(QStringLiteral("title")).isValid()
-                    || content->value(QStringLiteral("data")).isValid())
-                && !insertedWithDisplay.contains(destinationRow(content, QStringLiteral("review"))))
-                contentChanged(content);
+            if (isKind(id.entity, u"ReviewContent")) {
+                contents.append(id);
+            } else if (isKind(id.entity, u"Review")) {
+                const Review *review = reviews_.value(id.rowId);
+                if (review && review->value(QStringLiteral("displayTitle")).isValid()
+                    && review->value(QStringLiteral("displayData")).isValid())
+                    insertedWithDisplay.insert(id.rowId);
+            }
         }
     }
-
     for (auto it = notification.updated.cbegin(); it != notification.updated.cend(); ++it) {
         const ObjectID &id = it.key();
         const QSet<QString> &keys = it.value();
@@ -132,7 +117,8 @@ void RecordChangeRouter::route(const ChangeNotification &notification)
             if (keys.contains(QStringLiteral("ratings")))
                 ratings.insert(id.rowId);
         } else if (isKind(id.entity, u"Review")) {
-            if (keys.contains(QStringLiteral("reviewContents")) && reviews_.contains(id.rowId))
+            if (keys.contains(QStringLiteral("reviewContents")) && reviews_.contains(id.rowId)
+                && !insertedWithDisplay.contains(id.rowId))
                 display.insert(id.rowId);
             if (keys.contains(QStringLiteral("read")) && !products_.isEmpty()) {
                 const qint64 product =
@@ -144,7 +130,7 @@ void RecordChangeRouter::route(const ChangeNotification &notification)
             if (!reviews_.isEmpty()
                 && (keys.contains(QStringLiteral("title"))
                     || keys.contains(QStringLiteral("data"))))
-                contentChanged(context_->existingObject(id));
+                contents.append(id);
         } else if (isKind(id.entity, u"Rating")) {
             if (keys.contains(QStringLiteral("dateUpdated")) && !products_.isEmpty()) {
                 const qint64 product =
@@ -152,6 +138,21 @@ void RecordChangeRouter::route(const ChangeNotification &notification)
                 if (products_.contains(product))
                     ratings.insert(product);
             }
+        }
+    }
+
+    if (!contents.isEmpty()) {
+        const QSet<ObjectID> inserted(notification.inserted.cbegin(), notification.inserted.cend());
+        for (const ManagedObjectPtr &content : context_->existingObjects(contents)) {
+            const qint64 review = destinationRow(content, QStringLiteral("review"));
+            if (!reviews_.contains(review))
+                continue;
+            if (inserted.contains(content->objectID())
+                && ((!content->value(QStringLiteral("title")).isValid()
+                        && !content->value(QStringLiteral("data")).isValid())
+                    || insertedWithDisplay.contains(review)))
+                continue;
+            display.insert(review);
         }
     }
 

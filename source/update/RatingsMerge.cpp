@@ -15,11 +15,14 @@
 
 namespace {
 
-// "trackId" arrives as a number, sometimes as text.
+// "trackId" arrives as a number, sometimes as text. Read as an integer: a
+// double loses digits of large identifiers. A fraction is no identifier.
 QString trackIdentifier(const QJsonValue &value)
 {
-    if (value.isDouble())
-        return QString::number(qint64(value.toDouble()));
+    if (value.isDouble()) {
+        const qint64 identifier = value.toInteger(-1);
+        return identifier >= 0 ? QString::number(identifier) : QString();
+    }
     if (value.isString() && !value.toString().isEmpty())
         return value.toString();
     return {};
@@ -78,7 +81,15 @@ void RatingsImporter::importRatingsFromDictionaries(const QList<QJsonObject> &re
     const QDateTime now = Clock::shared().now();
     context->perform([this, context, records, products, countryCode, now,
                          completion = std::move(completion)]() mutable {
-        qint64 newRatings = 0;
+        // The records this answer concerns, then all their stored ratings in
+        // this country with one fetch.
+        struct Entry {
+            const QJsonObject *record;
+            std::shared_ptr<Product> product;
+        };
+        std::vector<Entry> entries;
+        entries.reserve(size_t(records.size()));
+        QVariantList productIds;
         for (const QJsonObject &record : records) {
             const QString identifier = trackIdentifier(record.value(QStringLiteral("trackId")));
             if (identifier.isEmpty()) {
@@ -91,27 +102,45 @@ void RatingsImporter::importRatingsFromDictionaries(const QList<QJsonObject> &re
             auto product = std::dynamic_pointer_cast<Product>(context->existingObject(*id));
             if (!product || product->uuid().isEmpty())
                 continue;
-            moveReleaseForward(*product, record, now);
-
-            const qint64 count = integer(record, QStringLiteral("userRatingCount"));
-            const qint64 countForVersion =
-                integer(record, QStringLiteral("userRatingCountForCurrentVersion"));
-            if (count < 1 && countForVersion < 1)
-                continue;
+            entries.push_back({&record, product});
+            productIds << QVariant::fromValue(*id);
+        }
+        QHash<qint64, ManagedObjectPtr> ratingByProduct;
+        bool ratingsFetched = true;
+        if (!productIds.isEmpty()) {
             FetchRequest request(QStringLiteral("Rating"));
             request.predicate = Predicate::format(
-                QStringLiteral("product == %@ AND countryCode ==[c] %@"), *id, countryCode);
-            request.fetchLimit = 1;
+                QStringLiteral("product IN %@ AND countryCode ==[c] %@"), productIds, countryCode);
             Error error;
             const auto found = context->executeFetchRequest(request, &error);
             if (error.isError()) {
                 logLine(formatString(QStringLiteral("%@"), error.debugDescription()));
-                continue;
+                ratingsFetched = false;
             }
-            ManagedObjectPtr rating = found.value(0);
+            for (const ManagedObjectPtr &rating : found) {
+                const qint64 product = rating->value(QStringLiteral("product")).toLongLong();
+                if (!ratingByProduct.contains(product))
+                    ratingByProduct.insert(product, rating);
+            }
+        }
+
+        qint64 newRatings = 0;
+        for (const Entry &entry : entries) {
+            const QJsonObject &record = *entry.record;
+            Product &product = *entry.product;
+            moveReleaseForward(product, record, now);
+
+            const qint64 count = integer(record, QStringLiteral("userRatingCount"));
+            const qint64 countForVersion =
+                integer(record, QStringLiteral("userRatingCountForCurrentVersion"));
+            if (!ratingsFetched || (count < 1 && countForVersion < 1))
+                continue;
+            // Indexed as it is made, so that a product repeated within the
+            // answer updates the same rating.
+            ManagedObjectPtr &rating = ratingByProduct[product.objectID().rowId];
             if (!rating) {
                 rating = context->insertNewObject(QStringLiteral("Rating"));
-                rating->setObject(QStringLiteral("product"), product);
+                rating->setObject(QStringLiteral("product"), entry.product);
                 rating->setValue(QStringLiteral("countryCode"), countryCode);
             }
             newRatings += storeCount(

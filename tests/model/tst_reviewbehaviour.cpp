@@ -1,9 +1,12 @@
 #include "Dispatch.h"
 #include "ReviewTranslation.h"
+#include "SqliteConnection.h"
 #include "StoreFixture.h"
 #include "TestEnvironment.h"
 
 #include <QTest>
+
+#include <sqlite3.h>
 
 namespace {
 
@@ -60,22 +63,43 @@ private Q_SLOTS:
         QCOMPARE(review->displayTitle(), QString("New"));
     }
 
+    // While a review is loaded in the main context, a merge reads the
+    // contents it brings with one query, not one each.
     void anImportInAChildStoresTheDisplayPair()
     {
         StoreFixture store;
         auto app = store.app(QStringLiteral("1"));
+        const auto loaded = StoreFixture::review(*store.context, app, "loaded", "US");
         QVERIFY(store.context->save());
+        QCoreApplication::processEvents();
+
+        int contentReads = 0;
+        sqlite3 *db = store.coordinator->writeConnection()->handle();
+        sqlite3_trace_v2(
+            db, SQLITE_TRACE_STMT,
+            [](unsigned, void *counter, void *, void *text) {
+                const QByteArray sql(static_cast<const char *>(text));
+                if (sql.startsWith("SELECT") && sql.contains("FROM \"ReviewContent\""))
+                    ++*static_cast<int *>(counter);
+                return 0;
+            },
+            &contentReads);
         auto child = store.context->newPrivateContext();
         const ObjectID id = app->objectID();
         child->performAndWait([&] {
             auto product = std::dynamic_pointer_cast<Product>(child->existingObject(id));
-            StoreFixture::review(*child, product, "imported", "US");
+            for (int i = 0; i < 50; ++i)
+                StoreFixture::review(*child, product, QString::number(i), "US");
             QVERIFY(child->save());
         });
         QCoreApplication::processEvents();
+        sqlite3_trace_v2(db, 0, nullptr, nullptr);
+        QVERIFY2(contentReads <= 1, qPrintable(QString::number(contentReads)));
+
         const auto reviews = app->reviews();
-        QCOMPARE(reviews.size(), 1);
-        QCOMPARE(reviews.first()->displayTitle(), QString("Title imported"));
+        QCOMPARE(reviews.size(), 51);
+        for (const auto &review : reviews)
+            QCOMPARE(review->displayTitle(), QStringLiteral("Title ") + review->identifier());
         QVERIFY(!store.context->hasChanges());
     }
 

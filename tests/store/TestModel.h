@@ -8,6 +8,21 @@
 
 #include <functional>
 
+// Items have a key that exists only in memory, "initial" (the first letter
+// of the name), and count how many were loaded from the store.
+class TestItem : public ManagedObject {
+public:
+    static inline int loaded = 0;
+    void awakeFromFetch() override { ++loaded; }
+    QVariant valueForKey(const QString &key) const override
+    {
+        if (key != u"initial")
+            return ManagedObject::valueForKey(key);
+        const QString name = value(QStringLiteral("name")).toString();
+        return name.isEmpty() ? QVariant() : QVariant(name.left(1));
+    }
+};
+
 // A small model of boxes holding items, and an item kind below Item, with
 // every attribute type.
 // `customize` runs before the model is finalized (to set record classes).
@@ -33,6 +48,7 @@ inline std::shared_ptr<ManagedObjectModel> testModel(
         QStringLiteral("boxes"), DeleteRule::Nullify);
     model->addIndex(
         QStringLiteral("Item"), {QStringLiteral("box"), QStringLiteral("rk_fold(\"name\")")});
+    model->setClass<TestItem>(QStringLiteral("Item"));
     if (version >= 2) {
         model->addAttribute(QStringLiteral("Box"), QStringLiteral("label"), AttributeType::String);
         model->addIndex(QStringLiteral("Box"), {QStringLiteral("label")});

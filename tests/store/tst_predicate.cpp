@@ -4,6 +4,38 @@
 
 #include <QTest>
 
+// Six items, two of them in a box titled "öl", with absent values among
+// their keys.
+static void fillRows(TestStore &store)
+{
+    const QDateTime noon = QDateTime::fromMSecsSinceEpoch(1700000000000, Qt::UTC);
+    auto box = store.context->insertNewObject(QStringLiteral("Box"));
+    box->setValue(QStringLiteral("title"), QStringLiteral("öl"));
+    struct Row {
+        const char *name;
+        QVariant score;
+        QVariant count;
+        QVariant flag;
+        QVariant when;
+        bool boxed;
+    };
+    const Row rows[] = {
+        {"Äpfel", 1.5, 1, true, noon.addSecs(-60), true},
+        {"äpfel", 2.0, 2, true, noon, true},
+        {"Hauptstrasse", {}, 3, {}, noon.addSecs(60), false},
+        {"zero", 0.0, {}, false, {}, false},
+        {"日本語のレビュー", {}, {}, {}, {}, false},
+        {"ＡＰＰ日本", {}, {}, {}, {}, false},
+    };
+    for (const Row &row : rows) {
+        auto item = store.item(QString::fromUtf8(row.name), row.boxed ? box : ManagedObjectPtr());
+        item->setValue(QStringLiteral("score"), row.score);
+        item->setValue(QStringLiteral("count"), row.count);
+        item->setValue(QStringLiteral("flag"), row.flag);
+        item->setValue(QStringLiteral("when"), row.when);
+    }
+}
+
 class PredicateTest : public QObject {
     Q_OBJECT
 
@@ -121,33 +153,7 @@ private Q_SLOTS:
         QFETCH(QStringList, expected);
 
         TestStore store;
-        const QDateTime noon = QDateTime::fromMSecsSinceEpoch(1700000000000, Qt::UTC);
-        auto box = store.context->insertNewObject(QStringLiteral("Box"));
-        box->setValue(QStringLiteral("title"), QStringLiteral("öl"));
-        struct Row {
-            const char *name;
-            QVariant score;
-            QVariant count;
-            QVariant flag;
-            QVariant when;
-            bool boxed;
-        };
-        const Row rows[] = {
-            {"Äpfel", 1.5, 1, true, noon.addSecs(-60), true},
-            {"äpfel", 2.0, 2, true, noon, true},
-            {"Hauptstrasse", {}, 3, {}, noon.addSecs(60), false},
-            {"zero", 0.0, {}, false, {}, false},
-            {"日本語のレビュー", {}, {}, {}, {}, false},
-            {"ＡＰＰ日本", {}, {}, {}, {}, false},
-        };
-        for (const Row &row : rows) {
-            auto item =
-                store.item(QString::fromUtf8(row.name), row.boxed ? box : ManagedObjectPtr());
-            item->setValue(QStringLiteral("score"), row.score);
-            item->setValue(QStringLiteral("count"), row.count);
-            item->setValue(QStringLiteral("flag"), row.flag);
-            item->setValue(QStringLiteral("when"), row.when);
-        }
+        fillRows(store);
         FetchRequest request(QStringLiteral("Item"));
         request.predicate = Predicate::fromFormat(format, arguments);
         request.sortDescriptors = {{QStringLiteral("name"), true}};
@@ -163,17 +169,65 @@ private Q_SLOTS:
         QCOMPARE(store.context->countForFetchRequest(request), expected.size());
     }
 
-    void derivedKeysAreFilteredInMemory()
+    // A key that exists only in memory leaves the other conjuncts to SQL:
+    // the records loaded are those the SQL part matches, and the result is
+    // what evaluating the whole predicate in memory gives.
+    void inMemoryKeysLeaveTheRestToSql_data()
     {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<int>("loaded");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("alone") << "initial ==[c] 'ä'" << 6 << QStringList {"Äpfel", "äpfel"};
+        QTest::newRow("beside a stored key")
+            << "initial == 'Ä' AND count == 1" << 1 << QStringList {"Äpfel"};
+        QTest::newRow("nested and")
+            << "(count == 2 AND initial == 'ä') AND score > 1" << 1 << QStringList {"äpfel"};
+        QTest::newRow("or stays in memory, its sibling goes to SQL")
+            << "count >= 2 AND (initial == 'H' OR name == 'zero')" << 2
+            << QStringList {"Hauptstrasse"};
+        QTest::newRow("key path beside an or")
+            << "(initial == 'H' OR count == 1) AND box.title ==[c] 'ÖL'" << 2
+            << QStringList {"Äpfel"};
+        QTest::newRow("not stays whole")
+            << "NOT (initial == 'z' AND flag == NO)" << 6
+            << QStringList {"Hauptstrasse", "äpfel", "Äpfel", "日本語のレビュー", "ＡＰＰ日本"};
+        QTest::newRow("unknown key") << "nickname == 'a' AND count > 0" << 3 << QStringList {};
+    }
+
+    void inMemoryKeysLeaveTheRestToSql()
+    {
+        QFETCH(QString, format);
+        QFETCH(int, loaded);
+        QFETCH(QStringList, expected);
+
         TestStore store;
-        store.item(QStringLiteral("a"));
+        fillRows(store);
         QVERIFY(store.context->save());
         FetchRequest request(QStringLiteral("Item"));
-        request.predicate =
-            Predicate::format(QStringLiteral("nickname == %@"), QStringLiteral("a"));
+        request.predicate = Predicate::fromFormat(format);
+        QVERIFY2(request.predicate.isValid(), qPrintable(request.predicate.errorText()));
+
+        QStringList inMemory;
+        store.context = std::make_unique<ManagedObjectContext>(store.coordinator);
+        for (const auto &item :
+            store.context->executeFetchRequest(FetchRequest(QStringLiteral("Item"))))
+            if (request.predicate.evaluate(*item))
+                inMemory << item->value(QStringLiteral("name")).toString();
+
+        store.context = std::make_unique<ManagedObjectContext>(store.coordinator);
+        TestItem::loaded = 0;
         Error error;
-        QVERIFY(store.context->executeFetchRequest(request, &error).isEmpty());
+        QStringList names;
+        for (const auto &item : store.context->executeFetchRequest(request, &error))
+            names << item->value(QStringLiteral("name")).toString();
         QVERIFY(!error);
+        QCOMPARE(TestItem::loaded, loaded);
+        names.sort();
+        inMemory.sort();
+        expected.sort();
+        QCOMPARE(names, inMemory);
+        QCOMPARE(names, expected);
+        QCOMPARE(store.context->countForFetchRequest(request), expected.size());
     }
 };
 

@@ -114,14 +114,62 @@ private Q_SLOTS:
         QJsonObject broken = counts(5, 5);
         broken.insert("trackId", QJsonObject {});
         bool done = false;
+        QJsonObject fraction = counts(5, 5);
+        fraction.insert("trackId", 42.5);
         QJsonObject unknown = counts(5, 5);
         unknown.insert("trackId", 99);
-        run.importer.importRatingsFromDictionaries({broken, unknown},
+        run.importer.importRatingsFromDictionaries({broken, fraction, unknown},
             {{QStringLiteral("42"), app->objectID()}}, QStringLiteral("DE"),
             [&](qint64, const Error &) { done = true; });
         RK_WAIT(done);
-        QCOMPARE(log.matching(QStringLiteral("Invalid trackId")).size(), 1);
+        QCOMPARE(log.matching(QStringLiteral("Invalid trackId")).size(), 2);
         QCOMPARE(run.fixture.store.count(QStringLiteral("Rating")), 1);
+    }
+
+    // A record finds its product by a trackId in any form the lookup gives,
+    // and its stored rating among those of the other products in the answer;
+    // one repeated within an answer updates the same rating.
+    void recordsFindTheirProductAndRating_data()
+    {
+        QTest::addColumn<QString>("identifier");
+        QTest::addColumn<QJsonValue>("trackId");
+        QTest::addColumn<int>("repeats");
+        QTest::newRow("number") << "42" << QJsonValue(qint64(42)) << 1;
+        QTest::newRow("text") << "42" << QJsonValue("42") << 1;
+        QTest::newRow("beyond a double's digits")
+            << "9007199254740993" << QJsonValue(qint64(9007199254740993)) << 1;
+        QTest::newRow("repeated") << "42" << QJsonValue(qint64(42)) << 3;
+    }
+
+    void recordsFindTheirProductAndRating()
+    {
+        QFETCH(QString, identifier);
+        QFETCH(QJsonValue, trackId);
+        QFETCH(int, repeats);
+        Run run;
+        auto rated = run.fixture.app(QStringLiteral("77"));
+        run.fixture.addRating(rated, QStringLiteral("us"), 100);
+        auto app = run.fixture.app(identifier);
+        QJsonObject raised = counts(104, 0);
+        raised.insert("trackId", 77);
+        QList<QJsonObject> records {raised};
+        QJsonObject record = counts(5, 5);
+        record.insert("trackId", trackId);
+        for (int i = 0; i < repeats; ++i)
+            records << record;
+        qint64 newRatings = -1;
+        run.importer.importRatingsFromDictionaries(records,
+            {{QStringLiteral("77"), rated->objectID()}, {identifier, app->objectID()}},
+            QStringLiteral("US"), [&](qint64 count, const Error &) { newRatings = count; });
+        RK_WAIT(newRatings >= 0);
+        QCOMPARE(newRatings, 14);
+        QCOMPARE(run.fixture.store.count(QStringLiteral("Rating")), 2);
+        QCOMPARE(
+            run.rating(rated, QStringLiteral("US"))->integerValue(QStringLiteral("ratingCount")),
+            std::optional<qint64>(104));
+        auto rating = run.rating(app, QStringLiteral("US"));
+        QVERIFY(rating);
+        QCOMPARE(rating->integerValue(QStringLiteral("ratingCount")), std::optional<qint64>(5));
     }
 
     void laterReleaseMovesTheCurrentVersionForward()

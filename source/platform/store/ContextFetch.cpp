@@ -143,6 +143,53 @@ const EntityDescription *ManagedObjectContext::requestedEntity(
     return nullptr;
 }
 
+QList<ManagedObjectPtr> ManagedObjectContext::existingObjects(
+    const QList<ObjectID> &ids, Error *error)
+{
+    QList<ManagedObjectPtr> objects;
+    if (!connection_)
+        return objects;
+    materializePushed();
+    QHash<const EntityDescription *, QList<qint64>> missing;
+    for (const ObjectID &id : ids) {
+        if (!id.isValid() || deleted_.contains(id.rowId))
+            continue;
+        if (const ManagedObjectPtr live = registered(id.rowId)) {
+            if (!live->deleted_)
+                objects.append(live);
+            continue;
+        }
+        missing[id.entity->root()].append(id.rowId);
+    }
+    // Row ids are integers written into the text, so any number of them
+    // fits in one statement; it is not kept, as each list is new.
+    for (auto it = missing.cbegin(); it != missing.cend(); ++it) {
+        QByteArray list;
+        for (qint64 rowId : it.value())
+            list += (list.isEmpty() ? "" : ",") + QByteArray::number(rowId);
+        const QByteArray sql = "SELECT " + coordinator_->model().selectList(it.key()) + " FROM "
+            + it.key()->table() + " WHERE id IN (" + list + ")";
+        sqlite3_stmt *statement = nullptr;
+        if (sqlite3_prepare_v2(
+                connection_->handle(), sql.constData(), int(sql.size()), &statement, nullptr)
+            != SQLITE_OK) {
+            if (error)
+                *error = connection_->lastError();
+            sqlite3_finalize(statement);
+            return objects;
+        }
+        int rc;
+        while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
+            if (ManagedObjectPtr object = objectFromRow(statement);
+                object && object->entity().root() == it.key())
+                objects.append(std::move(object));
+        if (rc != SQLITE_DONE && error)
+            *error = connection_->lastError();
+        sqlite3_finalize(statement);
+    }
+    return objects;
+}
+
 QList<ManagedObjectPtr> ManagedObjectContext::executeFetchRequest(
     const FetchRequest &request, Error *error)
 {
@@ -154,15 +201,18 @@ QList<ManagedObjectPtr> ManagedObjectContext::executeFetchRequest(
     materializePushed();
     syncExcluded();
 
-    // Keys that exist only in memory (derived values) are filtered there.
+    // Keys that exist only in memory (derived values) are filtered there;
+    // the conjuncts beside them still narrow the rows in SQL.
     QByteArray where;
     QVariantList bindings;
+    Predicate inMemory;
     bool filterInMemory = false;
     if (!buildWhere(*entity, request.predicate, where, bindings, true, nullptr)) {
         where.clear();
         bindings.clear();
         filterInMemory = true;
-        if (!buildWhere(*entity, Predicate(), where, bindings, true, error))
+        const Predicate inSql = request.predicate.sqlPart(*entity, &inMemory);
+        if (!buildWhere(*entity, inSql, where, bindings, true, error))
             return {};
     }
     const QList<ManagedObjectPtr> pending = pendingMatches(*entity, request.predicate);
@@ -196,7 +246,7 @@ QList<ManagedObjectPtr> ManagedObjectContext::executeFetchRequest(
         ManagedObjectPtr object = objectFromRow(statement);
         if (!object || object->deleted_ || object->hasChanges())
             continue;
-        if (filterInMemory && !request.predicate.evaluate(*object))
+        if (filterInMemory && !inMemory.evaluate(*object))
             continue;
         results.append(std::move(object));
     }

@@ -76,6 +76,9 @@ public:
     // The live record for an id, loaded when needed; null when there is
     // none (never stored, deleted, or a store error).
     ManagedObjectPtr existingObject(const ObjectID &id, Error *error = nullptr);
+    // The live records for many ids, those not loaded yet read with one
+    // query per table; ids with no record are left out.
+    QList<ManagedObjectPtr> existingObjects(const QList<ObjectID> &ids, Error *error = nullptr);
     ManagedObjectPtr objectWithURI(const QUrl &uri);
     QList<ManagedObjectPtr> objectsWithURIs(const QList<QUrl> &uris);
     QUrl uriForObjectID(const ObjectID &id) const;

@@ -6,6 +6,8 @@
 #include "StoreFunctions.h"
 #include "ValueCoding.h"
 
+#include <functional>
+
 using Node = Predicate::Node;
 
 ObjectID objectIDOf(const ManagedObject *object)
@@ -346,6 +348,46 @@ bool Predicate::toSql(
     if (error)
         *error = writer.error;
     return false;
+}
+
+Predicate Predicate::conjunction(const QList<std::shared_ptr<const Node>> &nodes)
+{
+    Predicate result;
+    if (nodes.size() == 1) {
+        result.root_ = nodes.first();
+    } else if (nodes.size() > 1) {
+        auto node = std::make_shared<Node>();
+        node->kind = Node::Kind::And;
+        node->children = nodes;
+        result.root_ = node;
+    }
+    return result;
+}
+
+Predicate Predicate::sqlPart(const EntityDescription &entity, Predicate *rest) const
+{
+    if (!isValid()) {
+        if (rest)
+            *rest = *this;
+        return *this;
+    }
+    QList<std::shared_ptr<const Node>> inSql, inMemory;
+    std::function<void(const std::shared_ptr<const Node> &)> split;
+    split = [&](const std::shared_ptr<const Node> &node) {
+        if (node->kind == Node::Kind::And) {
+            for (const auto &child : node->children)
+                split(child);
+            return;
+        }
+        QByteArray sql;
+        QVariantList bindings;
+        SqlWriter writer {sql, bindings, {}};
+        (writer.write(entity, *node, false) ? inSql : inMemory).append(node);
+    };
+    split(root_);
+    if (rest)
+        *rest = conjunction(inMemory);
+    return conjunction(inSql);
 }
 
 QString Predicate::description() const

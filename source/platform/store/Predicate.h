@@ -78,6 +78,13 @@ public:
     bool toSql(const EntityDescription &entity, QByteArray &sql, QVariantList &bindings,
         QString *error = nullptr) const;
 
+    // Splits the predicate for a fetch whose predicate SQL cannot take whole:
+    // the conjuncts of its top-level AND that SQL can take over `entity` are
+    // returned, the others go to `rest`, to be evaluated in memory. An OR or
+    // NOT with any in-memory key stays whole in `rest`. Together they match
+    // what this predicate matches.
+    Predicate sqlPart(const EntityDescription &entity, Predicate *rest) const;
+
     // The format text again, for logs.
     QString description() const;
 
@@ -104,6 +111,7 @@ public:
 
 private:
     static Predicate combine(const QList<Predicate> &predicates, int kind);
+    static Predicate conjunction(const QList<std::shared_ptr<const Node>> &nodes);
 
     std::shared_ptr<const Node> root_;
     QString errorText_;
