@@ -167,6 +167,11 @@ void ReviewImporter::importReviewsFromDictionaries(const QList<QVariantMap> &rec
         }
         if (!error.isError() && saveMerge(*context, &error))
             stored += insertedInPiece;
+        // What could not be stored is dropped, not left for another merge to
+        // write uncounted: the product stays unfinished, and the next update
+        // asks for those reviews again.
+        if (error.isError())
+            context->rollback();
         saveMainContextLater();
         safeDispatchImportCompletion(std::move(completion), stored, error);
     });

@@ -5,6 +5,7 @@
 #include "RequestQueue.h"
 #include "ReviewGap.h"
 #include "ReviewImporter.h"
+#include "SqliteConnection.h"
 #include "TestEnvironment.h"
 
 #include <QTest>
@@ -439,6 +440,36 @@ private Q_SLOTS:
         QVERIFY(error.isError());
         QVERIFY(!app->lastReviewsUpdate().isValid());
         QVERIFY(run.fixture.services.notifications.isEmpty());
+    }
+
+    // A piece of a merge that cannot be written (here a trigger refuses one
+    // review; a full disk does the same) is the load's error, once; only the
+    // reviews stored count as new, and the next load stores the rest once.
+    void failedSaveCountsOnlyWhatWasStored()
+    {
+        Run run;
+        auto app = run.fixture.app(QStringLiteral("13"));
+        run.fixture.server.reviews(QStringLiteral("13"), QStringLiteral("US")) =
+            numberedReviews(1, 300);
+        SqliteConnection *writer = run.fixture.store.coordinator->writeConnection();
+        QVERIFY(writer->exec("CREATE TEMP TRIGGER refuse BEFORE INSERT ON main.\"Review\" "
+                             "WHEN NEW.\"identifier\" = 'r150' BEGIN "
+                             "SELECT RAISE(ABORT, 'disk full'); END"));
+        Error error;
+        QCOMPARE(run.load({app}, &error), 1);
+        QVERIFY(error.isError());
+        QVERIFY(!app->lastReviewsUpdate().isValid());
+        QCOMPARE(run.fixture.store.count(QStringLiteral("Review")), 100);
+        QVERIFY(run.fixture.services.notifications.constLast().endsWith(
+            QStringLiteral("You have 100 new reviews.")));
+
+        QVERIFY(writer->exec("DROP TRIGGER temp.refuse"));
+        QCOMPARE(run.load({app}, &error), 1);
+        QVERIFY(!error.isError());
+        QVERIFY(app->lastReviewsUpdate().isValid());
+        QCOMPARE(run.fixture.store.count(QStringLiteral("Review")), 300);
+        QVERIFY(run.fixture.services.notifications.constLast().endsWith(
+            QStringLiteral("You have 200 new reviews.")));
     }
 
     void noRegionSelectedLoadsNothing()

@@ -174,6 +174,11 @@ ChangeSet ManagedObjectContext::collectChanges() const
     return changes;
 }
 
+void ManagedObjectContext::rollback()
+{
+    discardChanges();
+}
+
 void ManagedObjectContext::discardChanges()
 {
     // Back to what the store holds: new records leave the context; changed

@@ -104,6 +104,9 @@ public:
 
     bool hasChanges() const;
     bool save(Error *error = nullptr);
+    // Drops every pending change: new records leave the context, changed and
+    // deleted ones take their stored values again.
+    void rollback();
     // Commits edits in progress in bound editors; see setCommitEditingHandler.
     bool commitEditing();
     void setCommitEditingHandler(std::function<bool()> handler);
