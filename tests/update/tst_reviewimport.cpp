@@ -468,8 +468,9 @@ private Q_SLOTS:
         QVERIFY(!error.isError());
         QVERIFY(app->lastReviewsUpdate().isValid());
         QCOMPARE(run.fixture.store.count(QStringLiteral("Review")), 300);
-        QVERIFY(run.fixture.services.notifications.constLast().endsWith(
-            QStringLiteral("You have 200 new reviews.")));
+        QVERIFY2(run.fixture.services.notifications.constLast().endsWith(
+                     QStringLiteral("You have 200 new reviews.")),
+            qPrintable(run.fixture.services.notifications.join(QLatin1Char('\n'))));
     }
 
     void noRegionSelectedLoadsNothing()
