@@ -198,6 +198,11 @@ void ManagedObjectContext::discardChanges()
         }
         ++it;
     }
+    forgetPending();
+}
+
+void ManagedObjectContext::forgetPending()
+{
     inserted_.clear();
     updated_.clear();
     deletedLive_.clear();
@@ -217,11 +222,5 @@ void ManagedObjectContext::didPush()
         registry_.remove(object->rowId_);
         object->context_ = nullptr;
     }
-    inserted_.clear();
-    updated_.clear();
-    deletedLive_.clear();
-    deleted_.clear();
-    pushedInserts_.clear();
-    pushedUpdates_.clear();
-    excludedDirty_ = true;
+    forgetPending();
 }

@@ -173,6 +173,8 @@ private:
     ChangeSet collectChanges() const;
     void didPush();
     void discardChanges();
+    // Empties the lists of pending changes, whatever became of them.
+    void forgetPending();
     Error pushToParent(ChangeSet changes);
     Error applyPushAndSave(ChangeSet &changes);
     void materializePushed();

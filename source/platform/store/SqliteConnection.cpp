@@ -43,16 +43,8 @@ bool SqliteConnection::open(const QString &path, bool create, Error *error)
     int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX;
     if (create)
         flags |= SQLITE_OPEN_CREATE;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db_, flags, nullptr) != SQLITE_OK) {
-        if (error)
-            *error = lastError(path);
-        sqlite3_close_v2(db_);
-        db_ = nullptr;
+    if (!openWithFlags(QFile::encodeName(path), path, flags, error))
         return false;
-    }
-    sqlite3_extended_result_codes(db_, 1);
-    sqlite3_busy_timeout(db_, 5000);
-    registerStoreFunctions(db_);
     // The first statement reads the header: a file that is no database
     // fails here, before anything is written to it.
     if (!exec("PRAGMA journal_mode=WAL", error) || !exec("PRAGMA synchronous=NORMAL", error)
@@ -73,7 +65,13 @@ bool SqliteConnection::openForInspection(const QString &path, Error *error)
     if (!QFile::exists(path + QStringLiteral("-wal")))
         uri.setQuery(QStringLiteral("immutable=1"));
     const int flags = SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_FULLMUTEX;
-    if (sqlite3_open_v2(uri.toEncoded().constData(), &db_, flags, nullptr) != SQLITE_OK) {
+    return openWithFlags(uri.toEncoded(), path, flags, error);
+}
+
+bool SqliteConnection::openWithFlags(
+    const QByteArray &name, const QString &path, int flags, Error *error)
+{
+    if (sqlite3_open_v2(name.constData(), &db_, flags, nullptr) != SQLITE_OK) {
         if (error)
             *error = lastError(path);
         sqlite3_close_v2(db_);

@@ -48,6 +48,9 @@ private:
         quint64 lastUse;
     };
     void evictIdle();
+    // Opens `name` (a file name or a URI) with the settings every
+    // connection shares; `path` names the file in errors.
+    bool openWithFlags(const QByteArray &name, const QString &path, int flags, Error *error);
 
     sqlite3 *db_ = nullptr;
     // Usually one statement per text; more when the same query runs nested
