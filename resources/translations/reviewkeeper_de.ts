@@ -370,6 +370,13 @@
     </message>
 </context>
 <context>
+    <name>SidebarItemModel</name>
+    <message>
+        <source>%@, %@ unread</source>
+        <translation>%@, %@ ungelesen</translation>
+    </message>
+</context>
+<context>
     <name>Translator</name>
     <message>
         <source>Translation is not set up: the translation service needs your own client ID and client secret.</source>

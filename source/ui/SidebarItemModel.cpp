@@ -1,8 +1,10 @@
 #include "SidebarItemModel.h"
 
+#include "StringFormat.h"
 #include "TreeController.h"
 #include "TreeNode.h"
 
+#include <QLocale>
 #include <QMimeData>
 
 const QString SidebarItemModel::ProductNodesPBoardType = QStringLiteral("ProductNodesPBoardType");
@@ -23,6 +25,17 @@ bool SidebarItemModel::treeNodeIsDescendantOfOrOneOfNodes(
             return true;
     }
     return false;
+}
+
+QVariant SidebarItemModel::data(const QModelIndex &index, int role) const
+{
+    if (role != Qt::AccessibleTextRole)
+        return TreeItemModel::data(index, role);
+    const QString title = TreeItemModel::data(index, TitleRole).toString();
+    const qint64 unread = TreeItemModel::data(index, UnreadCountRole).toLongLong();
+    if (unread <= 0)
+        return title;
+    return formatString(tr("%@, %@ unread"), title, QLocale().toString(unread));
 }
 
 Qt::ItemFlags SidebarItemModel::flags(const QModelIndex &index) const

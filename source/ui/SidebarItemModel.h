@@ -22,6 +22,8 @@ public:
 
     QList<TreeNode *> draggedTreeNodes() const { return draggedTreeNodesArray_; }
 
+    // Screen readers hear the unread count with the title.
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     QStringList mimeTypes() const override;
     QMimeData *mimeData(const QModelIndexList &indexes) const override;

@@ -1,6 +1,7 @@
 #include "../model/StoreFixture.h"
 #include "AppGroup.h"
 #include "BookGroup.h"
+#include "LocalHttpServer.h"
 #include "MainOutlineViewController.h"
 #include "NotificationCenter.h"
 #include "NotificationNames.h"
@@ -504,6 +505,8 @@ private Q_SLOTS:
         QTRY_COMPARE(
             model->data(sidebar.indexOf(sidebar.apps[0]), TreeItemModel::UnreadCountRole).toInt(),
             1);
+        QCOMPARE(model->data(sidebar.indexOf(sidebar.apps[0]), Qt::AccessibleTextRole).toString(),
+            QString("App 0, 1 unread"));
 
         auto added = sidebar.store.app(QStringLiteral("150"));
         added->setTitle(QStringLiteral("Elsewhere"));
@@ -514,6 +517,44 @@ private Q_SLOTS:
         // The rebuilt tree keeps the selection and the open group.
         QCOMPARE(sidebar.controller->selectedProduct(), sidebar.apps[0]);
         QVERIFY(sidebar.controller->outlineView()->isExpanded(sidebar.indexOf(sidebar.appGroup)));
+    }
+
+    void reloadProductDetails_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<int>("errors");
+        QTest::newRow("answer") << 200 << "Renamed" << 0;
+        QTest::newRow("server error is shown, nothing changes") << 500 << "App 0" << 1;
+    }
+    void reloadProductDetails()
+    {
+        QFETCH(int, status);
+        QFETCH(QString, title);
+        QFETCH(int, errors);
+        Sidebar sidebar(1, 0);
+        LocalHttpServer server;
+        QVERIFY(server.listen());
+        UserDefaults::standard().setString(server.rootURL(), QStringLiteral("StoreRootURL"));
+        const QByteArray answer = R"({"resultCount":1,"results":[{"trackId":100,"kind":"software",
+            "trackName":"Renamed","version":"2.0","currentVersionReleaseDate":"2024-01-02T03:04:05Z"}]})";
+        server.route(QStringLiteral("/lookup"),
+            status == 200 ? LocalHttpServer::Response::ok(answer, "text/javascript")
+                          : LocalHttpServer::Response::withStatus(status));
+
+        QMenu *menu = sidebar.controller->contextMenu();
+        sidebar.controller->menuNeedsUpdate(menu, sidebar.indexOf(sidebar.apps[0]));
+        menu->findChild<QAction *>(QStringLiteral("reloadProductAction"))->trigger();
+        QTRY_COMPARE(server.requestsFor(QStringLiteral("/lookup")).size(), 1);
+        QTRY_COMPARE(sidebar.apps[0]->title(), title);
+        QTRY_COMPARE(sidebar.presenter.errors.size(), errors);
+        if (errors == 0) {
+            QCOMPARE(sidebar.apps[0]->currentVersion(), QString("2.0"));
+            QVERIFY(sidebar.apps[0]->dateUpdated().isValid());
+            QCOMPARE(sidebar.apps[0]->currentVersionReleaseDate(),
+                QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5), Qt::UTC));
+        }
+        UserDefaults::standard().removeObjectForKey(QStringLiteral("StoreRootURL"));
     }
 
     void addButton()
