@@ -1,6 +1,9 @@
 #include "SidebarItemDelegate.h"
 
 #include "BadgeTextFieldCell.h"
+#include "BaseNodeTreeAccessor.h"
+#include "ImageTinting.h"
+#include "Product.h"
 #include "TreeItemModel.h"
 
 #include <QApplication>
@@ -64,7 +67,18 @@ void SidebarItemDelegate::paintProduct(
     painter->setRenderHint(QPainter::SmoothPixmapTransform);
     QRect rect = option.rect.adjusted(2, 0, -4, 0);
 
-    const QImage image = index.data(TreeItemModel::ImageRole).value<QImage>();
+    const bool selected = option.state & QStyle::State_Selected;
+    const QColor textColor = option.palette.color(
+        opt.state & QStyle::State_Active ? QPalette::Active : QPalette::Inactive,
+        selected ? QPalette::HighlightedText : QPalette::Text);
+
+    QImage image = index.data(TreeItemModel::ImageRole).value<QImage>();
+    // Placeholders are templates: coloured like the text, so they show on a
+    // dark palette and on the selection plate.
+    const auto product = std::dynamic_pointer_cast<Product>(
+        BaseNodeTreeAccessor::node(index.data(TreeItemModel::ObjectRole).value<TreeObject>()));
+    if (!image.isNull() && product && product->value(QStringLiteral("image")).isNull())
+        image = tintedImageWithColor(image, textColor);
     if (!image.isNull()) {
         const QRect imageRect(
             rect.left(), rect.top() + (rect.height() - ImageSide) / 2, ImageSide, ImageSide);
@@ -86,10 +100,7 @@ void SidebarItemDelegate::paintProduct(
         rect.setRight(badgeRect.left() - Spacing);
     }
 
-    const bool selected = option.state & QStyle::State_Selected;
-    painter->setPen(option.palette.color(
-        opt.state & QStyle::State_Active ? QPalette::Active : QPalette::Inactive,
-        selected ? QPalette::HighlightedText : QPalette::Text));
+    painter->setPen(textColor);
     painter->setFont(option.font);
     painter->drawText(rect, Qt::AlignVCenter | Qt::AlignLeft,
         option.fontMetrics.elidedText(

@@ -557,6 +557,39 @@ private Q_SLOTS:
         UserDefaults::standard().removeObjectForKey(QStringLiteral("StoreRootURL"));
     }
 
+    void placeholderFollowsPalette_data()
+    {
+        QTest::addColumn<QColor>("base");
+        QTest::addColumn<QColor>("text");
+        QTest::newRow("light") << QColor(Qt::white) << QColor(Qt::black);
+        QTest::newRow("dark") << QColor(30, 30, 30) << QColor(Qt::white);
+    }
+    void placeholderFollowsPalette()
+    {
+        QFETCH(QColor, base);
+        QFETCH(QColor, text);
+        Sidebar sidebar(1, 0);
+        OutlineView *view = sidebar.controller->outlineView();
+        QPalette palette = view->palette();
+        palette.setColor(QPalette::Base, base);
+        palette.setColor(QPalette::Text, text);
+        view->setPalette(palette);
+        view->resize(240, 120);
+        const QImage shot = view->viewport()->grab().toImage();
+        const QRect row = view->visualRect(sidebar.indexOf(sidebar.apps[0]));
+        // The artwork placeholder is drawn in the text colour, whatever the base.
+        int closest = 255 * 3;
+        for (int y = row.top(); y <= row.bottom(); ++y) {
+            for (int x = row.left(); x < row.left() + 24; ++x) {
+                const QColor pixel = shot.pixelColor(x, y);
+                closest = std::min(closest,
+                    std::abs(pixel.red() - text.red()) + std::abs(pixel.green() - text.green())
+                        + std::abs(pixel.blue() - text.blue()));
+            }
+        }
+        QVERIFY2(closest < 60, qPrintable(QString::number(closest)));
+    }
+
     void addButton()
     {
         Sidebar sidebar(1, 0);
