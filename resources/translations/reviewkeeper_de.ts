@@ -130,6 +130,61 @@
     </message>
 </context>
 <context>
+    <name>MainOutlineViewController</name>
+    <message>
+        <source>Products</source>
+        <translation>Produkte</translation>
+    </message>
+    <message>
+        <source>Add Product</source>
+        <translation>Produkt hinzufügen</translation>
+    </message>
+    <message>
+        <source>Product</source>
+        <translation>Produkt</translation>
+    </message>
+    <message>
+        <source>Are you sure you want to delete “%@”?</source>
+        <translation>Möchten Sie „%@“ wirklich löschen?</translation>
+    </message>
+    <message>
+        <source>You can’t undo this action.</source>
+        <translation>Dieser Vorgang kann nicht widerrufen werden.</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Mark All Reviews as Read</source>
+        <translation>Alle Rezensionen als gelesen markieren</translation>
+    </message>
+    <message>
+        <source>Mark All Reviews as Unread</source>
+        <translation>Alle Rezensionen als ungelesen markieren</translation>
+    </message>
+    <message>
+        <source>Open in Browser</source>
+        <translation>Im Browser öffnen</translation>
+    </message>
+    <message>
+        <source>Update Reviews &amp; Ratings</source>
+        <translation>Rezensionen &amp; Bewertungen aktualisieren</translation>
+    </message>
+    <message>
+        <source>Reload Product Details</source>
+        <translation>Produktdetails neu laden</translation>
+    </message>
+    <message>
+        <source>Delete “%@”</source>
+        <translation>„%@“ löschen</translation>
+    </message>
+</context>
+<context>
     <name>MainWindowController</name>
     <message>
         <source>&amp;File</source>
@@ -312,6 +367,13 @@
     <message>
         <source>Translation is not available.</source>
         <translation>Die Übersetzung ist nicht verfügbar.</translation>
+    </message>
+</context>
+<context>
+    <name>SidebarItemModel</name>
+    <message>
+        <source>%@, %@ unread</source>
+        <translation>%@, %@ ungelesen</translation>
     </message>
 </context>
 <context>
