@@ -401,4 +401,38 @@
         <translation>Suchen</translation>
     </message>
 </context>
+<context>
+    <name>RatingsListModel</name>
+    <message>
+        <source>Country</source>
+        <translation>Land</translation>
+    </message>
+    <message>
+        <source>Ratings</source>
+        <translation>Bewertungen</translation>
+    </message>
+    <message>
+        <source>Average</source>
+        <translation>Durchschnitt</translation>
+    </message>
+    <message>
+        <source>Ratings (Current Version)</source>
+        <translation>Bewertungen (aktuelle Version)</translation>
+    </message>
+    <message>
+        <source>Average (Current Version)</source>
+        <translation>Durchschnitt (aktuelle Version)</translation>
+    </message>
+</context>
+<context>
+    <name>RatingsViewController</name>
+    <message>
+        <source>Ratings</source>
+        <translation>Bewertungen</translation>
+    </message>
+    <message>
+        <source>Ratings by Country</source>
+        <translation>Bewertungen nach Land</translation>
+    </message>
+</context>
 </TS>
