@@ -402,6 +402,37 @@
     </message>
 </context>
 <context>
+    <name>HostViewController</name>
+    <message>
+        <source>Content</source>
+        <translation>Inhalt</translation>
+    </message>
+    <message>
+        <source>Update Progress</source>
+        <translation>Aktualisierungsfortschritt</translation>
+    </message>
+    <message>
+        <source>Updating</source>
+        <translation>Wird aktualisiert</translation>
+    </message>
+    <message>
+        <source>Update Status</source>
+        <translation>Aktualisierungsstatus</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Update All Reviews &amp; Ratings</source>
+        <translation>Alle Rezensionen &amp; Bewertungen aktualisieren</translation>
+    </message>
+    <message>
+        <source>( will be done automatically )</source>
+        <translation>( geschieht automatisch )</translation>
+    </message>
+</context>
+<context>
     <name>RatingsListModel</name>
     <message>
         <source>Country</source>
