@@ -47,11 +47,9 @@ RatingsListModel::RatingsListModel(QObject *parent) : QAbstractTableModel(parent
     sortDescriptors_ = {{sortKeyForColumn(CountryColumn), true}};
 }
 
-RatingsListModel::~RatingsListModel()
-{
-    if (observedContext_ && observer_)
-        observedContext_->removeObserver(observer_);
-}
+// The observation ends with the model as its owner; the context may be
+// gone already at shutdown.
+RatingsListModel::~RatingsListModel() = default;
 
 void RatingsListModel::setProduct(const std::shared_ptr<Product> &product)
 {

@@ -225,6 +225,12 @@ private Q_SLOTS:
         store_->context->deleteObject(model.ratingAt(1));
         store_->context->processPendingChanges();
         QCOMPARE(codes(model), (QStringList {"IT", "US", "FR", "DE"}));
+
+        // The app itself goes: its ratings with it.
+        store_->context->deleteObject(app_);
+        store_->context->processPendingChanges();
+        QCOMPARE(model.rowCount(), 0);
+        QVERIFY(!model.product());
     }
 
     void otherProductsListNothing()
