@@ -463,4 +463,69 @@
         <translation>Suchen</translation>
     </message>
 </context>
+<context>
+    <name>HostViewController</name>
+    <message>
+        <source>Content</source>
+        <translation>Inhalt</translation>
+    </message>
+    <message>
+        <source>Update Progress</source>
+        <translation>Aktualisierungsfortschritt</translation>
+    </message>
+    <message>
+        <source>Updating</source>
+        <translation>Wird aktualisiert</translation>
+    </message>
+    <message>
+        <source>Update Status</source>
+        <translation>Aktualisierungsstatus</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Update All Reviews &amp; Ratings</source>
+        <translation>Alle Rezensionen &amp; Bewertungen aktualisieren</translation>
+    </message>
+    <message>
+        <source>( will be done automatically )</source>
+        <translation>( geschieht automatisch )</translation>
+    </message>
+</context>
+<context>
+    <name>RatingsListModel</name>
+    <message>
+        <source>Country</source>
+        <translation>Land</translation>
+    </message>
+    <message>
+        <source>Ratings</source>
+        <translation>Bewertungen</translation>
+    </message>
+    <message>
+        <source>Average</source>
+        <translation>Durchschnitt</translation>
+    </message>
+    <message>
+        <source>Ratings (Current Version)</source>
+        <translation>Bewertungen (aktuelle Version)</translation>
+    </message>
+    <message>
+        <source>Average (Current Version)</source>
+        <translation>Durchschnitt (aktuelle Version)</translation>
+    </message>
+</context>
+<context>
+    <name>RatingsViewController</name>
+    <message>
+        <source>Ratings</source>
+        <translation>Bewertungen</translation>
+    </message>
+    <message>
+        <source>Ratings by Country</source>
+        <translation>Bewertungen nach Land</translation>
+    </message>
+</context>
 </TS>
