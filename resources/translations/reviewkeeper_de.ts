@@ -117,8 +117,12 @@
 <context>
     <name>MainWindow</name>
     <message>
-        <source>Select a product in the sidebar.</source>
-        <translation>Wählen Sie links ein Produkt aus.</translation>
+        <source>Add an app, a book or a podcast to follow what its customers say.</source>
+        <translation>Fügen Sie eine App, ein Buch oder einen Podcast hinzu, um zu verfolgen, was die Kunden darüber sagen.</translation>
+    </message>
+    <message>
+        <source>Add a Product…</source>
+        <translation>Produkt hinzufügen…</translation>
     </message>
     <message>
         <source>Toolbar</source>

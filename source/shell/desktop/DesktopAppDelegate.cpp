@@ -1,21 +1,33 @@
 #include "DesktopAppDelegate.h"
 
+#include "HostViewController.h"
+#include "MainOutlineViewController.h"
 #include "MainWindow.h"
 #include "MainWindowController.h"
-#include "WindowUpdateHost.h"
+#include "Presenter.h"
+#include "QXTreeController.h"
+#include "RatingsViewController.h"
+#include "SidebarItemModel.h"
+#include "StringFormat.h"
 
 #include <QApplication>
+#include <QLabel>
+#include <QPushButton>
 
 DesktopAppDelegate::DesktopAppDelegate(QObject *parent)
-    : AppDelegate(parent),
-      updateHost_(std::make_unique<WindowUpdateHost>([this] { return updateController(); }))
+    : AppDelegate(parent), host_(std::make_unique<HostViewController>(&defaults()))
 {
-    setUpdateHost(updateHost_.get());
+    setUpdateHost(host_.get());
 }
 
 DesktopAppDelegate::~DesktopAppDelegate()
 {
     shutDownUpdates();
+    // Each controller takes its view out of the window as it goes.
+    sidebar_.reset();
+    ratings_.reset();
+    reviewPage_.reset();
+    mainWindowController_.reset();
 }
 
 MainWindowController *DesktopAppDelegate::mainWindowController()
@@ -23,10 +35,54 @@ MainWindowController *DesktopAppDelegate::mainWindowController()
     if (!mainWindowController_) {
         mainWindowController_ = std::make_unique<MainWindowController>(this);
         mainWindowController_->onQuitRequested = [this] { terminate(); };
-        mainWindowController_->setHostViewController(updateHost_.get());
-        updateHost_->setWindow(mainWindowController_->window());
+        buildContent();
     }
     return mainWindowController_.get();
+}
+
+void DesktopAppDelegate::buildContent()
+{
+    MainWindow *window = mainWindowController_->window();
+    ManagedObjectContext *context = managedObjectContext();
+    if (!context)
+        return;
+    sidebar_ = std::make_unique<MainOutlineViewController>(
+        *context, defaults(), Presenter::shared(), [this] { saveAction(); });
+    ratings_ = std::make_unique<RatingsViewController>(&defaults());
+    ratings_->setTreeController(sidebar_->treeController());
+
+    auto *reviews = new QLabel(localized("DesktopAppDelegate", "Reviews"));
+    reviews->setAlignment(Qt::AlignCenter);
+    reviewPage_.reset(reviews);
+    host_->setReviewController(reviewPage_.get(), nullptr);
+    host_->setRatingsViewController(ratings_->view(), nullptr);
+    host_->viewDidLoad();
+    host_->setTreeController(sidebar_->treeController());
+    host_->setUpdateController(updateController());
+
+    window->setSidebarView(sidebar_->view());
+    window->setContentView(host_->view());
+    mainWindowController_->setHostViewController(host_.get());
+    mainWindowController_->setMainOutlineViewController(sidebar_.get());
+    connect(sidebar_.get(), &MainOutlineViewController::sendActionRequested, this,
+        [this](const QString &action, const QVariant &sender) {
+            mainWindowController_->sendAction(action, sender);
+        });
+    connect(window->addProductButton(), &QPushButton::clicked, sidebar_.get(),
+        [this] { sidebar_->showSearchPopoverAction(); });
+
+    SidebarItemModel *model = sidebar_->model();
+    for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(model, signal, this, &DesktopAppDelegate::updateEmptyState);
+    connect(model, &QAbstractItemModel::modelReset, this, &DesktopAppDelegate::updateEmptyState);
+    connect(model, &QAbstractItemModel::layoutChanged, this, &DesktopAppDelegate::updateEmptyState);
+    updateEmptyState();
+}
+
+void DesktopAppDelegate::updateEmptyState()
+{
+    if (mainWindowController_ && sidebar_)
+        mainWindowController_->window()->setShowsEmptyState(sidebar_->model()->rowCount() == 0);
 }
 
 void DesktopAppDelegate::terminate(bool canAsk)

@@ -4,11 +4,14 @@
 
 #include <memory>
 
+class HostViewController;
+class MainOutlineViewController;
 class MainWindowController;
-class WindowUpdateHost;
+class RatingsViewController;
+class QWidget;
 
 // The application delegate of the desktop binary: the shared core plus the
-// main window.
+// main window with its sidebar and content host.
 class DesktopAppDelegate : public AppDelegate {
     Q_OBJECT
 
@@ -18,6 +21,8 @@ public:
 
     // Created on first use.
     MainWindowController *mainWindowController();
+    MainOutlineViewController *mainOutlineViewController() const { return sidebar_.get(); }
+    HostViewController *hostViewController() const { return host_.get(); }
 
     // Asks applicationShouldTerminate, then quits the event loop. Without
     // `canAsk` nothing is asked: the quit comes from a signal or the end of
@@ -29,6 +34,16 @@ protected:
     bool isShiftKeyHeld() const override;
 
 private:
-    std::unique_ptr<WindowUpdateHost> updateHost_;
+    // The sidebar, the two lists and the content host, placed in the window;
+    // nothing when the store could not be opened (its error was shown).
+    void buildContent();
+    void updateEmptyState();
+
+    // The content host is the engine's window too: it exists before the
+    // update control, which reports to it.
+    std::unique_ptr<HostViewController> host_;
+    std::unique_ptr<MainOutlineViewController> sidebar_;
+    std::unique_ptr<RatingsViewController> ratings_;
+    std::unique_ptr<QWidget> reviewPage_;
     std::unique_ptr<MainWindowController> mainWindowController_;
 };
