@@ -362,8 +362,10 @@ QList<QVariantMap> ManagedObjectContext::executeDictionaryFetch(
     }
     if (!order.isEmpty())
         sql += " ORDER BY " + order.join(", ");
-    if (request.fetchLimit > 0)
-        sql += " LIMIT " + QByteArray::number(request.fetchLimit);
+    if (request.fetchLimit > 0 || request.fetchOffset > 0)
+        sql += " LIMIT " + QByteArray::number(request.fetchLimit > 0 ? request.fetchLimit : -1);
+    if (request.fetchOffset > 0)
+        sql += " OFFSET " + QByteArray::number(request.fetchOffset);
 
     sqlite3_stmt *statement = connection_->prepare(sql, error);
     if (!statement)

@@ -24,6 +24,7 @@ struct FetchRequest {
     Predicate predicate;
     QList<SortDescriptor> sortDescriptors;
     int fetchLimit = 0; // 0: no limit
+    int fetchOffset = 0; // rows skipped first; dictionary fetches only
 
     // Dictionary fetches: committed data only, computed by SQL.
     QStringList propertiesToFetch;
