@@ -74,24 +74,62 @@ void ReviewListModel::reload()
 {
     beginResetModel();
     ids_.clear();
+    complete_ = true;
     batches_.clear();
     batchOrder_.clear();
     if (filter_.product()) {
-        FetchRequest request(QStringLiteral("Review"));
-        request.predicate = sqlPredicate();
-        request.propertiesToFetch = {ObjectIDKey};
-        request.sortDescriptors = filter_.sortDescriptors();
-        request.sortDescriptors << SortDescriptor {ObjectIDKey, true};
-        Error error;
-        const QList<QVariantMap> rows = context_.executeDictionaryFetch(request, &error);
-        if (error)
-            logLine(QStringLiteral("Review list: %1").arg(error.debugDescription()));
-        ids_.reserve(rows.size());
-        for (const QVariantMap &row : rows)
-            ids_ << row.value(ObjectIDKey).value<ObjectID>();
+        predicate_ = sqlPredicate();
+        ids_ = fetchIDs(0, PageSize + 1);
+        // One id beyond the page tells whether there are more.
+        complete_ = ids_.size() <= PageSize;
+        if (!complete_)
+            ids_.removeLast();
     }
-    shown_ = std::min(int(ids_.size()), PageSize);
     endResetModel();
+}
+
+QList<ObjectID> ReviewListModel::fetchIDs(int offset, int limit) const
+{
+    FetchRequest request(QStringLiteral("Review"));
+    request.predicate = predicate_;
+    request.propertiesToFetch = {ObjectIDKey};
+    request.sortDescriptors = filter_.sortDescriptors();
+    // Ties go by id in the same direction, so that an index on the sort key
+    // gives the whole order and a page deep down costs no sort.
+    const bool ascending =
+        request.sortDescriptors.isEmpty() || request.sortDescriptors.last().ascending;
+    request.sortDescriptors << SortDescriptor {ObjectIDKey, ascending};
+    request.fetchOffset = offset;
+    request.fetchLimit = limit;
+    Error error;
+    const QList<QVariantMap> rows = context_.executeDictionaryFetch(request, &error);
+    if (error)
+        logLine(QStringLiteral("Review list: %1").arg(error.debugDescription()));
+    QList<ObjectID> ids;
+    ids.reserve(rows.size());
+    for (const QVariantMap &row : rows)
+        ids << row.value(ObjectIDKey).value<ObjectID>();
+    return ids;
+}
+
+void ReviewListModel::appendIDs(int limit)
+{
+    if (complete_)
+        return;
+    QList<ObjectID> more = fetchIDs(int(ids_.size()), limit > 0 ? limit + 1 : 0);
+    complete_ = limit <= 0 || more.size() <= limit;
+    if (!complete_)
+        more.removeLast();
+    if (more.isEmpty())
+        return;
+    beginInsertRows({}, int(ids_.size()), int(ids_.size() + more.size()) - 1);
+    ids_ += more;
+    endInsertRows();
+}
+
+void ReviewListModel::fetchAll()
+{
+    appendIDs(0);
 }
 
 const QList<ManagedObjectPtr> &ReviewListModel::batch(int index) const
@@ -123,24 +161,25 @@ std::shared_ptr<Review> ReviewListModel::reviewAt(int row) const
 
 void ReviewListModel::setReadOfListed(bool read)
 {
+    fetchAll();
     for (qsizetype start = 0; start < ids_.size(); start += BatchSize) {
         for (const ManagedObjectPtr &object : context_.existingObjects(ids_.mid(start, BatchSize)))
             if (auto review = std::dynamic_pointer_cast<Review>(object);
                 review && review->read().value_or(false) != read)
                 review->setRead(read);
     }
-    rowsChanged(0, shown_ - 1);
+    rowsChanged(0, int(ids_.size()) - 1);
 }
 
 void ReviewListModel::rowsChanged(int first, int last)
 {
-    if (first <= last && first >= 0 && last < shown_)
+    if (first <= last && first >= 0 && last < ids_.size())
         Q_EMIT dataChanged(index(first, 0), index(last, ColumnCount - 1));
 }
 
 int ReviewListModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : shown_;
+    return parent.isValid() ? 0 : int(ids_.size());
 }
 
 int ReviewListModel::columnCount(const QModelIndex &parent) const
@@ -227,17 +266,13 @@ Qt::ItemFlags ReviewListModel::flags(const QModelIndex &index) const
 
 bool ReviewListModel::canFetchMore(const QModelIndex &parent) const
 {
-    return !parent.isValid() && shown_ < ids_.size();
+    return !parent.isValid() && !complete_;
 }
 
 void ReviewListModel::fetchMore(const QModelIndex &parent)
 {
-    if (!canFetchMore(parent))
-        return;
-    const int more = std::min(int(ids_.size()) - shown_, PageSize);
-    beginInsertRows({}, shown_, shown_ + more - 1);
-    shown_ += more;
-    endInsertRows();
+    if (canFetchMore(parent))
+        appendIDs(PageSize);
 }
 
 void ReviewListModel::sort(int column, Qt::SortOrder order)

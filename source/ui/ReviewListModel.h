@@ -13,10 +13,10 @@ class Product;
 class Review;
 
 // The selected product's reviews through its filter and search, one row
-// each. Only the ids of the listed reviews are fetched up front, in SQL
-// order; records are loaded in small batches when a row is shown, and rows
-// are handed to the view a page at a time (fetchMore). Derived values (date
-// text, country name, vote text) are computed for the rows painted only.
+// each. The ids of the listed reviews come from SQL in its order, a page at
+// a time as the view asks for more rows (fetchMore); records are loaded in
+// small batches when a row is shown. Derived values (date text, country
+// name, vote text) are computed for the rows painted only.
 class ReviewListModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -43,12 +43,13 @@ public:
     static QString sortKeyForColumn(int column);
     static int columnForSortKey(const QString &key);
 
-    // Every listed review's id, whether its row was handed out yet or not.
+    // The ids of the rows fetched so far; fetchAll() fetches the rest.
     const QList<ObjectID> &listedIDs() const { return ids_; }
     int listedCount() const { return int(ids_.size()); }
+    void fetchAll();
     std::shared_ptr<Review> reviewAt(int row) const;
     int rowForID(const ObjectID &id) const { return int(ids_.indexOf(id)); }
-    // Sets `read` of every listed review; the caller saves.
+    // Sets `read` of every listed review, fetched or not; the caller saves.
     void setReadOfListed(bool read);
     // Repaints rows whose record changed.
     void rowsChanged(int first, int last);
@@ -71,11 +72,15 @@ Q_SIGNALS:
 
 private:
     const QList<ManagedObjectPtr> &batch(int index) const;
+    QList<ObjectID> fetchIDs(int offset, int limit) const;
+    // Appends the next `limit` ids (0: all the rest) as new rows.
+    void appendIDs(int limit);
 
     ManagedObjectContext &context_;
     ReviewFilter filter_;
+    Predicate predicate_;
     QList<ObjectID> ids_;
-    int shown_ = 0;
+    bool complete_ = true;
     mutable QHash<int, QList<ManagedObjectPtr>> batches_;
     mutable QList<int> batchOrder_;
 };

@@ -163,13 +163,14 @@ private Q_SLOTS:
         QVERIFY(store_->context->save());
         ReviewListModel model(*store_->context);
         model.setProduct(other_);
-        QCOMPARE(model.listedCount(), count + 1);
+        QCOMPARE(model.listedCount(), int(ReviewListModel::PageSize));
         QCOMPARE(model.rowCount(), int(ReviewListModel::PageSize));
         QVERIFY(model.canFetchMore({}));
         // The tester asks for more rows itself.
         QAbstractItemModelTester tester(&model);
         model.fetchMore({});
         QCOMPARE(model.rowCount(), count + 1);
+        QCOMPARE(model.listedCount(), count + 1);
         QVERIFY(!model.canFetchMore({}));
         QCOMPARE(model.reviewAt(0)->identifier(), QString::number(count - 1));
         QCOMPARE(model.reviewAt(count - 1)->identifier(), "0");
@@ -177,6 +178,17 @@ private Q_SLOTS:
         QVERIFY(!model.reviewAt(count + 1));
         QCOMPARE(model.index(ReviewListModel::BatchSize * 3 + 7, ReviewListModel::Title).data(),
             QVariant("T"));
+
+        // Marking all reaches the rows not handed to the view yet.
+        ReviewListModel fresh(*store_->context);
+        fresh.setProduct(other_);
+        QVERIFY(fresh.canFetchMore({}));
+        fresh.setReadOfListed(true);
+        QVERIFY(store_->context->save());
+        FetchRequest unread(QStringLiteral("Review"));
+        unread.predicate = Predicate::format("product == %@ AND read == NO", other_);
+        QCOMPARE(store_->context->countForFetchRequest(unread), 0);
+        QCOMPARE(fresh.rowCount(), count + 1);
     }
 
     void markReadDelay_data()
