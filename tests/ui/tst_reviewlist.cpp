@@ -5,6 +5,7 @@
 #include "ReviewFilter.h"
 #include "ReviewListModel.h"
 #include "TestEnvironment.h"
+#include "UrlOpener.h"
 #include "UserDefaults.h"
 
 #include <QAbstractItemModelTester>
@@ -396,6 +397,43 @@ private Q_SLOTS:
         selected_ = other_;
         list->mainOutlineViewSelectionDidChange();
         QCOMPARE(!list->gapNotice()->isHidden(), onOther);
+    }
+
+    void openInBrowser_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<bool>("selectFirst");
+        QTest::addColumn<int>("clicked");
+        QTest::addColumn<QString>("opened");
+        const QString store = "https://apps.example.com/us/app/name/id1";
+        QTest::newRow("clicked row")
+            << store << true << 2 << "https://apps.example.com/jp/app/name/id1";
+        QTest::newRow("selected row")
+            << store << true << -1 << "https://apps.example.com/de/app/name/id1";
+        QTest::newRow("nothing chosen") << store << false << -1 << "";
+        QTest::newRow("http") << "http://apps.example.com/us/x" << true << -1
+                              << "http://apps.example.com/de/x";
+        QTest::newRow("file refused") << "file:///us/etc/passwd" << true << -1 << "";
+        QTest::newRow("no store page") << "" << true << -1 << "";
+    }
+    void openInBrowser()
+    {
+        QFETCH(QString, link);
+        QFETCH(bool, selectFirst);
+        QFETCH(int, clicked);
+        QFETCH(QString, opened);
+        app_->setValue("jsonData", QVariantMap {{"trackViewUrl", link}});
+        QStringList urls;
+        UrlOpener::setHandler([&urls](const QUrl &url) {
+            urls << url.toString();
+            return true;
+        });
+        auto list = controller();
+        if (selectFirst)
+            list->tableView()->selectRow(0);
+        list->doubleClickAction(clicked);
+        UrlOpener::setHandler({});
+        QCOMPARE(urls, opened.isEmpty() ? QStringList {} : QStringList {opened});
     }
 
     void smileyHidesAfterFiveSeconds()
