@@ -199,18 +199,6 @@ int main(int argc, char **argv)
     }
     const double firstScreenFloor = milliseconds(timer);
 
-    if (qEnvironmentVariableIsSet("RK_BENCH_PARTS")) {
-        timer.start();
-        list.model()->filter().versionsForProduct(*product);
-        std::fprintf(stderr, "versions %.2f\n", milliseconds(timer));
-        timer.start();
-        list.model()->filter().countryCodesForProduct(*product);
-        std::fprintf(stderr, "countries %.2f\n", milliseconds(timer));
-        ReviewListModel m(context);
-        timer.start();
-        m.setProduct(product);
-        std::fprintf(stderr, "ids %.2f\n", milliseconds(timer));
-    }
     timer.start();
     selected = product;
     list.mainOutlineViewSelectionDidChange();
