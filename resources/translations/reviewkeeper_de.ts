@@ -532,4 +532,130 @@
         <translation>Bewertungen nach Land</translation>
     </message>
 </context>
+<context>
+    <name>ReviewController</name>
+    <message>
+        <source>Reviews</source>
+        <translation>Rezensionen</translation>
+    </message>
+    <message>
+        <source>Version filter</source>
+        <translation>Versionsfilter</translation>
+    </message>
+    <message>
+        <source>Country filter</source>
+        <translation>Länderfilter</translation>
+    </message>
+    <message>
+        <source>Search reviews</source>
+        <translation>Rezensionen durchsuchen</translation>
+    </message>
+    <message>
+        <source>Search</source>
+        <translation>Suchen</translation>
+    </message>
+    <message>
+        <source>Missing reviews</source>
+        <translation>Fehlende Rezensionen</translation>
+    </message>
+    <message>
+        <source>Review list</source>
+        <translation>Rezensionsliste</translation>
+    </message>
+    <message>
+        <source>Review actions</source>
+        <translation>Rezensionsaktionen</translation>
+    </message>
+    <message>
+        <source>Review text</source>
+        <translation>Rezensionstext</translation>
+    </message>
+    <message>
+        <source>Mood</source>
+        <translation>Stimmung</translation>
+    </message>
+    <message>
+        <source>Translate</source>
+        <translation>Übersetzen</translation>
+    </message>
+    <message>
+        <source>Translate review</source>
+        <translation>Rezension übersetzen</translation>
+    </message>
+    <message>
+        <source>All Versions</source>
+        <translation>Alle Versionen</translation>
+    </message>
+    <message>
+        <source>All Countries</source>
+        <translation>Alle Länder</translation>
+    </message>
+    <message>
+        <source>Mark Unread</source>
+        <translation>Als ungelesen markieren</translation>
+    </message>
+    <message>
+        <source>Mark Read</source>
+        <translation>Als gelesen markieren</translation>
+    </message>
+    <message>
+        <source>Mark All as Read</source>
+        <translation>Alle als gelesen markieren</translation>
+    </message>
+    <message>
+        <source>Mark All as Unread</source>
+        <translation>Alle als ungelesen markieren</translation>
+    </message>
+    <message>
+        <source>Open in Browser</source>
+        <translation>Im Browser öffnen</translation>
+    </message>
+    <message>
+        <source>Reviews in %1 from %2 to %3 may be missing.</source>
+        <translation>Rezensionen aus %1 vom %2 bis %3 fehlen möglicherweise.</translation>
+    </message>
+</context>
+<context>
+    <name>ReviewListModel</name>
+    <message>
+        <source>Unread</source>
+        <translation>Ungelesen</translation>
+    </message>
+    <message>
+        <source>Read</source>
+        <translation>Gelesen</translation>
+    </message>
+    <message>
+        <source>%1 of 5 stars</source>
+        <translation>%1 von 5 Sternen</translation>
+    </message>
+    <message>
+        <source>Date</source>
+        <translation>Datum</translation>
+    </message>
+    <message>
+        <source>Stars</source>
+        <translation>Sterne</translation>
+    </message>
+    <message>
+        <source>Title</source>
+        <translation>Titel</translation>
+    </message>
+    <message>
+        <source>Reviewer</source>
+        <translation>Verfasser</translation>
+    </message>
+    <message>
+        <source>Version</source>
+        <translation>Version</translation>
+    </message>
+    <message>
+        <source>Country</source>
+        <translation>Land</translation>
+    </message>
+    <message>
+        <source>Votes</source>
+        <translation>Stimmen</translation>
+    </message>
+</context>
 </TS>

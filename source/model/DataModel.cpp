@@ -159,6 +159,10 @@ std::shared_ptr<const ManagedObjectModel> build()
             QStringLiteral("identifier")});
     m.addIndex(review, {QStringLiteral("product"), QStringLiteral("read")});
     m.addIndex(review, {QStringLiteral("product"), QStringLiteral("rating")});
+    // The review list: its default order and its version menu.
+    m.addIndex(review, {QStringLiteral("product"), QStringLiteral("dateReviewed")});
+    m.addIndex(review, {QStringLiteral("product"), QStringLiteral("version")});
+    m.addIndex(review, {QStringLiteral("product"), QStringLiteral("countryCode")});
     m.addIndex(rating, {QStringLiteral("product"), QStringLiteral("rk_fold(\"countryCode\")")});
     m.addIndex(product, {QStringLiteral("identifier")});
     m.addIndex(node, {QStringLiteral("parent")});

@@ -7,11 +7,12 @@
 // The application's record model: the sidebar tree (BaseNode, its groups and
 // products), countries, reviews with their contents, and ratings, with the
 // indexes of the hot queries. Version 1 is the first schema; version 2 adds
-// review gaps and the storefronts opened since. A later version adds its
+// review gaps and the storefronts opened since; version 3 adds the indexes
+// of the review list's date order and its two menus. A later version adds its
 // upgrade step here.
 namespace DataModel {
 
-constexpr int Version = 2;
+constexpr int Version = 3;
 
 std::shared_ptr<const ManagedObjectModel> shared();
 

@@ -311,6 +311,12 @@ QList<QVariantMap> ManagedObjectContext::executeDictionaryFetch(
     QByteArrayList columns;
     QList<const PropertyDescription *> properties;
     for (const QString &key : request.propertiesToFetch) {
+        // The row's id, so that a list can hold ids and load records later.
+        if (key == ObjectIDKey) {
+            columns << "id";
+            properties << nullptr;
+            continue;
+        }
         const PropertyDescription *property = columnProperty(*entity, key);
         if (!property) {
             if (error)
@@ -349,13 +355,17 @@ QList<QVariantMap> ManagedObjectContext::executeDictionaryFetch(
         const PropertyDescription *property = columnProperty(*entity, sort.key);
         if (property)
             order << property->column + (sort.ascending ? " ASC" : " DESC");
+        else if (sort.key == ObjectIDKey)
+            order << QByteArray("id") + (sort.ascending ? " ASC" : " DESC");
         else if (sort.key == request.countName && !request.countName.isEmpty())
             order << QByteArray("count(*)") + (sort.ascending ? " ASC" : " DESC");
     }
     if (!order.isEmpty())
         sql += " ORDER BY " + order.join(", ");
-    if (request.fetchLimit > 0)
-        sql += " LIMIT " + QByteArray::number(request.fetchLimit);
+    if (request.fetchLimit > 0 || request.fetchOffset > 0)
+        sql += " LIMIT " + QByteArray::number(request.fetchLimit > 0 ? request.fetchLimit : -1);
+    if (request.fetchOffset > 0)
+        sql += " OFFSET " + QByteArray::number(request.fetchOffset);
 
     sqlite3_stmt *statement = connection_->prepare(sql, error);
     if (!statement)
@@ -367,6 +377,12 @@ QList<QVariantMap> ManagedObjectContext::executeDictionaryFetch(
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
         QVariantMap row;
         for (qsizetype i = 0; i < properties.size(); ++i) {
+            if (!properties[i]) {
+                row.insert(request.propertiesToFetch[i],
+                    QVariant::fromValue(
+                        ObjectID {entity, sqlite3_column_int64(statement, int(i))}));
+                continue;
+            }
             const QVariant value = ValueCoding::read(statement, int(i), *properties[i]);
             // An absent value is an absent key, as in the records.
             if (value.isValid())

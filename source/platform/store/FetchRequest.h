@@ -14,6 +14,9 @@ struct SortDescriptor {
 // What to fetch: records of an entity (its sub-entities included) that
 // match a predicate, in an order, up to a limit. For dictionary results, the
 // properties to return, the grouping, and a count column named `countName`.
+// In propertiesToFetch of a dictionary fetch: the row's ObjectID.
+inline const QString ObjectIDKey = QStringLiteral("objectID");
+
 struct FetchRequest {
     explicit FetchRequest(QString entity = {}) : entityName(std::move(entity)) { }
 
@@ -21,6 +24,7 @@ struct FetchRequest {
     Predicate predicate;
     QList<SortDescriptor> sortDescriptors;
     int fetchLimit = 0; // 0: no limit
+    int fetchOffset = 0; // rows skipped first; dictionary fetches only
 
     // Dictionary fetches: committed data only, computed by SQL.
     QStringList propertiesToFetch;
