@@ -41,11 +41,12 @@ RatingsViewController::RatingsViewController(UserDefaults *defaults, QObject *pa
     table_->setWordWrap(false);
     table_->verticalHeader()->hide();
     table_->horizontalHeader()->setHighlightSections(false);
-    table_->horizontalHeader()->setStretchLastSection(true);
+    // The figures keep their width; the country name takes the rest.
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     table_->horizontalHeader()->setSectionResizeMode(
         RatingsListModel::CountryColumn, QHeaderView::Stretch);
-    table_->horizontalHeader()->setSectionResizeMode(
-        RatingsListModel::AverageRatingForCurrentVersionColumn, QHeaderView::ResizeToContents);
+    table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
 
     setSortDescriptorsForTableview();
     // Header clicks sort through the model, which reports the new order.

@@ -54,10 +54,12 @@ void ReviewController::buildViews()
     setAccessibleName(tr("Reviews"));
 
     versionPopUpButton_ = new QComboBox(this);
+    versionPopUpButton_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     versionPopUpButton_->setAccessibleName(tr("Version filter"));
     connect(versionPopUpButton_, &QComboBox::activated, this,
         &ReviewController::selectedVersionForReviewRatingsChangedAction);
     countriesPopUpButton_ = new QComboBox(this);
+    countriesPopUpButton_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     countriesPopUpButton_->setAccessibleName(tr("Country filter"));
     connect(countriesPopUpButton_, &QComboBox::activated, this,
         &ReviewController::selectedCountryForReviewRatingsChangedAction);
@@ -108,11 +110,17 @@ void ReviewController::buildViews()
     QHeaderView *header = tableView_->horizontalHeader();
     header->setSectionsClickable(true);
     header->setSortIndicatorShown(true);
-    header->setStretchLastSection(true);
+    // The title takes what the other columns leave, so that nothing
+    // scrolls sideways in a window of the usual width.
+    header->setMinimumSectionSize(20);
     header->resizeSection(ReviewListModel::Unread, 24);
-    header->resizeSection(ReviewListModel::Date, 110);
+    header->resizeSection(ReviewListModel::Date, 150);
     header->resizeSection(ReviewListModel::Stars, 84);
-    header->resizeSection(ReviewListModel::Title, 260);
+    header->resizeSection(ReviewListModel::Reviewer, 120);
+    header->resizeSection(ReviewListModel::Version, 64);
+    header->resizeSection(ReviewListModel::Country, 120);
+    header->resizeSection(ReviewListModel::Votes, 56);
+    header->setSectionResizeMode(ReviewListModel::Title, QHeaderView::Stretch);
     connect(tableView_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
         &ReviewController::tableViewSelectionDidChange);
     connect(tableView_, &QAbstractItemView::doubleClicked, this,

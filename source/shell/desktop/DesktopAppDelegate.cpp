@@ -4,14 +4,14 @@
 #include "MainOutlineViewController.h"
 #include "MainWindow.h"
 #include "MainWindowController.h"
+#include "OutlineView.h"
 #include "Presenter.h"
 #include "QXTreeController.h"
 #include "RatingsViewController.h"
+#include "ReviewController.h"
 #include "SidebarItemModel.h"
-#include "StringFormat.h"
 
 #include <QApplication>
-#include <QLabel>
 #include <QPushButton>
 
 DesktopAppDelegate::DesktopAppDelegate(QObject *parent)
@@ -26,7 +26,7 @@ DesktopAppDelegate::~DesktopAppDelegate()
     // Each controller takes its view out of the window as it goes.
     sidebar_.reset();
     ratings_.reset();
-    reviewPage_.reset();
+    reviews_.reset();
     mainWindowController_.reset();
 }
 
@@ -51,10 +51,12 @@ void DesktopAppDelegate::buildContent()
     ratings_ = std::make_unique<RatingsViewController>(&defaults());
     ratings_->setTreeController(sidebar_->treeController());
 
-    auto *reviews = new QLabel(localized("DesktopAppDelegate", "Reviews"));
-    reviews->setAlignment(Qt::AlignCenter);
-    reviewPage_.reset(reviews);
-    host_->setReviewController(reviewPage_.get(), nullptr);
+    MainOutlineViewController *sidebar = sidebar_.get();
+    reviews_ = std::make_unique<ReviewController>(
+        *context, [sidebar] { return sidebar->selectedProduct(); });
+    connect(host_.get(), &HostViewController::reviewsNeedRefresh, reviews_.get(),
+        &ReviewController::mainOutlineViewSelectionDidChange);
+    host_->setReviewController(reviews_.get(), reviews_.get());
     host_->setRatingsViewController(ratings_->view(), nullptr);
     host_->viewDidLoad();
     host_->setTreeController(sidebar_->treeController());
@@ -62,6 +64,8 @@ void DesktopAppDelegate::buildContent()
 
     window->setSidebarView(sidebar_->view());
     window->setContentView(host_->view());
+    // Tab goes from the sidebar to the review list once both are in the window.
+    reviews_->setNextKeyViewForView(sidebar_->outlineView());
     mainWindowController_->setHostViewController(host_.get());
     mainWindowController_->setMainOutlineViewController(sidebar_.get());
     connect(sidebar_.get(), &MainOutlineViewController::sendActionRequested, this,

@@ -8,7 +8,7 @@ class HostViewController;
 class MainOutlineViewController;
 class MainWindowController;
 class RatingsViewController;
-class QWidget;
+class ReviewController;
 
 // The application delegate of the desktop binary: the shared core plus the
 // main window with its sidebar and content host.
@@ -44,6 +44,6 @@ private:
     std::unique_ptr<HostViewController> host_;
     std::unique_ptr<MainOutlineViewController> sidebar_;
     std::unique_ptr<RatingsViewController> ratings_;
-    std::unique_ptr<QWidget> reviewPage_;
+    std::unique_ptr<ReviewController> reviews_;
     std::unique_ptr<MainWindowController> mainWindowController_;
 };
