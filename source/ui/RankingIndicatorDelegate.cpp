@@ -23,6 +23,12 @@ void RankingIndicatorDelegate::paint(
     if (!value.isValid())
         return;
     const bool selected = option.state.testFlag(QStyle::State_Selected);
+    // On a dark base the stars take the text colour, as dark grey would
+    // vanish there; a light base keeps the painter's own tint.
+    const bool darkBase = option.palette.color(QPalette::Base).lightness() < 128;
+    const QColor tint = darkBase ? option.palette.color(QPalette::Text) : lightTint_;
+    if (stars_.color != tint)
+        stars_.color = tint;
     const QRectF frame = QRectF(option.rect).adjusted(2, 2, -2, -2);
     stars_.paint(*painter, frame, value.toDouble(),
         selected ? StarRatingPainter::Dark : StarRatingPainter::Light);

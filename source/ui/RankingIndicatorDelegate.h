@@ -31,5 +31,6 @@ protected:
     }
 
 private:
-    StarRatingPainter stars_;
+    mutable StarRatingPainter stars_;
+    QColor lightTint_ = StarRatingPainter().color;
 };

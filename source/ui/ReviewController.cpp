@@ -115,7 +115,8 @@ void ReviewController::buildViews()
     header->setMinimumSectionSize(20);
     header->resizeSection(ReviewListModel::Unread, 24);
     header->resizeSection(ReviewListModel::Date, 150);
-    header->resizeSection(ReviewListModel::Stars, 84);
+    // Five stars as tall as the text, and the delegate's margins.
+    header->resizeSection(ReviewListModel::Stars, 5 * tableView_->fontMetrics().height() + 12);
     header->resizeSection(ReviewListModel::Reviewer, 120);
     header->resizeSection(ReviewListModel::Version, 64);
     header->resizeSection(ReviewListModel::Country, 120);
