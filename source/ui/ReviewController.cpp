@@ -21,12 +21,14 @@
 #include <QCollator>
 #include <QComboBox>
 #include <QEvent>
+#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
 #include <QPointer>
+#include <QPropertyAnimation>
 #include <QTableView>
 #include <QTextEdit>
 #include <QToolButton>
@@ -159,6 +161,14 @@ void ReviewController::buildViews()
     smileyFont.setPointSizeF(20.0);
     smileyTextField_->setFont(smileyFont);
     smileyTextField_->hide();
+    // The smiley fades out rather than vanishing.
+    auto *smileyOpacity = new QGraphicsOpacityEffect(smileyTextField_);
+    smileyTextField_->setGraphicsEffect(smileyOpacity);
+    smileyFade_ = new QPropertyAnimation(smileyOpacity, "opacity", this);
+    smileyFade_->setDuration(250);
+    smileyFade_->setStartValue(1.0);
+    smileyFade_->setEndValue(0.0);
+    connect(smileyFade_, &QPropertyAnimation::finished, smileyTextField_, &QWidget::hide);
 
     translateButton_ = new QToolButton(this);
     translateButton_->setText(tr("Translate"));
@@ -327,6 +337,8 @@ void ReviewController::tableViewSelectionDidChange()
             seconds(markReadDelay()), [this, row] { markReadAction(row); }, this);
     }
     if (const auto review = model_->reviewAt(row)) {
+        smileyFade_->stop();
+        static_cast<QGraphicsOpacityEffect *>(smileyTextField_->graphicsEffect())->setOpacity(1.0);
         smileyTextField_->setText(review->reviewSmiley());
         smileyTextField_->show();
         Clock::shared().withdraw(pendingHideSmiley_);
@@ -347,7 +359,8 @@ void ReviewController::showSelectedReview()
 
 void ReviewController::hideSmiley()
 {
-    smileyTextField_->hide();
+    if (smileyTextField_->isVisible())
+        smileyFade_->start();
 }
 
 // --- Marking -----------------------------------------------------------------------

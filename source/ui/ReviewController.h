@@ -13,6 +13,7 @@ class ManagedObjectContext;
 class Product;
 class QComboBox;
 class QLabel;
+class QPropertyAnimation;
 class QMenu;
 class QTableView;
 class QTextEdit;
@@ -128,6 +129,7 @@ private:
     QComboBox *countriesPopUpButton_ = nullptr;
     QLabel *gapNotice_ = nullptr;
     QLabel *smileyTextField_ = nullptr;
+    QPropertyAnimation *smileyFade_ = nullptr;
     QToolButton *translateButton_ = nullptr;
     QMenu *contextMenu_ = nullptr;
     QFont reviewTextFont_;

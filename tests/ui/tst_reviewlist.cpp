@@ -447,7 +447,7 @@ private Q_SLOTS:
         clock_.advanceSeconds(4.0);
         QVERIFY(list->smileyTextField()->isVisible());
         clock_.advanceSeconds(1.0);
-        QVERIFY(!list->smileyTextField()->isVisible());
+        QTRY_VERIFY(!list->smileyTextField()->isVisible());
     }
 };
 
