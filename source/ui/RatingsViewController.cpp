@@ -152,10 +152,12 @@ void RatingsViewController::showSortIndicator()
 
 bool RatingsViewController::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == table_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+    // The event type first: while the table is torn down, its viewport is
+    // already gone and only such events as ChildRemoved arrive.
+    if (event->type() == QEvent::MouseButtonDblClick && watched == table_->viewport()) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         doubleClickAction(table_->indexAt(mouse->position().toPoint()).row());
-    } else if (watched == table_ && event->type() == QEvent::KeyPress) {
+    } else if (event->type() == QEvent::KeyPress && watched == table_) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             doubleClickAction(table_->currentIndex().row());

@@ -2,6 +2,8 @@
 
 #include "Log.h"
 
+#include <algorithm>
+
 namespace {
 // Guards against a model whose parents form a cycle.
 constexpr int MaxDepth = 64;
@@ -143,7 +145,10 @@ void TreeController::setSelectionIndexPaths(const QList<IndexPath> &paths)
 
 void TreeController::setSelection(QList<TreeNode *> nodes)
 {
-    if (nodes == selection_)
+    // Compared element by element: QList's == hands an empty list's null
+    // data to memcmp.
+    if (nodes.size() == selection_.size()
+        && std::equal(nodes.cbegin(), nodes.cend(), selection_.cbegin()))
         return;
     selection_ = std::move(nodes);
     Q_EMIT selectionChanged();
