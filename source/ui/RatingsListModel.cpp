@@ -8,9 +8,6 @@
 
 namespace {
 
-const QString kAscending = QStringLiteral(" ascending");
-const QString kDescending = QStringLiteral(" descending");
-
 const char *const kColumnKeys[RatingsListModel::ColumnCount] = {
     "localizedCountryName",
     "ratingCount",
@@ -92,29 +89,6 @@ void RatingsListModel::setSortDescriptors(const QList<SortDescriptor> &descripto
 {
     sortDescriptors_ = descriptors;
     arrange();
-}
-
-QStringList RatingsListModel::archive(const QList<SortDescriptor> &descriptors)
-{
-    QStringList list;
-    for (const SortDescriptor &descriptor : descriptors)
-        list << descriptor.key + (descriptor.ascending ? kAscending : kDescending);
-    return list;
-}
-
-QList<SortDescriptor> RatingsListModel::unarchive(const QStringList &archive)
-{
-    QList<SortDescriptor> descriptors;
-    for (const QString &entry : archive) {
-        const bool ascending = entry.endsWith(kAscending);
-        if (!ascending && !entry.endsWith(kDescending))
-            continue;
-        const QString key =
-            entry.chopped(ascending ? kAscending.size() : kDescending.size()).trimmed();
-        if (!key.isEmpty())
-            descriptors.append({key, ascending});
-    }
-    return descriptors;
 }
 
 int RatingsListModel::rowCount(const QModelIndex &parent) const

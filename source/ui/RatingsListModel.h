@@ -42,11 +42,6 @@ public:
     QList<SortDescriptor> sortDescriptors() const { return sortDescriptors_; }
     void setSortDescriptors(const QList<SortDescriptor> &descriptors);
 
-    // The stored form of sort descriptors, readable in the preferences:
-    // "key ascending" or "key descending" per entry; others are skipped.
-    static QStringList archive(const QList<SortDescriptor> &descriptors);
-    static QList<SortDescriptor> unarchive(const QStringList &archive);
-
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;

@@ -4,6 +4,7 @@
 #include "Product.h"
 #include "Rating.h"
 #include "RatingsListModel.h"
+#include "SortDescriptorArchive.h"
 #include "StringFormat.h"
 #include "TreeController.h"
 #include "UrlOpener.h"
@@ -118,7 +119,7 @@ void RatingsViewController::setSortDescriptorsForTableview()
 {
     QList<SortDescriptor> descriptors;
     if (defaults().hasStoredValue(sortKey()))
-        descriptors = RatingsListModel::unarchive(defaults().stringArrayForKey(sortKey()));
+        descriptors = SortDescriptorArchive::unarchive(defaults().stringArrayForKey(sortKey()));
     if (descriptors.isEmpty())
         descriptors = {{RatingsListModel::sortKeyForColumn(RatingsListModel::CountryColumn), true}};
     model_->setSortDescriptors(descriptors);
@@ -133,7 +134,7 @@ void RatingsViewController::setNextKeyViewForView(QWidget *view)
 
 void RatingsViewController::sortDescriptorsDidChange(const QList<SortDescriptor> &descriptors)
 {
-    defaults().setObject(QVariant(RatingsListModel::archive(descriptors)), sortKey());
+    defaults().setObject(QVariant(SortDescriptorArchive::archive(descriptors)), sortKey());
 }
 
 void RatingsViewController::showSortIndicator()

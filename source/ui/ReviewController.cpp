@@ -12,6 +12,7 @@
 #include "ReviewFilter.h"
 #include "ReviewGap.h"
 #include "ReviewListModel.h"
+#include "SortDescriptorArchive.h"
 #include "UrlOpener.h"
 #include "UserDefaults.h"
 
@@ -494,11 +495,10 @@ void ReviewController::translateAction()
 void ReviewController::setSortDescriptorsForTableview()
 {
     QList<SortDescriptor> order;
-    // Stored as (key, ascending) pairs, one after the other.
-    const QStringList archive = UserDefaults::standard().stringArrayForKey(sortDefaultsKey());
-    for (qsizetype i = 0; i + 1 < archive.size(); i += 2) {
-        if (ReviewListModel::columnForSortKey(archive[i]) >= 0)
-            order.append({archive[i], archive[i + 1] == QLatin1String("true")});
+    for (const SortDescriptor &sort : SortDescriptorArchive::unarchive(
+             UserDefaults::standard().stringArrayForKey(sortDefaultsKey()))) {
+        if (ReviewListModel::columnForSortKey(sort.key) >= 0)
+            order.append(sort);
     }
     if (order.isEmpty())
         order = {{ReviewListModel::sortKeyForColumn(ReviewListModel::Date), false}};
@@ -513,10 +513,8 @@ void ReviewController::setSortDescriptorsForTableview()
 void ReviewController::tableViewSortDescriptorsDidChange(int column, Qt::SortOrder order)
 {
     model_->sort(column, order);
-    QStringList archive;
-    for (const SortDescriptor &sort : model_->filter().sortDescriptors())
-        archive << sort.key << QVariant(sort.ascending).toString();
-    UserDefaults::standard().setObject(archive, sortDefaultsKey());
+    UserDefaults::standard().setObject(
+        SortDescriptorArchive::archive(model_->filter().sortDescriptors()), sortDefaultsKey());
 }
 
 // --- Gaps ----------------------------------------------------------------------------
