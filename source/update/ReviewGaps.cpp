@@ -6,7 +6,6 @@
 
 #include "Clock.h"
 #include "Downloader.h"
-#include "ISO8601DateFormatter.h"
 #include "Log.h"
 #include "ManagedObjectContext.h"
 #include "Product.h"
@@ -26,9 +25,7 @@ bool ReviewImporter::pageAnswered(FeedProbe &probe, const Product &product,
         // stored with the time they arrived.
         probe.oldestOnLastPage = Clock::shared().now();
         for (const QVariantMap &record : records) {
-            const QString text = record.value(QStringLiteral("updated")).toString();
-            const QDateTime date =
-                text.isEmpty() ? QDateTime() : Downloader::isoDateFormatter().dateFromString(text);
+            const QDateTime date = reviewedDate(record);
             if (date.isValid() && date < probe.oldestOnLastPage)
                 probe.oldestOnLastPage = date;
         }
@@ -65,14 +62,21 @@ bool ReviewImporter::reachesStoredReview(FeedProbe &probe, const Product &produc
     return context->countForFetchRequest(request) > 0;
 }
 
-void ReviewImporter::recordGap(Product &product, const QString &countryCode, const FeedProbe &probe)
+bool ReviewImporter::FeedProbe::readPastStoredReviews() const
+{
+    return pages == quint64(Downloader::maximumFeedPages) && lastPageFull && !reachedStored
+        && hasStored.value_or(false);
+}
+
+void ReviewImporter::recordGap(
+    const std::shared_ptr<Product> &product, const QString &countryCode, const FeedProbe &probe)
 {
     ManagedObjectContext *context = managedObjectContext();
     if (!context)
         return;
     FetchRequest newest(QStringLiteral("Review"));
     newest.predicate = Predicate::format(
-        QStringLiteral("product == %@ AND countryCode ==[c] %@"), product.objectID(), countryCode);
+        QStringLiteral("product == %@ AND countryCode ==[c] %@"), product->objectID(), countryCode);
     newest.sortDescriptors = {{QStringLiteral("dateReviewed"), false}};
     newest.fetchLimit = 1;
     const auto stored = context->fetch<Review>(newest);
@@ -85,10 +89,10 @@ void ReviewImporter::recordGap(Product &product, const QString &countryCode, con
             {QStringLiteral("toDate"), to},
             {QStringLiteral("dateNoticed"), Clock::shared().now()}});
     if (gap)
-        gap->setObject(QStringLiteral("product"), context->existingObject(product.objectID()));
+        gap->setObject(QStringLiteral("product"), product);
     logLine(formatString(
         QStringLiteral("Reviews of %@ (%@) may be missing between %@ and %@: the feed's last "
                        "page did not reach the stored ones."),
-        product.title(), countryCode, from.toUTC().toString(Qt::ISODate),
+        product->title(), countryCode, from.toUTC().toString(Qt::ISODate),
         to.toUTC().toString(Qt::ISODate)));
 }

@@ -112,7 +112,8 @@ void ReviewImporter::loadReviewsForProductsAndCountries(
             load->group.enter();
             auto probe = std::make_shared<FeedProbe>();
             Downloader::sharedInstance().reviewsForId(
-                product->identifier(), country->isoCode(), format, kFullPageCount, &requestQueue(),
+                product->identifier(), country->isoCode(), format, Downloader::maximumFeedPages,
+                &requestQueue(),
                 [self, load, product, country, probe](
                     const Downloader::FeedRecords &records, const Error &error) {
                     if (self)
@@ -146,9 +147,8 @@ void ReviewImporter::handleAnswer(const std::shared_ptr<Load> &load,
         requestQueue().cancelAllRequests();
         return;
     }
-    if (probe.pages == quint64(kFullPageCount) && probe.lastPageFull && !probe.reachedStored
-        && probe.hasStored.value_or(false))
-        recordGap(*product, country->isoCode(), probe);
+    if (probe.readPastStoredReviews())
+        recordGap(product, country->isoCode(), probe);
     ProductState &state = load->products[product.get()];
     if (--state.remainingCountries == 0) {
         updateProgress(formatString(

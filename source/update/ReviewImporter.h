@@ -46,6 +46,10 @@ public:
         const std::shared_ptr<Product> &product, const QString &countryCode,
         ImportCompletion completion);
 
+    // The feed's date of a record, or an invalid date when it gave none
+    // usable (the JSON feed gives none).
+    static QDateTime reviewedDate(const QVariantMap &record);
+
     static void safeDispatchImportCompletion(
         ImportCompletion completion, qint64 newReviews, const Error &error);
 
@@ -68,6 +72,10 @@ private:
         quint64 pages = 0;
         bool lastPageFull = false;
         QDateTime oldestOnLastPage;
+
+        // Every page the feed offers was full and none reached a review
+        // stored before: whatever came between was never offered.
+        bool readPastStoredReviews() const;
     };
     struct Load {
         QString format;
@@ -95,7 +103,8 @@ private:
         const QList<QVariantMap> &records);
     // Every page the feed offers was read without reaching a stored review:
     // whatever came between is missing.
-    void recordGap(Product &product, const QString &countryCode, const FeedProbe &probe);
+    void recordGap(const std::shared_ptr<Product> &product, const QString &countryCode,
+        const FeedProbe &probe);
     void mergeEnded(const std::shared_ptr<Load> &load, const std::shared_ptr<Product> &product,
         qint64 newReviews, const Error &error);
     void markUpdatedWhenMerged(const std::shared_ptr<Load> &load, const Product *product);

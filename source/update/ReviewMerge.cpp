@@ -21,15 +21,6 @@ const QString kUpdated = QStringLiteral("updated");
 const QString kVoteSum = QStringLiteral("voteSum");
 const QString kVoteCount = QStringLiteral("voteCount");
 
-// The feed's date of a record, or an invalid date when it gave none usable.
-QDateTime reviewedDate(const QVariantMap &record)
-{
-    const QString text = record.value(kUpdated).toString();
-    if (text.isEmpty())
-        return {};
-    return Downloader::isoDateFormatter().dateFromString(text);
-}
-
 // Vote figures of 0 mean "not given" in the feed and never overwrite.
 void storePositive(ManagedObject &review, const QVariantMap &record, const QString &key)
 {
@@ -41,7 +32,7 @@ void storePositive(ManagedObject &review, const QVariantMap &record, const QStri
 void completeStored(Review &review, const QVariantMap &record, const QDateTime &now)
 {
     if (!review.completed().value_or(false)) {
-        const QDateTime date = reviewedDate(record);
+        const QDateTime date = ReviewImporter::reviewedDate(record);
         if (date.isValid()) {
             review.setValue(QStringLiteral("dateReviewed"), date);
             review.setValue(QStringLiteral("completed"), true);
@@ -66,7 +57,7 @@ std::shared_ptr<Review> insertReview(ManagedObjectContext &context,
     const double rating = record.value(QStringLiteral("rating")).toDouble();
     if (rating > 0)
         review->setValue(QStringLiteral("rating"), rating);
-    const QDateTime date = reviewedDate(record);
+    const QDateTime date = ReviewImporter::reviewedDate(record);
     review->setValue(QStringLiteral("dateReviewed"), date.isValid() ? date : now);
     review->setValue(QStringLiteral("completed"), date.isValid());
     storePositive(*review, record, kVoteSum);
@@ -94,6 +85,14 @@ Error productMissing(const std::shared_ptr<Product> &product)
 }
 
 } // namespace
+
+QDateTime ReviewImporter::reviewedDate(const QVariantMap &record)
+{
+    const QString text = record.value(kUpdated).toString();
+    if (text.isEmpty())
+        return {};
+    return Downloader::isoDateFormatter().dateFromString(text);
+}
 
 void ReviewImporter::importReviewsFromDictionaries(const QList<QVariantMap> &records,
     const std::shared_ptr<Product> &product, const QString &countryCode,
