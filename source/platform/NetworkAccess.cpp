@@ -9,7 +9,8 @@
 namespace NetworkAccess {
 namespace {
 QPointer<SharedURLCache> installedCache;
-}
+QPointer<QNetworkAccessManager> madeManager;
+} // namespace
 
 QNetworkAccessManager &sharedManager()
 {
@@ -18,9 +19,18 @@ QNetworkAccessManager &sharedManager()
     static QNetworkAccessManager *manager = [] {
         auto *m = new QNetworkAccessManager(QCoreApplication::instance());
         m->setAutoDeleteReplies(false);
+        madeManager = m;
         return m;
     }();
     return *manager;
+}
+
+bool closeIdleConnections()
+{
+    if (!madeManager)
+        return false;
+    madeManager->clearConnectionCache();
+    return true;
 }
 
 void installSharedURLCache(SharedURLCache *cache)

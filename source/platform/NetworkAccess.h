@@ -8,6 +8,10 @@ class SharedURLCache;
 namespace NetworkAccess {
 
 QNetworkAccessManager &sharedManager();
+// Closes the kept-alive connections, if the manager was ever made (then
+// true). Before a process ends, this lets Qt's network thread free what it
+// holds for them.
+bool closeIdleConnections();
 
 // Makes `cache` the shared cache (the manager takes ownership).
 void installSharedURLCache(SharedURLCache *cache);

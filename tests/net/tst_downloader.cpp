@@ -2,7 +2,6 @@
 #include "LocalHttpServer.h"
 #include "Log.h"
 #include "ManualClock.h"
-#include "NetworkAccess.h"
 #include "RequestQueue.h"
 #include "StoreAnswers.h"
 #include "TestEnvironment.h"
@@ -51,15 +50,6 @@ private:
     }
 
 private Q_SLOTS:
-    // Kept-alive connections to the test servers live on Qt's network
-    // thread; closing them before exit lets that thread free what it holds,
-    // so that the leak checker does not find it half torn down.
-    void cleanupTestCase()
-    {
-        NetworkAccess::sharedManager().clearConnectionCache();
-        QTest::qWait(50);
-    }
-
     void init()
     {
         server_ = new LocalHttpServer;

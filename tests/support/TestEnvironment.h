@@ -1,5 +1,7 @@
 #pragma once
 
+#include "NetworkAccess.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QTemporaryDir>
@@ -43,7 +45,12 @@ private:
         app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
         TestObject tc;                                                                             \
         QTEST_SET_MAIN_SOURCE_PATH                                                                 \
-        return QTest::qExec(&tc, argc, argv);                                                      \
+        const int status = QTest::qExec(&tc, argc, argv);                                          \
+        /* Connections kept alive to the test servers are closed before exit, */                  \
+        /* so the leak checker does not find Qt's network thread half torn down. */               \
+        if (NetworkAccess::closeIdleConnections())                                                 \
+            QTest::qWait(50);                                                                      \
+        return status;                                                                             \
     }
 
 #define RK_TEST_MAIN(TestObject) RK_TEST_MAIN_WITH(QCoreApplication, TestObject)
