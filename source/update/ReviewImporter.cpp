@@ -177,6 +177,7 @@ void ReviewImporter::mergeEnded(const std::shared_ptr<Load> &load,
 {
     load->newReviews += newReviews;
     ProductState &state = load->products[product.get()];
+    state.newReviews += newReviews;
     --state.pendingMerges;
     if (error.isError()) {
         state.mergeFailed = true;
@@ -210,14 +211,20 @@ void ReviewImporter::finishLoad(const std::shared_ptr<Load> &load)
     if (load->newReviews > 0) {
         if (host_)
             host_->mainOutlineViewSelectionDidChange();
+        // Clicking the notification shows these products, in the order updated.
+        QVariantList productIDs;
         for (const PlanEntry &entry : std::as_const(load->plan)) {
-            if (entry.product && isLive(*entry.product))
-                entry.product->updateReviewsGroupedByStarsForProduct();
+            if (!entry.product || !isLive(*entry.product))
+                continue;
+            entry.product->updateReviewsGroupedByStarsForProduct();
+            if (load->products.value(entry.product.get()).newReviews > 0)
+                productIDs << QVariant::fromValue(entry.product->objectID());
         }
         // The two words stay English in every language, as the format expects.
         services_.notifyWithTitle(AppPaths::applicationName(),
             formatString(localized("ReviewImporter", "You have %ld new %@."), load->newReviews,
-                load->newReviews == 1 ? QStringLiteral("review") : QStringLiteral("reviews")));
+                load->newReviews == 1 ? QStringLiteral("review") : QStringLiteral("reviews")),
+            {}, {{QStringLiteral("productIDs"), productIDs}});
     }
     const bool json = load->format.compare(QStringLiteral("json"), Qt::CaseInsensitive) == 0;
     if (load->rateLimited && json)

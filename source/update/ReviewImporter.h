@@ -63,6 +63,7 @@ private:
         int pendingMerges = 0;
         bool mergeFailed = false;
         bool allAnswered = false;
+        qint64 newReviews = 0;
     };
     // What the pages of one product-country download showed: whether one
     // reached a review stored before, and how the last one read ended.

@@ -21,6 +21,8 @@ struct RecordingServices : UpdateServices {
     int saves = 0;
     int activities = 0;
     QStringList notifications;
+    // Of each notification, the products it would show when clicked.
+    QList<QVariantList> notifiedProducts;
 
     ManagedObjectContext *managedObjectContext() override { return context; }
     void saveAction() override
@@ -31,9 +33,10 @@ struct RecordingServices : UpdateServices {
             qWarning("save: %s", qPrintable(error.debugDescription()));
     }
     void notifyWithTitle(const QString &title, const QString &description, const QString &,
-        const QVariantMap &) override
+        const QVariantMap &userInfo) override
     {
         notifications << title + QLatin1String(": ") + description;
+        notifiedProducts << userInfo.value(QStringLiteral("productIDs")).toList();
     }
     void beginActivity() override { ++activities; }
     void endActivity() override { --activities; }

@@ -221,6 +221,10 @@ private Q_SLOTS:
         QCOMPARE(run.fixture.services.notifications,
             QStringList({QStringLiteral("ReviewKeeper: You have 2 new reviews."),
                 QStringLiteral("ReviewKeeper: You have 2 new reviews.")}));
+        // Clicking either shows the product that received them, not the one
+        // that was loaded along without news.
+        const QVariantList onlyB {QVariant::fromValue(b->objectID())};
+        QCOMPARE(run.fixture.services.notifiedProducts, QList<QVariantList>({onlyB, onlyB}));
 
         // The limit in the JSON pass as well: announced once, no third pass.
         run.fixture.server.setFeedOverride(
