@@ -38,6 +38,10 @@
 <context>
     <name>AppDelegate</name>
     <message>
+        <source>Show</source>
+        <translation>Anzeigen</translation>
+    </message>
+    <message>
         <source>%@ is already running.</source>
         <translation>%@ läuft bereits.</translation>
     </message>

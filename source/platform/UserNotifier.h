@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDBusConnection>
 #include <QObject>
 #include <QString>
 #include <QVariantMap>
@@ -10,18 +11,24 @@
 // on the session bus. Calls are asynchronous: the main thread never waits for
 // the bus. When no service answers (cron, ssh, no session), the notification
 // is handed to the fallback instead, which logs or prints it.
-class UserNotifier : public QObject
-{
+//
+// Each notification replaces the one delivered before it, so a day of
+// updates leaves one notification, not a stack. A notification with a
+// default action reports its activation with the user info it was sent
+// with.
+class UserNotifier : public QObject {
     Q_OBJECT
 
 public:
-    struct Message
-    {
+    struct Message {
         QString title;
         QString subtitle;
         QString informativeText;
         QVariantMap userInfo;
         bool playSound = false;
+        // The label of the action taken by clicking the notification; none
+        // when empty.
+        QString defaultActionTitle;
     };
 
     explicit UserNotifier(QObject *parent = nullptr);
@@ -45,9 +52,22 @@ Q_SIGNALS:
     void delivered(uint notificationId);
     // After the service failed to answer; the fallback has run.
     void failed(const QString &reason);
+    // The user clicked the notification sent with `userInfo`.
+    void activated(const QVariantMap &userInfo);
+
+private Q_SLOTS:
+    void actionInvoked(uint notificationId, const QString &actionKey);
+    void notificationClosed(uint notificationId, uint reason);
+    void activationToken(uint notificationId, const QString &token);
 
 private:
+    QDBusConnection connection();
+
     QString busAddress_;
     QString connectionName_;
     Fallback fallback_;
+    bool subscribed_ = false;
+    // The notification shown last, which the next one replaces.
+    uint shownId_ = 0;
+    QVariantMap shownUserInfo_;
 };

@@ -229,7 +229,19 @@ void AppDelegate::notifyWithTitle(const QString &title, const QString &descripti
     message.informativeText = informativeText;
     message.userInfo = userInfo;
     message.playSound = prefs.boolForKey(PlayNotificationSoundKey);
-    (notifier_ ? *notifier_ : UserNotifier::shared()).deliver(message);
+    message.defaultActionTitle = localized("AppDelegate", "Show");
+    UserNotifier &notifier = notifier_ ? *notifier_ : UserNotifier::shared();
+    if (observedNotifier_ != &notifier) {
+        if (observedNotifier_)
+            disconnect(observedNotifier_, nullptr, this, nullptr);
+        observedNotifier_ = &notifier;
+        connect(&notifier, &UserNotifier::activated, this, &AppDelegate::userNotificationActivated);
+    }
+    notifier.deliver(message);
+}
+
+void AppDelegate::userNotificationActivated(const QVariantMap &)
+{
 }
 
 void AppDelegate::setUpSharedURLCache(bool clear)

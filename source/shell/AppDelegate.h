@@ -5,6 +5,7 @@
 #include "UpdateServices.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QUrl>
 #include <QVariantMap>
 
@@ -136,6 +137,9 @@ protected:
     // Shows the main window, centred when `centre` is set. Nothing without a
     // window.
     virtual void showMainWindow(bool centre);
+    // The user clicked a notification; `userInfo` is what it was sent with
+    // ("productIDs": the products that received new reviews). Nothing here.
+    virtual void userNotificationActivated(const QVariantMap &userInfo);
     // Whether Shift is held while launching (clears the HTTP cache).
     virtual bool isShiftKeyHeld() const;
 
@@ -149,6 +153,7 @@ private:
     bool failedToSave_ = false;
     UserDefaults *defaults_ = nullptr;
     UserNotifier *notifier_ = nullptr;
+    QPointer<UserNotifier> observedNotifier_;
     UpdateHost *updateHost_ = nullptr;
     std::unique_ptr<UpdateHost> plainUpdateHost_;
     std::unique_ptr<UpdateController> updateController_;

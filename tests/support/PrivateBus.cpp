@@ -1,12 +1,13 @@
 #include "PrivateBus.h"
 
 #include <QDBusConnectionInterface>
+#include <QDBusMessage>
 
 PrivateBus::PrivateBus()
 {
     daemon_.setProgram(QStringLiteral("dbus-daemon"));
     daemon_.setArguments({QStringLiteral("--session"), QStringLiteral("--nofork"),
-                          QStringLiteral("--print-address")});
+        QStringLiteral("--print-address")});
     daemon_.start();
     if (!daemon_.waitForStarted(5000))
         return;
@@ -32,7 +33,7 @@ bool NotificationServiceStub::registerOn(const QString &address)
     if (!bus.isConnected())
         return false;
     if (!bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), this,
-                            QDBusConnection::ExportAllSlots))
+            QDBusConnection::ExportAllSlots))
         return false;
     return bus.registerService(QStringLiteral("org.freedesktop.Notifications"));
 }
@@ -43,15 +44,35 @@ NotificationServiceStub::~NotificationServiceStub()
         QDBusConnection::disconnectFromBus(connectionName_);
 }
 
-uint NotificationServiceStub::Notify(const QString &appName, uint, const QString &,
-                                     const QString &summary, const QString &body,
-                                     const QStringList &, const QVariantMap &hints, int)
+uint NotificationServiceStub::Notify(const QString &appName, uint replacesId, const QString &,
+    const QString &summary, const QString &body, const QStringList &actions,
+    const QVariantMap &hints, int)
 {
-    calls.append(Call{appName, summary, body, hints});
-    return uint(calls.size());
+    calls.append(Call {appName, summary, body, hints, replacesId, actions});
+    // A notification replaced keeps its id, as the service's interface says.
+    return replacesId != 0 ? replacesId : ++lastId_;
+}
+
+void NotificationServiceStub::invokeAction(uint id, const QString &actionKey)
+{
+    emitSignal(QStringLiteral("ActionInvoked"), {id, actionKey});
+}
+
+void NotificationServiceStub::closeNotification(uint id)
+{
+    emitSignal(QStringLiteral("NotificationClosed"), {id, uint(2)});
+}
+
+void NotificationServiceStub::emitSignal(const QString &name, const QVariantList &arguments)
+{
+    QDBusMessage message =
+        QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
+            QStringLiteral("org.freedesktop.Notifications"), name);
+    message.setArguments(arguments);
+    QDBusConnection(connectionName_).send(message);
 }
 
 QStringList NotificationServiceStub::GetCapabilities()
 {
-    return {QStringLiteral("body"), QStringLiteral("sound")};
+    return {QStringLiteral("actions"), QStringLiteral("body"), QStringLiteral("sound")};
 }

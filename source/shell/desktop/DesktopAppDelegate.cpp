@@ -4,8 +4,10 @@
 #include "MainOutlineViewController.h"
 #include "MainWindow.h"
 #include "MainWindowController.h"
+#include "ManagedObjectContext.h"
 #include "OutlineView.h"
 #include "Presenter.h"
+#include "Product.h"
 #include "QXTreeController.h"
 #include "RatingsViewController.h"
 #include "ReviewController.h"
@@ -102,6 +104,23 @@ void DesktopAppDelegate::terminate(bool canAsk)
 void DesktopAppDelegate::showMainWindow(bool centre)
 {
     mainWindowController()->showWindow(centre);
+}
+
+void DesktopAppDelegate::userNotificationActivated(const QVariantMap &userInfo)
+{
+    showMainWindow(false);
+    ManagedObjectContext *context = managedObjectContext();
+    if (!sidebar_ || !context)
+        return;
+    const QVariantList ids = userInfo.value(QStringLiteral("productIDs")).toList();
+    for (const QVariant &id : ids) {
+        // A product deleted since the notification is simply passed over.
+        if (auto product =
+                std::dynamic_pointer_cast<Product>(context->existingObject(id.value<ObjectID>()))) {
+            sidebar_->selectProduct(product);
+            return;
+        }
+    }
 }
 
 bool DesktopAppDelegate::isShiftKeyHeld() const

@@ -32,6 +32,9 @@ public:
 protected:
     void showMainWindow(bool centre) override;
     bool isShiftKeyHeld() const override;
+    // Raises the window and selects the first product of the notification
+    // that still exists.
+    void userNotificationActivated(const QVariantMap &userInfo) override;
 
 private:
     // The sidebar, the two lists and the content host, placed in the window;
