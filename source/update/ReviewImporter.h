@@ -33,7 +33,7 @@ public:
 
     // Merges save in pieces of this many records, so that the main thread
     // applies each piece within a frame.
-    static constexpr int mergeBatchSize = 100;
+    static constexpr int mergeBatchSize = 50;
 
     ReviewImporter(UpdateServices &services, UpdateHost *host = nullptr, QObject *parent = nullptr);
 

@@ -16,13 +16,25 @@
 
 void ManagedObjectContext::enqueueForMain(std::function<void()> job)
 {
-    if (inbox_->add(std::move(job))) {
-        std::weak_ptr<MergeInbox> inbox = inbox_;
-        dispatchMain([inbox] {
-            if (const auto alive = inbox.lock())
-                alive->main()->runInbox();
-        });
-    }
+    if (inbox_->add(std::move(job)))
+        scheduleInboxTurn();
+}
+
+void ManagedObjectContext::scheduleInboxTurn()
+{
+    std::weak_ptr<MergeInbox> inbox = inbox_;
+    dispatchMain([inbox] {
+        const auto alive = inbox.lock();
+        if (!alive)
+            return;
+        // One merge per turn of the main loop: timers, input and painting
+        // get their turn between merges that arrive together.
+        if (std::function<void()> job = alive->take()) {
+            job();
+            if (alive->finishTurn())
+                alive->main()->scheduleInboxTurn();
+        }
+    });
 }
 
 void ManagedObjectContext::runInbox()

@@ -180,6 +180,7 @@ private:
     void materializePushed();
     bool rowExists(const EntityDescription &entity, qint64 rowId);
     void runInbox();
+    void scheduleInboxTurn();
     void enqueueForMain(std::function<void()> job);
     // True when there is no connection; a child whose connection could not
     // be opened then sets `error`.

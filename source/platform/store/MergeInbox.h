@@ -39,6 +39,15 @@ public:
         return job;
     }
 
+    // After a job run on the main loop: true when more wait and the caller
+    // must schedule another run; otherwise the next add schedules.
+    bool finishTurn()
+    {
+        std::lock_guard lock(mutex_);
+        scheduled_ = !jobs_.empty();
+        return scheduled_;
+    }
+
     bool isEmpty() const
     {
         std::lock_guard lock(mutex_);
