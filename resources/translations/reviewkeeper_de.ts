@@ -394,6 +394,10 @@
 <context>
     <name>URLError</name>
     <message>
+        <source>The server&apos;s answer could not be read.</source>
+        <translation>Die Antwort des Servers konnte nicht gelesen werden.</translation>
+    </message>
+    <message>
         <source>cancelled</source>
         <translation>abgebrochen</translation>
     </message>
