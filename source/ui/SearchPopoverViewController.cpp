@@ -73,9 +73,10 @@ void SearchPopoverViewController::buildView()
         QT_TRANSLATE_NOOP("SearchPopoverViewController", "Podcasts")};
     auto *kinds = new QHBoxLayout;
     for (int box = 0; box < 4; ++box) {
-        auto *check =
-            new QCheckBox(localized("SearchPopoverViewController", kindTitles[box]), view_);
-        check->setAccessibleName(check->text());
+        const QString title = localized("SearchPopoverViewController", kindTitles[box]);
+        // An "&" in a title is no mnemonic.
+        auto *check = new QCheckBox(QString(title).replace(u'&', QStringLiteral("&&")), view_);
+        check->setAccessibleName(title);
         check->setChecked(defaults_.integerForKey(*kindKeys[box]) == 1);
         connect(check, &QCheckBox::clicked, this,
             &SearchPopoverViewController::entityCheckboxClickedAction);
