@@ -398,6 +398,10 @@
 <context>
     <name>URLError</name>
     <message>
+        <source>The server&apos;s answer could not be read.</source>
+        <translation>Die Antwort des Servers konnte nicht gelesen werden.</translation>
+    </message>
+    <message>
         <source>cancelled</source>
         <translation>abgebrochen</translation>
     </message>
@@ -660,6 +664,92 @@
     <message>
         <source>Votes</source>
         <translation>Stimmen</translation>
+    </message>
+</context>
+<context>
+    <name>SearchPopoverViewController</name>
+    <message>
+        <source>Store Search</source>
+        <translation>Suche im Store</translation>
+    </message>
+    <message>
+        <source>Name, id or store address</source>
+        <translation>Name, ID oder Store-Adresse</translation>
+    </message>
+    <message>
+        <source>Search the Store</source>
+        <translation>Im Store suchen</translation>
+    </message>
+    <message>
+        <source>Search</source>
+        <translation>Suchen</translation>
+    </message>
+    <message>
+        <source>Mac Apps</source>
+        <translation>Mac-Apps</translation>
+    </message>
+    <message>
+        <source>iPhone &amp; iPad Apps</source>
+        <translation>iPhone- &amp; iPad-Apps</translation>
+    </message>
+    <message>
+        <source>Books</source>
+        <translation>Bücher</translation>
+    </message>
+    <message>
+        <source>Podcasts</source>
+        <translation>Podcasts</translation>
+    </message>
+    <message>
+        <source>Search Results</source>
+        <translation>Suchergebnisse</translation>
+    </message>
+    <message>
+        <source>Searching</source>
+        <translation>Suche läuft</translation>
+    </message>
+    <message>
+        <source>Search Status</source>
+        <translation>Suchstatus</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Add</source>
+        <translation>Hinzufügen</translation>
+    </message>
+    <message>
+        <source>Add Selected Products</source>
+        <translation>Ausgewählte Produkte hinzufügen</translation>
+    </message>
+    <message>
+        <source>Searching…</source>
+        <translation>Suche läuft …</translation>
+    </message>
+    <message>
+        <source>No results.</source>
+        <translation>Keine Ergebnisse.</translation>
+    </message>
+</context>
+<context>
+    <name>SearchResultsModel</name>
+    <message>
+        <source>Product</source>
+        <translation>Produkt</translation>
+    </message>
+    <message>
+        <source>Author</source>
+        <translation>Autor</translation>
+    </message>
+    <message>
+        <source>Kind</source>
+        <translation>Art</translation>
+    </message>
+    <message>
+        <source>Unknown</source>
+        <translation>Unbekannt</translation>
     </message>
 </context>
 </TS>

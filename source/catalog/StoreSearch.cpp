@@ -1,6 +1,7 @@
 #include "StoreSearch.h"
 
 #include "RequestQueue.h"
+#include "URLError.h"
 #include "UserDefaults.h"
 
 #include <QCollator>
@@ -113,13 +114,18 @@ StoreSearch::Started StoreSearch::searchAction(
     }
     Downloader::sharedInstance().search(term, options, requestQueue_,
         [deliver](const std::optional<Downloader::ProductRecords> &results, const Error &error) {
-            deliver(results.value_or(Downloader::ProductRecords()), error);
+            // An answer that is no list of results is a failure, not an
+            // empty search.
+            deliver(results.value_or(Downloader::ProductRecords()),
+                results || error ? error : URLError::errorWithCode(URLError::CannotParseResponse));
         });
     return Started::Search;
 }
 
 void StoreSearch::cancelAllRequests()
 {
+    // An answer already on its way no longer counts as shown.
+    ++generation_;
     requestQueue_->cancelAllRequests();
 }
 

@@ -73,6 +73,8 @@ QString URLError::descriptionForCode(int code)
         return localized("URLError", "too many HTTP redirects");
     case NotConnectedToInternet:
         return localized("URLError", "The Internet connection appears to be offline.");
+    case CannotParseResponse:
+        return localized("URLError", "The server's answer could not be read.");
     case SecureConnectionFailed:
         return localized("URLError",
             "An SSL error has occurred and a secure connection to the server "

@@ -20,6 +20,7 @@ public:
         DNSLookupFailed = -1006,
         HTTPTooManyRedirects = -1007,
         NotConnectedToInternet = -1009,
+        CannotParseResponse = -1017,
         SecureConnectionFailed = -1200,
     };
 

@@ -28,8 +28,9 @@ Popover::Popover(Behavior behavior, QWidget *content, QWidget *parent)
 
 Popover::~Popover()
 {
-    // The content belongs to its controller, which outlives the popover.
-    if (content_)
+    // The content belongs to its controller, which outlives the popover and
+    // may already have placed it in the next one.
+    if (content_ && content_->parentWidget() == this)
         content_->setParent(nullptr);
 }
 
@@ -49,7 +50,8 @@ void Popover::showRelativeToWidget(QWidget *anchor, Edge edge)
     show();
     raise();
     activateWindow();
-    content_->setFocus(Qt::PopupFocusReason);
+    if (content_)
+        content_->setFocus(Qt::PopupFocusReason);
 }
 
 void Popover::place()

@@ -2,6 +2,7 @@
 #include "StoreAnswers.h"
 #include "StoreSearch.h"
 #include "TestEnvironment.h"
+#include "URLError.h"
 #include "UserDefaults.h"
 #include "WaitFor.h"
 
@@ -61,6 +62,8 @@ private Q_SLOTS:
                 return Response::ok(searchAnswer({}), "text/javascript");
             if (term == "broken")
                 return Response::withStatus(503, "<html>down</html>");
+            if (term == "garbled")
+                return Response::ok("{\"results\": [", "text/javascript");
             if (term == "slow")
                 return Response::delayed(
                     400, Response::ok(searchAnswer({"late"}), "text/javascript"));
@@ -198,11 +201,16 @@ private Q_SLOTS:
         QCOMPARE(failed.error.domain(), Error::HTTPResponseErrorDomain);
         QCOMPARE(failed.error.code(), 503);
         QVERIFY(failed.results.isEmpty());
+        // An answer that is no list of results is no empty search either.
+        search.searchAction("garbled", 15, collect(failed));
+        QVERIFY(waitFor([&] { return failed.calls == 2; }));
+        QCOMPARE(failed.error.code(), int(URLError::CannotParseResponse));
+        QVERIFY(!failed.error.localizedDescription().isEmpty());
 
         // A new search cancels the running one, which completes as cancelled.
         Outcome slow, quick;
         search.searchAction("slow", 15, collect(slow));
-        QVERIFY(waitFor([&] { return server_->requestsFor("/search").size() == 2; }));
+        QVERIFY(waitFor([&] { return server_->requestsFor("/search").size() == 3; }));
         search.searchAction("123456", 15, collect(quick));
         QVERIFY(waitFor([&] { return slow.calls == 1 && quick.calls == 1; }));
         QVERIFY(slow.error.isCancellation());
