@@ -18,7 +18,8 @@ packages=(
   qt6-base-dev qt6-qpa-plugins qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-translations-l10n
   libgl-dev libsqlite3-dev libicu-dev
 )
-test_packages=(dbus-daemon xvfb xauth xdotool x11-utils at-spi2-core python3-pyatspi)
+test_packages=(dbus-daemon xvfb xauth xdotool x11-utils at-spi2-core python3-pyatspi
+  desktop-file-utils appstream dpkg-dev file)
 
 install_missing() {
   local missing=()

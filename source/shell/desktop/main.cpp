@@ -12,12 +12,68 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QIcon>
 #include <QSessionManager>
 
+namespace {
+
+// The options, for both paths below; returns --gallery.
+QCommandLineOption describeOptions(QCommandLineParser &options)
+{
+    options.setApplicationDescription(
+        QStringLiteral("Follows what customers say about products in Apple's online stores."));
+    options.addHelpOption();
+    options.addVersionOption();
+    const QCommandLineOption gallery(
+        QStringLiteral("gallery"), QStringLiteral("Show the controls in their states."));
+    options.addOption(gallery);
+    return gallery;
+}
+
+// True when the arguments ask only for a text that needs no window. Qt's
+// own options are listed by --help-all only when a GUI application parses
+// them, so that one stays on the usual path when a display may be there.
+bool asksOnlyForText(int argc, char *argv[])
+{
+    const bool mayHaveDisplay = qEnvironmentVariableIsSet("DISPLAY")
+        || qEnvironmentVariableIsSet("WAYLAND_DISPLAY")
+        || qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument == "--")
+            return false;
+        if (argument == "-h" || argument == "--help" || argument == "-v" || argument == "--version"
+            || (argument == "--help-all" && !mayHaveDisplay))
+            return true;
+    }
+    return false;
+}
+
+// --help and --version without a QApplication, which aborts when it finds
+// no display: the same parser prints the same texts and exits.
+int printText(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(AppPaths::applicationName());
+    QCoreApplication::setApplicationVersion(AppPaths::version());
+    QCoreApplication::setOrganizationDomain(QStringLiteral("reviewkeeper.org"));
+    Localization::install(app);
+    QCommandLineParser options;
+    describeOptions(options);
+    options.process(app);
+    // Reached only when the parser found nothing to print after all.
+    options.showHelp(2);
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    if (asksOnlyForText(argc, argv))
+        return printText(argc, argv);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(AppPaths::applicationName());
     QApplication::setApplicationVersion(AppPaths::version());
@@ -27,13 +83,7 @@ int main(int argc, char *argv[])
     Localization::install(app);
 
     QCommandLineParser options;
-    options.setApplicationDescription(
-        QStringLiteral("Follows what customers say about products in Apple's online stores."));
-    options.addHelpOption();
-    options.addVersionOption();
-    const QCommandLineOption gallery(
-        QStringLiteral("gallery"), QStringLiteral("Show the controls in their states."));
-    options.addOption(gallery);
+    const QCommandLineOption gallery = describeOptions(options);
     options.process(app);
 
     if (options.isSet(gallery)) {

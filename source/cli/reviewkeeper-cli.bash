@@ -1,0 +1,56 @@
+# bash completion for reviewkeeper-cli: the commands, and each command's options.
+
+_reviewkeeper_cli()
+{
+    local cur prev
+    cur="${COMP_WORDS[COMP_CWORD]}"
+    prev=""
+    ((COMP_CWORD > 0)) && prev="${COMP_WORDS[COMP_CWORD - 1]}"
+    local commands="search add remove update products reviews ratings gaps config help"
+    COMPREPLY=()
+
+    if ((COMP_CWORD == 1)); then
+        COMPREPLY=($(compgen -W "$commands --help --version" -- "$cur"))
+        return 0
+    fi
+
+    local command="${COMP_WORDS[1]}"
+    case "$prev" in
+    --kinds)
+        # A comma-separated list: complete the last kind.
+        local done="" last="$cur"
+        if [[ "$cur" == *,* ]]; then
+            done="${cur%,*},"
+            last="${cur##*,}"
+        fi
+        COMPREPLY=($(compgen -P "$done" -W "ios mac book podcast" -- "$last"))
+        return 0
+        ;;
+    --country | --version | --search)
+        [ "$command" = reviews ] && return 0
+        ;;
+    esac
+
+    local options=""
+    case "$command" in
+    search) options="--kinds --json --csv" ;;
+    products | ratings | gaps) options="--json --csv" ;;
+    reviews) options="--country --version --search --unread --mark-read --json --csv" ;;
+    config)
+        if ((COMP_CWORD == 2)); then
+            local keys
+            keys=$("${COMP_WORDS[0]}" config 2>/dev/null | sed -n 's/^\([A-Za-z0-9_]*\) = .*/\1/p')
+            COMPREPLY=($(compgen -W "$keys" -- "$cur"))
+        elif ((COMP_CWORD == 3)) && [ "$prev" = SelectedRegions ]; then
+            COMPREPLY=($(compgen -W "UnitedStatesAndCanada Europe AsiaPacific
+                LatinAmericaAndTheCaribbean AfricaTheMiddleEastAndIndia" -- "$cur"))
+        fi
+        return 0
+        ;;
+    esac
+    if [[ "$cur" == -* ]]; then
+        COMPREPLY=($(compgen -W "$options" -- "$cur"))
+    fi
+    return 0
+}
+complete -F _reviewkeeper_cli reviewkeeper-cli
