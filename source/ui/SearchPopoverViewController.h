@@ -2,11 +2,11 @@
 
 #include "Downloader.h"
 #include "Error.h"
+#include "Popover.h"
 
 #include <QObject>
 #include <QPointer>
 
-class Popover;
 class Presenter;
 class QCheckBox;
 class QLabel;

@@ -11,6 +11,7 @@
 #include "QXTreeController.h"
 #include "RatingsViewController.h"
 #include "ReviewController.h"
+#include "SearchPopoverViewController.h"
 #include "SidebarItemModel.h"
 
 #include <QApplication>
@@ -26,6 +27,7 @@ DesktopAppDelegate::~DesktopAppDelegate()
 {
     shutDownUpdates();
     // Each controller takes its view out of the window as it goes.
+    search_.reset();
     sidebar_.reset();
     ratings_.reset();
     reviews_.reset();
@@ -74,8 +76,11 @@ void DesktopAppDelegate::buildContent()
         [this](const QString &action, const QVariant &sender) {
             mainWindowController_->sendAction(action, sender);
         });
-    connect(window->addProductButton(), &QPushButton::clicked, sidebar_.get(),
-        [this] { sidebar_->showSearchPopoverAction(); });
+    search_ = std::make_unique<SearchPopoverViewController>(defaults(), Presenter::shared());
+    connect(sidebar_.get(), &MainOutlineViewController::showSearchPopoverRequested, search_.get(),
+        &SearchPopoverViewController::showPopoverForView);
+    connect(window->addProductButton(), &QPushButton::clicked, search_.get(),
+        [this, window] { search_->showPopoverForView(window->addProductButton()); });
 
     SidebarItemModel *model = sidebar_->model();
     for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})

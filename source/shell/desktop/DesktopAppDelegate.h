@@ -9,6 +9,7 @@ class MainOutlineViewController;
 class MainWindowController;
 class RatingsViewController;
 class ReviewController;
+class SearchPopoverViewController;
 
 // The application delegate of the desktop binary: the shared core plus the
 // main window with its sidebar and content host.
@@ -23,6 +24,7 @@ public:
     MainWindowController *mainWindowController();
     MainOutlineViewController *mainOutlineViewController() const { return sidebar_.get(); }
     HostViewController *hostViewController() const { return host_.get(); }
+    SearchPopoverViewController *searchPopoverViewController() const { return search_.get(); }
 
     // Asks applicationShouldTerminate, then quits the event loop. Without
     // `canAsk` nothing is asked: the quit comes from a signal or the end of
@@ -48,5 +50,6 @@ private:
     std::unique_ptr<MainOutlineViewController> sidebar_;
     std::unique_ptr<RatingsViewController> ratings_;
     std::unique_ptr<ReviewController> reviews_;
+    std::unique_ptr<SearchPopoverViewController> search_;
     std::unique_ptr<MainWindowController> mainWindowController_;
 };
