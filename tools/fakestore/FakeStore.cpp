@@ -7,8 +7,6 @@
 
 using Response = LocalHttpServer::Response;
 
-const QByteArray FakeStore::token = "fakestore-token";
-
 namespace {
 
 // Store entity names and the "kind" of the records they find.
@@ -42,17 +40,10 @@ bool isPlainName(const QString &name)
     return plain.match(name).hasMatch() && !name.contains(QLatin1String(".."));
 }
 
-// The form value of a query, "+" read as a space.
-QString formValue(const QUrlQuery &query, const QString &key)
-{
-    QString value = query.queryItemValue(key, QUrl::FullyEncoded);
-    value.replace(QLatin1Char('+'), QLatin1Char(' '));
-    return QUrl::fromPercentEncoding(value.toUtf8());
-}
-
 } // namespace
 
-FakeStore::FakeStore(const QString &folder, Options options) : folder_(folder), options_(options)
+FakeStore::FakeStore(const QString &folder, Options options)
+    : folder_(folder), options_(options), translator_({options.libreOpen})
 {
 }
 
@@ -89,13 +80,8 @@ Response FakeStore::answer(const LocalHttpServer::Request &request)
         return search(request.query());
     if (path.startsWith(QLatin1String("/images/")))
         return image(path.mid(8));
-    if (path == QLatin1String("/v2/OAuth2-13") && request.method == "POST") {
-        return Response::ok("{\"access_token\":\"" + token
-                + "\",\"token_type\":\"bearer\",\"expires_in\":\"600\",\"scope\":\"fakestore\"}",
-            "application/json");
-    }
-    if (path == QLatin1String("/v2/Http.svc/Translate"))
-        return translate(request);
+    if (auto translated = translator_.answer(request))
+        return *translated;
     return Response::withStatus(404, "<html><body>Not found</body></html>");
 }
 
@@ -213,21 +199,4 @@ Response FakeStore::image(const QString &name)
     const QByteArray type =
         name.endsWith(QLatin1String(".png"), Qt::CaseInsensitive) ? "image/png" : "image/jpeg";
     return storeAnswer(file.readAll(), type);
-}
-
-Response FakeStore::translate(const LocalHttpServer::Request &request)
-{
-    const QString text = formValue(request.query(), QStringLiteral("text"));
-    const QString to = formValue(request.query(), QStringLiteral("to"));
-    const QByteArray head =
-        "<string xmlns=\"http://schemas.microsoft.com/2003/10/Serialization/\">";
-    if (request.header("Authorization") != "Bearer " + token) {
-        return Response::withStatus(
-            401, head + "Invalid token: use the one from the fakestore's token answer.</string>");
-    }
-    if (to.isEmpty())
-        return Response::withStatus(400, head + "Missing target language.</string>");
-    return Response::ok(
-        head + QStringLiteral("[%1] %2").arg(to, text).toHtmlEscaped().toUtf8() + "</string>",
-        "application/xml; charset=utf-8");
 }

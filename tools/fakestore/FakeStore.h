@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FakeTranslator.h"
 #include "LocalHttpServer.h"
 
 #include <QDir>
@@ -9,8 +10,7 @@
 // Answers requests the way the store's web service and the translation
 // service do, from a folder of answers (see README.md): review feed pages by
 // country, product and page, lookups and searches over product records,
-// artwork, a token and translations that tag the text with the target
-// language.
+// artwork; translation requests go to a FakeTranslator.
 class FakeStore {
 public:
     struct Options {
@@ -18,9 +18,9 @@ public:
         int rateLimit = -1;
         // "Cache-Control: max-age=<n>" on store answers; -1: no header.
         int maxAge = -1;
+        // LibreTranslate translates without a key.
+        bool libreOpen = false;
     };
-
-    static const QByteArray token;
 
     FakeStore(const QString &folder, Options options);
 
@@ -29,13 +29,14 @@ public:
 
     LocalHttpServer::Response answer(const LocalHttpServer::Request &request);
 
+    const FakeTranslator &translator() const { return translator_; }
+
 private:
     LocalHttpServer::Response reviews(
         const QString &country, const QString &identifier, int page, const QString &format);
     LocalHttpServer::Response lookup(const QUrlQuery &query);
     LocalHttpServer::Response search(const QUrlQuery &query);
     LocalHttpServer::Response image(const QString &name);
-    LocalHttpServer::Response translate(const LocalHttpServer::Request &request);
 
     std::optional<QJsonObject> product(const QString &identifier, const QString &country) const;
     QList<QJsonObject> allProducts() const;
@@ -46,4 +47,5 @@ private:
     Options options_;
     QString root_;
     int xmlFeedRequests_ = 0;
+    FakeTranslator translator_;
 };

@@ -28,8 +28,10 @@ int main(int argc, char **argv)
     QCommandLineOption maxAge(QStringLiteral("max-age"),
         QStringLiteral("Send Cache-Control: max-age=<seconds>."), QStringLiteral("seconds"),
         QStringLiteral("-1"));
+    QCommandLineOption libreOpen(
+        QStringLiteral("libre-open"), QStringLiteral("LibreTranslate translates without a key."));
     QCommandLineOption quiet(QStringLiteral("quiet"), QStringLiteral("Do not list requests."));
-    parser.addOptions({port, rateLimit, maxAge, quiet});
+    parser.addOptions({port, rateLimit, maxAge, libreOpen, quiet});
     parser.process(app);
 
     if (parser.positionalArguments().size() != 1) {
@@ -51,6 +53,7 @@ int main(int argc, char **argv)
     FakeStore::Options options;
     options.rateLimit = parser.value(rateLimit).toInt();
     options.maxAge = parser.value(maxAge).toInt();
+    options.libreOpen = parser.isSet(libreOpen);
     LocalHttpServer server;
     if (!server.listen(quint16(portNumber))) {
         std::fprintf(stderr, "fakestore: cannot listen on 127.0.0.1:%u.\n", portNumber);
