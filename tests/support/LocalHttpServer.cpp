@@ -31,6 +31,14 @@ QByteArray reasonPhrase(int status)
         return "Forbidden";
     case 404:
         return "Not Found";
+    case 405:
+        return "Method Not Allowed";
+    case 415:
+        return "Unsupported Media Type";
+    case 429:
+        return "Too Many Requests";
+    case 456:
+        return "Quota Exceeded";
     case 500:
         return "Internal Server Error";
     case 503:
