@@ -28,8 +28,9 @@ Popover::Popover(Behavior behavior, QWidget *content, QWidget *parent)
 
 Popover::~Popover()
 {
-    // The content belongs to its controller, which outlives the popover.
-    if (content_)
+    // The content belongs to its controller, which outlives the popover and
+    // may already have placed it in a newer one.
+    if (content_ && content_->parentWidget() == this)
         content_->setParent(nullptr);
 }
 

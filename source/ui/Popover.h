@@ -47,7 +47,7 @@ private:
     void finishClosing();
 
     Behavior behavior_;
-    QWidget *content_;
+    QPointer<QWidget> content_;
     QPointer<QWidget> anchor_;
     QPointer<QWidget> anchorWindow_;
     Edge edge_ = Edge::Below;
