@@ -39,6 +39,8 @@ PreferencesPopoverViewController::PreferencesPopoverViewController(
 PreferencesPopoverViewController::~PreferencesPopoverViewController()
 {
     delete popover_;
+    // One that closed just now may still wait for the event loop.
+    delete closedPopover_;
     delete view_;
 }
 
@@ -143,6 +145,7 @@ void PreferencesPopoverViewController::popoverDidClose(Popover *popover)
         return;
     popover_ = nullptr;
     popover->deleteLater();
+    closedPopover_ = popover;
     // A semi-transient popover closes on a press outside it, which the
     // window system may then hand on to the widget below. Until that press
     // ends, a toggle comes from it.

@@ -69,6 +69,7 @@ private:
     UserDefaults &defaults_;
     QPointer<QWidget> view_;
     QPointer<Popover> popover_;
+    QPointer<Popover> closedPopover_;
     QComboBox *intervalPopUpButton_ = nullptr;
     QComboBox *languagesPopUpButton_ = nullptr;
     QHash<QString, QCheckBox *> regionBoxes_;
