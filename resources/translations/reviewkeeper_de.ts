@@ -752,4 +752,307 @@
         <translation>Unbekannt</translation>
     </message>
 </context>
+<context>
+    <name>PreferencesPopoverViewController</name>
+    <message>
+        <source>Preferences</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <source>Update Interval</source>
+        <translation>Aktualisierungsintervall</translation>
+    </message>
+    <message>
+        <source>Update automatically:</source>
+        <translation>Automatisch aktualisieren:</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>Aus</translation>
+    </message>
+    <message>
+        <source>Every Hour</source>
+        <translation>Jede Stunde</translation>
+    </message>
+    <message>
+        <source>Every 3 Hours</source>
+        <translation>Alle 3 Stunden</translation>
+    </message>
+    <message>
+        <source>Every 6 Hours</source>
+        <translation>Alle 6 Stunden</translation>
+    </message>
+    <message>
+        <source>Every 12 Hours</source>
+        <translation>Alle 12 Stunden</translation>
+    </message>
+    <message>
+        <source>Every Day</source>
+        <translation>Jeden Tag</translation>
+    </message>
+    <message>
+        <source>Every %ld Hours</source>
+        <translation>Alle %ld Stunden</translation>
+    </message>
+    <message>
+        <source>Every %ld Minutes</source>
+        <translation>Alle %ld Minuten</translation>
+    </message>
+    <message>
+        <source>Every %ld Seconds</source>
+        <translation>Alle %ld Sekunden</translation>
+    </message>
+    <message>
+        <source>Update at startup</source>
+        <translation>Beim Start aktualisieren</translation>
+    </message>
+    <message>
+        <source>Regions to update:</source>
+        <translation>Zu aktualisierende Regionen:</translation>
+    </message>
+    <message>
+        <source>United States and Canada</source>
+        <translation>USA und Kanada</translation>
+    </message>
+    <message>
+        <source>Europe</source>
+        <translation>Europa</translation>
+    </message>
+    <message>
+        <source>Asia Pacific</source>
+        <translation>Asien-Pazifik</translation>
+    </message>
+    <message>
+        <source>Africa, the Middle East, and India</source>
+        <translation>Afrika, Naher Osten und Indien</translation>
+    </message>
+    <message>
+        <source>Latin America and the Caribbean</source>
+        <translation>Lateinamerika und Karibik</translation>
+    </message>
+    <message>
+        <source>%ld Countries</source>
+        <translation>%ld Länder</translation>
+    </message>
+    <message>
+        <source>Translation Language</source>
+        <translation>Übersetzungssprache</translation>
+    </message>
+    <message>
+        <source>Translate reviews into:</source>
+        <translation>Rezensionen übersetzen in:</translation>
+    </message>
+    <message>
+        <source>Show notifications</source>
+        <translation>Mitteilungen anzeigen</translation>
+    </message>
+    <message>
+        <source>Play notification sound</source>
+        <translation>Mitteilungston abspielen</translation>
+    </message>
+    <message>
+        <source>Arabic</source>
+        <translation>Arabisch</translation>
+    </message>
+    <message>
+        <source>Bosnian (Latin)</source>
+        <translation>Bosnisch (lateinisch)</translation>
+    </message>
+    <message>
+        <source>Bulgarian</source>
+        <translation>Bulgarisch</translation>
+    </message>
+    <message>
+        <source>Catalan</source>
+        <translation>Katalanisch</translation>
+    </message>
+    <message>
+        <source>Chinese Simplified</source>
+        <translation>Chinesisch (vereinfacht)</translation>
+    </message>
+    <message>
+        <source>Chinese Traditional</source>
+        <translation>Chinesisch (traditionell)</translation>
+    </message>
+    <message>
+        <source>Croatian</source>
+        <translation>Kroatisch</translation>
+    </message>
+    <message>
+        <source>Czech</source>
+        <translation>Tschechisch</translation>
+    </message>
+    <message>
+        <source>Danish</source>
+        <translation>Dänisch</translation>
+    </message>
+    <message>
+        <source>Dutch</source>
+        <translation>Niederländisch</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>Englisch</translation>
+    </message>
+    <message>
+        <source>Estonian</source>
+        <translation>Estnisch</translation>
+    </message>
+    <message>
+        <source>Finnish</source>
+        <translation>Finnisch</translation>
+    </message>
+    <message>
+        <source>French</source>
+        <translation>Französisch</translation>
+    </message>
+    <message>
+        <source>German</source>
+        <translation>Deutsch</translation>
+    </message>
+    <message>
+        <source>Greek</source>
+        <translation>Griechisch</translation>
+    </message>
+    <message>
+        <source>Haitian Creole</source>
+        <translation>Haitianisch</translation>
+    </message>
+    <message>
+        <source>Hebrew</source>
+        <translation>Hebräisch</translation>
+    </message>
+    <message>
+        <source>Hindi</source>
+        <translation>Hindi</translation>
+    </message>
+    <message>
+        <source>Hmong Daw</source>
+        <translation>Hmong Daw</translation>
+    </message>
+    <message>
+        <source>Hungarian</source>
+        <translation>Ungarisch</translation>
+    </message>
+    <message>
+        <source>Indonesian</source>
+        <translation>Indonesisch</translation>
+    </message>
+    <message>
+        <source>Italian</source>
+        <translation>Italienisch</translation>
+    </message>
+    <message>
+        <source>Japanese</source>
+        <translation>Japanisch</translation>
+    </message>
+    <message>
+        <source>Kiswahili</source>
+        <translation>Kisuaheli</translation>
+    </message>
+    <message>
+        <source>Klingon</source>
+        <translation>Klingonisch</translation>
+    </message>
+    <message>
+        <source>Klingon (pIqaD</source>
+        <translation>Klingonisch (pIqaD)</translation>
+    </message>
+    <message>
+        <source>Latvian</source>
+        <translation>Lettisch</translation>
+    </message>
+    <message>
+        <source>Lithuanian</source>
+        <translation>Litauisch</translation>
+    </message>
+    <message>
+        <source>Malay</source>
+        <translation>Malaiisch</translation>
+    </message>
+    <message>
+        <source>Maltese</source>
+        <translation>Maltesisch</translation>
+    </message>
+    <message>
+        <source>Norwegian</source>
+        <translation>Norwegisch</translation>
+    </message>
+    <message>
+        <source>Persian</source>
+        <translation>Persisch</translation>
+    </message>
+    <message>
+        <source>Polish</source>
+        <translation>Polnisch</translation>
+    </message>
+    <message>
+        <source>Portuguese</source>
+        <translation>Portugiesisch</translation>
+    </message>
+    <message>
+        <source>Querétaro Otomi</source>
+        <translation>Querétaro-Otomí</translation>
+    </message>
+    <message>
+        <source>Romanian</source>
+        <translation>Rumänisch</translation>
+    </message>
+    <message>
+        <source>Russian</source>
+        <translation>Russisch</translation>
+    </message>
+    <message>
+        <source>Serbian (Cyrillic)</source>
+        <translation>Serbisch (kyrillisch)</translation>
+    </message>
+    <message>
+        <source>Serbian (Latin)</source>
+        <translation>Serbisch (lateinisch)</translation>
+    </message>
+    <message>
+        <source>Slovak</source>
+        <translation>Slowakisch</translation>
+    </message>
+    <message>
+        <source>Slovenian</source>
+        <translation>Slowenisch</translation>
+    </message>
+    <message>
+        <source>Spanish</source>
+        <translation>Spanisch</translation>
+    </message>
+    <message>
+        <source>Swedish</source>
+        <translation>Schwedisch</translation>
+    </message>
+    <message>
+        <source>Thai</source>
+        <translation>Thailändisch</translation>
+    </message>
+    <message>
+        <source>Turkish</source>
+        <translation>Türkisch</translation>
+    </message>
+    <message>
+        <source>Ukrainian</source>
+        <translation>Ukrainisch</translation>
+    </message>
+    <message>
+        <source>Urdu</source>
+        <translation>Urdu</translation>
+    </message>
+    <message>
+        <source>Vietnamese</source>
+        <translation>Vietnamesisch</translation>
+    </message>
+    <message>
+        <source>Welsh</source>
+        <translation>Walisisch</translation>
+    </message>
+    <message>
+        <source>Yucatec Maya</source>
+        <translation>Yukatekisches Maya</translation>
+    </message>
+</context>
 </TS>

@@ -145,6 +145,21 @@ std::optional<Countries> countriesOrderedByPriorityForRegions(
     return countries;
 }
 
+std::optional<qint64> countryCountForRegion(ManagedObjectContext *context, const QString &region)
+{
+    if (!context)
+        return std::nullopt;
+    FetchRequest request(QStringLiteral("Country"));
+    request.predicate = Predicate::format(QStringLiteral("region == %@"), region);
+    Error error;
+    const qint64 count = context->countForFetchRequest(request, &error);
+    if (error) {
+        logError(error, "countryCountForRegion:");
+        return std::nullopt;
+    }
+    return count;
+}
+
 std::optional<QList<QVariantMap>> reviewsGroupedByStarsForProduct(ManagedObjectContext *context,
     const Product *product, const QString &countryCode, const QString &version)
 {

@@ -44,6 +44,8 @@ std::optional<QList<CountryGroup>> countriesGroupedByPriorityForRegions(
     ManagedObjectContext *context, const std::optional<QStringList> &regions);
 std::optional<Countries> countriesOrderedByPriorityForRegions(
     ManagedObjectContext *context, const std::optional<QStringList> &regions);
+// The number of stored countries in one region.
+std::optional<qint64> countryCountForRegion(ManagedObjectContext *context, const QString &region);
 
 // {"rating", "total"} per distinct rating, highest first; filters apply when
 // the code or version is not null.

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+
+class ManagedObjectContext;
+class Popover;
+class QCheckBox;
+class QComboBox;
+class QWidget;
+class UserDefaults;
+
+// The preferences: a popover opened from the window's preferences button
+// whose controls write the user's defaults. A change of the update interval
+// is announced so that the update timer follows at once. The controls are
+// read from the defaults each time the popover opens.
+class PreferencesPopoverViewController : public QObject {
+    Q_OBJECT
+
+public:
+    PreferencesPopoverViewController(
+        ManagedObjectContext &context, UserDefaults &defaults, QObject *parent = nullptr);
+    ~PreferencesPopoverViewController() override;
+
+    // The popover's content; it stays with this controller.
+    QWidget *view() const { return view_; }
+    // The popover shown, or none.
+    Popover *popover() const { return popover_; }
+
+    // Closes the popover when it is shown; otherwise opens a new one above
+    // `anchor` (at the centre of the active window when none).
+    void showPopoverForView(QWidget *anchor);
+    void closePopoverAction();
+
+    // The interval menu's item at `index` was chosen.
+    void autoUpdateTimeDidChangeAction(int index);
+    // The language menu's item at `index` was chosen.
+    void languageSelectedAction(int index);
+    void updateLanguagesMenu();
+
+    // The stored countries of a region; 0 when they cannot be counted.
+    qint64 countryCountForRegion(const QString &region) const;
+    QString toolTipForUnitedStatesAndCanada() const { return {}; }
+    QString toolTipForEurope() const;
+    QString toolTipForAsiaPacific() const;
+    QString toolTipForAfricaTheMiddleEastAndIndia() const;
+    QString toolTipForLatinAmericaAndTheCaribbean() const;
+
+    QComboBox *updateIntervalPopUpButton() const { return intervalPopUpButton_; }
+    QComboBox *languagesPopUpButton() const { return languagesPopUpButton_; }
+    // By region key, and by preference key for the other check boxes.
+    QCheckBox *regionCheckBox(const QString &region) const { return regionBoxes_.value(region); }
+    QCheckBox *checkBoxForKey(const QString &key) const { return keyBoxes_.value(key); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildView();
+    void popoverWillShow();
+    void popoverDidClose(Popover *popover);
+    void updateIntervalMenu();
+    void updateCheckBoxes();
+    QString toolTipForRegion(const QString &region) const;
+    void regionToggled(const QString &region, bool selected);
+
+    ManagedObjectContext &context_;
+    UserDefaults &defaults_;
+    QPointer<QWidget> view_;
+    QPointer<Popover> popover_;
+    QPointer<Popover> closedPopover_;
+    QComboBox *intervalPopUpButton_ = nullptr;
+    QComboBox *languagesPopUpButton_ = nullptr;
+    QHash<QString, QCheckBox *> regionBoxes_;
+    QHash<QString, QCheckBox *> keyBoxes_;
+    bool closedByPress_ = false;
+};
