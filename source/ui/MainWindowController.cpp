@@ -79,7 +79,7 @@ QAction *MainWindowController::action(const QString &name) const
 
 void MainWindowController::showPreferencesAction()
 {
-    sendAction(QStringLiteral("showPreferencesAction"));
+    Q_EMIT preferencesPopoverRequested(window_->prefsButton());
 }
 
 QAction *MainWindowController::addRoutedAction(
@@ -118,7 +118,7 @@ void MainWindowController::buildMenus()
     addRoutedAction(file, QStringLiteral("performCancelLoadAction"), tr("Cancel Update"),
         QKeySequence(Qt::CTRL | Qt::Key_Period));
     file->addSeparator();
-    addRoutedAction(file, QStringLiteral("addProductAction"), tr("Add Product…"),
+    addRoutedAction(file, QStringLiteral("showSearchPopoverAction"), tr("Add Product…"),
         QKeySequence(Qt::CTRL | Qt::Key_N));
     file->addSeparator();
     QAction *quit = file->addAction(tr("&Quit"));
@@ -147,7 +147,8 @@ void MainWindowController::buildMenus()
     edit->addSeparator();
     QAction *prefs = edit->addAction(tr("Preferences…"));
     prefs->setObjectName(QStringLiteral("showPreferencesAction"));
-    prefs->setShortcut(QKeySequence::Preferences);
+    // Qt knows no standard preferences key on most Linux desktops.
+    prefs->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
     prefs->setMenuRole(QAction::PreferencesRole);
     connect(prefs, &QAction::triggered, this, &MainWindowController::showPreferencesAction);
 
@@ -186,11 +187,9 @@ void MainWindowController::buildMenus()
     about->setObjectName(QStringLiteral("aboutAction"));
     about->setMenuRole(QAction::AboutRole);
     connect(about, &QAction::triggered, window_, [this] {
-        QMessageBox::about(window_,
-            formatString(tr("About %@"), AppPaths::applicationName()),
-            formatString(tr(
-                             "<b>%@</b> %@<br>Follows what customers say "
-                             "about products in Apple's online stores."),
+        QMessageBox::about(window_, formatString(tr("About %@"), AppPaths::applicationName()),
+            formatString(tr("<b>%@</b> %@<br>Follows what customers say "
+                            "about products in Apple's online stores."),
                 AppPaths::applicationName(), AppPaths::version()));
     });
 

@@ -12,6 +12,7 @@ class AppDelegate;
 class MainWindow;
 class QAction;
 class QMenu;
+class QWidget;
 
 // Controls the main window: builds it with its menus, shows it, and routes
 // menu actions that need a target to the content host first, then the
@@ -40,10 +41,15 @@ public:
     // The menu action with this name, for tests and other parts.
     QAction *action(const QString &name) const;
 
+    // The preferences button and Edit > Preferences… (Ctrl+,).
     void showPreferencesAction();
 
     // Asked before the application quits (window closed, Quit chosen).
     std::function<void()> onQuitRequested;
+
+Q_SIGNALS:
+    // The preferences popover should toggle at `anchor`.
+    void preferencesPopoverRequested(QWidget *anchor);
 
 private:
     void buildMenus();

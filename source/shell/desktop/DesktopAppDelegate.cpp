@@ -6,6 +6,7 @@
 #include "MainWindowController.h"
 #include "ManagedObjectContext.h"
 #include "OutlineView.h"
+#include "PreferencesPopoverViewController.h"
 #include "Presenter.h"
 #include "Product.h"
 #include "QXTreeController.h"
@@ -28,6 +29,7 @@ DesktopAppDelegate::~DesktopAppDelegate()
     shutDownUpdates();
     // Each controller takes its view out of the window as it goes.
     search_.reset();
+    preferences_.reset();
     sidebar_.reset();
     ratings_.reset();
     reviews_.reset();
@@ -81,6 +83,9 @@ void DesktopAppDelegate::buildContent()
         &SearchPopoverViewController::showPopoverForView);
     connect(window->addProductButton(), &QPushButton::clicked, search_.get(),
         [this, window] { search_->showPopoverForView(window->addProductButton()); });
+    preferences_ = std::make_unique<PreferencesPopoverViewController>(*context, defaults());
+    connect(mainWindowController_.get(), &MainWindowController::preferencesPopoverRequested,
+        preferences_.get(), &PreferencesPopoverViewController::showPopoverForView);
 
     SidebarItemModel *model = sidebar_->model();
     for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})

@@ -7,6 +7,7 @@
 class HostViewController;
 class MainOutlineViewController;
 class MainWindowController;
+class PreferencesPopoverViewController;
 class RatingsViewController;
 class ReviewController;
 class SearchPopoverViewController;
@@ -25,6 +26,10 @@ public:
     MainOutlineViewController *mainOutlineViewController() const { return sidebar_.get(); }
     HostViewController *hostViewController() const { return host_.get(); }
     SearchPopoverViewController *searchPopoverViewController() const { return search_.get(); }
+    PreferencesPopoverViewController *preferencesPopoverViewController() const
+    {
+        return preferences_.get();
+    }
 
     // Asks applicationShouldTerminate, then quits the event loop. Without
     // `canAsk` nothing is asked: the quit comes from a signal or the end of
@@ -51,5 +56,6 @@ private:
     std::unique_ptr<RatingsViewController> ratings_;
     std::unique_ptr<ReviewController> reviews_;
     std::unique_ptr<SearchPopoverViewController> search_;
+    std::unique_ptr<PreferencesPopoverViewController> preferences_;
     std::unique_ptr<MainWindowController> mainWindowController_;
 };
