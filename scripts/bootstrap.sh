@@ -16,10 +16,10 @@ export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=true
 packages=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-qpa-plugins qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-translations-l10n
-  libgl-dev libsqlite3-dev libicu-dev
+  libgl-dev libsqlite3-dev libicu-dev qtkeychain-qt6-dev libsecret-1-0
 )
 test_packages=(dbus-daemon xvfb xauth xdotool x11-utils at-spi2-core python3-pyatspi
-  desktop-file-utils appstream dpkg-dev file)
+  desktop-file-utils appstream dpkg-dev file gnome-keyring)
 
 install_missing() {
   local missing=()

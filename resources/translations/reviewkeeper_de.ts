@@ -1055,4 +1055,43 @@
         <translation>Yukatekisches Maya</translation>
     </message>
 </context>
+<context>
+    <name>KeychainSecretStore</name>
+    <message>
+        <source>No secret service is running and %@ is not set.</source>
+        <translation>Es läuft kein Schlüsselbund-Dienst und %@ ist nicht gesetzt.</translation>
+    </message>
+    <message>
+        <source>No secret service is running.</source>
+        <translation>Es läuft kein Schlüsselbund-Dienst.</translation>
+    </message>
+    <message>
+        <source>No key is kept in the secret service and %@ is not set.</source>
+        <translation>Im Schlüsselbund ist kein Schlüssel hinterlegt und %@ ist nicht gesetzt.</translation>
+    </message>
+    <message>
+        <source>No key is kept in the secret service.</source>
+        <translation>Im Schlüsselbund ist kein Schlüssel hinterlegt.</translation>
+    </message>
+    <message>
+        <source>The secret service did not give out the key.</source>
+        <translation>Der Schlüsselbund-Dienst hat den Schlüssel nicht herausgegeben.</translation>
+    </message>
+    <message>
+        <source>The key could not be saved because no secret service is running.</source>
+        <translation>Der Schlüssel konnte nicht gesichert werden, weil kein Schlüsselbund-Dienst läuft.</translation>
+    </message>
+    <message>
+        <source>The secret service could not save the key.</source>
+        <translation>Der Schlüsselbund-Dienst konnte den Schlüssel nicht sichern.</translation>
+    </message>
+    <message>
+        <source>The key could not be removed because no secret service is running.</source>
+        <translation>Der Schlüssel konnte nicht entfernt werden, weil kein Schlüsselbund-Dienst läuft.</translation>
+    </message>
+    <message>
+        <source>The secret service could not remove the key.</source>
+        <translation>Der Schlüsselbund-Dienst konnte den Schlüssel nicht entfernen.</translation>
+    </message>
+</context>
 </TS>

@@ -1,6 +1,7 @@
 #include "AppDelegate.h"
 #include "AppPaths.h"
 #include "Cli.h"
+#include "KeychainSecretStore.h"
 #include "Localization.h"
 #include "Presenter.h"
 #include "UserDefaults.h"
@@ -17,6 +18,9 @@ int main(int argc, char *argv[])
     // Alerts and errors of the shared core become lines on standard error.
     TerminalPresenter presenter;
     Presenter::setShared(&presenter);
+    // Keys from the session's secret service; over ssh and from cron, from the environment.
+    KeychainSecretStore secrets;
+    SecretStore::setShared(&secrets);
     AppDelegate::registerDefaults(UserDefaults::standard());
 
     int status = 0;
@@ -24,6 +28,7 @@ int main(int argc, char *argv[])
         Cli cli(QCoreApplication::arguments());
         status = cli.run();
     }
+    SecretStore::setShared(nullptr);
     Presenter::setShared(nullptr);
     return status;
 }

@@ -2,6 +2,7 @@
 #include "DesktopAppDelegate.h"
 #include "Gallery.h"
 #include "InstanceLock.h"
+#include "KeychainSecretStore.h"
 #include "Localization.h"
 #include "MainWindow.h"
 #include "MainWindowController.h"
@@ -102,6 +103,8 @@ int main(int argc, char *argv[])
         return exitStatus;
 
     AppDelegate::registerDefaults(UserDefaults::standard());
+    KeychainSecretStore secrets;
+    SecretStore::setShared(&secrets);
 
     DesktopAppDelegate delegate;
     delegate.awakeFromNib();
@@ -115,6 +118,7 @@ int main(int argc, char *argv[])
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &delegate,
         [&delegate](QSessionManager &) { delegate.terminate(false); });
     const int status = QApplication::exec();
+    SecretStore::setShared(nullptr);
     Presenter::setShared(nullptr);
     return status;
 }
