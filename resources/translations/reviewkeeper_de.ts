@@ -1094,4 +1094,95 @@
         <translation>Der Schlüsselbund-Dienst konnte den Schlüssel nicht entfernen.</translation>
     </message>
 </context>
+<context>
+    <name>TranslationPreferencesSection</name>
+    <message>
+        <source>Translation</source>
+        <translation>Übersetzung</translation>
+    </message>
+    <message>
+        <source>Translation Service</source>
+        <translation>Übersetzungsdienst</translation>
+    </message>
+    <message>
+        <source>Service:</source>
+        <translation>Dienst:</translation>
+    </message>
+    <message>
+        <source>DeepL</source>
+        <translation>DeepL</translation>
+    </message>
+    <message>
+        <source>Microsoft Azure Translator</source>
+        <translation>Microsoft Azure Translator</translation>
+    </message>
+    <message>
+        <source>LibreTranslate</source>
+        <translation>LibreTranslate</translation>
+    </message>
+    <message>
+        <source>Microsoft Translator V2 server</source>
+        <translation>Server für Microsoft Translator V2</translation>
+    </message>
+    <message>
+        <source>Key</source>
+        <translation>Schlüssel</translation>
+    </message>
+    <message>
+        <source>Key:</source>
+        <translation>Schlüssel:</translation>
+    </message>
+    <message>
+        <source>Region</source>
+        <translation>Region</translation>
+    </message>
+    <message>
+        <source>Region:</source>
+        <translation>Region:</translation>
+    </message>
+    <message>
+        <source>none for a global resource</source>
+        <translation>leer bei einer globalen Ressource</translation>
+    </message>
+    <message>
+        <source>Address</source>
+        <translation>Adresse</translation>
+    </message>
+    <message>
+        <source>Address:</source>
+        <translation>Adresse:</translation>
+    </message>
+    <message>
+        <source>the service's own</source>
+        <translation>die des Dienstes</translation>
+    </message>
+    <message>
+        <source>only if the server asks for one</source>
+        <translation>nur wenn der Server einen verlangt</translation>
+    </message>
+    <message>
+        <source>Test</source>
+        <translation>Testen</translation>
+    </message>
+    <message>
+        <source>Test the translation service</source>
+        <translation>Übersetzungsdienst testen</translation>
+    </message>
+    <message>
+        <source>Test Result</source>
+        <translation>Testergebnis</translation>
+    </message>
+    <message>
+        <source>Enter an address beginning with http:// or https://.</source>
+        <translation>Geben Sie eine Adresse ein, die mit http:// oder https:// beginnt.</translation>
+    </message>
+    <message>
+        <source>Translating…</source>
+        <translation>Übersetze …</translation>
+    </message>
+    <message>
+        <source>The service answered with no text.</source>
+        <translation>Der Dienst hat ohne Text geantwortet.</translation>
+    </message>
+</context>
 </TS>

@@ -5,8 +5,10 @@
 #include "NotificationNames.h"
 #include "Popover.h"
 #include "PreferencesChoices.h"
+#include "SecretStore.h"
 #include "StoreQueries.h"
 #include "StringFormat.h"
+#include "TranslationPreferencesSection.h"
 #include "Translator.h"
 #include "UserDefaults.h"
 
@@ -15,6 +17,8 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -95,6 +99,11 @@ void PreferencesPopoverViewController::buildView()
         &PreferencesPopoverViewController::languageSelectedAction);
     lower->addRow(localized(kContext, "Translate reviews into:"), languagesPopUpButton_);
     tabOrder << languagesPopUpButton_;
+    translation_ = new TranslationPreferencesSection(defaults_, SecretStore::shared(), {}, this);
+    lower->addRow(translation_->view());
+    tabOrder << translation_->providerPopUpButton() << translation_->keyField()
+             << translation_->regionField() << translation_->addressField()
+             << translation_->testButton();
     lower->addRow(addKeyBox(kShowNotifications, localized(kContext, "Show notifications")));
     lower->addRow(
         addKeyBox(kPlayNotificationSound, localized(kContext, "Play notification sound")));
@@ -137,6 +146,7 @@ void PreferencesPopoverViewController::popoverWillShow()
     updateIntervalMenu();
     updateCheckBoxes();
     updateLanguagesMenu();
+    translation_->reload();
 }
 
 void PreferencesPopoverViewController::popoverDidClose(Popover *popover)

@@ -9,6 +9,7 @@ class Popover;
 class QCheckBox;
 class QComboBox;
 class QWidget;
+class TranslationPreferencesSection;
 class UserDefaults;
 
 // The preferences: a popover opened from the window's preferences button
@@ -52,6 +53,7 @@ public:
     // By region key, and by preference key for the other check boxes.
     QCheckBox *regionCheckBox(const QString &region) const { return regionBoxes_.value(region); }
     QCheckBox *checkBoxForKey(const QString &key) const { return keyBoxes_.value(key); }
+    TranslationPreferencesSection *translationSection() const { return translation_; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -74,5 +76,6 @@ private:
     QComboBox *languagesPopUpButton_ = nullptr;
     QHash<QString, QCheckBox *> regionBoxes_;
     QHash<QString, QCheckBox *> keyBoxes_;
+    TranslationPreferencesSection *translation_ = nullptr;
     bool closedByPress_ = false;
 };

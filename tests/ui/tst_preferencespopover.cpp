@@ -7,6 +7,7 @@
 #include "Popover.h"
 #include "PreferencesPopoverViewController.h"
 #include "TestEnvironment.h"
+#include "TranslationPreferencesSection.h"
 #include "Translator.h"
 #include "UpdateController.h"
 
@@ -14,6 +15,7 @@
 #include <QCheckBox>
 #include <QCollator>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTranslator>
@@ -190,7 +192,10 @@ private Q_SLOTS:
         for (const char *region : {"UnitedStatesAndCanada", "Europe", "AsiaPacific",
                  "AfricaTheMiddleEastAndIndia", "LatinAmericaAndTheCaribbean"})
             expected << controller.regionCheckBox(QString::fromLatin1(region));
-        expected << controller.languagesPopUpButton()
+        const TranslationPreferencesSection *translation = controller.translationSection();
+        expected << controller.languagesPopUpButton() << translation->providerPopUpButton()
+                 << translation->keyField() << translation->regionField()
+                 << translation->addressField() << translation->testButton()
                  << controller.checkBoxForKey(QStringLiteral("ShowNotifications"))
                  << controller.checkBoxForKey(QStringLiteral("PlayNotificationSound"));
         QWidget *widget = expected.first();
