@@ -388,33 +388,38 @@ private Q_SLOTS:
         QCOMPARE(server_->requestsFor(path).size(), response.dropConnection ? 2 : 1);
     }
 
-    void withoutAKeyNothingIsSent_data()
+    void withoutAUsableKeyNothingIsSent_data()
     {
         QTest::addColumn<QString>("provider");
-        QTest::addColumn<QString>("service");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("message");
+        const QString noKey = "No key for %1 is set. Enter it in the preferences.";
         QTest::newRow("DeepL") << "DeepL"
-                               << "DeepL";
-        QTest::newRow("Azure") << "Azure"
-                               << "Azure Translator";
+                               << "  " << noKey.arg("DeepL");
+        QTest::newRow("Azure") << "Azure" << QString() << noKey.arg("Azure Translator");
         QTest::newRow("V2 without an ID") << "MicrosoftV2"
-                                          << "Microsoft Translator";
+                                          << "s" << noKey.arg("Microsoft Translator");
+        QTest::newRow("line break") << "DeepL"
+                                    << "a\r\nX-Injected: 1"
+                                    << "DeepL did not accept the key. Check the key in the "
+                                       "preferences.";
     }
 
-    void withoutAKeyNothingIsSent()
+    void withoutAUsableKeyNothingIsSent()
     {
         QFETCH(QString, provider);
-        QFETCH(QString, service);
+        QFETCH(QString, key);
+        QFETCH(QString, message);
         QVERIFY(TranslatorCredentials::builtInClientID().isEmpty());
         QVERIFY(TranslatorCredentials::builtInClientSecret().isEmpty());
         UserDefaults::standard().removeObjectForKey(MicrosoftV2Provider::clientIDKey);
-        choose(provider, "  ");
+        secrets_->deleteSecret(Translator::secretName(provider), {});
+        choose(provider, key);
         Result result;
         translate(result, "Hello");
         QCOMPARE(result.calls, 0); // never re-entrant
         finish(result);
-        QCOMPARE(result.error.code(), int(TranslationError::NoKey));
-        QCOMPARE(result.error.localizedDescription(),
-            QString("No key for %1 is set. Enter it in the preferences.").arg(service));
+        QCOMPARE(result.error.localizedDescription(), message);
         QVERIFY(server_->requests().isEmpty());
     }
 
@@ -621,7 +626,7 @@ private Q_SLOTS:
         QVERIFY(!preferences.readAll().contains("old secret"));
     }
 
-    void providerPreference()
+    void preferences()
     {
         UserDefaults::standard().setString("Babelfish", Translator::providerKey);
         QCOMPARE(translator().provider().name(), QString("DeepL"));
@@ -632,8 +637,15 @@ private Q_SLOTS:
         UserDefaults::standard().removeObjectForKey(DeepLProvider::serverURLKey);
         QCOMPARE(DeepLProvider::serverURL("abc:fx"), QString("https://api-free.deepl.com"));
         QCOMPARE(DeepLProvider::serverURL("abc"), QString("https://api.deepl.com"));
+        // Addresses that are no http(s) ones give way to the https defaults.
         UserDefaults::standard().setString("ftp://x", AzureTranslatorProvider::endpointKey);
         QCOMPARE(AzureTranslatorProvider::endpoint(), AzureTranslatorProvider::defaultEndpoint);
+        UserDefaults::standard().removeObjectForKey(MicrosoftV2Provider::tokenURLKey);
+        UserDefaults::standard().setString(
+            "javascript:alert(1)", MicrosoftV2Provider::translateURLKey);
+        QCOMPARE(MicrosoftV2Provider::tokenURL(), MicrosoftV2Provider::defaultTokenURL);
+        QCOMPARE(MicrosoftV2Provider::translateURL(), MicrosoftV2Provider::defaultTranslateURL);
+        QVERIFY(MicrosoftV2Provider::translateURL().startsWith("https://"));
     }
 
     void formEncoding()
@@ -748,17 +760,6 @@ private Q_SLOTS:
         QVERIFY(waitFor([&] { return tokenDone; }, clock_));
         QVERIFY(!tokenError);
         QVERIFY(v2().accessToken().isNull());
-    }
-
-    void endpointsDefaultToHttps()
-    {
-        UserDefaults::standard().removeObjectForKey(MicrosoftV2Provider::tokenURLKey);
-        UserDefaults::standard().setString(
-            "javascript:alert(1)", MicrosoftV2Provider::translateURLKey);
-        QCOMPARE(MicrosoftV2Provider::tokenURL(), MicrosoftV2Provider::defaultTokenURL);
-        QVERIFY(MicrosoftV2Provider::tokenURL().startsWith("https://"));
-        QCOMPARE(MicrosoftV2Provider::translateURL(), MicrosoftV2Provider::defaultTranslateURL);
-        QVERIFY(MicrosoftV2Provider::translateURL().startsWith("https://"));
     }
 
     void capturedServiceAnswers()
