@@ -145,30 +145,29 @@ void MicrosoftV2Provider::translate(const QString &key, const QString &from, con
         dispatchMain([this, completion] { completion({}, error(TranslationError::NoKey)); });
         return;
     }
-    // The protocol takes one text per request: they go one after the other,
-    // and the first failure ends the list.
-    auto next = std::make_shared<std::function<void(QStringList)>>();
-    *next = [this, from, to, texts, completion, next](QStringList done) {
-        if (done.size() == texts.size()) {
-            completion(done, Error());
-            *next = nullptr; // breaks the cycle through `next`
-            return;
-        }
-        const QString text = texts.at(done.size());
-        translateOne(from, to, text,
-            [completion, next, done](const QString &translation, const Error &failure) mutable {
-                if (failure) {
-                    completion({}, failure);
-                    *next = nullptr;
-                    return;
-                }
-                done << translation;
-                (*next)(done);
-            });
-    };
     // The token's outcome is not examined: the translation goes out with
     // whatever token is held then, and its own answer tells what went wrong.
-    getAccessTokenWithCompletion(key, [next](const Error &) { (*next)({}); });
+    auto job = std::make_shared<Job>(Job {from, to, texts, {}, std::move(completion)});
+    getAccessTokenWithCompletion(key, [this, job](const Error &) { translateNext(job); });
+}
+
+void MicrosoftV2Provider::translateNext(const std::shared_ptr<Job> &job)
+{
+    // The protocol takes one text per request: they go one after the other,
+    // and the first failure ends the list.
+    if (job->translations.size() == job->texts.size()) {
+        job->completion(job->translations, Error());
+        return;
+    }
+    translateOne(job->from, job->to, job->texts.at(job->translations.size()),
+        [this, job](const QString &translation, const Error &failure) {
+            if (failure) {
+                job->completion({}, failure);
+                return;
+            }
+            job->translations << translation;
+            translateNext(job);
+        });
 }
 
 void MicrosoftV2Provider::translateOne(const QString &from, const QString &to, const QString &text,

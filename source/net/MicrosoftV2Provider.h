@@ -3,6 +3,7 @@
 #include "Clock.h"
 #include "TranslationProvider.h"
 
+#include <memory>
 #include <optional>
 
 // The Microsoft Translator V2 protocol, kept for servers that still speak it
@@ -42,6 +43,13 @@ public:
     static QString translateURL();
 
 private:
+    struct Job {
+        QString from, to;
+        QStringList texts, translations;
+        TranslationsCompletion completion;
+    };
+
+    void translateNext(const std::shared_ptr<Job> &job);
     void tokenAnswered(const QByteArray &data, const Error &error);
     void translateOne(const QString &from, const QString &to, const QString &text,
         std::function<void(const QString &translation, const Error &error)> done);
