@@ -21,7 +21,9 @@
 #include <algorithm>
 #include <typeinfo>
 
-const QString Translator::ErrorDomain = TranslationError::Domain;
+// Spelt out rather than copied: the order of static initialisation across
+// files is not fixed.
+const QString Translator::ErrorDomain = QStringLiteral("TranslatorErrorDomain");
 const QString Translator::providerKey = QStringLiteral("TranslationProvider");
 const QString Translator::defaultProvider = QStringLiteral("DeepL");
 const QString Translator::oldClientSecretKey = QStringLiteral("TranslatorClientSecret");
