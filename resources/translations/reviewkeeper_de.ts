@@ -385,14 +385,34 @@
     </message>
 </context>
 <context>
-    <name>Translator</name>
+    <name>TranslationProvider</name>
     <message>
-        <source>Translation is not set up: the translation service needs your own client ID and client secret.</source>
-        <translation>Die Übersetzung ist nicht eingerichtet: Der Übersetzungsdienst braucht Ihre eigene Client-ID und Ihr Client-Geheimnis.</translation>
+        <source>No key for %@ is set. Enter it in the preferences.</source>
+        <translation>Für %@ ist kein Schlüssel eingetragen. Tragen Sie ihn in den Einstellungen ein.</translation>
     </message>
     <message>
-        <source>Enter them as the preferences “TranslatorClientID” and “TranslatorClientSecret”.</source>
-        <translation>Tragen Sie sie in den Einstellungen „TranslatorClientID“ und „TranslatorClientSecret“ ein.</translation>
+        <source>%@ did not accept the key. Check the key in the preferences.</source>
+        <translation>%@ hat den Schlüssel nicht angenommen. Prüfen Sie den Schlüssel in den Einstellungen.</translation>
+    </message>
+    <message>
+        <source>The quota of your %@ account is used up. Try again later, or raise the quota with the service.</source>
+        <translation>Das Kontingent Ihres %@-Kontos ist aufgebraucht. Versuchen Sie es später noch einmal oder erhöhen Sie das Kontingent beim Dienst.</translation>
+    </message>
+    <message>
+        <source>%@ does not translate into “%@”.</source>
+        <translation>%@ übersetzt nicht in die Sprache „%@“.</translation>
+    </message>
+    <message>
+        <source>%@ cannot be reached. Check the network connection and the service’s address in the preferences.</source>
+        <translation>%@ ist nicht erreichbar. Prüfen Sie die Netzwerkverbindung und die Adresse des Dienstes in den Einstellungen.</translation>
+    </message>
+    <message>
+        <source>%@ refused the translation (HTTP status %@).</source>
+        <translation>%@ hat die Übersetzung abgelehnt (HTTP-Status %@).</translation>
+    </message>
+    <message>
+        <source>%@ sent an answer that could not be read.</source>
+        <translation>%@ hat eine Antwort gesendet, die nicht gelesen werden konnte.</translation>
     </message>
 </context>
 <context>

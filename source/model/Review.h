@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Error.h"
 #include "ManagedObject.h"
 
 #include <functional>
@@ -53,6 +54,9 @@ public:
     // needed; an empty code shows the original. `completion` runs once,
     // later, on the main thread. Nothing here saves.
     void translateTo(const QString &code, std::function<void()> completion = {});
+    // The same, telling why nothing was stored: the translation's error, or
+    // none when it was stored or only shown.
+    void translateTo(const QString &code, std::function<void(const Error &error)> completion);
 
     QString dateReviewedString() const;
     QString reviewSmiley() const;

@@ -108,47 +108,48 @@ void Review::setTranslatedLanguageCode(const QString &code)
 
 void Review::translateTo(const QString &code, std::function<void()> completion)
 {
-    const auto finish = [completion] {
+    translateTo(code, [completion](const Error &) {
         if (completion)
-            dispatchMain(completion);
+            completion();
+    });
+}
+
+void Review::translateTo(const QString &code, std::function<void(const Error &error)> completion)
+{
+    const auto finish = [completion](const Error &error) {
+        if (completion)
+            dispatchMain([completion, error] { completion(error); });
     };
     if (code.isEmpty() || hasTranslationForLanguageCode(code)) {
         setTranslatedLanguageCode(code);
         updateDisplayReviewContent();
-        finish();
+        finish(Error());
         return;
     }
     ManagedObjectContext *context = managedObjectContext();
     const std::shared_ptr<ReviewContent> original = originalReviewContent();
     if (!context || !original) {
-        finish();
+        finish(Error());
         return;
     }
-    // Holding the record keeps it alive until both answers are in.
+    // Holding the record keeps it alive until the answer is in.
     auto self = std::dynamic_pointer_cast<Review>(context->existingObject(objectID()));
-    const QString originalText = QString::fromUtf8(original->data());
-    ReviewTranslation::translate(QString(), code, original->title(),
-        [self, code, originalText, finish](const QString &title, const Error &titleError) {
-            if (titleError || title.isNull() || !self || !self->managedObjectContext()
-                || self->isDeleted()) {
-                finish();
+    const QStringList texts {original->title(), QString::fromUtf8(original->data())};
+    ReviewTranslation::translate(QString(), code, texts,
+        [self, code, finish](const QStringList &translations, const Error &error) {
+            ManagedObjectContext *context = self ? self->managedObjectContext() : nullptr;
+            if (error || translations.size() != 2 || !context || self->isDeleted()) {
+                finish(error);
                 return;
             }
-            ReviewTranslation::translate(QString(), code, originalText,
-                [self, code, title, finish](const QString &text, const Error &textError) {
-                    ManagedObjectContext *context = self->managedObjectContext();
-                    if (!textError && !text.isNull() && context && !self->isDeleted()) {
-                        auto content =
-                            context->insertNewObject<ReviewContent>(QStringLiteral("ReviewContent"),
-                                {{QStringLiteral("languageCode"), code},
-                                    {QStringLiteral("title"), title},
-                                    {QStringLiteral("data"), text.toUtf8()},
-                                    {QStringLiteral("dateTranslated"), Clock::shared().now()}});
-                        content->setObject(QStringLiteral("review"), self);
-                        self->setTranslatedLanguageCode(code);
-                    }
-                    finish();
-                });
+            auto content = context->insertNewObject<ReviewContent>(QStringLiteral("ReviewContent"),
+                {{QStringLiteral("languageCode"), code},
+                    {QStringLiteral("title"), translations.at(0)},
+                    {QStringLiteral("data"), translations.at(1).toUtf8()},
+                    {QStringLiteral("dateTranslated"), Clock::shared().now()}});
+            content->setObject(QStringLiteral("review"), self);
+            self->setTranslatedLanguageCode(code);
+            finish(Error());
         });
 }
 

@@ -17,10 +17,11 @@ void setTranslateFunction(TranslateFunction function)
     installed() = std::move(function);
 }
 
-void translate(const QString &from, const QString &to, const QString &text, Completion completion)
+void translate(
+    const QString &from, const QString &to, const QStringList &texts, Completion completion)
 {
     if (installed()) {
-        installed()(from, to, text, std::move(completion));
+        installed()(from, to, texts, std::move(completion));
         return;
     }
     const Error error(QStringLiteral("ReviewTranslation"), 1,
@@ -28,7 +29,7 @@ void translate(const QString &from, const QString &to, const QString &text, Comp
             localized("ReviewTranslation", "Translation is not available.")}});
     dispatchMain([completion = std::move(completion), error] {
         if (completion)
-            completion(QString(), error);
+            completion({}, error);
     });
 }
 

@@ -1,86 +1,39 @@
 #include "Translator.h"
 
+#include "AppPaths.h"
+#include "AzureTranslatorProvider.h"
+#include "Clock.h"
+#include "DeepLProvider.h"
 #include "Dispatch.h"
+#include "LibreTranslateProvider.h"
 #include "Log.h"
-#include "RequestQueue.h"
+#include "SecretStore.h"
 #include "StringFormat.h"
 #include "TranslatorCredentials.h"
 #include "UserDefaults.h"
-#include "XMLDictionary.h"
 
-#include <QJsonDocument>
+#include <QDir>
+#include <QFile>
 #include <QJsonObject>
+#include <QSaveFile>
+#include <QSet>
 
+#include <algorithm>
+#include <typeinfo>
+
+// Spelt out rather than copied: the order of static initialisation across
+// files is not fixed.
 const QString Translator::ErrorDomain = QStringLiteral("TranslatorErrorDomain");
-const QString Translator::clientIDKey = QStringLiteral("TranslatorClientID");
-const QString Translator::clientSecretKey = QStringLiteral("TranslatorClientSecret");
-const QString Translator::tokenURLKey = QStringLiteral("TranslatorTokenURL");
-const QString Translator::translateURLKey = QStringLiteral("TranslatorTranslateURL");
-const QString Translator::defaultTokenURL =
-    QStringLiteral("https://datamarket.accesscontrol.windows.net/v2/OAuth2-13");
-const QString Translator::defaultTranslateURL =
-    QStringLiteral("https://api.microsofttranslator.com/v2/Http.svc/Translate");
-const QString Translator::scopeURL = QStringLiteral("http://api.microsofttranslator.com");
+const QString Translator::providerKey = QStringLiteral("TranslationProvider");
+const QString Translator::defaultProvider = QStringLiteral("DeepL");
+const QString Translator::oldClientSecretKey = QStringLiteral("TranslatorClientSecret");
 
-namespace {
-
-QString endpoint(const QString &key, const QString &fallback)
+Translator::Translator() : microsoftV2_(new MicrosoftV2Provider)
 {
-    const QString value = UserDefaults::standard().stringForKey(key).trimmed();
-    if (value.isEmpty())
-        return fallback;
-    const QUrl url(value, QUrl::StrictMode);
-    if (url.isValid() && !url.host().isEmpty()
-        && (url.scheme() == QLatin1String("https") || url.scheme() == QLatin1String("http")))
-        return value;
-    logLine(formatString(QStringLiteral("Ignoring the %@ preference \"%@\": not an http or https "
-                                        "address."),
-        key, value));
-    return fallback;
-}
-
-// "expires_in" is a text ("600") in real answers and a number in others.
-qint64 lifetimeOf(const QJsonValue &value)
-{
-    qint64 seconds = 0;
-    if (value.isDouble()) {
-        seconds = value.toInteger();
-    } else if (value.isString()) {
-        bool ok = false;
-        seconds = value.toString().trimmed().toLongLong(&ok);
-        if (!ok)
-            seconds = 0;
-    }
-    if (seconds <= 0)
-        return Translator::defaultExpiresIn;
-    // A lifetime beyond a day is no real answer; holding the token that long
-    // would only overflow the timers.
-    return std::min<qint64>(seconds, Translator::maximumExpiresIn);
-}
-
-} // namespace
-
-QString URLencode(const QString &text)
-{
-    const QByteArray bytes = text.toUtf8();
-    QString encoded;
-    encoded.reserve(bytes.size() * 3);
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte == ' ') {
-            encoded.append(QLatin1Char('+'));
-        } else if ((byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z')
-            || (byte >= '0' && byte <= '9') || byte == '-' || byte == '.' || byte == '_'
-            || byte == '~') {
-            encoded.append(QLatin1Char(c));
-        } else {
-            static constexpr char hex[] = "0123456789ABCDEF";
-            encoded.append(QLatin1Char('%'));
-            encoded.append(QLatin1Char(hex[byte >> 4]));
-            encoded.append(QLatin1Char(hex[byte & 0xF]));
-        }
-    }
-    return encoded;
+    providers_.emplace_back(new DeepLProvider);
+    providers_.emplace_back(new AzureTranslatorProvider);
+    providers_.emplace_back(new LibreTranslateProvider);
+    providers_.emplace_back(microsoftV2_);
 }
 
 Translator &Translator::sharedInstance()
@@ -89,141 +42,256 @@ Translator &Translator::sharedInstance()
     return *instance;
 }
 
-bool Translator::isSetUp()
+QStringList Translator::providerNames()
 {
-    return !TranslatorCredentials::clientID().isEmpty()
-        && !TranslatorCredentials::clientSecret().isEmpty();
+    return {QStringLiteral("DeepL"), QStringLiteral("Azure"), QStringLiteral("LibreTranslate"),
+        QStringLiteral("MicrosoftV2")};
 }
 
-Error Translator::notSetUpError()
+QString Translator::secretName(const QString &provider)
 {
-    return Error(ErrorDomain, NotSetUpError,
-        {{Error::LocalizedDescriptionKey,
-             localized("Translator",
-                 "Translation is not set up: the translation service needs "
-                 "your own client ID and client secret.")},
-            {Error::LocalizedFailureReasonKey,
-                localized("Translator",
-                    "Enter them as the preferences “TranslatorClientID” and "
-                    "“TranslatorClientSecret”.")}});
+    return QStringLiteral("TranslatorKey-") + provider;
 }
 
-QString Translator::tokenURL()
+TranslationProvider *Translator::provider(const QString &name)
 {
-    return endpoint(tokenURLKey, defaultTokenURL);
+    for (const auto &provider : providers_)
+        if (provider->name() == name)
+            return provider.get();
+    return nullptr;
 }
 
-QString Translator::translateURL()
+TranslationProvider &Translator::provider()
 {
-    return endpoint(translateURLKey, defaultTranslateURL);
+    const QString name = UserDefaults::standard().stringForKey(providerKey).trimmed();
+    if (TranslationProvider *chosen = provider(name))
+        return *chosen;
+    static QSet<QString> logged;
+    if (!name.isEmpty() && !logged.contains(name)) {
+        logged.insert(name);
+        logLine(formatString(QStringLiteral("Unknown translation provider \"%@\" in the "
+                                            "preferences; using %@."),
+            name, defaultProvider));
+    }
+    return *provider(defaultProvider);
 }
 
-void Translator::getAccessTokenWithCompletion(TokenCompletion completion)
+void Translator::moveOldClientSecret(std::function<void()> done)
 {
-    if (!accessToken_.isNull()) {
-        if (completion)
-            dispatchMain([completion] { completion(Error()); });
+    UserDefaults &defaults = UserDefaults::standard();
+    // The in-memory fallback store would lose the secret at exit: it stays in
+    // the file until a real store is there.
+    if (!defaults.hasStoredValue(oldClientSecretKey)
+        || typeid(SecretStore::shared()) == typeid(MemorySecretStore)) {
+        if (done)
+            done();
         return;
     }
-    waitingForToken_.append(std::move(completion));
-    if (tokenRequested_)
-        return;
-    tokenRequested_ = true;
-
-    const QString body =
-        formatString(
-            QStringLiteral("grant_type=client_credentials&client_id=%@&client_secret=%@&scope="),
-            URLencode(TranslatorCredentials::clientID()),
-            URLencode(TranslatorCredentials::clientSecret()))
-        + scopeURL;
-    URLRequest request {QUrl(tokenURL())};
-    request.setHTTPMethod("POST");
-    request.setValue("application/x-www-form-urlencoded; charset=utf-8", "Content-Type");
-    request.setHTTPBody(body.toUtf8());
-    RequestQueue::mainQueue().addRequest(
-        request, [this](const HTTPURLResponse &, const QByteArray &data, const Error &error) {
-            tokenAnswered(data, error);
-        });
-}
-
-void Translator::tokenAnswered(const QByteArray &data, const Error &error)
-{
-    tokenRequested_ = false;
-    QJsonObject answer;
-    bool parsed = false;
-    if (!data.isEmpty()) {
-        QJsonParseError parseError;
-        const QJsonDocument document = QJsonDocument::fromJson(data, &parseError);
-        parsed = parseError.error == QJsonParseError::NoError && document.isObject();
-        answer = document.object();
-    }
-    if (!error && parsed) {
-        const QJsonValue token = answer.value(QStringLiteral("access_token"));
-        accessToken_ = token.isString() ? token.toString() : QString();
-        expiresIn_ = lifetimeOf(answer.value(QStringLiteral("expires_in")));
-        if (invalidation_)
-            invalidationClock_->withdraw(invalidation_);
-        invalidationClock_ = &Clock::shared();
-        invalidation_ = invalidationClock_->callAfter(
-            Clock::Duration(*expiresIn_ * 1000),
-            [this] {
-                invalidation_ = 0;
-                invalidateAccessToken();
-            },
-            this);
-    }
-    const QList<TokenCompletion> waiting = std::exchange(waitingForToken_, {});
-    for (const TokenCompletion &completion : waiting) {
-        if (completion)
-            dispatchMain([completion, error] { completion(error); });
-    }
-}
-
-void Translator::invalidateAccessToken()
-{
-    accessToken_ = QString();
-    expiresIn_.reset();
-    if (invalidation_)
-        invalidationClock_->withdraw(invalidation_);
-    invalidation_ = 0;
+    const QString secret = defaults.stringForKey(oldClientSecretKey).trimmed();
+    const auto remove = [done](const Error &error) {
+        if (error) {
+            // Kept in the file rather than lost; the next start tries again.
+            logLine(formatString(QStringLiteral("The translation client secret could not be "
+                                                "moved into the secret store: %@"),
+                error.localizedDescription()));
+        } else {
+            UserDefaults::standard().removeObjectForKey(oldClientSecretKey);
+            UserDefaults::standard().synchronize();
+            logLine(QStringLiteral("Moved the translation client secret from the preferences "
+                                   "into the secret store."));
+        }
+        if (done)
+            done();
+    };
+    if (secret.isEmpty())
+        remove(Error());
+    else
+        SecretStore::shared().writeSecret(
+            secretName(QStringLiteral("MicrosoftV2")), secret, remove);
 }
 
 void Translator::translateFrom(
     const QString &from, const QString &to, const QString &text, TranslationCompletion completion)
 {
+    translateTexts(
+        from, to, {text}, [completion](const QStringList &translations, const Error &error) {
+            if (completion)
+                completion(error ? QString() : translations.value(0), error);
+        });
+}
+
+void Translator::translateTexts(const QString &from, const QString &to, const QStringList &texts,
+    TranslationsCompletion completion)
+{
     if (to.isEmpty())
         return;
-    if (!isSetUp()) {
+    const auto finish = [completion](const QStringList &translations, const Error &error) {
         if (completion)
-            dispatchMain([completion] { completion(QString(), notSetUpError()); });
+            completion(translations, error);
+    };
+    if (texts.isEmpty()) {
+        dispatchMain([finish] { finish({}, Error()); });
         return;
     }
-    // The token's outcome is not examined: the translation goes out with
-    // whatever token is held then, and its own answer tells what went wrong.
-    getAccessTokenWithCompletion([this, from, to, text, completion](const Error &) {
-        // The text is form-encoded, so that "&", "+" and "#" in a review stay
-        // part of the text instead of ending it.
-        QString query = QStringLiteral("?text=") + URLencode(text);
-        if (!from.isEmpty())
-            query += QStringLiteral("&from=") + QString::fromLatin1(QUrl::toPercentEncoding(from));
-        query += QStringLiteral("&to=") + QString::fromLatin1(QUrl::toPercentEncoding(to));
-        URLRequest request {QUrl(translateURL() + query)};
-        request.setValue("Bearer " + accessToken_.toUtf8(), "Authorization");
-        RequestQueue::mainQueue().addRequest(request,
-            [completion](const HTTPURLResponse &, const QByteArray &data, const Error &error) {
-                QString translation;
-                if (!data.isEmpty()) {
-                    if (const auto root = XMLDictionary::dictionaryWithXMLData(data)) {
-                        const QVariant value = root->value(QStringLiteral("__text"));
-                        if (value.typeId() == QMetaType::QString)
-                            translation = value.toString();
-                    }
+    TranslationProvider *chosen = &provider();
+    QMap<QString, QString> offered = chosen->builtInLanguages();
+    if (offered.isEmpty())
+        offered = knownLanguages(*chosen).value_or(Languages()).codes;
+    const QString target = chosen->providerCode(to, offered);
+    const QString source = from.isEmpty() ? QString() : chosen->providerCode(from, offered);
+    const QString language = languageCodes().value(to, to);
+    if (!offered.isEmpty() && !offered.contains(target)) {
+        const Error error = TranslationError::make(
+            TranslationError::UnsupportedLanguage, chosen->serviceName(), language);
+        dispatchMain([finish, error] { finish({}, error); });
+        return;
+    }
+    moveOldClientSecret([chosen, source, target, texts, language, finish] {
+        SecretStore::shared().readSecret(secretName(chosen->name()),
+            [chosen, source, target, texts, language, finish](
+                const QString &secret, const Error &readError) {
+                QString key = secret.trimmed();
+                if (key.isEmpty() && chosen->name() == QLatin1String("MicrosoftV2")) {
+                    key = UserDefaults::standard().stringForKey(oldClientSecretKey).trimmed();
+                    if (key.isEmpty())
+                        key = TranslatorCredentials::builtInClientSecret();
                 }
-                if (completion)
-                    dispatchMain(
-                        [completion, translation, error] { completion(translation, error); });
+                if (key.isEmpty() && chosen->requiresKey()) {
+                    finish({},
+                        TranslationError::make(
+                            TranslationError::NoKey, chosen->serviceName(), {}, readError));
+                    return;
+                }
+                // A line break would end the header the key goes into.
+                if (std::any_of(
+                        key.begin(), key.end(), [](QChar c) { return c.unicode() < 0x20; })) {
+                    finish({},
+                        TranslationError::make(TranslationError::WrongKey, chosen->serviceName()));
+                    return;
+                }
+                chosen->translate(key, source, target, texts,
+                    [chosen, language, finish](
+                        const QStringList &translations, const Error &error) {
+                        // The service's refusal does not say which language it meant.
+                        if (error.domain() == ErrorDomain
+                            && error.code() == TranslationError::UnsupportedLanguage)
+                            finish({},
+                                TranslationError::make(TranslationError::UnsupportedLanguage,
+                                    chosen->serviceName(), language, error.underlyingError()));
+                        else
+                            finish(translations, error);
+                    });
             });
     });
+}
+
+void Translator::availableLanguages(LanguagesCompletion completion)
+{
+    TranslationProvider &chosen = provider();
+    const QMap<QString, QString> builtIn = chosen.builtInLanguages();
+    if (!builtIn.isEmpty()) {
+        const QMap<QString, QString> own = ownLanguages(chosen, builtIn);
+        dispatchMain([completion, own] { completion(own, Error()); });
+        return;
+    }
+    const std::optional<Languages> known = knownLanguages(chosen);
+    if (known && known->fetched.secsTo(Clock::shared().now()) < languagesLifetime) {
+        const QMap<QString, QString> own = ownLanguages(chosen, known->codes);
+        dispatchMain([completion, own] { completion(own, Error()); });
+        return;
+    }
+    const QString key = languagesKey(chosen);
+    // One request answers everyone who asks meanwhile; a second would cancel it.
+    QList<LanguagesCompletion> &waiting = waitingForLanguages_[key];
+    waiting.append(std::move(completion));
+    if (waiting.size() > 1)
+        return;
+    TranslationProvider *asked = &chosen;
+    asked->fetchLanguages(
+        [this, asked, key](const QMap<QString, QString> &codes, const Error &error) {
+            if (!error && !codes.isEmpty())
+                storeLanguages(*asked, codes);
+            const std::optional<Languages> known = knownLanguages(*asked);
+            const QMap<QString, QString> own =
+                known ? ownLanguages(*asked, known->codes) : languageCodes();
+            for (const LanguagesCompletion &waiter : waitingForLanguages_.take(key))
+                if (waiter)
+                    waiter(own, error);
+        });
+}
+
+QString Translator::languagesKey(TranslationProvider &provider)
+{
+    return provider.name() + QLatin1Char(' ') + provider.languagesSource();
+}
+
+QString Translator::languagesFile(TranslationProvider &provider)
+{
+    return QDir(AppPaths::cacheDirectory())
+        .filePath(
+            QStringLiteral("TranslationLanguages-") + provider.name() + QStringLiteral(".json"));
+}
+
+std::optional<Translator::Languages> Translator::knownLanguages(TranslationProvider &provider)
+{
+    const QString key = languagesKey(provider);
+    if (const auto it = languages_.constFind(key); it != languages_.constEnd())
+        return it.value();
+    QFile file(languagesFile(provider));
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QJsonParseError parseError;
+    const QJsonObject saved = QJsonDocument::fromJson(file.readAll(), &parseError).object();
+    // A list from another address of the same service is no answer for this one.
+    if (saved.value(QStringLiteral("source")).toString() != provider.languagesSource())
+        return std::nullopt;
+    Languages languages;
+    languages.fetched =
+        QDateTime::fromString(saved.value(QStringLiteral("fetched")).toString(), Qt::ISODate);
+    const QJsonObject codes = saved.value(QStringLiteral("languages")).toObject();
+    for (auto it = codes.begin(); it != codes.end(); ++it)
+        if (it.value().isString())
+            languages.codes.insert(it.key(), it.value().toString());
+    if (!languages.fetched.isValid() || languages.codes.isEmpty()) {
+        logLine(formatString(
+            QStringLiteral("Ignoring the unreadable language list %@."), file.fileName()));
+        return std::nullopt;
+    }
+    languages_.insert(key, languages);
+    return languages;
+}
+
+void Translator::storeLanguages(TranslationProvider &provider, const QMap<QString, QString> &codes)
+{
+    const QDateTime now = Clock::shared().now();
+    languages_.insert(languagesKey(provider), {now, codes});
+    QJsonObject names;
+    for (auto it = codes.begin(); it != codes.end(); ++it)
+        names.insert(it.key(), it.value());
+    const QJsonObject saved {{QStringLiteral("source"), provider.languagesSource()},
+        {QStringLiteral("fetched"), now.toUTC().toString(Qt::ISODateWithMs)},
+        {QStringLiteral("languages"), names}};
+    QDir().mkpath(AppPaths::cacheDirectory());
+    QSaveFile file(languagesFile(provider));
+    if (!file.open(QIODevice::WriteOnly)
+        || file.write(QJsonDocument(saved).toJson(QJsonDocument::Compact)) < 0 || !file.commit())
+        logLine(formatString(QStringLiteral("Could not write the language list %@: %@"),
+            file.fileName(), file.errorString()));
+}
+
+QMap<QString, QString> Translator::ownLanguages(
+    TranslationProvider &provider, const QMap<QString, QString> &codes) const
+{
+    // Names in English, as the built-in table has them, where it names the
+    // language; several provider codes may stand for one of ours.
+    const QMap<QString, QString> table = languageCodes();
+    QMap<QString, QString> own;
+    for (auto it = codes.begin(); it != codes.end(); ++it) {
+        const QString code = provider.ownCode(it.key());
+        if (!own.contains(code))
+            own.insert(code, table.value(code, it.value()));
+    }
+    return own;
 }
 
 QMap<QString, QString> Translator::languageCodes()

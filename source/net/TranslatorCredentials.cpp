@@ -1,6 +1,6 @@
 #include "TranslatorCredentials.h"
 
-#include "Translator.h"
+#include "MicrosoftV2Provider.h"
 #include "UserDefaults.h"
 
 #include <array>
@@ -49,12 +49,7 @@ QString builtInClientSecret()
 
 QString clientID()
 {
-    return preferenceOr(Translator::clientIDKey, builtInClientID());
-}
-
-QString clientSecret()
-{
-    return preferenceOr(Translator::clientSecretKey, builtInClientSecret());
+    return preferenceOr(MicrosoftV2Provider::clientIDKey, builtInClientID());
 }
 
 } // namespace TranslatorCredentials

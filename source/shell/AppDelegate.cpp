@@ -42,15 +42,12 @@ AppDelegate::AppDelegate(QObject *parent) : QObject(parent)
 {
     if (!sharedDelegate)
         sharedDelegate = this;
-    // Reviews translate through the application's translation client.
+    // Reviews translate through the application's translation client, title
+    // and text in one request.
     ReviewTranslation::setTranslateFunction(
-        [](const QString &from, const QString &to, const QString &text,
+        [](const QString &from, const QString &to, const QStringList &texts,
             ReviewTranslation::Completion completion) {
-            Translator::sharedInstance().translateFrom(
-                from, to, text, [completion](const QString &translated, const Error &error) {
-                    if (completion)
-                        completion(translated, error);
-                });
+            Translator::sharedInstance().translateTexts(from, to, texts, std::move(completion));
         });
 }
 

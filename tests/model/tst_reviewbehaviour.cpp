@@ -10,24 +10,24 @@
 
 namespace {
 
-// A translation service that answers on the next turn of the loop, with
-// "<code>:<text>", or fails the requests whose text is in `failing`.
+// A translation service that answers on the next turn of the loop with
+// "<code>:<text>" for each text, or fails with `failure` when it is set.
+// Each request is recorded as "<from>><to>:<text>|<text>...".
 struct FakeService {
     QStringList requests;
-    QStringList failing;
+    Error failure;
 
     FakeService()
     {
         ReviewTranslation::setTranslateFunction(
-            [this](const QString &from, const QString &to, const QString &text,
+            [this](const QString &from, const QString &to, const QStringList &texts,
                 ReviewTranslation::Completion completion) {
-                requests << (from.isNull() ? QString() : from) + ">" + to + ":" + text;
-                const bool fail = failing.contains(text);
-                dispatchMain([completion, to, text, fail] {
-                    if (fail)
-                        completion({}, Error(Error::HTTPResponseErrorDomain, 400));
-                    else
-                        completion(to + ":" + text, {});
+                requests << (from.isNull() ? QString() : from) + ">" + to + ":" + texts.join('|');
+                dispatchMain([completion, to, texts, failure = failure] {
+                    QStringList translations;
+                    for (const QString &text : texts)
+                        translations << to + ":" + text;
+                    completion(failure ? QStringList() : translations, failure);
                 });
             });
     }
@@ -137,8 +137,8 @@ private Q_SLOTS:
         int completions = 0;
         review->translateTo("de", [&] { ++completions; });
         QTRY_COMPARE(completions, 1);
-        // Title first, then the text; no source language.
-        QCOMPARE(service.requests, (QStringList {">de:Title r", ">de:Great app & fast"}));
+        // Title and text in one request; no source language.
+        QCOMPARE(service.requests, (QStringList {">de:Title r|Great app & fast"}));
         QVERIFY(review->hasTranslationForLanguageCode("de"));
         QCOMPARE(review->translatedLanguageCode(), QString("de"));
         QCoreApplication::processEvents();
@@ -161,30 +161,24 @@ private Q_SLOTS:
         QVERIFY(service.requests.isEmpty());
     }
 
-    void aFailedTextRequestStoresNothingAndCompletesOnce()
+    void aFailedTranslationStoresNothingAndCompletesOnce()
     {
         FakeService service;
-        service.failing << "Great app & fast";
+        service.failure = Error(QStringLiteral("TranslatorErrorDomain"), 3); // quota used up
         StoreFixture store;
         auto review = reviewWithText(store);
         QVERIFY(store.context->save());
 
-        int completions = 0;
-        review->translateTo("ja", [&] { ++completions; });
-        QTRY_COMPARE(completions, 1);
-        QCOMPARE(service.requests.size(), 2);
+        QList<Error> completions;
+        review->translateTo("ja", [&](const Error &error) { completions << error; });
+        QTRY_COMPARE(completions.size(), 1);
         QTest::qWait(20);
-        QCOMPARE(completions, 1);
+        QCOMPARE(completions.size(), 1);
+        QCOMPARE(completions.first(), service.failure);
+        QCOMPARE(service.requests.size(), 1);
         QVERIFY(!review->hasTranslationForLanguageCode("ja"));
         QVERIFY(review->translatedLanguageCode().isNull());
         QCOMPARE(review->reviewContents().size(), 1);
-
-        // A failed title request sends no text request.
-        service.requests.clear();
-        service.failing << "Title r";
-        review->translateTo("ko", [&] { ++completions; });
-        QTRY_COMPARE(completions, 2);
-        QCOMPARE(service.requests.size(), 1);
     }
 
     void smallDisplayTexts()

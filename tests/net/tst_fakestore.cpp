@@ -1,5 +1,6 @@
 #include "Downloader.h"
 #include "RequestQueue.h"
+#include "SecretStore.h"
 #include "TestEnvironment.h"
 #include "Translator.h"
 #include "UserDefaults.h"
@@ -87,10 +88,11 @@ private Q_SLOTS:
 
         UserDefaults &defaults = UserDefaults::standard();
         defaults.setString(root_, "StoreRootURL");
-        defaults.setString(root_ + "v2/OAuth2-13", Translator::tokenURLKey);
-        defaults.setString(root_ + "v2/Http.svc/Translate", Translator::translateURLKey);
-        defaults.setString("demo", Translator::clientIDKey);
-        defaults.setString("demo secret", Translator::clientSecretKey);
+        defaults.setString("MicrosoftV2", Translator::providerKey);
+        defaults.setString(root_ + "v2/OAuth2-13", MicrosoftV2Provider::tokenURLKey);
+        defaults.setString(root_ + "v2/Http.svc/Translate", MicrosoftV2Provider::translateURLKey);
+        defaults.setString("demo", MicrosoftV2Provider::clientIDKey);
+        SecretStore::shared().writeSecret(Translator::secretName("MicrosoftV2"), "demo secret", {});
     }
 
     void cleanupTestCase() { stop(store_); }
