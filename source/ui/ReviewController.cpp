@@ -6,6 +6,7 @@
 #include "ManagedObjectContext.h"
 #include "NotificationCenter.h"
 #include "NotificationNames.h"
+#include "Presenter.h"
 #include "Product.h"
 #include "RankingIndicatorDelegate.h"
 #include "Review.h"
@@ -13,6 +14,7 @@
 #include "ReviewGap.h"
 #include "ReviewListModel.h"
 #include "SortDescriptorArchive.h"
+#include "URLError.h"
 #include "UrlOpener.h"
 #include "UserDefaults.h"
 
@@ -478,9 +480,13 @@ void ReviewController::translateAction()
         : QString();
     QPointer<ReviewController> self(this);
     const std::weak_ptr<Review> weak = review;
-    review->translateTo(code, [self, weak] {
+    review->translateTo(code, [self, weak](const Error &error) {
         if (!self)
             return;
+        // Shown once; the toggle then shows the original again, and nothing
+        // was stored. A cancelled request was the user's own doing.
+        if (error && error.code() != URLError::Cancelled)
+            Presenter::shared().presentError(error);
         const auto translated = weak.lock();
         if (translated && translated == self->selectedReview())
             self->showSelectedReview();

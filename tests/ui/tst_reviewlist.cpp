@@ -1,10 +1,14 @@
 #include "../model/StoreFixture.h"
 #include "Country.h"
 #include "ManualClock.h"
+#include "RecordingPresenter.h"
+#include "Review.h"
 #include "ReviewController.h"
 #include "ReviewFilter.h"
 #include "ReviewListModel.h"
+#include "ReviewTranslation.h"
 #include "TestEnvironment.h"
+#include "URLError.h"
 #include "UrlOpener.h"
 #include "UserDefaults.h"
 
@@ -16,6 +20,7 @@
 #include <QMenu>
 #include <QTableView>
 #include <QTest>
+#include <QToolButton>
 
 class ReviewListTest : public QObject {
     Q_OBJECT
@@ -448,6 +453,55 @@ private Q_SLOTS:
         QVERIFY(list->smileyTextField()->isVisible());
         clock_.advanceSeconds(1.0);
         QTRY_VERIFY(!list->smileyTextField()->isVisible());
+    }
+
+    // The toggle shows a stored translation or fetches one; a failure is
+    // presented once, stores nothing and leaves the toggle off.
+    void translateToggle_data()
+    {
+        QTest::addColumn<int>("errorCode");
+        QTest::addColumn<int>("presented");
+        QTest::newRow("translated") << 0 << 0;
+        QTest::newRow("quota used up") << 3 << 1;
+        QTest::newRow("cancelled") << int(URLError::Cancelled) << 0;
+    }
+    void translateToggle()
+    {
+        QFETCH(int, errorCode);
+        QFETCH(int, presented);
+        RecordingPresenter presenter;
+        Presenter::setShared(&presenter);
+        UserDefaults::standard().setString(QStringLiteral("de"), "TranslationLanguageCode");
+        int requests = 0;
+        ReviewTranslation::setTranslateFunction(
+            [&](const QString &, const QString &to, const QStringList &texts, auto completion) {
+                ++requests;
+                QCOMPARE(to, QStringLiteral("de"));
+                QCOMPARE(texts.size(), 2);
+                if (errorCode)
+                    completion({}, Error(QStringLiteral("TranslatorErrorDomain"), errorCode));
+                else
+                    completion({QStringLiteral("Titel"), QStringLiteral("Text")}, {});
+            });
+        auto list = controller();
+        list->tableView()->selectRow(0);
+        const auto review = list->selectedReview();
+        QToolButton *toggle = list->translateButton();
+        for (int pass = 0; pass < 2; ++pass) {
+            toggle->click();
+            QTRY_COMPARE(requests, 1);
+            QTest::qWait(10);
+            QCOMPARE(toggle->isChecked(), errorCode == 0);
+            QCOMPARE(review->hasTranslationForLanguageCode(QStringLiteral("de")), errorCode == 0);
+            if (errorCode)
+                break;
+            QCOMPARE(review->displayTitle(), QStringLiteral("Titel"));
+            toggle->click(); // back to the original; the next click reuses the stored one
+            QCOMPARE(toggle->isChecked(), false);
+        }
+        QCOMPARE(presenter.errors.size(), presented);
+        ReviewTranslation::setTranslateFunction({});
+        Presenter::setShared(nullptr);
     }
 };
 
