@@ -39,7 +39,7 @@ QString Cli::usageText()
         "  update [ID...]\n"
         "  products [--json|--csv]\n"
         "  reviews ID [--country CC] [--version V] [--search TEXT] [--unread]\n"
-        "             [--mark-read] [--json|--csv]\n"
+        "             [--mark-read] [--translate LANG] [--json|--csv]\n"
         "  ratings ID [--json|--csv]\n"
         "  gaps [ID] [--json|--csv]\n"
         "  config [KEY [VALUE]]\n"

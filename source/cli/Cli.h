@@ -12,6 +12,7 @@
 #include <optional>
 
 class Product;
+class Review;
 class QCommandLineParser;
 
 // One run of reviewkeeper-cli: parses the command, opens the store when the
@@ -62,6 +63,10 @@ private:
     // Waits for the engine's merges and saves; false (the error has been
     // shown) when a save of this run failed.
     bool finishWriting();
+    // Shows each review translated into `language`, fetching the missing
+    // translations one at a time with progress on standard error; false
+    // (the error has been shown) when one failed, and the rest are left.
+    bool translateReviews(const QList<std::shared_ptr<Review>> &reviews, const QString &language);
     // SIGINT or SIGTERM: stops the fetches; the command saves what it has.
     void stop(int signal);
 

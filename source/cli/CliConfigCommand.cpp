@@ -17,9 +17,10 @@ const QString kSelectedRegions = QStringLiteral("SelectedRegions");
 // Preferences without a registered default that the companion still lists.
 QStringList hiddenKeys()
 {
+    // Keys are kept in the secret service, never in this file.
     return {Downloader::storeRootURLKey, QStringLiteral("TranslatorClientID"),
-        QStringLiteral("TranslatorClientSecret"), QStringLiteral("TranslatorTokenURL"),
-        QStringLiteral("TranslatorTranslateURL"), QStringLiteral("LastAutomaticUpdate")};
+        QStringLiteral("TranslatorTokenURL"), QStringLiteral("TranslatorTranslateURL"),
+        QStringLiteral("LastAutomaticUpdate")};
 }
 
 QString displayValue(const QString &key, const QVariant &value)

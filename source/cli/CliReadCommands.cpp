@@ -54,11 +54,18 @@ int Cli::reviews(const QStringList &arguments)
         QStringLiteral("unread"), QStringLiteral("Only unread reviews."));
     const QCommandLineOption markRead(
         QStringLiteral("mark-read"), QStringLiteral("Mark the listed reviews as read."));
-    parser.addOptions({country, version, search, unread, markRead});
+    const QCommandLineOption translate(QStringLiteral("translate"),
+        QStringLiteral("Translate the listed reviews into LANG (stored translations are reused) "
+                       "and print them translated."),
+        QStringLiteral("LANG"));
+    parser.addOptions({country, version, search, unread, markRead, translate});
     const auto format = parseListing(parser, arguments, 1, 1);
     if (!format)
         return Usage;
-    const bool writes = parser.isSet(markRead);
+    const QString language = parser.value(translate).trimmed();
+    if (parser.isSet(translate) && language.isEmpty())
+        return usageError(QStringLiteral("--translate needs a language code, such as de."));
+    const bool writes = parser.isSet(markRead) || !language.isEmpty();
     if (const int status = openStore(writes); status != Success)
         return status;
     const auto products = productsForIdentifiers(parser.positionalArguments());
@@ -87,16 +94,19 @@ int Cli::reviews(const QStringList &arguments)
         host_.presentError(error);
         return Failure;
     }
-    out(RecordTables::reviews(found).render(*format));
+    const bool translated = language.isEmpty() || translateReviews(found, language);
+    out(RecordTables::reviews(found, language).render(*format));
     if (writes) {
-        for (const auto &review : found) {
-            if (!review->read().value_or(false))
-                review->setRead(true);
+        if (parser.isSet(markRead)) {
+            for (const auto &review : found) {
+                if (!review->read().value_or(false))
+                    review->setRead(true);
+            }
         }
         if (!finishWriting())
             return Failure;
     }
-    return Success;
+    return translated ? Success : Failure;
 }
 
 int Cli::ratings(const QStringList &arguments)

@@ -76,7 +76,7 @@ OutputTable products(const QList<std::shared_ptr<Product>> &products)
     return table;
 }
 
-OutputTable reviews(const QList<std::shared_ptr<Review>> &reviews)
+OutputTable reviews(const QList<std::shared_ptr<Review>> &reviews, const QString &translatedInto)
 {
     OutputTable table;
     table.columns = {QStringLiteral("product"), QStringLiteral("identifier"),
@@ -87,11 +87,15 @@ OutputTable reviews(const QList<std::shared_ptr<Review>> &reviews)
     for (const auto &review : reviews) {
         const auto product = review->product();
         const auto original = review->originalReviewContent();
+        QVariant title = original ? text(original->title()) : QVariant();
+        QVariant body = original ? QVariant(QString::fromUtf8(original->data())) : QVariant();
+        if (!translatedInto.isEmpty() && review->translatedLanguageCode() == translatedInto) {
+            title = text(review->displayTitle());
+            body = QString::fromUtf8(review->displayData());
+        }
         table.rows << QVariantList {product ? QVariant(product->identifier()) : QVariant(),
             review->identifier(), text(review->countryCode()), text(review->reviewer()),
-            text(review->version()), optional(review->rating()),
-            original ? text(original->title()) : QVariant(),
-            original ? QVariant(QString::fromUtf8(original->data())) : QVariant(),
+            text(review->version()), optional(review->rating()), title, body,
             OutputTable::isoDate(review->dateReviewed()), optional(review->completed()),
             review->read().value_or(false), optional(review->voteSum()),
             optional(review->voteCount())};

@@ -14,7 +14,10 @@ class ReviewGap;
 namespace RecordTables {
 
 OutputTable products(const QList<std::shared_ptr<Product>> &products);
-OutputTable reviews(const QList<std::shared_ptr<Review>> &reviews);
+// With `translatedInto`, title and text are those of the stored translation
+// into that language where one is shown.
+OutputTable reviews(
+    const QList<std::shared_ptr<Review>> &reviews, const QString &translatedInto = {});
 OutputTable ratings(const QList<std::shared_ptr<Rating>> &ratings);
 OutputTable gaps(const QList<std::shared_ptr<ReviewGap>> &gaps);
 

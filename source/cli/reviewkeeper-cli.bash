@@ -35,7 +35,7 @@ _reviewkeeper_cli()
     case "$command" in
     search) options="--kinds --json --csv" ;;
     products | ratings | gaps) options="--json --csv" ;;
-    reviews) options="--country --version --search --unread --mark-read --json --csv" ;;
+    reviews) options="--country --version --search --unread --mark-read --translate --json --csv" ;;
     config)
         if ((COMP_CWORD == 2)); then
             local keys

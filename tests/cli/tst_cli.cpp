@@ -309,6 +309,53 @@ private Q_SLOTS:
         QCOMPARE(cli({"reviews", "999"}).status, 1);
     }
 
+    // Translations are fetched once, one request per review, and reused; a
+    // refusal is reported once and stops the run, storing nothing.
+    void translateReusesStoredTranslations()
+    {
+        QHash<QString, int> requests;
+        server_->http().route(QStringLiteral("/libre/translate"),
+            [&requests](const LocalHttpServer::Request &request) {
+                const QJsonObject body = QJsonDocument::fromJson(request.body).object();
+                const QString target = body["target"].toString();
+                ++requests[target];
+                if (target == QLatin1String("fr"))
+                    return LocalHttpServer::Response::withStatus(429);
+                QJsonArray translated;
+                for (const auto &text : body["q"].toArray())
+                    translated << QStringLiteral("[%1] %2").arg(target, text.toString());
+                return LocalHttpServer::Response::ok(
+                    QJsonDocument(QJsonObject {{"translatedText", translated}}).toJson(),
+                    "application/json");
+            });
+        QCOMPARE(cli({"config", "TranslationProvider", "LibreTranslate"}).status, 0);
+        QCOMPARE(cli({"config", "LibreTranslateURL", server_->rootURL() + "libre"}).status, 0);
+        // No secret service: the key, which this server does not need, is absent.
+        Setup setup;
+        setup.environment.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+
+        for (int run = 0; run < 2; ++run) {
+            const Result result =
+                cli({"reviews", "111", "--country", "CA", "--translate", "de", "--json"}, setup);
+            QCOMPARE(result.status, 0);
+            const QJsonArray json = jsonArray(result.out);
+            QCOMPARE(json.size(), 1);
+            QCOMPARE(json.at(0)["title"].toString(), QStringLiteral("[de] Title 100"));
+            QCOMPARE(json.at(0)["text"].toString().left(5), QStringLiteral("[de] "));
+            QCOMPARE(result.err.contains("Translating review 1 of 1"), run == 0);
+        }
+        QCOMPARE(requests.value("de"), 1);
+
+        const Result refused =
+            cli({"reviews", "111", "--country", "US", "--translate", "fr", "--json"}, setup);
+        QCOMPARE(refused.status, 1);
+        QCOMPARE(requests.value("fr"), 1);
+        QVERIFY(refused.err.contains("left untranslated"));
+        for (const auto &value : jsonArray(refused.out))
+            QVERIFY(!value.toObject()["title"].toString().startsWith(QStringLiteral("[fr]")));
+        QCOMPARE(cli({"reviews", "111", "--translate", ""}).status, 2);
+    }
+
     // Gaps come from updates; one is written straight into the store here.
     void gapsAreListedAndCounted()
     {
