@@ -147,6 +147,14 @@ void PreferencesPopoverViewController::popoverWillShow()
     updateCheckBoxes();
     updateLanguagesMenu();
     translation_->reload();
+    if (languagesSource_) {
+        languagesSource_([self = QPointer(this)](const QMap<QString, QString> &languages) {
+            if (!self || languages.isEmpty() || languages == self->languages_)
+                return;
+            self->languages_ = languages;
+            self->updateLanguagesMenu();
+        });
+    }
 }
 
 void PreferencesPopoverViewController::popoverDidClose(Popover *popover)
@@ -217,8 +225,8 @@ void PreferencesPopoverViewController::autoUpdateTimeDidChangeAction(int index)
 void PreferencesPopoverViewController::updateLanguagesMenu()
 {
     languagesPopUpButton_->clear();
-    for (const PreferencesChoices::Language &language :
-        PreferencesChoices::languages(Translator::languageCodes()))
+    for (const PreferencesChoices::Language &language : PreferencesChoices::languages(
+             languages_.isEmpty() ? Translator::languageCodes() : languages_))
         languagesPopUpButton_->addItem(language.name, language.code);
     const QString stored = defaults_.stringForKey(kTranslationLanguageCode);
     const int index = stored.isEmpty() ? -1 : languagesPopUpButton_->findData(stored);

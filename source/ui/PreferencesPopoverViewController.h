@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QHash>
+#include <QMap>
 #include <QObject>
 #include <QPointer>
+
+#include <functional>
 
 class ManagedObjectContext;
 class Popover;
@@ -39,6 +42,12 @@ public:
     // The language menu's item at `index` was chosen.
     void languageSelectedAction(int index);
     void updateLanguagesMenu();
+    // Where the languages of the chosen translation service come from, code
+    // to English name; asked each time the popover opens. Without one, the
+    // built-in table is all there is.
+    using LanguagesSource = std::function<void(
+        std::function<void(const QMap<QString, QString> &languages)> completion)>;
+    void setLanguagesSource(LanguagesSource source) { languagesSource_ = std::move(source); }
 
     // The stored countries of a region; 0 when they cannot be counted.
     qint64 countryCountForRegion(const QString &region) const;
@@ -77,5 +86,7 @@ private:
     QHash<QString, QCheckBox *> regionBoxes_;
     QHash<QString, QCheckBox *> keyBoxes_;
     TranslationPreferencesSection *translation_ = nullptr;
+    LanguagesSource languagesSource_;
+    QMap<QString, QString> languages_;
     bool closedByPress_ = false;
 };

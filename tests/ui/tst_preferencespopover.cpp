@@ -237,6 +237,17 @@ private Q_SLOTS:
         // Choosing stores the item's code.
         fixture.controller.languageSelectedAction(menu->findText(QStringLiteral("Welsh")));
         QCOMPARE(fixture.defaults.stringForKey(kLanguage), QStringLiteral("cy"));
+
+        // The service's own languages replace the table when they arrive; the
+        // stored language stays marked.
+        std::function<void(const QMap<QString, QString> &)> answer;
+        fixture.controller.setLanguagesSource([&answer](auto completion) { answer = completion; });
+        fixture.reopen();
+        QCOMPARE(menu->count(), Translator::languageCodes().size());
+        answer({{QStringLiteral("cy"), QStringLiteral("Welsh")},
+            {QStringLiteral("fr"), QStringLiteral("French")}});
+        QCOMPARE(menu->count(), 2);
+        QCOMPARE(menu->currentText(), QStringLiteral("Welsh"));
     }
 
     void languageOrder_data()

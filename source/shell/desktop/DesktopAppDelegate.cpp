@@ -13,6 +13,7 @@
 #include "RatingsViewController.h"
 #include "ReviewController.h"
 #include "SearchPopoverViewController.h"
+#include "Translator.h"
 #include "SidebarItemModel.h"
 
 #include <QApplication>
@@ -84,6 +85,14 @@ void DesktopAppDelegate::buildContent()
     connect(window->addProductButton(), &QPushButton::clicked, search_.get(),
         [this, window] { search_->showPopoverForView(window->addProductButton()); });
     preferences_ = std::make_unique<PreferencesPopoverViewController>(*context, defaults());
+    // The chosen service's languages, or the last ones known when it cannot
+    // be asked; its error shows where translating fails, not here.
+    preferences_->setLanguagesSource([](auto completion) {
+        Translator::sharedInstance().availableLanguages(
+            [completion](const QMap<QString, QString> &languages, const Error &) {
+                completion(languages);
+            });
+    });
     connect(mainWindowController_.get(), &MainWindowController::preferencesPopoverRequested,
         preferences_.get(), &PreferencesPopoverViewController::showPopoverForView);
 
