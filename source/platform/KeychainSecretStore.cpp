@@ -136,11 +136,18 @@ void KeychainSecretStore::finishRead(const QString &name, Outcome outcome, const
         ? qEnvironmentVariable(TranslatorKeyVariable.toLocal8Bit().constData())
         : QString();
     if (outcome == Outcome::NoService || outcome == Outcome::Failed) {
-        logLine(formatString(QStringLiteral("Secret service: reading %@ failed (%@); %@"), name,
-            withoutSecret(detail, fromEnvironment),
-            fromEnvironment.isEmpty()
-                ? QStringLiteral("no key")
-                : formatString(QStringLiteral("using %@ instead"), TranslatorKeyVariable)));
+        const QString line =
+            formatString(QStringLiteral("Secret service: reading %@ failed (%@); %@"), name,
+                withoutSecret(detail, fromEnvironment),
+                fromEnvironment.isEmpty()
+                    ? QStringLiteral("no key")
+                    : formatString(QStringLiteral("using %@ instead"), TranslatorKeyVariable));
+        // A command translating a hundred reviews reads the key a hundred
+        // times; the log says it once.
+        if (!readFailuresLogged_.contains(line)) {
+            readFailuresLogged_.insert(line);
+            logLine(line);
+        }
     }
     if (!fromEnvironment.isEmpty()) {
         whyNoKey_.clear();

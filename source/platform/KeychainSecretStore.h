@@ -4,6 +4,7 @@
 #include "SecretStore.h"
 
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 #include <functional>
@@ -52,4 +53,5 @@ private:
     // away first completes nothing more.
     QObject context_;
     QString whyNoKey_;
+    QSet<QString> readFailuresLogged_;
 };
