@@ -7,7 +7,7 @@ class Product;
 // A product's rating summary in one country as it stood on one day (UTC),
 // kept so that the ratings can be followed over time. One per product,
 // country and day; the day's last import wins. Deliberately lean (no uuid,
-// no dates beyond the day): a store keeps tens of thousands of them.
+// no dates beyond the day): a store may keep millions of them.
 class RatingSnapshot : public ManagedObject {
 public:
     QString countryCode() const { return stringValue(QStringLiteral("countryCode")); }
