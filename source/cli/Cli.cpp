@@ -40,7 +40,7 @@ QString Cli::usageText()
         "  products [--json|--csv]\n"
         "  reviews ID [--country CC] [--version V] [--search TEXT] [--unread]\n"
         "             [--mark-read] [--translate LANG] [--json|--csv]\n"
-        "  ratings ID [--json|--csv]\n"
+        "  ratings ID [--history [--country CC]] [--json|--csv]\n"
         "  gaps [ID] [--json|--csv]\n"
         "  config [KEY [VALUE]]\n"
         "\n"

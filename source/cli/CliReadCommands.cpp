@@ -5,6 +5,7 @@
 #include "ManagedObjectContext.h"
 #include "Product.h"
 #include "Rating.h"
+#include "RatingSnapshot.h"
 #include "RecordTables.h"
 #include "Review.h"
 #include "ReviewFilter.h"
@@ -112,14 +113,40 @@ int Cli::reviews(const QStringList &arguments)
 int Cli::ratings(const QStringList &arguments)
 {
     QCommandLineParser parser;
+    const QCommandLineOption history(QStringLiteral("history"),
+        QStringLiteral("The ratings kept day by day, instead of the latest."));
+    const QCommandLineOption country(QStringLiteral("country"),
+        QStringLiteral("With --history: only this store country."), QStringLiteral("CC"));
+    parser.addOptions({history, country});
     const auto format = parseListing(parser, arguments, 1, 1);
     if (!format)
         return Usage;
+    if (parser.isSet(country) && !parser.isSet(history))
+        return usageError(QStringLiteral("--country needs --history."));
     if (const int status = openStore(false); status != Success)
         return status;
     const auto products = productsForIdentifiers(parser.positionalArguments());
     if (!products)
         return Failure;
+    if (parser.isSet(history)) {
+        QList<Predicate> parts {
+            Predicate::format(QStringLiteral("product == %@"), products->first()->objectID())};
+        if (parser.isSet(country))
+            parts << Predicate::format(
+                QStringLiteral("countryCode == %@"), parser.value(country).trimmed().toUpper());
+        FetchRequest request(QStringLiteral("RatingSnapshot"));
+        request.predicate = Predicate::andPredicates(parts);
+        request.sortDescriptors = {{QStringLiteral("day")}, {QStringLiteral("countryCode")}};
+        Error error;
+        const auto series =
+            delegate_->managedObjectContext()->fetch<RatingSnapshot>(request, &error);
+        if (error.isError()) {
+            host_.presentError(error);
+            return Failure;
+        }
+        out(RecordTables::ratingHistory(series).render(*format));
+        return Success;
+    }
     auto ratings = products->first()->ratings();
     std::sort(ratings.begin(), ratings.end(),
         [](const auto &a, const auto &b) { return a->countryCode() < b->countryCode(); });

@@ -3,6 +3,7 @@
 #include "App.h"
 #include "ProductCatalog.h"
 #include "Rating.h"
+#include "RatingSnapshot.h"
 #include "Review.h"
 #include "ReviewContent.h"
 #include "ReviewGap.h"
@@ -120,6 +121,24 @@ OutputTable ratings(const QList<std::shared_ptr<Rating>> &ratings)
             optional(rating->integerValue(QStringLiteral("ratingCountForCurrentVersion"))),
             optional(rating->floatValue(QStringLiteral("averageRatingForCurrentVersion"))),
             OutputTable::isoDate(rating->dateValue(QStringLiteral("dateUpdated")))};
+    }
+    return table;
+}
+
+OutputTable ratingHistory(const QList<std::shared_ptr<RatingSnapshot>> &snapshots)
+{
+    OutputTable table;
+    table.columns = {QStringLiteral("day"), QStringLiteral("countryCode"),
+        QStringLiteral("ratingCount"), QStringLiteral("averageRating"),
+        QStringLiteral("ratingCountForCurrentVersion"),
+        QStringLiteral("averageRatingForCurrentVersion"), QStringLiteral("currentVersion")};
+    for (const auto &snapshot : snapshots) {
+        const QDate day = snapshot->day().toUTC().date();
+        table.rows << QVariantList {
+            day.isValid() ? QVariant(day.toString(Qt::ISODate)) : QVariant(),
+            text(snapshot->countryCode()), optional(snapshot->ratingCount()),
+            optional(snapshot->averageRating()), optional(snapshot->ratingCountForCurrentVersion()),
+            optional(snapshot->averageRatingForCurrentVersion()), text(snapshot->currentVersion())};
     }
     return table;
 }

@@ -6,6 +6,7 @@
 
 class Product;
 class Rating;
+class RatingSnapshot;
 class Review;
 class ReviewGap;
 
@@ -19,6 +20,8 @@ OutputTable products(const QList<std::shared_ptr<Product>> &products);
 OutputTable reviews(
     const QList<std::shared_ptr<Review>> &reviews, const QString &translatedInto = {});
 OutputTable ratings(const QList<std::shared_ptr<Rating>> &ratings);
+// The day as YYYY-MM-DD (UTC).
+OutputTable ratingHistory(const QList<std::shared_ptr<RatingSnapshot>> &snapshots);
 OutputTable gaps(const QList<std::shared_ptr<ReviewGap>> &gaps);
 
 // "ios", "mac", "book" or "podcast".

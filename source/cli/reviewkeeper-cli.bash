@@ -27,14 +27,15 @@ _reviewkeeper_cli()
         return 0
         ;;
     --country | --version | --search)
-        [ "$command" = reviews ] && return 0
+        [ "$command" = reviews ] || [ "$command" = ratings ] && return 0
         ;;
     esac
 
     local options=""
     case "$command" in
     search) options="--kinds --json --csv" ;;
-    products | ratings | gaps) options="--json --csv" ;;
+    products | gaps) options="--json --csv" ;;
+    ratings) options="--history --country --json --csv" ;;
     reviews) options="--country --version --search --unread --mark-read --translate --json --csv" ;;
     config)
         if ((COMP_CWORD == 2)); then

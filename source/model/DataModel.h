@@ -8,11 +8,12 @@
 // products), countries, reviews with their contents, and ratings, with the
 // indexes of the hot queries. Version 1 is the first schema; version 2 adds
 // review gaps and the storefronts opened since; version 3 adds the indexes
-// of the review list's date order and its two menus. A later version adds its
-// upgrade step here.
+// of the review list's date order and its two menus; version 4 adds the
+// ratings history (RatingSnapshot). A later version adds its upgrade step
+// here.
 namespace DataModel {
 
-constexpr int Version = 3;
+constexpr int Version = 4;
 
 std::shared_ptr<const ManagedObjectModel> shared();
 

@@ -9,6 +9,7 @@
 #include "ManagedObjectContext.h"
 #include "Product.h"
 #include "Rating.h"
+#include "RatingSnapshot.h"
 #include "StringFormat.h"
 
 #include <QJsonValue>
@@ -67,6 +68,21 @@ qint64 storeCount(ManagedObject &rating, const QString &key, qint64 value)
     return value - stored.value_or(0);
 }
 
+// Writes the day's snapshot of one product in one country. Values equal to
+// those stored change nothing, so an unchanged answer writes nothing.
+void storeSnapshot(ManagedObject &snapshot, const QJsonObject &record, qint64 count,
+    qint64 countForVersion, const QString &version)
+{
+    snapshot.setValue(QStringLiteral("ratingCount"), count);
+    snapshot.setValue(QStringLiteral("averageRating"),
+        optionalNumber(record, QStringLiteral("averageUserRating")));
+    snapshot.setValue(QStringLiteral("ratingCountForCurrentVersion"), countForVersion);
+    snapshot.setValue(QStringLiteral("averageRatingForCurrentVersion"),
+        optionalNumber(record, QStringLiteral("averageUserRatingForCurrentVersion")));
+    snapshot.setValue(
+        QStringLiteral("currentVersion"), version.isEmpty() ? QVariant() : QVariant(version));
+}
+
 } // namespace
 
 void RatingsImporter::importRatingsFromDictionaries(const QList<QJsonObject> &records,
@@ -123,6 +139,25 @@ void RatingsImporter::importRatingsFromDictionaries(const QList<QJsonObject> &re
                     ratingByProduct.insert(product, rating);
             }
         }
+        // The day's snapshots of the same products, with one fetch too.
+        const QString snapshotCountry = countryCode.toUpper();
+        const QDateTime day = RatingSnapshot::dayOf(now);
+        QHash<qint64, ManagedObjectPtr> snapshotByProduct;
+        if (!productIds.isEmpty() && ratingsFetched) {
+            FetchRequest request(QStringLiteral("RatingSnapshot"));
+            request.predicate = Predicate::format(
+                QStringLiteral("product IN %@ AND countryCode == %@ AND day == %@"), productIds,
+                snapshotCountry, day);
+            Error error;
+            const auto found = context->executeFetchRequest(request, &error);
+            if (error.isError()) {
+                logLine(formatString(QStringLiteral("%@"), error.debugDescription()));
+                ratingsFetched = false;
+            }
+            for (const ManagedObjectPtr &snapshot : found)
+                snapshotByProduct.insert(
+                    snapshot->value(QStringLiteral("product")).toLongLong(), snapshot);
+        }
 
         qint64 newRatings = 0;
         for (const Entry &entry : entries) {
@@ -151,6 +186,18 @@ void RatingsImporter::importRatingsFromDictionaries(const QList<QJsonObject> &re
             rating->setValue(QStringLiteral("averageRating"),
                 optionalNumber(record, QStringLiteral("averageUserRating")));
             rating->setValue(QStringLiteral("dateUpdated"), now);
+
+            ManagedObjectPtr &snapshot = snapshotByProduct[product.objectID().rowId];
+            if (!snapshot) {
+                snapshot = context->insertNewObject(QStringLiteral("RatingSnapshot"));
+                snapshot->setObject(QStringLiteral("product"), entry.product);
+                snapshot->setValue(QStringLiteral("countryCode"), snapshotCountry);
+                snapshot->setValue(QStringLiteral("day"), day);
+            }
+            QString version = record.value(QStringLiteral("version")).toString();
+            if (version.isEmpty())
+                version = product.currentVersion();
+            storeSnapshot(*snapshot, record, count, countForVersion, version);
         }
         Error error;
         saveMerge(*context, &error);

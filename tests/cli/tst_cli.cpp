@@ -200,7 +200,7 @@ private Q_SLOTS:
             QList<QStringList> {{}, {"frobnicate"}, {"reviews"}, {"products", "--json", "--csv"},
                 {"products", "--nope"}, {"config", "AutomaticUpdateInterval", "soon"},
                 {"config", "SelectedRegions", "Atlantis"}, {"add", "not-an-id"},
-                {"search", "x", "--kinds", "films"}}) {
+                {"search", "x", "--kinds", "films"}, {"ratings", "111", "--country", "US"}}) {
             const Result result = cli(arguments);
             QVERIFY2(result.status == 2, qPrintable(arguments.join(' ') + ": " + result.err));
             QVERIFY(!result.err.isEmpty());
@@ -305,6 +305,24 @@ private Q_SLOTS:
         QCOMPARE(ratings.size(), 3);
         QCOMPARE(ratings.at(1).at(1), QStringLiteral("CA"));
         QCOMPARE(ratings.at(1).at(2), QStringLiteral("10"));
+
+        // Every import so far fell on one day: one snapshot per country.
+        const QList<QStringList> history =
+            parseCsv(cli({"ratings", "111", "--history", "--csv"}).out);
+        QCOMPARE(history.size(), 3);
+        QCOMPARE(history.at(0),
+            QStringList({"day", "countryCode", "ratingCount", "averageRating",
+                "ratingCountForCurrentVersion", "averageRatingForCurrentVersion",
+                "currentVersion"}));
+        QCOMPARE(history.at(1).mid(1), QStringList({"CA", "10", "4.5", "4", "4", "2.0"}));
+        QCOMPARE(history.at(2).at(1), QStringLiteral("US"));
+        QVERIFY(QDate::fromString(history.at(1).at(0), Qt::ISODate).isValid());
+        const QJsonArray us =
+            jsonArray(cli({"ratings", "111", "--history", "--country", "us", "--json"}).out);
+        QCOMPARE(us.size(), 1);
+        QCOMPARE(us.at(0)["day"].toString(), history.at(2).at(0));
+        QCOMPARE(us.at(0)["ratingCount"].toInt(), 10);
+        QVERIFY(cli({"ratings", "111", "--history"}).out.contains("CA"));
 
         QCOMPARE(cli({"reviews", "999"}).status, 1);
     }

@@ -153,14 +153,28 @@ private Q_SLOTS:
         QVERIFY(!StoreQueries::countriesOrderedByPriorityForRegions(nullptr, std::nullopt));
     }
 
-    // A store of the first schema knows 155 countries and no gaps; opening
-    // it adds the storefronts opened since and changes nothing it held.
+    // A store of the first schema knows 155 countries and no gaps, one of
+    // the third no ratings history; opening either adds what it lacks and
+    // changes nothing it held.
+    void olderStoreGainsTheNewStorefrontsAndKeepsItsRecords_data()
+    {
+        QTest::addColumn<int>("version");
+        QTest::addColumn<QStringList>("added");
+        QTest::addColumn<QString>("dropped");
+        QTest::newRow("1") << 1
+                           << QStringList {"BA", "GE", "ME", "RS", "XK", "MM", "MV", "NR", "TO",
+                                  "VU", "AF", "CD", "CI", "CM", "GA", "IQ", "LY", "MA", "RW", "ZM"}
+                           << "DROP TABLE \"ReviewGap\"; DROP TABLE \"RatingSnapshot\"";
+        QTest::newRow("3") << 3 << QStringList() << "DROP TABLE \"RatingSnapshot\"";
+    }
+
     void olderStoreGainsTheNewStorefrontsAndKeepsItsRecords()
     {
+        QFETCH(int, version);
+        QFETCH(QStringList, added);
+        QFETCH(QString, dropped);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("old.db"));
-        const QStringList added {"BA", "GE", "ME", "RS", "XK", "MM", "MV", "NR", "TO", "VU", "AF",
-            "CD", "CI", "CM", "GA", "IQ", "LY", "MA", "RW", "ZM"};
         {
             auto coordinator = std::make_shared<PersistentStoreCoordinator>(DataModel::shared());
             Error error;
@@ -183,15 +197,19 @@ private Q_SLOTS:
         }
         sqlite3 *db = nullptr;
         QCOMPARE(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
-        // What the first schema wrote: no gap table, version 1.
+        // What the older schema wrote: without the later tables.
         QCOMPARE(sqlite3_exec(db,
-                     "DROP TABLE \"ReviewGap\"; UPDATE rk_metadata SET value = 1 "
-                     "WHERE key = 'version'",
+                     QStringLiteral("%1; UPDATE rk_metadata SET value = %2 WHERE key = 'version'")
+                         .arg(dropped)
+                         .arg(version)
+                         .toUtf8()
+                         .constData(),
                      nullptr, nullptr, nullptr),
             SQLITE_OK);
         const QStringList before = dump(db);
         sqlite3_close(db);
-        QCOMPARE(before.filter(QRegularExpression(QStringLiteral("^Country\\|"))).size(), 155);
+        QCOMPARE(before.filter(QRegularExpression(QStringLiteral("^Country\\|"))).size(),
+            175 - added.size());
 
         {
             auto coordinator = std::make_shared<PersistentStoreCoordinator>(DataModel::shared());
@@ -219,6 +237,8 @@ private Q_SLOTS:
             auto gap = context.insertNewObject(QStringLiteral("ReviewGap"));
             auto app = context.fetch<App>(FetchRequest(QStringLiteral("App"))).first();
             gap->setObject(QStringLiteral("product"), app);
+            auto snapshot = context.insertNewObject(QStringLiteral("RatingSnapshot"));
+            snapshot->setObject(QStringLiteral("product"), app);
             QVERIFY(context.save());
         }
         QCOMPARE(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
@@ -226,7 +246,7 @@ private Q_SLOTS:
         sqlite3_close(db);
         for (const QString &row : before)
             QVERIFY2(after.contains(row), qPrintable(row));
-        QCOMPARE(after.size(), before.size() + 21);
+        QCOMPARE(after.size(), before.size() + added.size() + 2);
         QSet<QString> ids;
         for (const QString &row : after)
             ids.insert(row.section(QLatin1Char('|'), 1, 1));

@@ -1,10 +1,12 @@
 #include "UpdateFixture.h"
 
+#include "RatingSnapshot.h"
 #include "RatingsImporter.h"
 #include "RequestQueue.h"
 #include "TestEnvironment.h"
 
 #include <QJsonObject>
+#include <QScopeGuard>
 #include <QTest>
 
 class RatingsImportTest : public QObject {
@@ -170,6 +172,79 @@ private Q_SLOTS:
         auto rating = run.rating(app, QStringLiteral("US"));
         QVERIFY(rating);
         QCOMPARE(rating->integerValue(QStringLiteral("ratingCount")), std::optional<qint64>(5));
+    }
+
+    // One snapshot per product, country and day: a later import the same day
+    // replaces its values, an unchanged one writes nothing, the next day adds
+    // one; the product's deletion takes them all.
+    void snapshotPerDay_data()
+    {
+        QTest::addColumn<QDateTime>("later");
+        QTest::addColumn<int>("laterCount");
+        QTest::addColumn<int>("snapshots");
+        QTest::addColumn<bool>("written");
+        const QDate day(2026, 3, 10);
+        QTest::newRow("same day, new values")
+            << QDateTime(day, QTime(23, 59), Qt::UTC) << 12 << 1 << true;
+        QTest::newRow("same day, unchanged")
+            << QDateTime(day, QTime(18, 0), Qt::UTC) << 10 << 1 << false;
+        QTest::newRow("next day") << QDateTime(day.addDays(1), QTime(0, 1), Qt::UTC) << 12 << 2
+                                  << true;
+    }
+
+    void snapshotPerDay()
+    {
+        QFETCH(QDateTime, later);
+        QFETCH(int, laterCount);
+        QFETCH(int, snapshots);
+        QFETCH(bool, written);
+        ManualClock clock(QDateTime(QDate(2026, 3, 10), QTime(0, 0), Qt::UTC));
+        Clock::setShared(&clock);
+        const auto restore = qScopeGuard([] { Clock::setShared(nullptr); });
+        Run run;
+        auto app = run.fixture.app(QStringLiteral("46"));
+        auto other = run.fixture.app(QStringLiteral("47"));
+        QJsonObject first = counts(10, 2, 4.5);
+        first.insert("version", "1.0");
+        run.merge(first, app, QStringLiteral("us"));
+        run.merge(counts(3, 3), other, QStringLiteral("US"));
+        run.merge(counts(5, 5), app, QStringLiteral("DE"));
+
+        int snapshotWrites = 0;
+        run.fixture.store.context->observeChanges(
+            &run.importer, [&](const ChangeNotification &change) {
+                for (const ObjectID &id : change.inserted)
+                    snapshotWrites += id.entity->name() == QLatin1String("RatingSnapshot");
+                for (auto it = change.updated.cbegin(); it != change.updated.cend(); ++it)
+                    snapshotWrites += it.key().entity->name() == QLatin1String("RatingSnapshot");
+            });
+        clock.setNow(later);
+        QJsonObject second = counts(laterCount, 2, laterCount == 10 ? 4.5 : 4.2);
+        second.insert("version", "1.0");
+        run.merge(second, app, QStringLiteral("US"));
+        QTest::qWait(20);
+        QCOMPARE(snapshotWrites > 0, written);
+
+        FetchRequest request(QStringLiteral("RatingSnapshot"));
+        request.predicate = Predicate::format(
+            QStringLiteral("product == %@ AND countryCode == %@"), app.get(), QStringLiteral("US"));
+        request.sortDescriptors = {{QStringLiteral("day")}};
+        const auto series = run.fixture.store.context->fetch<RatingSnapshot>(request);
+        QCOMPARE(series.size(), snapshots);
+        const auto last = series.last();
+        QCOMPARE(last->day(), RatingSnapshot::dayOf(later));
+        QCOMPARE(last->ratingCount(), std::optional<qint64>(laterCount));
+        QCOMPARE(last->averageRating(), std::optional<double>(laterCount == 10 ? 4.5 : 4.2));
+        QCOMPARE(last->ratingCountForCurrentVersion(), std::optional<qint64>(2));
+        QCOMPARE(last->averageRatingForCurrentVersion(), std::optional<double>(4.0));
+        QCOMPARE(last->currentVersion(), QStringLiteral("1.0"));
+        QCOMPARE(
+            series.first()->ratingCount(), std::optional<qint64>(snapshots == 2 ? 10 : laterCount));
+        QCOMPARE(run.fixture.store.count(QStringLiteral("RatingSnapshot")), snapshots + 2);
+
+        run.fixture.store.context->deleteObject(app);
+        QVERIFY(run.fixture.store.context->save());
+        QCOMPARE(run.fixture.store.count(QStringLiteral("RatingSnapshot")), 1);
     }
 
     void laterReleaseMovesTheCurrentVersionForward()
