@@ -16,7 +16,9 @@ export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=true
 packages=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-qpa-plugins qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-translations-l10n
-  libgl-dev libsqlite3-dev libicu-dev qtkeychain-qt6-dev libsecret-1-0
+  libgl-dev libsqlite3-dev libicu-dev qtkeychain-qt6-dev libsecret-1-0 qt6-charts-dev qt6-svg-dev
+  # Qt6Charts' CMake package needs Qt6OpenGL's, which qt6-charts-dev does not pull in.
+  libqt6opengl6-dev
 )
 test_packages=(dbus-daemon xvfb xauth xdotool x11-utils at-spi2-core python3-pyatspi
   desktop-file-utils appstream dpkg-dev file gnome-keyring)

@@ -1205,4 +1205,55 @@
         <translation>Der Dienst hat ohne Text geantwortet.</translation>
     </message>
 </context>
+<context>
+    <name>RatingsHistoryChart</name>
+    <message>
+        <source>Save Chart…</source>
+        <translation>Diagramm speichern …</translation>
+    </message>
+    <message>
+        <source>No ratings history yet. It grows with each update.</source>
+        <translation>Noch kein Bewertungsverlauf. Er wächst mit jeder Aktualisierung.</translation>
+    </message>
+    <message>
+        <source>Ratings History</source>
+        <translation>Bewertungsverlauf</translation>
+    </message>
+    <message>
+        <source>Country</source>
+        <translation>Land</translation>
+    </message>
+    <message>
+        <source>Ratings History Chart</source>
+        <translation>Diagramm des Bewertungsverlaufs</translation>
+    </message>
+    <message>
+        <source>Rating Count</source>
+        <translation>Anzahl der Bewertungen</translation>
+    </message>
+    <message>
+        <source>Average Rating</source>
+        <translation>Durchschnittliche Bewertung</translation>
+    </message>
+    <message>
+        <source>Releases</source>
+        <translation>Neue Versionen</translation>
+    </message>
+    <message>
+        <source>All Countries</source>
+        <translation>Alle Länder</translation>
+    </message>
+    <message>
+        <source>PNG Image (*.png)</source>
+        <translation>PNG-Bild (*.png)</translation>
+    </message>
+    <message>
+        <source>SVG Image (*.svg)</source>
+        <translation>SVG-Bild (*.svg)</translation>
+    </message>
+    <message>
+        <source>The chart could not be saved as “%@”.</source>
+        <translation>Das Diagramm konnte nicht als „%@“ gespeichert werden.</translation>
+    </message>
+</context>
 </TS>

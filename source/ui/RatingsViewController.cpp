@@ -3,6 +3,7 @@
 #include "BaseNodeTreeAccessor.h"
 #include "Product.h"
 #include "Rating.h"
+#include "RatingsHistoryChart.h"
 #include "RatingsListModel.h"
 #include "SortDescriptorArchive.h"
 #include "StringFormat.h"
@@ -10,9 +11,11 @@
 #include "UrlOpener.h"
 #include "UserDefaults.h"
 
+#include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QSplitter>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -23,11 +26,16 @@ RatingsViewController::RatingsViewController(UserDefaults *defaults, QObject *pa
       defaults_(defaults),
       model_(new RatingsListModel(this)),
       view_(new QWidget),
-      table_(new QTableView(view_))
+      table_(new QTableView),
+      chart_(new RatingsHistoryChart)
 {
+    auto *splitter = new QSplitter(Qt::Vertical);
+    splitter->setChildrenCollapsible(false);
+    splitter->addWidget(table_);
+    splitter->addWidget(chart_);
     auto *layout = new QVBoxLayout(view_);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(table_);
+    layout->addWidget(splitter);
     view_->setObjectName(QStringLiteral("RatingsView"));
     view_->setAccessibleName(localized("RatingsViewController", "Ratings"));
 
@@ -93,7 +101,9 @@ void RatingsViewController::setTreeController(TreeController *controller)
 
 void RatingsViewController::setProduct(const std::shared_ptr<Product> &product)
 {
-    model_->setProduct(product && product->canHaveRatings() ? product : nullptr);
+    const std::shared_ptr<Product> shown = product && product->canHaveRatings() ? product : nullptr;
+    model_->setProduct(shown);
+    chart_->setProduct(shown);
 }
 
 void RatingsViewController::doubleClickAction(int clickedRow)
@@ -130,6 +140,7 @@ void RatingsViewController::setNextKeyViewForView(QWidget *view)
 {
     if (view)
         QWidget::setTabOrder(view, table_);
+    QWidget::setTabOrder(table_, chart_->countryMenu());
 }
 
 void RatingsViewController::sortDescriptorsDidChange(const QList<SortDescriptor> &descriptors)

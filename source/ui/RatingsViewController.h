@@ -10,14 +10,15 @@
 class Product;
 class QTableView;
 class QWidget;
+class RatingsHistoryChart;
 class RatingsListModel;
 class TreeController;
 class UserDefaults;
 
 // The ratings list: a table of the selected app's rating summaries, one row
-// per country. Double-click or Enter opens the app's store page for that
-// country. The order the user picks by clicking a header is kept in the
-// preferences under "<autosave name>-SortDescriptors".
+// per country, above the chart of its ratings history. Double-click or Enter opens the app's store
+// page for that country. The order the user picks by clicking a header is kept in the preferences
+// under "<autosave name>-SortDescriptors".
 class RatingsViewController : public QObject {
     Q_OBJECT
 
@@ -31,6 +32,7 @@ public:
     QWidget *view() const { return view_; }
     QTableView *tableView() const { return table_; }
     RatingsListModel *model() const { return model_; }
+    RatingsHistoryChart *historyChart() const { return chart_; }
 
     // Follows the first selected object of the sidebar when it is a product.
     void setTreeController(TreeController *controller);
@@ -56,5 +58,6 @@ private:
     RatingsListModel *model_;
     QPointer<QWidget> view_;
     QTableView *table_;
+    RatingsHistoryChart *chart_;
     QPointer<TreeController> treeController_;
 };

@@ -1,0 +1,162 @@
+#include "RatingHistory.h"
+
+#include "EntityDescription.h"
+#include "Log.h"
+#include "ManagedObjectContext.h"
+#include "ManagedObjectModel.h"
+#include "PersistentStoreCoordinator.h"
+#include "Product.h"
+#include "SqliteConnection.h"
+#include "StringFormat.h"
+
+#include <QSet>
+
+#include <sqlite3.h>
+
+namespace {
+
+void logError(const Error &error, const char *selector)
+{
+    logLine(formatString(
+        QStringLiteral("Error: %@ (%@)"), error.debugDescription(), QString::fromLatin1(selector)));
+}
+
+// Sums are what a dictionary fetch cannot give, so the series is read on a
+// read connection of its own over the committed data (WAL lets it read
+// beside the writer), with the model's table and column names.
+struct SnapshotTable {
+    QByteArray table, product, country, day, count, average, version;
+
+    static std::optional<SnapshotTable> of(const ManagedObjectModel &model)
+    {
+        const EntityDescription *entity = model.entity(QStringLiteral("RatingSnapshot"));
+        if (!entity)
+            return std::nullopt;
+        SnapshotTable names;
+        names.table = entity->table();
+        const std::pair<QByteArray *, const char *> columns[] = {{&names.product, "product"},
+            {&names.country, "countryCode"}, {&names.day, "day"}, {&names.count, "ratingCount"},
+            {&names.average, "averageRating"}, {&names.version, "currentVersion"}};
+        for (const auto &[column, key] : columns) {
+            const PropertyDescription *property = entity->property(QLatin1String(key));
+            if (!property)
+                return std::nullopt;
+            *column = property->column;
+        }
+        return names;
+    }
+};
+
+struct Reader {
+    SqliteConnection connection;
+    SnapshotTable names;
+};
+
+std::unique_ptr<Reader> openReader(ManagedObjectContext *context, const char *selector)
+{
+    if (!context || !context->hasStore())
+        return nullptr;
+    const PersistentStoreCoordinator *coordinator = context->persistentStoreCoordinator();
+    auto names = SnapshotTable::of(coordinator->model());
+    if (!names) {
+        logError(Error::storeError(QStringLiteral("The record model has no ratings history.")),
+            selector);
+        return nullptr;
+    }
+    auto reader = std::make_unique<Reader>();
+    reader->names = *names;
+    Error error;
+    if (!reader->connection.open(coordinator->path(), false, &error)) {
+        logError(error, selector);
+        return nullptr;
+    }
+    return reader;
+}
+
+} // namespace
+
+std::optional<RatingHistory> RatingHistory::load(ManagedObjectContext *context,
+    const Product *product, const std::optional<QString> &countryCode)
+{
+    const char *selector = "ratingHistoryForProduct:countryCode:";
+    const auto reader = openReader(context, selector);
+    if (!reader || !product)
+        return std::nullopt;
+    const SnapshotTable &n = reader->names;
+    // Averages weigh by the counts of the countries that have an average;
+    // sum() over no rows and a division by zero both give NULL.
+    QByteArray sql = "SELECT " + n.day + ", sum(" + n.count + "), sum(" + n.count + " * "
+        + n.average + ") / sum(CASE WHEN " + n.average + " IS NOT NULL THEN " + n.count
+        + " END), group_concat(DISTINCT " + n.version + ") FROM " + n.table + " WHERE " + n.product
+        + " = ?1";
+    if (countryCode)
+        sql += " AND " + n.country + " = ?2 COLLATE NOCASE";
+    sql += " GROUP BY " + n.day + " ORDER BY " + n.day;
+    Error error;
+    sqlite3_stmt *statement = reader->connection.prepare(sql, &error);
+    if (!statement) {
+        logError(error, selector);
+        return std::nullopt;
+    }
+    sqlite3_bind_int64(statement, 1, product->objectID().rowId);
+    const QByteArray code = countryCode.value_or(QString()).toUtf8();
+    if (countryCode)
+        sqlite3_bind_text(statement, 2, code.constData(), int(code.size()), SQLITE_TRANSIENT);
+
+    RatingHistory history;
+    QSet<QString> seen;
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        Day day;
+        day.day = QDateTime::fromMSecsSinceEpoch(sqlite3_column_int64(statement, 0), Qt::UTC);
+        day.ratingCount = sqlite3_column_int64(statement, 1);
+        if (sqlite3_column_type(statement, 2) != SQLITE_NULL)
+            day.averageRating = sqlite3_column_double(statement, 2);
+        const QString versions =
+            QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, 3)));
+        // A version seen for the first time in any country is a release;
+        // the versions of the first day were there before the history began.
+        for (const QString &version : versions.split(u',', Qt::SkipEmptyParts)) {
+            if (seen.contains(version))
+                continue;
+            if (!history.days.isEmpty())
+                history.releases.append({day.day, version});
+            seen.insert(version);
+        }
+        history.days.append(day);
+    }
+    if (rc != SQLITE_DONE) {
+        logError(reader->connection.lastError(), selector);
+        return std::nullopt;
+    }
+    return history;
+}
+
+std::optional<QStringList> RatingHistory::countries(
+    ManagedObjectContext *context, const Product *product)
+{
+    const char *selector = "ratingHistoryCountriesForProduct:";
+    const auto reader = openReader(context, selector);
+    if (!reader || !product)
+        return std::nullopt;
+    const SnapshotTable &n = reader->names;
+    Error error;
+    sqlite3_stmt *statement = reader->connection.prepare("SELECT DISTINCT upper(" + n.country
+            + ") AS code FROM " + n.table + " WHERE " + n.product + " = ?1 ORDER BY code",
+        &error);
+    if (!statement) {
+        logError(error, selector);
+        return std::nullopt;
+    }
+    sqlite3_bind_int64(statement, 1, product->objectID().rowId);
+    QStringList codes;
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
+        codes << QString::fromUtf8(
+            reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)));
+    if (rc != SQLITE_DONE) {
+        logError(reader->connection.lastError(), selector);
+        return std::nullopt;
+    }
+    return codes;
+}

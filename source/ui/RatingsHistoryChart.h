@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QWidget>
+
+#include <QList>
+#include <QPair>
+
+#include <memory>
+
+class Product;
+class QChart;
+class QChartView;
+class QComboBox;
+class QGraphicsSimpleTextItem;
+class QDateTimeAxis;
+class QLabel;
+class QLineSeries;
+class QPushButton;
+class QScatterSeries;
+class QStackedLayout;
+class QValueAxis;
+struct RatingHistory;
+
+// The selected app's rating count and average over time, over all countries
+// or one, with its releases marked on the time axis. The chart can be saved
+// as PNG or SVG, chosen by the file name's suffix.
+class RatingsHistoryChart : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit RatingsHistoryChart(QWidget *parent = nullptr);
+    ~RatingsHistoryChart() override;
+
+    void setProduct(const std::shared_ptr<Product> &product);
+    // Null for all countries.
+    void setCountryCode(const QString &countryCode);
+
+    QChartView *chartView() const { return view_; }
+    QComboBox *countryMenu() const { return countries_; }
+    QLabel *emptyLabel() const { return empty_; }
+    QLineSeries *countSeries() const { return count_; }
+    QLineSeries *averageSeries() const { return average_; }
+    QScatterSeries *releaseSeries() const { return releases_; }
+
+    // Writes the chart; false, with the error presented, when it cannot.
+    bool saveToFile(const QString &path);
+    // Asks for a file name, then saves.
+    void saveChart();
+
+protected:
+    void changeEvent(QEvent *event) override;
+
+private:
+    void reloadCountries();
+    void reload();
+    void showHistory(const RatingHistory &history);
+    void applyPalette();
+    void placeReleaseLabels();
+
+    std::shared_ptr<Product> product_;
+    QChart *chart_;
+    QChartView *view_;
+    QComboBox *countries_;
+    QPushButton *save_;
+    QLabel *empty_;
+    QStackedLayout *stack_;
+    QLineSeries *count_;
+    QLineSeries *average_;
+    QScatterSeries *releases_;
+    QDateTimeAxis *time_;
+    QValueAxis *countAxis_;
+    QValueAxis *averageAxis_;
+    // Each release's version beside its mark, by its time as plotted.
+    QList<QPair<qreal, QGraphicsSimpleTextItem *>> releaseLabels_;
+};

@@ -1,0 +1,212 @@
+#include "../model/StoreFixture.h"
+#include "../support/RecordingPresenter.h"
+
+#include "RatingHistory.h"
+#include "RatingsHistoryChart.h"
+#include "RatingsViewController.h"
+#include "TestEnvironment.h"
+
+#include <QApplication>
+#include <QChartView>
+#include <QComboBox>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QLineSeries>
+#include <QScatterSeries>
+#include <QTest>
+
+namespace {
+
+const QDateTime kFirstDay(QDate(2026, 3, 1), QTime(0, 0), Qt::UTC);
+
+// Two countries over three days: the US moves to 1.1 on the second day, DE
+// to 1.2 on the third; DE has no average on the second day, so that day's
+// average weighs the US alone.
+struct Snapshot {
+    int day;
+    const char *country;
+    qint64 count;
+    std::optional<double> average;
+    const char *version;
+};
+const Snapshot kSnapshots[] = {
+    {0, "US", 100, 4.0, "1.0"},
+    {0, "DE", 50, 3.0, "1.0"},
+    {1, "US", 110, 4.0, "1.1"},
+    {1, "DE", 50, std::nullopt, "1.0"},
+    {2, "US", 120, 4.5, "1.1"},
+    {2, "DE", 60, 3.0, "1.2"},
+};
+
+QList<qreal> ys(const QXYSeries *series)
+{
+    QList<qreal> values;
+    for (const QPointF &point : series->points())
+        values << point.y();
+    return values;
+}
+
+} // namespace
+
+class RatingsHistoryTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<StoreFixture> store_;
+    std::shared_ptr<App> app_, other_, empty_;
+
+    void addSnapshot(const std::shared_ptr<App> &app, const Snapshot &row)
+    {
+        auto snapshot = store_->context->insertNewObject(QStringLiteral("RatingSnapshot"));
+        snapshot->setObject(QStringLiteral("product"), app);
+        snapshot->setValue(QStringLiteral("countryCode"), QString::fromLatin1(row.country));
+        snapshot->setValue(QStringLiteral("day"), kFirstDay.addDays(row.day));
+        snapshot->setValue(QStringLiteral("ratingCount"), row.count);
+        snapshot->setValue(
+            QStringLiteral("averageRating"), ManagedObject::optionalValue(row.average));
+        snapshot->setValue(QStringLiteral("currentVersion"), QString::fromLatin1(row.version));
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        store_ = std::make_unique<StoreFixture>();
+        app_ = store_->app(QStringLiteral("1"));
+        other_ = store_->app(QStringLiteral("2"));
+        empty_ = store_->app(QStringLiteral("3"));
+        for (const Snapshot &row : kSnapshots)
+            addSnapshot(app_, row);
+        addSnapshot(other_, {5, "FR", 9000, 2.5, "7.0"});
+        QVERIFY(store_->context->save());
+    }
+
+    void cleanup()
+    {
+        app_.reset();
+        other_.reset();
+        empty_.reset();
+        store_.reset();
+    }
+
+    void seriesSumsAndWeighsOverCountries_data()
+    {
+        QTest::addColumn<QString>("country");
+        QTest::addColumn<QList<qint64>>("counts");
+        QTest::addColumn<QList<double>>("averages"); // -1: none
+        QTest::addColumn<QList<int>>("releaseDays");
+        QTest::addColumn<QStringList>("versions");
+        QTest::newRow("all countries") << QString() << QList<qint64> {150, 160, 180}
+                                       << QList<double> {550.0 / 150, 4.0, 720.0 / 180}
+                                       << QList<int> {1, 2} << QStringList {"1.1", "1.2"};
+        QTest::newRow("one country")
+            << QStringLiteral("US") << QList<qint64> {100, 110, 120}
+            << QList<double> {4.0, 4.0, 4.5} << QList<int> {1} << QStringList {"1.1"};
+        QTest::newRow("code in lower case")
+            << QStringLiteral("de") << QList<qint64> {50, 50, 60} << QList<double> {3.0, -1, 3.0}
+            << QList<int> {2} << QStringList {"1.2"};
+        QTest::newRow("country without snapshots")
+            << QStringLiteral("JP") << QList<qint64>() << QList<double>() << QList<int>()
+            << QStringList();
+    }
+
+    void seriesSumsAndWeighsOverCountries()
+    {
+        QFETCH(QString, country);
+        QFETCH(QList<qint64>, counts);
+        QFETCH(QList<double>, averages);
+        QFETCH(QList<int>, releaseDays);
+        QFETCH(QStringList, versions);
+        const auto history = RatingHistory::load(store_->context.get(), app_.get(),
+            country.isNull() ? std::nullopt : std::optional<QString>(country));
+        QVERIFY(history);
+        QCOMPARE(history->days.size(), counts.size());
+        for (qsizetype i = 0; i < counts.size(); ++i) {
+            QCOMPARE(history->days[i].day, kFirstDay.addDays(i));
+            QCOMPARE(history->days[i].ratingCount, counts[i]);
+            QCOMPARE(history->days[i].averageRating.value_or(-1), averages[i]);
+        }
+        QCOMPARE(history->releases.size(), releaseDays.size());
+        for (qsizetype i = 0; i < releaseDays.size(); ++i) {
+            QCOMPARE(history->releases[i].day, kFirstDay.addDays(releaseDays[i]));
+            QCOMPARE(history->releases[i].version, versions[i]);
+        }
+        QCOMPARE(
+            RatingHistory::countries(store_->context.get(), app_.get()), QStringList({"DE", "US"}));
+    }
+
+    void chartFollowsProductAndCountry()
+    {
+        RatingsViewController controller;
+        RatingsHistoryChart *chart = controller.historyChart();
+        controller.setProduct(app_);
+        QComboBox *menu = chart->countryMenu();
+        QCOMPARE(menu->count(), 3);
+        QCOMPARE(menu->itemText(1), QStringLiteral("Germany"));
+        QCOMPARE(menu->itemText(2), QStringLiteral("United States"));
+        QCOMPARE(ys(chart->countSeries()), QList<qreal>({150, 160, 180}));
+        QCOMPARE(chart->releaseSeries()->count(), 2);
+
+        menu->setCurrentIndex(2);
+        QCOMPARE(ys(chart->countSeries()), QList<qreal>({100, 110, 120}));
+        QCOMPARE(ys(chart->averageSeries()), QList<qreal>({4.0, 4.0, 4.5}));
+        QCOMPARE(chart->releaseSeries()->count(), 1);
+
+        // A product without that country falls back to all of its countries.
+        controller.setProduct(other_);
+        QCOMPARE(menu->currentIndex(), 0);
+        QCOMPARE(ys(chart->countSeries()), QList<qreal>({9000}));
+        QVERIFY(!chart->emptyLabel()->isVisibleTo(chart));
+
+        controller.setProduct(empty_);
+        QVERIFY(chart->emptyLabel()->isVisibleTo(chart));
+        QVERIFY(chart->emptyLabel()->text().startsWith(QStringLiteral("No ratings history yet.")));
+        QCOMPARE(chart->countSeries()->count(), 0);
+        controller.setProduct(nullptr);
+        QVERIFY(chart->emptyLabel()->isVisibleTo(chart));
+    }
+
+    void savingWritesTheFileOrSaysWhyNot_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("start"); // empty: no file, an error
+        QTest::newRow("png") << QStringLiteral("chart.png") << QByteArray("\x89PNG");
+        QTest::newRow("svg") << QStringLiteral("chart.SVG") << QByteArray("<?xml");
+        QTest::newRow("folder missing") << QStringLiteral("missing/chart.png") << QByteArray();
+    }
+
+    void savingWritesTheFileOrSaysWhyNot()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, start);
+        RecordingPresenter presenter;
+        Presenter::setShared(&presenter);
+        RatingsHistoryChart chart;
+        chart.resize(640, 400);
+        chart.show();
+        chart.setProduct(app_);
+        const QString path = store_->dir.filePath(name);
+        const bool saved = chart.saveToFile(path);
+        Presenter::setShared(nullptr);
+        QCOMPARE(saved, !start.isEmpty());
+        QCOMPARE(presenter.errors.size(), start.isEmpty() ? 1 : 0);
+        QFile file(path);
+        if (start.isEmpty()) {
+            QVERIFY(!file.exists());
+            QVERIFY(presenter.errors.first().localizedDescription().contains(
+                QStringLiteral("chart.png")));
+            return;
+        }
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray data = file.readAll();
+        QVERIFY2(data.startsWith(start) || (start == "<?xml" && data.startsWith("<svg")),
+            data.left(40).constData());
+        if (name.endsWith(QStringLiteral(".png")))
+            QVERIFY(!QImage::fromData(data, "PNG").isNull());
+        else
+            QVERIFY(data.contains("Average Rating"));
+    }
+};
+
+RK_TEST_GUI_MAIN(RatingsHistoryTest)
+#include "tst_ratingshistory.moc"
