@@ -1,7 +1,9 @@
 // The review list over one product of many reviews, offscreen: selecting it
 // to the first painted screen, one search keystroke, the longest stall
-// scrolling top to bottom, and memory over the empty window; each beside a
-// floor measured in the same run.
+// scrolling top to bottom, and memory over the empty window; then the
+// ratings history chart over two years of daily snapshots in 40 countries:
+// selecting the app to the chart drawn. Each beside a floor measured in the
+// same run.
 //   bench_ui [--tiny]
 // The store is written by a child run of this program (--write-store), so
 // that writing it leaves nothing in this process's memory.
@@ -9,12 +11,14 @@
 #include "DataModel.h"
 #include "ManagedObjectContext.h"
 #include "PersistentStoreCoordinator.h"
+#include "RatingsHistoryChart.h"
 #include "Review.h"
 #include "ReviewController.h"
 #include "ReviewListModel.h"
 
 #include <QAbstractTableModel>
 #include <QApplication>
+#include <QChartView>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHeaderView>
@@ -22,6 +26,8 @@
 #include <QScrollBar>
 #include <QTableView>
 #include <QTemporaryDir>
+
+#include <sqlite3.h>
 
 #include <cstdio>
 
@@ -139,6 +145,95 @@ void print(const char *what, double value, double floor, const char *floorName, 
     std::printf("%-34s %9.2f %s  (floor %s %8.2f %s, ratio %5.2f)  goal <= %.0f %s  %s\n", what,
         value, unit, floorName, floor, unit, floor > 0 ? value / floor : 0.0, goal, unit,
         value <= goal ? "ok" : "OVER");
+}
+
+// Daily snapshots of one app in many countries, written day by day as
+// imports write them, and a second app with a few days to select first.
+void writeHistory(ManagedObjectContext &context, int days, int countries)
+{
+    const QDateTime first(QDate(2025, 1, 1), QTime(0, 0), Qt::UTC);
+    auto other = context.insertNewObject<App>(QStringLiteral("App"));
+    auto app = context.insertNewObject<App>(QStringLiteral("App"));
+    for (int day = 0; day < days; ++day) {
+        for (int country = 0; country < countries; ++country) {
+            for (const auto &product : {app, other}) {
+                if (product == other && (day >= 3 || country >= 2))
+                    continue;
+                auto snapshot = context.insertNewObject(QStringLiteral("RatingSnapshot"));
+                snapshot->setObject(QStringLiteral("product"), product);
+                snapshot->setValue(QStringLiteral("countryCode"),
+                    QString::asprintf("%c%c", 'A' + country / 26, 'A' + country % 26));
+                snapshot->setValue(QStringLiteral("day"), first.addDays(day));
+                snapshot->setValue(QStringLiteral("ratingCount"), 20000 + day * 13 + country);
+                snapshot->setValue(
+                    QStringLiteral("averageRating"), 4.0 + (day % 97) / 101.0 + country / 997.0);
+                snapshot->setValue(QStringLiteral("currentVersion"),
+                    QStringLiteral("2.%1").arg((day + country % 3) / 60));
+            }
+        }
+        if (!context.save())
+            qFatal("writing the history failed");
+    }
+}
+
+// The same series in bare SQL: count and weighted average per day, and the
+// versions of each day.
+double bareSeries(const QString &path, qint64 productRow, int *rows)
+{
+    sqlite3 *db = nullptr;
+    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt *statement = nullptr;
+    QElapsedTimer timer;
+    timer.start();
+    sqlite3_prepare_v2(db,
+        "SELECT day, sum(ratingCount), sum(ratingCount * averageRating) / sum(CASE WHEN "
+        "averageRating IS NOT NULL THEN ratingCount END), group_concat(DISTINCT currentVersion) "
+        "FROM \"RatingSnapshot\" WHERE product_id = ? GROUP BY day ORDER BY day",
+        -1, &statement, nullptr);
+    sqlite3_bind_int64(statement, 1, productRow);
+    *rows = 0;
+    while (sqlite3_step(statement) == SQLITE_ROW)
+        ++*rows;
+    const double elapsed = milliseconds(timer);
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return elapsed;
+}
+
+void benchHistoryChart(const QTemporaryDir &dir, bool tiny)
+{
+    const int days = tiny ? 30 : 730;
+    const int countries = tiny ? 5 : 40;
+    const QString path = dir.filePath(QStringLiteral("history.db"));
+    ManagedObjectContext context(openStore(path));
+    QElapsedTimer timer;
+    timer.start();
+    writeHistory(context, days, countries);
+    std::printf("ratings history chart over %d days x %d countries (written in %.1f s)\n", days,
+        countries, milliseconds(timer) / 1000.0);
+    FetchRequest request(QStringLiteral("App"));
+    request.sortDescriptors = {{ObjectIDKey, true}};
+    const auto apps = context.fetch<Product>(request);
+
+    RatingsHistoryChart chart;
+    chart.resize(1000, 500);
+    chart.show();
+    // From the small app to the large one, five times; the slowest counts.
+    double drawn = 0, floor = 0;
+    int rows = 0;
+    for (int round = 0; round < 5; ++round) {
+        chart.setProduct(apps.value(0));
+        QApplication::processEvents();
+        timer.start();
+        chart.setProduct(apps.value(1));
+        QApplication::processEvents();
+        chart.chartView()->viewport()->repaint();
+        drawn = std::max(drawn, milliseconds(timer));
+        floor = std::max(floor, bareSeries(path, apps.value(1)->objectID().rowId, &rows));
+    }
+    if (rows != days)
+        std::fprintf(stderr, "the bare series has %d days\n", rows);
+    print("select app to chart drawn", drawn, floor, "bare SQL", 100, "ms");
 }
 
 } // namespace
@@ -261,5 +356,6 @@ int main(int argc, char **argv)
         print("longest stall scrolling", stall, plainStall, "plain view", 16, "ms");
         print("memory over the empty window", growth, staticRows, "rows as texts", 30, "MB");
     }
+    benchHistoryChart(dir, tiny);
     return 0;
 }
