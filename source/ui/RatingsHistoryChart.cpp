@@ -19,15 +19,14 @@
 #include <QGraphicsSimpleTextItem>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QLocale>
 #include <QPainter>
 #include <QPushButton>
 #include <QSaveFile>
-#include <QScatterSeries>
 #include <QStackedLayout>
 #include <QSvgGenerator>
-#include <QToolTip>
 #include <QValueAxis>
 
 #include <algorithm>
@@ -42,7 +41,6 @@ RatingsHistoryChart::RatingsHistoryChart(QWidget *parent)
           localized("RatingsHistoryChart", "No ratings history yet. It grows with each update."))),
       count_(new QLineSeries),
       average_(new QLineSeries),
-      releases_(new QScatterSeries),
       time_(new QDateTimeAxis),
       countAxis_(new QValueAxis),
       averageAxis_(new QValueAxis)
@@ -59,11 +57,8 @@ RatingsHistoryChart::RatingsHistoryChart(QWidget *parent)
 
     count_->setName(localized("RatingsHistoryChart", "Rating Count"));
     average_->setName(localized("RatingsHistoryChart", "Average Rating"));
-    releases_->setName(localized("RatingsHistoryChart", "Releases"));
-    releases_->setMarkerShape(QScatterSeries::MarkerShapeTriangle);
-    for (QAbstractSeries *series : {static_cast<QAbstractSeries *>(count_),
-             static_cast<QAbstractSeries *>(average_), static_cast<QAbstractSeries *>(releases_)})
-        chart_->addSeries(series);
+    chart_->addSeries(count_);
+    chart_->addSeries(average_);
     time_->setFormat(QLocale().dateFormat(QLocale::ShortFormat));
     countAxis_->setLabelFormat(QStringLiteral("%i"));
     countAxis_->setTitleText(count_->name());
@@ -76,19 +71,9 @@ RatingsHistoryChart::RatingsHistoryChart(QWidget *parent)
     chart_->addAxis(averageAxis_, Qt::AlignRight);
     count_->attachAxis(time_);
     count_->attachAxis(countAxis_);
-    // Releases sit on the bottom of the average scale, on the time axis.
-    for (QXYSeries *series :
-        {static_cast<QXYSeries *>(average_), static_cast<QXYSeries *>(releases_)}) {
-        series->attachAxis(time_);
-        series->attachAxis(averageAxis_);
-    }
+    average_->attachAxis(time_);
+    average_->attachAxis(averageAxis_);
     chart_->legend()->setAlignment(Qt::AlignBottom);
-    connect(releases_, &QScatterSeries::hovered, this, [this](const QPointF &point, bool state) {
-        const auto found = std::find_if(releaseLabels_.cbegin(), releaseLabels_.cend(),
-            [&](const auto &label) { return qFuzzyCompare(label.first, point.x()); });
-        if (state && found != releaseLabels_.cend())
-            QToolTip::showText(QCursor::pos(), found->second->text(), view_);
-    });
     connect(chart_, &QChart::plotAreaChanged, this, &RatingsHistoryChart::placeReleaseLabels);
 
     auto *saveAction = new QAction(save_->text(), view_);
@@ -168,7 +153,7 @@ void RatingsHistoryChart::reload()
 
 void RatingsHistoryChart::showHistory(const RatingHistory &history)
 {
-    QList<QPointF> counts, averages, releases;
+    QList<QPointF> counts, averages;
     counts.reserve(history.days.size());
     averages.reserve(history.days.size());
     qint64 low = std::numeric_limits<qint64>::max(), high = 0;
@@ -180,19 +165,9 @@ void RatingsHistoryChart::showHistory(const RatingHistory &history)
         if (day.averageRating)
             averages.append({x, *day.averageRating});
     }
-    for (auto &[x, label] : releaseLabels_)
-        delete label;
-    releaseLabels_.clear();
-    for (const RatingHistory::Release &release : history.releases) {
-        const qreal x = qreal(release.day.toMSecsSinceEpoch());
-        releases.append({x, 1.0});
-        auto *label = new QGraphicsSimpleTextItem(release.version, chart_);
-        label->setBrush(palette().color(QPalette::WindowText));
-        releaseLabels_.append({x, label});
-    }
     count_->replace(counts);
     average_->replace(averages);
-    releases_->replace(releases);
+    showReleases(history.releases);
     countries_->setEnabled(product_ != nullptr);
     save_->setEnabled(!history.days.isEmpty());
     stack_->setCurrentWidget(history.days.isEmpty() ? static_cast<QWidget *>(empty_) : view_);
@@ -206,11 +181,52 @@ void RatingsHistoryChart::showHistory(const RatingHistory &history)
     placeReleaseLabels();
 }
 
+// Each release is a vertical line across the plot, its version at the top;
+// only the first line has an entry in the legend.
+void RatingsHistoryChart::showReleases(const QList<RatingHistory::Release> &releases)
+{
+    for (const Release &release : std::as_const(releases_)) {
+        chart_->removeSeries(release.line);
+        delete release.line;
+        delete release.label;
+    }
+    releases_.clear();
+    for (const RatingHistory::Release &release : releases) {
+        const qreal x = qreal(release.day.toMSecsSinceEpoch());
+        auto *line = new QLineSeries;
+        line->setName(localized("RatingsHistoryChart", "Releases"));
+        line->append({{x, 1.0}, {x, 5.0}});
+        chart_->addSeries(line);
+        line->attachAxis(time_);
+        line->attachAxis(averageAxis_);
+        if (!releases_.isEmpty())
+            chart_->legend()->markers(line).value(0)->setVisible(false);
+        releases_.append({line, new QGraphicsSimpleTextItem(release.version, chart_)});
+    }
+    styleReleases();
+}
+
+void RatingsHistoryChart::styleReleases()
+{
+    // Text colour, softened: apart from every series colour of both themes.
+    const QColor text = palette().color(QPalette::Text);
+    QColor colour = text;
+    colour.setAlphaF(0.55);
+    for (const Release &release : std::as_const(releases_)) {
+        QPen pen(colour, 1.5, Qt::DashLine);
+        pen.setCosmetic(true);
+        release.line->setPen(pen);
+        release.label->setBrush(text);
+        release.label->setFont(font());
+    }
+    placeReleaseLabels();
+}
+
 void RatingsHistoryChart::placeReleaseLabels()
 {
-    for (const auto &[x, label] : std::as_const(releaseLabels_)) {
-        const QPointF at = chart_->mapToPosition({x, 1.0}, releases_);
-        label->setPos(at.x() + 4, at.y() - label->boundingRect().height() - 4);
+    for (const Release &release : std::as_const(releases_)) {
+        const QPointF top = chart_->mapToPosition(release.line->at(1), release.line);
+        release.label->setPos(top.x() + 3, top.y());
     }
 }
 
@@ -280,7 +296,5 @@ void RatingsHistoryChart::applyPalette()
         axis->setTitleBrush(text);
     }
     chart_->legend()->setLabelColor(text);
-    for (const auto &[x, label] : std::as_const(releaseLabels_))
-        label->setBrush(text);
-    releases_->setMarkerSize(QFontMetricsF(font()).height() * 0.8);
+    styleReleases();
 }

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "RatingHistory.h"
+
 #include <QWidget>
 
 #include <QList>
-#include <QPair>
 
 #include <memory>
 
@@ -16,10 +17,8 @@ class QDateTimeAxis;
 class QLabel;
 class QLineSeries;
 class QPushButton;
-class QScatterSeries;
 class QStackedLayout;
 class QValueAxis;
-struct RatingHistory;
 
 // The selected app's rating count and average over time, over all countries
 // or one, with its releases marked on the time axis. The chart can be saved
@@ -40,7 +39,7 @@ public:
     QLabel *emptyLabel() const { return empty_; }
     QLineSeries *countSeries() const { return count_; }
     QLineSeries *averageSeries() const { return average_; }
-    QScatterSeries *releaseSeries() const { return releases_; }
+    int releaseCount() const { return int(releases_.size()); }
 
     // Writes the chart; false, with the error presented, when it cannot.
     bool saveToFile(const QString &path);
@@ -55,6 +54,8 @@ private:
     void reload();
     void showHistory(const RatingHistory &history);
     void applyPalette();
+    void showReleases(const QList<RatingHistory::Release> &releases);
+    void styleReleases();
     void placeReleaseLabels();
 
     std::shared_ptr<Product> product_;
@@ -66,10 +67,12 @@ private:
     QStackedLayout *stack_;
     QLineSeries *count_;
     QLineSeries *average_;
-    QScatterSeries *releases_;
     QDateTimeAxis *time_;
     QValueAxis *countAxis_;
     QValueAxis *averageAxis_;
-    // Each release's version beside its mark, by its time as plotted.
-    QList<QPair<qreal, QGraphicsSimpleTextItem *>> releaseLabels_;
+    struct Release {
+        QLineSeries *line;
+        QGraphicsSimpleTextItem *label;
+    };
+    QList<Release> releases_;
 };

@@ -33,6 +33,9 @@ RatingsViewController::RatingsViewController(UserDefaults *defaults, QObject *pa
     splitter->setChildrenCollapsible(false);
     splitter->addWidget(table_);
     splitter->addWidget(chart_);
+    // The table needs a few rows; the chart takes the larger share.
+    splitter->setStretchFactor(0, 2);
+    splitter->setStretchFactor(1, 3);
     auto *layout = new QVBoxLayout(view_);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(splitter);
