@@ -97,7 +97,7 @@ echo "built $(basename "$deb") after $((SECONDS - started)) s"
 [ "$(dpkg-deb -f "$deb" Version)" = 0.1.0 ] || fail "Version: $(dpkg-deb -f "$deb" Version)"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-for library in libqt6core6 libqt6widgets6 libqt6network6 libsqlite3 libicu; do
+for library in libqt6core6 libqt6widgets6 libqt6network6 libqt6charts6 libqt6svg6 libsqlite3 libicu; do
   grep -q "$library" <<<"$depends" || fail "Depends lacks $library"
 done
 
