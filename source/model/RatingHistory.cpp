@@ -141,8 +141,10 @@ std::optional<QStringList> RatingHistory::countries(
         return std::nullopt;
     const SnapshotTable &n = reader->names;
     Error error;
-    sqlite3_stmt *statement = reader->connection.prepare("SELECT DISTINCT upper(" + n.country
-            + ") AS code FROM " + n.table + " WHERE " + n.product + " = ?1 ORDER BY code",
+    // The bare column, so that the index gives the codes in order; case is
+    // folded here.
+    sqlite3_stmt *statement = reader->connection.prepare("SELECT DISTINCT " + n.country + " FROM "
+            + n.table + " WHERE " + n.product + " = ?1 ORDER BY " + n.country,
         &error);
     if (!statement) {
         logError(error, selector);
@@ -153,10 +155,13 @@ std::optional<QStringList> RatingHistory::countries(
     int rc;
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
         codes << QString::fromUtf8(
-            reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)));
+            reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)))
+                     .toUpper();
     if (rc != SQLITE_DONE) {
         logError(reader->connection.lastError(), selector);
         return std::nullopt;
     }
+    codes.sort();
+    codes.removeDuplicates();
     return codes;
 }
