@@ -102,10 +102,17 @@ StoreSearch::Started StoreSearch::searchAction(
     QPointer<StoreSearch> guard(this);
     auto deliver = [guard, generation, completion](
                        const Downloader::ProductRecords &results, const Error &error) {
-        if (guard && generation == guard->generation_ && !error && !results.isEmpty())
+        // An answer overtaken by a newer search or a cancel was on its way
+        // already; it ends as cancelled, so no caller shows it.
+        const bool current = guard && generation == guard->generation_;
+        if (current && !error && !results.isEmpty())
             guard->hasResults_ = true;
-        if (completion)
+        if (!completion)
+            return;
+        if (current)
             completion(results, error);
+        else
+            completion({}, URLError::errorWithCode(URLError::Cancelled));
     };
     if (isIdentifier(term)) {
         Downloader::sharedInstance().lookupByIds({term}, QString(), requestQueue_,

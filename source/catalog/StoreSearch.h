@@ -53,8 +53,9 @@ public:
     // Starts a lookup or search of `text`. Nothing starts for an empty term,
     // or for the term of the previous search while it still has results.
     // `completion` runs once, later, with the results as the store gave
-    // them (empty on an error); a cancelled request completes with the
-    // cancellation error, which callers ignore.
+    // them (empty on an error); a cancelled request, or one overtaken by a
+    // newer search or a cancel, completes with the cancellation error, which
+    // callers ignore.
     Started searchAction(const QString &text, quint64 options, Completion completion);
     // The kinds changed: the same text may be searched again.
     void entityCheckboxClickedAction() { prevSearchString_.clear(); }

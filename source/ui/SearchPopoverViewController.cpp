@@ -183,20 +183,18 @@ void SearchPopoverViewController::showPopoverForView(QWidget *anchor)
 
 void SearchPopoverViewController::searchAction()
 {
-    const quint64 generation = generation_ + 1;
     QPointer<SearchPopoverViewController> guard(this);
     const StoreSearch::Started started =
         search_->searchAction(searchField_->text(), StoreSearch::selectedSearchOptions(defaults_),
-            [guard, generation](const Downloader::ProductRecords &results, const Error &error) {
+            [guard](const Downloader::ProductRecords &results, const Error &error) {
                 if (!guard)
                     return;
-                if (generation == guard->generation_ && !error.isCancellation())
+                if (!error.isCancellation())
                     guard->searchDidFinish(results, error);
                 guard->updateActivity();
             });
     if (started == StoreSearch::Started::Nothing)
         return;
-    generation_ = generation;
     model_->setResults({});
     addButton_->setEnabled(false);
     statusLabel_->setText(localized("SearchPopoverViewController", "Searching…"));
@@ -276,8 +274,7 @@ void SearchPopoverViewController::entityCheckboxClickedAction()
 
 void SearchPopoverViewController::popoverWillClose()
 {
-    // An answer already on its way must not fill the table after closing.
-    ++generation_;
+    // An answer already on its way ends as cancelled and fills nothing.
     search_->cancelAllRequests();
     progressIndicator_->stopAnimation();
     if (statusLabel_->text() == localized("SearchPopoverViewController", "Searching…"))

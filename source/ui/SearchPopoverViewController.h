@@ -85,6 +85,4 @@ private:
     QTableView *table_ = nullptr;
     QLabel *statusLabel_ = nullptr;
     ZQSpinningProgressIndicator *progressIndicator_ = nullptr;
-    // Only the newest search may change the table; older answers are dropped.
-    quint64 generation_ = 0;
 };
