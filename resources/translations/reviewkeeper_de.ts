@@ -1129,22 +1129,6 @@
         <translation>Dienst:</translation>
     </message>
     <message>
-        <source>DeepL</source>
-        <translation>DeepL</translation>
-    </message>
-    <message>
-        <source>Microsoft Azure Translator</source>
-        <translation>Microsoft Azure Translator</translation>
-    </message>
-    <message>
-        <source>LibreTranslate</source>
-        <translation>LibreTranslate</translation>
-    </message>
-    <message>
-        <source>Microsoft Translator V2 server</source>
-        <translation>Server für Microsoft Translator V2</translation>
-    </message>
-    <message>
         <source>Key</source>
         <translation>Schlüssel</translation>
     </message>

@@ -2,12 +2,14 @@
 
 #include "SecretStore.h"
 #include "StringFormat.h"
+#include "TranslationProvider.h"
 #include "Translator.h"
 #include "UserDefaults.h"
 
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,39 +20,17 @@ constexpr const char *kContext = "TranslationPreferencesSection";
 const QString kTranslationProvider = QStringLiteral("TranslationProvider");
 const QString kTranslationLanguageCode = QStringLiteral("TranslationLanguageCode");
 const QString kAzureRegion = QStringLiteral("AzureTranslatorRegion");
-const QString kDefaultProvider = QStringLiteral("DeepL");
 
-struct Provider {
-    QString name;
-    const char *title;
-    // The preference holding the service's address; empty means its default.
-    QString addressKey;
-};
-
-const QList<Provider> &providers()
+// The preference holding each service's address; empty means its default.
+QString addressKey(const QString &provider)
 {
-    static const QList<Provider> list {
-        {QStringLiteral("DeepL"), QT_TRANSLATE_NOOP("TranslationPreferencesSection", "DeepL"),
-            QStringLiteral("DeepLServerURL")},
-        {QStringLiteral("Azure"),
-            QT_TRANSLATE_NOOP("TranslationPreferencesSection", "Microsoft Azure Translator"),
-            QStringLiteral("AzureTranslatorEndpoint")},
-        {QStringLiteral("LibreTranslate"),
-            QT_TRANSLATE_NOOP("TranslationPreferencesSection", "LibreTranslate"),
-            QStringLiteral("LibreTranslateURL")},
-        {QStringLiteral("MicrosoftV2"),
-            QT_TRANSLATE_NOOP("TranslationPreferencesSection", "Microsoft Translator V2 server"),
-            QStringLiteral("TranslatorTranslateURL")},
+    static const QHash<QString, QString> keys {
+        {QStringLiteral("DeepL"), QStringLiteral("DeepLServerURL")},
+        {QStringLiteral("Azure"), QStringLiteral("AzureTranslatorEndpoint")},
+        {QStringLiteral("LibreTranslate"), QStringLiteral("LibreTranslateURL")},
+        {QStringLiteral("MicrosoftV2"), QStringLiteral("TranslatorTranslateURL")},
     };
-    return list;
-}
-
-const Provider &providerNamed(const QString &name)
-{
-    for (const Provider &provider : providers())
-        if (provider.name == name)
-            return provider;
-    return providers().first();
+    return keys.value(provider);
 }
 
 bool isServiceAddress(const QString &text)
@@ -84,11 +64,6 @@ TranslationPreferencesSection::~TranslationPreferencesSection()
         delete view_;
 }
 
-QString TranslationPreferencesSection::secretNameForProvider(const QString &provider)
-{
-    return QStringLiteral("TranslatorKey-") + provider;
-}
-
 void TranslationPreferencesSection::buildView()
 {
     view_ = new QGroupBox(localized(kContext, "Translation"));
@@ -97,8 +72,10 @@ void TranslationPreferencesSection::buildView()
 
     providerPopUpButton_ = new QComboBox;
     providerPopUpButton_->setAccessibleName(localized(kContext, "Translation Service"));
-    for (const Provider &provider : providers())
-        providerPopUpButton_->addItem(localized(kContext, provider.title), provider.name);
+    // Titled as the services' errors name them.
+    for (const QString &name : Translator::providerNames())
+        providerPopUpButton_->addItem(
+            Translator::sharedInstance().provider(name)->serviceName(), name);
     connect(providerPopUpButton_, &QComboBox::activated, this,
         &TranslationPreferencesSection::providerSelectedAction);
     form->addRow(localized(kContext, "Service:"), providerPopUpButton_);
@@ -144,7 +121,8 @@ void TranslationPreferencesSection::buildView()
 
 QString TranslationPreferencesSection::provider() const
 {
-    return providerNamed(defaults_.stringForKey(kTranslationProvider)).name;
+    const QString name = defaults_.stringForKey(kTranslationProvider);
+    return Translator::providerNames().contains(name) ? name : Translator::defaultProvider;
 }
 
 void TranslationPreferencesSection::reload()
@@ -152,14 +130,14 @@ void TranslationPreferencesSection::reload()
     const QString name = provider();
     providerPopUpButton_->setCurrentIndex(providerPopUpButton_->findData(name));
     regionField_->setText(defaults_.stringForKey(kAzureRegion));
-    addressField_->setText(defaults_.stringForKey(providerNamed(name).addressKey));
+    addressField_->setText(defaults_.stringForKey(addressKey(name)));
     showFieldsForProvider();
     setStatus(QString(), false);
 
     keyField_->clear();
     storedKey_.clear();
     const quint64 generation = ++generation_;
-    secrets_.readSecret(secretNameForProvider(name),
+    secrets_.readSecret(Translator::secretName(name),
         [self = QPointer(this), generation](const QString &secret, const Error &error) {
             if (!self || generation != self->generation_)
                 return;
@@ -180,9 +158,9 @@ void TranslationPreferencesSection::showFieldsForProvider()
     const bool azure = name == QLatin1String("Azure");
     regionLabel_->setVisible(azure);
     regionField_->setVisible(azure);
-    keyField_->setPlaceholderText(name == QLatin1String("LibreTranslate")
-            ? localized(kContext, "only if the server asks for one")
-            : QString());
+    keyField_->setPlaceholderText(Translator::sharedInstance().provider(name)->requiresKey()
+            ? QString()
+            : localized(kContext, "only if the server asks for one"));
 }
 
 void TranslationPreferencesSection::providerSelectedAction(int index)
@@ -201,7 +179,7 @@ void TranslationPreferencesSection::storeKey(std::function<void(const Error &)> 
         then({});
         return;
     }
-    const QString name = secretNameForProvider(provider());
+    const QString name = Translator::secretName(provider());
     auto done = [self = QPointer(this), key, then](const Error &error) {
         if (!self)
             return;
@@ -234,7 +212,7 @@ void TranslationPreferencesSection::regionEditedAction()
 
 void TranslationPreferencesSection::addressEditedAction()
 {
-    const QString key = providerNamed(provider()).addressKey;
+    const QString key = addressKey(provider());
     const QString address = addressField_->text().trimmed();
     if (address.isEmpty()) {
         defaults_.removeObjectForKey(key);

@@ -56,8 +56,6 @@ public:
     QPushButton *testButton() const { return testButton_; }
     QLabel *statusLabel() const { return statusLabel_; }
 
-    static QString secretNameForProvider(const QString &provider);
-
 Q_SIGNALS:
     // After a key was written or removed, or failed to be.
     void keyStored(const Error &error);
