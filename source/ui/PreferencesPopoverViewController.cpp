@@ -36,8 +36,8 @@ PreferencesPopoverViewController::PreferencesPopoverViewController(
     ManagedObjectContext &context, UserDefaults &defaults, QObject *parent)
     : QObject(parent), context_(context), defaults_(defaults)
 {
+    // The controls are filled each time the popover opens, not at start-up.
     buildView();
-    popoverWillShow();
 }
 
 PreferencesPopoverViewController::~PreferencesPopoverViewController()

@@ -54,7 +54,9 @@ TranslationPreferencesSection::TranslationPreferencesSection(
         };
     }
     buildView();
-    reload();
+    // The key is read when the preferences are shown, not before: asking the
+    // secret service may bring up its unlock prompt.
+    showPreferences();
 }
 
 TranslationPreferencesSection::~TranslationPreferencesSection()
@@ -125,7 +127,7 @@ QString TranslationPreferencesSection::provider() const
     return Translator::providerNames().contains(name) ? name : Translator::defaultProvider;
 }
 
-void TranslationPreferencesSection::reload()
+void TranslationPreferencesSection::showPreferences()
 {
     const QString name = provider();
     providerPopUpButton_->setCurrentIndex(providerPopUpButton_->findData(name));
@@ -133,7 +135,12 @@ void TranslationPreferencesSection::reload()
     addressField_->setText(defaults_.stringForKey(addressKey(name)));
     showFieldsForProvider();
     setStatus(QString(), false);
+}
 
+void TranslationPreferencesSection::reload()
+{
+    showPreferences();
+    const QString name = provider();
     keyField_->clear();
     storedKey_.clear();
     const quint64 generation = ++generation_;

@@ -64,6 +64,8 @@ Q_SIGNALS:
 
 private:
     void buildView();
+    // The controls from the preferences, without the key.
+    void showPreferences();
     QString provider() const;
     void showFieldsForProvider();
     void setStatus(const QString &text, bool isError);
