@@ -33,8 +33,8 @@ QString withoutSecret(QString text, const QString &secret)
 
 // libsecret, which QtKeychain loads, keeps one connection to the secret
 // service with an open session for the life of the process. After the service
-// restarted that session is gone and every call fails, so the connection is
-// dropped before each job and libsecret opens a fresh one.
+// restarted that session is gone and every call fails, so after a failure the
+// connection is dropped and libsecret opens a fresh one for the retry.
 void forgetServiceConnection()
 {
     using Disconnect = void (*)();
@@ -55,8 +55,9 @@ KeychainSecretStore::KeychainSecretStore(Clock::Duration timeout) : timeout_(tim
 
 KeychainSecretStore::~KeychainSecretStore() = default;
 
-void KeychainSecretStore::run(QKeychain::Job *job, JobFinished finished)
+void KeychainSecretStore::run(JobFactory makeJob, JobFinished finished, bool retried)
 {
+    QKeychain::Job *job = makeJob();
     struct Pending {
         JobFinished finished;
         Clock::TimerId timer = 0;
@@ -73,32 +74,38 @@ void KeychainSecretStore::run(QKeychain::Job *job, JobFinished finished)
         [pending, seconds = timeout_.count() / 1000.0] {
             if (std::exchange(pending->done, true))
                 return;
-            pending->finished(
-                Outcome::NoService, formatString(QStringLiteral("no answer within %@ s"), seconds));
+            pending->finished(Outcome::NoService,
+                formatString(QStringLiteral("no answer within %@ s"), seconds), nullptr);
         },
         &context_);
-    QObject::connect(job, &QKeychain::Job::finished, &context_, [pending](QKeychain::Job *job) {
-        Clock::shared().withdraw(pending->timer);
-        if (std::exchange(pending->done, true))
-            return;
-        switch (job->error()) {
-        case QKeychain::NoError:
-            pending->finished(Outcome::Done, QString());
-            break;
-        case QKeychain::EntryNotFound:
-            pending->finished(Outcome::NotFound, QString());
-            break;
-        case QKeychain::NoBackendAvailable:
-        case QKeychain::OtherError:
-            // libsecret reports a missing bus or service as a plain D-Bus error.
-            pending->finished(Outcome::NoService, job->errorString());
-            break;
-        default:
-            pending->finished(Outcome::Failed, job->errorString());
-            break;
-        }
-    });
-    forgetServiceConnection();
+    QObject::connect(job, &QKeychain::Job::finished, &context_,
+        [this, pending, makeJob, retried](QKeychain::Job *job) {
+            Clock::shared().withdraw(pending->timer);
+            if (std::exchange(pending->done, true))
+                return;
+            Outcome outcome = Outcome::Failed;
+            switch (job->error()) {
+            case QKeychain::NoError:
+                outcome = Outcome::Done;
+                break;
+            case QKeychain::EntryNotFound:
+                outcome = Outcome::NotFound;
+                break;
+            case QKeychain::NoBackendAvailable:
+            case QKeychain::OtherError:
+                // libsecret reports a missing bus or service as a plain D-Bus error.
+                outcome = Outcome::NoService;
+                break;
+            default:
+                break;
+            }
+            if ((outcome == Outcome::NoService || outcome == Outcome::Failed) && !retried) {
+                forgetServiceConnection();
+                run(makeJob, pending->finished, true);
+                return;
+            }
+            pending->finished(outcome, job->errorString(), job);
+        });
     job->start();
 }
 
@@ -110,13 +117,17 @@ void KeychainSecretStore::readSecret(const QString &name, ReadCompletion complet
         });
         return;
     }
-    auto *job = new QKeychain::ReadPasswordJob(ServiceName);
-    job->setKey(name);
-    run(job,
-        [this, job, name, completion = std::move(completion)](
-            Outcome outcome, const QString &detail) {
-            // The job is gone after a timeout; it is read only when it answered.
-            const QString secret = outcome == Outcome::Done ? job->textData() : QString();
+    run(
+        [name] {
+            auto *job = new QKeychain::ReadPasswordJob(ServiceName);
+            job->setKey(name);
+            return job;
+        },
+        [this, name, completion = std::move(completion)](
+            Outcome outcome, const QString &detail, QKeychain::Job *job) {
+            const QString secret = outcome == Outcome::Done && job
+                ? static_cast<QKeychain::ReadPasswordJob *>(job)->textData()
+                : QString();
             finishRead(name, outcome, detail, secret, completion);
         });
 }
@@ -189,11 +200,15 @@ void KeychainSecretStore::writeSecret(
         });
         return;
     }
-    auto *job = new QKeychain::WritePasswordJob(ServiceName);
-    job->setKey(name);
-    job->setTextData(secret);
-    run(job,
-        [name, secret, completion = std::move(completion)](Outcome outcome, const QString &detail) {
+    run(
+        [name, secret] {
+            auto *job = new QKeychain::WritePasswordJob(ServiceName);
+            job->setKey(name);
+            job->setTextData(secret);
+            return job;
+        },
+        [name, secret, completion = std::move(completion)](
+            Outcome outcome, const QString &detail, QKeychain::Job *) {
             if (outcome == Outcome::Done) {
                 if (completion)
                     completion(Error());
@@ -220,23 +235,29 @@ void KeychainSecretStore::deleteSecret(const QString &name, WriteCompletion comp
         });
         return;
     }
-    auto *job = new QKeychain::DeletePasswordJob(ServiceName);
-    job->setKey(name);
-    run(job, [name, completion = std::move(completion)](Outcome outcome, const QString &detail) {
-        if (outcome == Outcome::Done || outcome == Outcome::NotFound) {
+    run(
+        [name] {
+            auto *job = new QKeychain::DeletePasswordJob(ServiceName);
+            job->setKey(name);
+            return job;
+        },
+        [name, completion = std::move(completion)](
+            Outcome outcome, const QString &detail, QKeychain::Job *) {
+            if (outcome == Outcome::Done || outcome == Outcome::NotFound) {
+                if (completion)
+                    completion(Error());
+                return;
+            }
+            logLine(formatString(
+                QStringLiteral("Secret service: removing %@ failed: %@"), name, detail));
+            const Error error = outcome == Outcome::NoService
+                ? storeError(NoServiceCode,
+                    localized("KeychainSecretStore",
+                        "The key could not be removed because no secret service is running."))
+                : storeError(ServiceFailedCode,
+                    localized(
+                        "KeychainSecretStore", "The secret service could not remove the key."));
             if (completion)
-                completion(Error());
-            return;
-        }
-        logLine(
-            formatString(QStringLiteral("Secret service: removing %@ failed: %@"), name, detail));
-        const Error error = outcome == Outcome::NoService
-            ? storeError(NoServiceCode,
-                localized("KeychainSecretStore",
-                    "The key could not be removed because no secret service is running."))
-            : storeError(ServiceFailedCode,
-                localized("KeychainSecretStore", "The secret service could not remove the key."));
-        if (completion)
-            completion(error);
-    });
+                completion(error);
+        });
 }

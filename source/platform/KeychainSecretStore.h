@@ -40,11 +40,15 @@ public:
 
 private:
     enum class Outcome { Done, NotFound, NoService, Failed };
-    using JobFinished = std::function<void(Outcome outcome, const QString &detail)>;
+    // `job` is null when the service did not answer in time.
+    using JobFinished =
+        std::function<void(Outcome outcome, const QString &detail, QKeychain::Job *job)>;
+    using JobFactory = std::function<QKeychain::Job *()>;
 
-    // Starts `job` and calls `finished` exactly once: when the job finishes,
-    // or when the service has not answered within the timeout.
-    void run(QKeychain::Job *job, JobFinished finished);
+    // Starts a job and calls `finished` exactly once: when the job finishes,
+    // or when the service has not answered within the timeout. A job that
+    // fails is tried once more over a fresh connection to the service.
+    void run(JobFactory makeJob, JobFinished finished, bool retried = false);
     void finishRead(const QString &name, Outcome outcome, const QString &detail,
         const QString &secret, const ReadCompletion &completion);
 
