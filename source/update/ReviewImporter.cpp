@@ -175,7 +175,6 @@ void ReviewImporter::handleAnswer(const std::shared_ptr<Load> &load,
 void ReviewImporter::mergeEnded(const std::shared_ptr<Load> &load,
     const std::shared_ptr<Product> &product, qint64 newReviews, const Error &error)
 {
-    load->newReviews += newReviews;
     ProductState &state = load->products[product.get()];
     state.newReviews += newReviews;
     --state.pendingMerges;
@@ -207,8 +206,11 @@ void ReviewImporter::markUpdatedWhenMerged(
 void ReviewImporter::finishLoad(const std::shared_ptr<Load> &load)
 {
     services_.saveAction();
-    newReviewsTotal_ += load->newReviews;
-    if (load->newReviews > 0) {
+    qint64 newReviews = 0;
+    for (const ProductState &state : std::as_const(load->products))
+        newReviews += state.newReviews;
+    newReviewsTotal_ += newReviews;
+    if (newReviews > 0) {
         if (host_)
             host_->mainOutlineViewSelectionDidChange();
         // Clicking the notification shows these products, in the order updated.
@@ -222,8 +224,8 @@ void ReviewImporter::finishLoad(const std::shared_ptr<Load> &load)
         }
         // The two words stay English in every language, as the format expects.
         services_.notifyWithTitle(AppPaths::applicationName(),
-            formatString(localized("ReviewImporter", "You have %ld new %@."), load->newReviews,
-                load->newReviews == 1 ? QStringLiteral("review") : QStringLiteral("reviews")),
+            formatString(localized("ReviewImporter", "You have %ld new %@."), newReviews,
+                newReviews == 1 ? QStringLiteral("review") : QStringLiteral("reviews")),
             {}, {{QStringLiteral("productIDs"), productIDs}});
     }
     const bool json = load->format.compare(QStringLiteral("json"), Qt::CaseInsensitive) == 0;

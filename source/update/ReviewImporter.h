@@ -82,7 +82,6 @@ private:
         QString format;
         Plan plan;
         Completion completion;
-        qint64 newReviews = 0;
         bool rateLimited = false;
         Error lastError;
         // The first failed save: it is the load's error, presented once.
