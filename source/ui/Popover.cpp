@@ -117,8 +117,13 @@ void Popover::finishClosing()
     if (!closing_)
         return;
     closing_ = false;
-    if (anchorWindow_)
+    if (anchorWindow_) {
         anchorWindow_->removeEventFilter(this);
+        // The keyboard goes back to the window the popover came from, so its
+        // shortcuts work at once, with or without a window manager's help.
+        if (anchorWindow_->isVisible())
+            anchorWindow_->activateWindow();
+    }
     Q_EMIT closed();
 }
 

@@ -230,6 +230,8 @@ private Q_SLOTS:
         // must stay in the new one.
         QTest::keyClick(c().tableView(), Qt::Key_Escape);
         QVERIFY(!c().popover());
+        // The keyboard is back in the window the search came from.
+        QTRY_COMPARE(QApplication::activeWindow(), window_.get());
         open();
         QTest::qWait(20);
         QCOMPARE(c().view()->parentWidget(), c().popover());
