@@ -17,12 +17,11 @@
 
 namespace {
 
-QString newReviewsLine(qint64 count)
+QString newReviewsLine(const ReviewImporter::ReviewCounts &counts)
 {
-    if (count <= 0)
+    if (counts.isEmpty())
         return localized("Cli", "No new reviews.");
-    return formatString(localized("ReviewImporter", "You have %ld new %@."), count,
-        count == 1 ? QStringLiteral("review") : QStringLiteral("reviews"));
+    return ReviewImporter::announcement(counts);
 }
 
 } // namespace
@@ -80,7 +79,7 @@ int Cli::add(const QStringList &arguments)
     const auto added = catalog.addProductsForResults(
         ProductCatalog::resultsFromVariant(ProductCatalog::resultsToVariant(results)));
     // The addition started an update of exactly the new products.
-    const qint64 before = controller->reviewController().newReviewsTotal();
+    const ReviewImporter::ReviewCounts before = controller->reviewController().reviewsTotal();
     waitUntil([&] {
         return controller->runningUpdates() == 0 && catalog.artworkQueue().requestCount() == 0;
     });
@@ -93,7 +92,7 @@ int Cli::add(const QStringList &arguments)
             product->identifier(), RecordTables::kindOfProduct(*product), product->title()};
     if (!added.isEmpty()) {
         out(table.plain());
-        out(newReviewsLine(controller->reviewController().newReviewsTotal() - before)
+        out(newReviewsLine(controller->reviewController().reviewsTotal() - before)
                 .toUtf8()
                 .append('\n'));
     }
@@ -139,6 +138,6 @@ int Cli::update(const QStringList &arguments)
     waitUntil([&] { return finished; });
     if (!finishWriting())
         return Failure;
-    out(newReviewsLine(controller->reviewController().newReviewsTotal()).toUtf8().append('\n'));
+    out(newReviewsLine(controller->reviewController().reviewsTotal()).toUtf8().append('\n'));
     return host_.errors().isEmpty() ? Success : Failure;
 }

@@ -13,6 +13,7 @@
 #include "Review.h"
 #include "ReviewContent.h"
 #include "ReviewGap.h"
+#include "ReviewVersion.h"
 
 namespace {
 
@@ -65,6 +66,7 @@ std::shared_ptr<const ManagedObjectModel> build()
     m.addEntity(QStringLiteral("Rating"));
     m.addEntity(QStringLiteral("ReviewGap"));
     m.addEntity(QStringLiteral("RatingSnapshot"));
+    m.addEntity(QStringLiteral("ReviewVersion"));
 
     const QString node = QStringLiteral("BaseNode");
     for (const char *name : {"uuid", "title"})
@@ -163,9 +165,25 @@ std::shared_ptr<const ManagedObjectModel> build()
     m.addRelationship(snapshot, QStringLiteral("product"), product,
         QStringLiteral("ratingSnapshots"), DeleteRule::Cascade);
 
+    // What an edited review showed before: its rating, version, date, title
+    // and text, and the translations of that text, which belong to it and
+    // not to the new one. Kept with the review and deleted with it.
+    const QString reviewVersion = QStringLiteral("ReviewVersion");
+    for (const char *name : {"version", "title"})
+        m.addAttribute(reviewVersion, QLatin1String(name), T::String);
+    m.addAttribute(reviewVersion, QStringLiteral("rating"), T::Float);
+    m.addAttribute(reviewVersion, QStringLiteral("data"), T::Data);
+    // A list of maps: languageCode, title, data, dateTranslated.
+    m.addAttribute(reviewVersion, QStringLiteral("translations"), T::Object);
+    for (const char *name : {"dateReviewed", "dateReplaced"})
+        m.addAttribute(reviewVersion, QLatin1String(name), T::Date);
+    m.addRelationship(reviewVersion, QStringLiteral("review"), review,
+        QStringLiteral("previousVersions"), DeleteRule::Cascade);
+
     m.setClass<Rating>(rating);
     m.setClass<ReviewGap>(gap);
     m.setClass<RatingSnapshot>(snapshot);
+    m.setClass<ReviewVersion>(reviewVersion);
 
     // The hot queries: a review by product, country and identifier (the
     // import), unread and per-star counts per product, a rating by product
@@ -185,6 +203,7 @@ std::shared_ptr<const ManagedObjectModel> build()
     m.addIndex(content, {QStringLiteral("review")});
     m.addIndex(country, {QStringLiteral("priority"), QStringLiteral("isoCode")});
     m.addIndex(gap, {QStringLiteral("product")});
+    m.addIndex(reviewVersion, {QStringLiteral("review")});
     // The import's look-up of a day's snapshot and a chart's series, one
     // country in day order or all countries summed per day. Count and
     // average ride along so that the sums never visit the table, whose rows
@@ -198,7 +217,8 @@ std::shared_ptr<const ManagedObjectModel> build()
     // knows the storefronts opened since version 1.
     m.addUpgradeStep(1, missingCountriesStatements(countryEntityCode));
     // Version 4 keeps the ratings history, a table of its own created on
-    // upgrade; nothing stored before changes.
+    // upgrade; nothing stored before changes. Version 5 keeps the earlier
+    // versions of edited reviews, again in a table of its own.
 
     model->finalize();
     return model;

@@ -9,11 +9,11 @@
 // indexes of the hot queries. Version 1 is the first schema; version 2 adds
 // review gaps and the storefronts opened since; version 3 adds the indexes
 // of the review list's date order and its two menus; version 4 adds the
-// ratings history (RatingSnapshot). A later version adds its upgrade step
-// here.
+// ratings history (RatingSnapshot); version 5 the earlier versions of
+// edited reviews (ReviewVersion). A later version adds its upgrade step here.
 namespace DataModel {
 
-constexpr int Version = 4;
+constexpr int Version = 5;
 
 std::shared_ptr<const ManagedObjectModel> shared();
 

@@ -7,6 +7,16 @@
 
 class Product;
 class ReviewContent;
+class ReviewVersion;
+
+// What the store shows of a review now, as far as an edit can change it.
+struct ReviewEdit {
+    std::optional<double> rating;
+    QString title;
+    QString text;
+    QString version;
+    QDateTime dateReviewed;
+};
 
 // One customer review of one product in one country, with its original
 // content and any translations.
@@ -36,6 +46,8 @@ public:
     std::shared_ptr<Product> product() const;
     void setProduct(const std::shared_ptr<Product> &product);
     QList<std::shared_ptr<ReviewContent>> reviewContents() const;
+    // What the review showed before each edit, oldest first.
+    QList<std::shared_ptr<ReviewVersion>> previousVersions() const;
 
     QString localizedCountryName() const;
     QVariant valueForKey(const QString &key) const override;
@@ -57,6 +69,17 @@ public:
     // The same, telling why nothing was stored: the translation's error, or
     // none when it was stored or only shown.
     void translateTo(const QString &code, std::function<void(const Error &error)> completion);
+
+    // --- Edits ----------------------------------------------------------------
+
+    // Whether `edit` changes the rating, title or text. What the store leaves
+    // out (no rating, an empty title or text) changes nothing, and neither
+    // does white space, which the two feed formats do not render alike.
+    bool isChangedBy(const ReviewEdit &edit);
+    // Keeps what the review shows now as an earlier version replaced at
+    // `now`, together with the translations of its text, and then shows
+    // `edit`, untranslated and unread. Nothing here saves.
+    void replaceWith(const ReviewEdit &edit, const QDateTime &now);
 
     QString dateReviewedString() const;
     QString reviewSmiley() const;

@@ -33,12 +33,32 @@ ReviewImporter::ReviewImporter(UpdateServices &services, UpdateHost *host, QObje
 }
 
 void ReviewImporter::safeDispatchImportCompletion(
-    ImportCompletion completion, qint64 newReviews, const Error &error)
+    ImportCompletion completion, const ReviewCounts &counts, const Error &error)
 {
     if (!completion)
         return;
     dispatchMain(
-        [completion = std::move(completion), newReviews, error] { completion(newReviews, error); });
+        [completion = std::move(completion), counts, error] { completion(counts, error); });
+}
+
+QString ReviewImporter::announcement(const ReviewCounts &counts)
+{
+    // The words "review" and "reviews" stay English in every language, as
+    // the formats expect.
+    const auto noun = [](qint64 count) {
+        return count == 1 ? QStringLiteral("review") : QStringLiteral("reviews");
+    };
+    if (counts.edited == 0) {
+        if (counts.added == 0)
+            return {};
+        return formatString(
+            localized("ReviewImporter", "You have %ld new %@."), counts.added, noun(counts.added));
+    }
+    if (counts.added == 0)
+        return formatString(localized("ReviewImporter", "You have %ld edited %@."), counts.edited,
+            noun(counts.edited));
+    return formatString(localized("ReviewImporter", "You have %ld new %@ and %ld edited %@."),
+        counts.added, noun(counts.added), counts.edited, noun(counts.edited));
 }
 
 void ReviewImporter::loadReviewsForProducts(
@@ -163,9 +183,9 @@ void ReviewImporter::handleAnswer(const std::shared_ptr<Load> &load,
         load->group.enter();
         QPointer<ReviewImporter> self(this);
         importReviewsFromDictionaries(records, product, country->isoCode(),
-            [self, load, product](qint64 newReviews, const Error &mergeError) {
+            [self, load, product](const ReviewCounts &counts, const Error &mergeError) {
                 if (self)
-                    self->mergeEnded(load, product, newReviews, mergeError);
+                    self->mergeEnded(load, product, counts, mergeError);
                 load->group.leave();
             });
     }
@@ -173,10 +193,10 @@ void ReviewImporter::handleAnswer(const std::shared_ptr<Load> &load,
 }
 
 void ReviewImporter::mergeEnded(const std::shared_ptr<Load> &load,
-    const std::shared_ptr<Product> &product, qint64 newReviews, const Error &error)
+    const std::shared_ptr<Product> &product, const ReviewCounts &counts, const Error &error)
 {
     ProductState &state = load->products[product.get()];
-    state.newReviews += newReviews;
+    state.reviews += counts;
     --state.pendingMerges;
     if (error.isError()) {
         state.mergeFailed = true;
@@ -206,11 +226,11 @@ void ReviewImporter::markUpdatedWhenMerged(
 void ReviewImporter::finishLoad(const std::shared_ptr<Load> &load)
 {
     services_.saveAction();
-    qint64 newReviews = 0;
+    ReviewCounts counts;
     for (const ProductState &state : std::as_const(load->products))
-        newReviews += state.newReviews;
-    newReviewsTotal_ += newReviews;
-    if (newReviews > 0) {
+        counts += state.reviews;
+    reviewsTotal_ += counts;
+    if (!counts.isEmpty()) {
         if (host_)
             host_->mainOutlineViewSelectionDidChange();
         // Clicking the notification shows these products, in the order updated.
@@ -219,14 +239,11 @@ void ReviewImporter::finishLoad(const std::shared_ptr<Load> &load)
             if (!entry.product || !isLive(*entry.product))
                 continue;
             entry.product->updateReviewsGroupedByStarsForProduct();
-            if (load->products.value(entry.product.get()).newReviews > 0)
+            if (!load->products.value(entry.product.get()).reviews.isEmpty())
                 productIDs << QVariant::fromValue(entry.product->objectID());
         }
-        // The two words stay English in every language, as the format expects.
-        services_.notifyWithTitle(AppPaths::applicationName(),
-            formatString(localized("ReviewImporter", "You have %ld new %@."), newReviews,
-                newReviews == 1 ? QStringLiteral("review") : QStringLiteral("reviews")),
-            {}, {{QStringLiteral("productIDs"), productIDs}});
+        services_.notifyWithTitle(AppPaths::applicationName(), announcement(counts), {},
+            {{QStringLiteral("productIDs"), productIDs}});
     }
     const bool json = load->format.compare(QStringLiteral("json"), Qt::CaseInsensitive) == 0;
     if (load->rateLimited && json)

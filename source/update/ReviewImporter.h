@@ -23,7 +23,25 @@ class ReviewImporter : public Importer {
     Q_OBJECT
 
 public:
-    using ImportCompletion = std::function<void(qint64 newReviews, const Error &error)>;
+    // Reviews a merge stored for the first time, and known ones it found
+    // edited.
+    struct ReviewCounts {
+        qint64 added = 0;
+        qint64 edited = 0;
+
+        bool isEmpty() const { return added == 0 && edited == 0; }
+        ReviewCounts &operator+=(const ReviewCounts &other)
+        {
+            added += other.added;
+            edited += other.edited;
+            return *this;
+        }
+        ReviewCounts operator-(const ReviewCounts &earlier) const
+        {
+            return {added - earlier.added, edited - earlier.edited};
+        }
+    };
+    using ImportCompletion = std::function<void(const ReviewCounts &counts, const Error &error)>;
 
     struct PlanEntry {
         std::shared_ptr<Product> product;
@@ -51,11 +69,15 @@ public:
     static QDateTime reviewedDate(const QVariantMap &record);
 
     static void safeDispatchImportCompletion(
-        ImportCompletion completion, qint64 newReviews, const Error &error);
+        ImportCompletion completion, const ReviewCounts &counts, const Error &error);
 
-    // New reviews stored by every load so far (for callers without a
-    // notification area).
-    qint64 newReviewsTotal() const { return newReviewsTotal_; }
+    // "You have 3 new reviews and 1 edited review.", or null when `counts`
+    // is empty.
+    static QString announcement(const ReviewCounts &counts);
+
+    // New and edited reviews stored by every load so far (for callers
+    // without a notification area).
+    ReviewCounts reviewsTotal() const { return reviewsTotal_; }
 
 private:
     struct ProductState {
@@ -63,7 +85,7 @@ private:
         int pendingMerges = 0;
         bool mergeFailed = false;
         bool allAnswered = false;
-        qint64 newReviews = 0;
+        ReviewCounts reviews;
     };
     // What the pages of one product-country download showed: whether one
     // reached a review stored before, and how the last one read ended.
@@ -106,9 +128,9 @@ private:
     void recordGap(const std::shared_ptr<Product> &product, const QString &countryCode,
         const FeedProbe &probe);
     void mergeEnded(const std::shared_ptr<Load> &load, const std::shared_ptr<Product> &product,
-        qint64 newReviews, const Error &error);
+        const ReviewCounts &counts, const Error &error);
     void markUpdatedWhenMerged(const std::shared_ptr<Load> &load, const Product *product);
     void finishLoad(const std::shared_ptr<Load> &load);
 
-    qint64 newReviewsTotal_ = 0;
+    ReviewCounts reviewsTotal_;
 };

@@ -29,8 +29,28 @@ void storePositive(ManagedObject &review, const QVariantMap &record, const QStri
         review.setValue(key, value);
 }
 
-void completeStored(Review &review, const QVariantMap &record, const QDateTime &now)
+ReviewEdit editOf(const QVariantMap &record)
 {
+    ReviewEdit edit;
+    const double rating = record.value(QStringLiteral("rating")).toDouble();
+    if (rating > 0)
+        edit.rating = rating;
+    edit.title = record.value(QStringLiteral("title")).toString();
+    edit.text = record.value(QStringLiteral("text")).toString();
+    edit.version = record.value(QStringLiteral("version")).toString();
+    edit.dateReviewed = ReviewImporter::reviewedDate(record);
+    return edit;
+}
+
+// A known review takes the feed's date when it had none, and its votes. One
+// its author changed keeps what it showed before as an earlier version and
+// shows the store's current text; answers whether that happened.
+bool completeStored(Review &review, const QVariantMap &record, const QDateTime &now)
+{
+    const ReviewEdit edit = editOf(record);
+    const bool edited = review.isChangedBy(edit);
+    if (edited)
+        review.replaceWith(edit, now);
     if (!review.completed().value_or(false)) {
         const QDateTime date = ReviewImporter::reviewedDate(record);
         if (date.isValid()) {
@@ -41,6 +61,7 @@ void completeStored(Review &review, const QVariantMap &record, const QDateTime &
     storePositive(review, record, kVoteSum);
     storePositive(review, record, kVoteCount);
     review.setValue(QStringLiteral("dateUpdated"), now);
+    return edited;
 }
 
 std::shared_ptr<Review> insertReview(ManagedObjectContext &context,
@@ -100,7 +121,7 @@ void ReviewImporter::importReviewsFromDictionaries(const QList<QVariantMap> &rec
 {
     ManagedObjectContext *context = privateManagedObjectContext();
     if (!context || !product) {
-        safeDispatchImportCompletion(std::move(completion), 0, productMissing(product));
+        safeDispatchImportCompletion(std::move(completion), {}, productMissing(product));
         return;
     }
     // Only plain values cross to the worker thread.
@@ -115,7 +136,7 @@ void ReviewImporter::importReviewsFromDictionaries(const QList<QVariantMap> &rec
         auto mine = std::dynamic_pointer_cast<Product>(context->existingObject(productId, &error));
         if (!mine || mine->uuid().isEmpty()) {
             safeDispatchImportCompletion(
-                std::move(completion), 0, error.isError() ? error : productMissing(nullptr));
+                std::move(completion), {}, error.isError() ? error : productMissing(nullptr));
             return;
         }
         QVariantList identifiers;
@@ -131,7 +152,7 @@ void ReviewImporter::importReviewsFromDictionaries(const QList<QVariantMap> &rec
             productId, countryCode, identifiers);
         const auto existing = context->fetch<Review>(request, &error);
         if (error.isError()) {
-            safeDispatchImportCompletion(std::move(completion), 0, error);
+            safeDispatchImportCompletion(std::move(completion), {}, error);
             return;
         }
         QHash<QString, std::shared_ptr<Review>> byIdentifier;
@@ -139,33 +160,34 @@ void ReviewImporter::importReviewsFromDictionaries(const QList<QVariantMap> &rec
         for (const auto &review : existing)
             byIdentifier.insert(review->identifier(), review);
 
-        // Only reviews whose piece was saved count as new.
-        qint64 stored = 0;
-        qint64 insertedInPiece = 0;
+        // Only reviews whose piece was saved count as new or edited.
+        ReviewCounts stored;
+        ReviewCounts inPiece;
         int unsaved = 0;
         for (const QVariantMap &record : records) {
             const QString identifier = record.value(kIdentifier).toString();
             if (identifier.isEmpty())
                 continue;
             if (const auto known = byIdentifier.value(identifier)) {
-                completeStored(*known, record, now);
+                if (completeStored(*known, record, now))
+                    ++inPiece.edited;
             } else {
                 // Indexed too, so that an identifier repeated within the answer
                 // updates the review just inserted instead of adding a second.
                 byIdentifier.insert(
                     identifier, insertReview(*context, mine, countryCode, record, now));
-                ++insertedInPiece;
+                ++inPiece.added;
             }
             // Saving in pieces keeps each hand-over to the main thread short.
             if (++unsaved == mergeBatchSize) {
                 unsaved = 0;
                 if (!saveMerge(*context, &error))
                     break;
-                stored += std::exchange(insertedInPiece, 0);
+                stored += std::exchange(inPiece, {});
             }
         }
         if (!error.isError() && saveMerge(*context, &error))
-            stored += insertedInPiece;
+            stored += inPiece;
         // What could not be stored is dropped, not left for another merge to
         // write uncounted: the product stays unfinished, and the next update
         // asks for those reviews again.

@@ -160,14 +160,12 @@ private Q_SLOTS:
         run.fixture.addRating(app, QStringLiteral("US"), 3);
         feed[0].voteSum = QStringLiteral("0");
         feed[0].voteCount = QStringLiteral("9");
-        feed[0].title = QStringLiteral("Changed title");
         QCOMPARE(run.load({app}), 1);
         QCOMPARE(review->completed(), std::optional<bool>(true));
         const QDateTime dated(QDate(2026, 1, 2), QTime(17, 0), Qt::UTC);
         QCOMPARE(review->dateReviewed(), dated);
         QCOMPARE(review->voteSum(), std::optional<qint64>(5));
         QCOMPARE(review->voteCount(), std::optional<qint64>(9));
-        QCOMPARE(review->displayTitle(), QStringLiteral("Title 1"));
 
         // Once complete, a different date is not taken.
         feed[0].updated = QStringLiteral("2026-03-01T00:00:00Z");

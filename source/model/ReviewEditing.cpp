@@ -1,0 +1,97 @@
+// A review its author edited: what it showed before becomes a ReviewVersion,
+// and the review shows the store's current text.
+
+#include "ManagedObjectContext.h"
+#include "Review.h"
+#include "ReviewContent.h"
+#include "ReviewVersion.h"
+
+#include <algorithm>
+
+namespace {
+
+bool sameText(const QString &stored, const QString &given)
+{
+    return given.isEmpty() || stored.simplified() == given.simplified();
+}
+
+} // namespace
+
+QList<std::shared_ptr<ReviewVersion>> Review::previousVersions() const
+{
+    auto versions = recordsCast<ReviewVersion>(objects(QStringLiteral("previousVersions")));
+    std::sort(versions.begin(), versions.end(),
+        [](const auto &a, const auto &b) { return a->dateReplaced() < b->dateReplaced(); });
+    return versions;
+}
+
+bool Review::isChangedBy(const ReviewEdit &edit)
+{
+    const std::optional<double> stored = rating();
+    if (edit.rating && *edit.rating > 0 && stored && *stored != *edit.rating)
+        return true;
+    // With no translation shown, the display pair is the original, which
+    // spares the import a fetch of every known review's contents.
+    QString title = displayTitle();
+    QByteArray data = displayData();
+    if (!translatedLanguageCode().isNull()) {
+        const auto original = originalReviewContent();
+        title = original ? original->title() : QString();
+        data = original ? original->data() : QByteArray();
+    }
+    return !sameText(title, edit.title) || !sameText(QString::fromUtf8(data), edit.text);
+}
+
+void Review::replaceWith(const ReviewEdit &edit, const QDateTime &now)
+{
+    ManagedObjectContext *context = managedObjectContext();
+    if (!context)
+        return;
+    const auto self = context->existingObject(objectID());
+    auto earlier = context->insertNewObject<ReviewVersion>(QStringLiteral("ReviewVersion"));
+    earlier->setObject(QStringLiteral("review"), self);
+    earlier->setValue(QStringLiteral("rating"), value(QStringLiteral("rating")));
+    earlier->setValue(QStringLiteral("version"), value(QStringLiteral("version")));
+    earlier->setValue(QStringLiteral("dateReviewed"), value(QStringLiteral("dateReviewed")));
+    earlier->setValue(QStringLiteral("dateReplaced"), now);
+
+    std::shared_ptr<ReviewContent> original;
+    QVariantList translations;
+    for (const auto &content : reviewContents()) {
+        if (!original && content->languageCode().isNull() && !content->dateTranslated().isValid()) {
+            original = content;
+            continue;
+        }
+        translations << QVariantMap {
+            {QStringLiteral("languageCode"), content->languageCode()},
+            {QStringLiteral("title"), content->title()},
+            {QStringLiteral("data"), content->data()},
+            {QStringLiteral("dateTranslated"), content->dateTranslated()},
+        };
+        context->deleteObject(content);
+    }
+    if (!original) {
+        original = context->insertNewObject<ReviewContent>(QStringLiteral("ReviewContent"));
+        original->setObject(QStringLiteral("review"), self);
+    }
+    earlier->setValue(QStringLiteral("title"), original->value(QStringLiteral("title")));
+    earlier->setValue(QStringLiteral("data"), original->value(QStringLiteral("data")));
+    if (!translations.isEmpty())
+        earlier->setValue(QStringLiteral("translations"), translations);
+
+    // What the store left out stays as it was.
+    if (edit.rating && *edit.rating > 0)
+        setValue(QStringLiteral("rating"), *edit.rating);
+    if (!edit.title.isEmpty())
+        original->setValue(QStringLiteral("title"), edit.title);
+    if (!edit.text.isEmpty())
+        original->setValue(QStringLiteral("data"), edit.text.toUtf8());
+    if (!edit.version.isEmpty())
+        setValue(QStringLiteral("version"), edit.version);
+    if (edit.dateReviewed.isValid())
+        setValue(QStringLiteral("dateReviewed"), edit.dateReviewed);
+    setTranslatedLanguageCode(QString());
+    setValue(QStringLiteral("displayTitle"), original->value(QStringLiteral("title")));
+    setValue(QStringLiteral("displayData"), original->value(QStringLiteral("data")));
+    setRead(false);
+}

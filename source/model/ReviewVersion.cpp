@@ -1,0 +1,8 @@
+#include "ReviewVersion.h"
+
+#include "Review.h"
+
+std::shared_ptr<Review> ReviewVersion::review() const
+{
+    return std::dynamic_pointer_cast<Review>(object(QStringLiteral("review")));
+}
