@@ -346,6 +346,14 @@
         <translation>Sie haben %ld neue %@.</translation>
     </message>
     <message>
+        <source>You have %ld edited %@.</source>
+        <translation>Sie haben %ld bearbeitete %@.</translation>
+    </message>
+    <message>
+        <source>You have %ld new %@ and %ld edited %@.</source>
+        <translation>Sie haben %ld neue %@ und %ld bearbeitete %@.</translation>
+    </message>
+    <message>
         <source>Loading Reviews…</source>
         <translation>Rezensionen werden geladen…</translation>
     </message>

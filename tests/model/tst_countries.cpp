@@ -154,8 +154,8 @@ private Q_SLOTS:
     }
 
     // A store of the first schema knows 155 countries and no gaps, one of
-    // the third no ratings history; opening either adds what it lacks and
-    // changes nothing it held.
+    // the third no ratings history, one of the fourth no earlier versions of
+    // reviews; opening any adds what it lacks and changes nothing it held.
     void olderStoreGainsTheNewStorefrontsAndKeepsItsRecords_data()
     {
         QTest::addColumn<int>("version");
@@ -164,8 +164,11 @@ private Q_SLOTS:
         QTest::newRow("1") << 1
                            << QStringList {"BA", "GE", "ME", "RS", "XK", "MM", "MV", "NR", "TO",
                                   "VU", "AF", "CD", "CI", "CM", "GA", "IQ", "LY", "MA", "RW", "ZM"}
-                           << "DROP TABLE \"ReviewGap\"; DROP TABLE \"RatingSnapshot\"";
-        QTest::newRow("3") << 3 << QStringList() << "DROP TABLE \"RatingSnapshot\"";
+                           << "DROP TABLE \"ReviewGap\"; DROP TABLE \"RatingSnapshot\"; "
+                              "DROP TABLE \"ReviewVersion\"";
+        QTest::newRow("3") << 3 << QStringList()
+                           << "DROP TABLE \"RatingSnapshot\"; DROP TABLE \"ReviewVersion\"";
+        QTest::newRow("4") << 4 << QStringList() << "DROP TABLE \"ReviewVersion\"";
     }
 
     void olderStoreGainsTheNewStorefrontsAndKeepsItsRecords()
@@ -239,6 +242,9 @@ private Q_SLOTS:
             gap->setObject(QStringLiteral("product"), app);
             auto snapshot = context.insertNewObject(QStringLiteral("RatingSnapshot"));
             snapshot->setObject(QStringLiteral("product"), app);
+            auto version = context.insertNewObject(QStringLiteral("ReviewVersion"));
+            version->setObject(QStringLiteral("review"),
+                context.fetch<ManagedObject>(FetchRequest(QStringLiteral("Review"))).first());
             QVERIFY(context.save());
         }
         QCOMPARE(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
@@ -246,7 +252,7 @@ private Q_SLOTS:
         sqlite3_close(db);
         for (const QString &row : before)
             QVERIFY2(after.contains(row), qPrintable(row));
-        QCOMPARE(after.size(), before.size() + added.size() + 2);
+        QCOMPARE(after.size(), before.size() + added.size() + 3);
         QSet<QString> ids;
         for (const QString &row : after)
             ids.insert(row.section(QLatin1Char('|'), 1, 1));

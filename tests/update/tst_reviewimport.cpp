@@ -5,6 +5,7 @@
 #include "RequestQueue.h"
 #include "ReviewGap.h"
 #include "ReviewImporter.h"
+#include "ReviewVersion.h"
 #include "SqliteConnection.h"
 #include "TestEnvironment.h"
 
@@ -331,15 +332,117 @@ private Q_SLOTS:
             QStringList {QStringLiteral("ReviewKeeper: You have 750 new reviews.")});
     }
 
-    void oneNewReviewIsAnnouncedInTheSingular()
+    // A review its author changed keeps what it showed before, with the
+    // translation of that text, and shows the store's text unread; white
+    // space alone or nothing changed stores nothing new. The announcement
+    // counts new and edited reviews, each in the singular when one.
+    void knownReviewChangedByItsAuthor_data()
     {
+        QTest::addColumn<QString>("rating");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("newReview");
+        QTest::addColumn<bool>("edited");
+        QTest::addColumn<QString>("announced");
+        const QString text = QStringLiteral("Text of review 1 & more <b>");
+        QTest::newRow("rating 1 to 4")
+            << "4"
+            << "Title 1" << text << true << true << "You have 1 new review and 1 edited review.";
+        QTest::newRow("title, nothing new")
+            << "1"
+            << "Better title" << text << false << true << "You have 1 edited review.";
+        QTest::newRow("white space only") << "1"
+                                          << " Title  1" << text + "\n"
+                                          << true << false << "You have 1 new review.";
+        QTest::newRow("unchanged") << "1"
+                                   << "Title 1" << text << false << false << "";
+    }
+
+    void knownReviewChangedByItsAuthor()
+    {
+        QFETCH(QString, rating);
+        QFETCH(QString, title);
+        QFETCH(QString, text);
+        QFETCH(bool, newReview);
+        QFETCH(bool, edited);
+        QFETCH(QString, announced);
         Run run;
         auto app = run.fixture.app(QStringLiteral("8"));
-        run.fixture.server.reviews(QStringLiteral("8"), QStringLiteral("JP")) =
-            numberedReviews(1, 1);
+        auto &feed = run.fixture.server.reviews(QStringLiteral("8"), QStringLiteral("US"));
+        feed = numberedReviews(1, 1);
+        feed[0].rating = QStringLiteral("1");
         QCOMPARE(run.load({app}), 1);
         QCOMPARE(run.fixture.services.notifications,
             QStringList {QStringLiteral("ReviewKeeper: You have 1 new review.")});
+        auto review = run.fixture.storedReviews(app).value(QStringLiteral("US/r1"));
+        QVERIFY(review);
+        // Read, and shown in a translation.
+        auto translation =
+            run.fixture.store.context->insertNewObject(QStringLiteral("ReviewContent"),
+                {{QStringLiteral("languageCode"), QStringLiteral("de")},
+                    {QStringLiteral("title"), QStringLiteral("Titel 1")},
+                    {QStringLiteral("data"), QByteArray("Text 1")},
+                    {QStringLiteral("dateTranslated"), QDateTime::currentDateTimeUtc()}});
+        translation->setObject(QStringLiteral("review"), review);
+        review->translateTo(QStringLiteral("de"));
+        review->setRead(true);
+        QVERIFY(run.fixture.store.context->save());
+        QCOMPARE(review->displayTitle(), QStringLiteral("Titel 1"));
+
+        run.fixture.addRating(app, QStringLiteral("US"), 10);
+        run.fixture.services.notifications.clear();
+        feed[0].rating = rating;
+        feed[0].title = title;
+        feed[0].text = text;
+        feed[0].updated = QStringLiteral("2026-02-01T10:00:00-07:00");
+        if (newReview)
+            feed.prepend(numberedReviews(2, 1).first());
+        QCOMPARE(run.load({app}), 1);
+        QCOMPARE(run.fixture.services.notifications,
+            announced.isEmpty() ? QStringList()
+                                : QStringList {QStringLiteral("ReviewKeeper: ") + announced});
+        QCOMPARE(run.fixture.store.count(QStringLiteral("ReviewVersion")), edited ? 1 : 0);
+        QCOMPARE(run.fixture.store.count(QStringLiteral("Review")), newReview ? 2 : 1);
+        const auto versions = review->previousVersions();
+        QCOMPARE(review->read(), std::optional<bool>(!edited));
+        if (!edited) {
+            QCOMPARE(review->displayTitle(), QStringLiteral("Titel 1"));
+            QCOMPARE(review->reviewContents().size(), 2);
+            QCOMPARE(review->rating(), std::optional<double>(1));
+            return;
+        }
+        QCOMPARE(versions.size(), 1);
+        const auto &earlier = versions.first();
+        QCOMPARE(earlier->rating(), std::optional<double>(1));
+        QCOMPARE(earlier->title(), QStringLiteral("Title 1"));
+        QCOMPARE(earlier->data(), QByteArray("Text of review 1 & more <b>"));
+        QCOMPARE(earlier->dateReviewed(), QDateTime(QDate(2026, 1, 2), QTime(17, 0), Qt::UTC));
+        QVERIFY(earlier->dateReplaced().isValid());
+        QCOMPARE(earlier->translations().size(), 1);
+        QCOMPARE(earlier->translations().first().toMap().value(QStringLiteral("title")),
+            QVariant(QStringLiteral("Titel 1")));
+        // The review shows the store's text, untranslated, with its new date.
+        QCOMPARE(review->reviewContents().size(), 1);
+        QVERIFY(review->translatedLanguageCode().isNull());
+        QCOMPARE(review->displayTitle(), title);
+        QCOMPARE(review->rating(), std::optional<double>(rating.toDouble()));
+        QCOMPARE(review->dateReviewed(), QDateTime(QDate(2026, 2, 1), QTime(17, 0), Qt::UTC));
+        // Star counts follow the current rating.
+        const auto stars = app->reviewsGroupedByStarsForProduct();
+        QCOMPARE(stars.value(QStringLiteral("1")), rating == "1" ? 1 : 0);
+        QCOMPARE(stars.value(QStringLiteral("4")), (rating == "4" ? 1 : 0) + (newReview ? 1 : 0));
+
+        // The same answer again is no second edit.
+        run.fixture.services.notifications.clear();
+        run.load({app});
+        QCOMPARE(run.fixture.store.count(QStringLiteral("ReviewVersion")), 1);
+        QVERIFY(run.fixture.services.notifications.isEmpty());
+
+        // A deleted product takes its reviews' earlier versions with it.
+        run.fixture.store.context->deleteObject(app);
+        QVERIFY(run.fixture.store.context->save());
+        QCOMPARE(run.fixture.store.count(QStringLiteral("ReviewVersion")), 0);
+        QCOMPARE(run.fixture.store.count(QStringLiteral("ReviewContent")), 0);
     }
 
     // Between two updates more reviews may arrive than one page holds: a
