@@ -10,6 +10,7 @@
 #include "Review.h"
 #include "ReviewFilter.h"
 #include "ReviewGap.h"
+#include "ReviewVersion.h"
 #include "StoreQueries.h"
 
 #include <QCommandLineParser>
@@ -59,7 +60,9 @@ int Cli::reviews(const QStringList &arguments)
         QStringLiteral("Translate the listed reviews into LANG (stored translations are reused) "
                        "and print them translated."),
         QStringLiteral("LANG"));
-    parser.addOptions({country, version, search, unread, markRead, translate});
+    const QCommandLineOption edited(QStringLiteral("edited"),
+        QStringLiteral("Only reviews their authors edited, with their earlier versions."));
+    parser.addOptions({country, version, search, unread, markRead, translate, edited});
     const auto format = parseListing(parser, arguments, 1, 1);
     if (!format)
         return Usage;
@@ -90,13 +93,28 @@ int Cli::reviews(const QStringList &arguments)
     request.predicate = Predicate::andPredicates(parts);
     request.sortDescriptors = {{QStringLiteral("dateReviewed"), false}};
     Error error;
-    const auto found = delegate_->managedObjectContext()->fetch<Review>(request, &error);
+    auto found = delegate_->managedObjectContext()->fetch<Review>(request, &error);
+    // Earlier versions of the product's reviews in one fetch, not one per review.
+    FetchRequest versionsRequest(QStringLiteral("ReviewVersion"));
+    versionsRequest.predicate =
+        Predicate::format(QStringLiteral("review.product == %@"), product->objectID());
+    versionsRequest.sortDescriptors = {{QStringLiteral("dateReplaced"), true}};
+    const auto versions = error.isError()
+        ? QList<std::shared_ptr<ReviewVersion>>()
+        : delegate_->managedObjectContext()->fetch<ReviewVersion>(versionsRequest, &error);
     if (error.isError()) {
         host_.presentError(error);
         return Failure;
     }
+    RecordTables::EarlierVersions earlier;
+    for (const auto &earlierVersion : versions)
+        if (const auto review = earlierVersion->review())
+            earlier[review->objectID().rowId] << earlierVersion;
+    if (parser.isSet(edited))
+        found.removeIf(
+            [&](const auto &review) { return !earlier.contains(review->objectID().rowId); });
     const bool translated = language.isEmpty() || translateReviews(found, language);
-    out(RecordTables::reviews(found, language).render(*format));
+    out(RecordTables::reviews(found, earlier, language, parser.isSet(edited)).render(*format));
     if (writes) {
         if (parser.isSet(markRead)) {
             for (const auto &review : found) {

@@ -43,6 +43,10 @@ QString OutputTable::plainValue(const QVariant &value)
         return QString::number(value.toDouble(), 'g', 6);
     case QMetaType::QDateTime:
         return isoDate(value.toDateTime()).toString();
+    case QMetaType::QVariantList:
+    case QMetaType::QVariantMap:
+        // Nested records read as compact JSON in a cell.
+        return QString::fromUtf8(QJsonDocument::fromVariant(value).toJson(QJsonDocument::Compact));
     default:
         return value.toString();
     }

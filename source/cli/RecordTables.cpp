@@ -7,6 +7,7 @@
 #include "Review.h"
 #include "ReviewContent.h"
 #include "ReviewGap.h"
+#include "ReviewVersion.h"
 
 namespace {
 
@@ -77,14 +78,18 @@ OutputTable products(const QList<std::shared_ptr<Product>> &products)
     return table;
 }
 
-OutputTable reviews(const QList<std::shared_ptr<Review>> &reviews, const QString &translatedInto)
+OutputTable reviews(const QList<std::shared_ptr<Review>> &reviews, const EarlierVersions &earlier,
+    const QString &translatedInto, bool listEarlier)
 {
     OutputTable table;
     table.columns = {QStringLiteral("product"), QStringLiteral("identifier"),
         QStringLiteral("countryCode"), QStringLiteral("reviewer"), QStringLiteral("version"),
         QStringLiteral("rating"), QStringLiteral("title"), QStringLiteral("text"),
         QStringLiteral("dateReviewed"), QStringLiteral("completed"), QStringLiteral("read"),
-        QStringLiteral("voteSum"), QStringLiteral("voteCount")};
+        QStringLiteral("voteSum"), QStringLiteral("voteCount"), QStringLiteral("edited"),
+        QStringLiteral("previousRating")};
+    if (listEarlier)
+        table.columns << QStringLiteral("previousVersions");
     for (const auto &review : reviews) {
         const auto product = review->product();
         const auto original = review->originalReviewContent();
@@ -100,6 +105,22 @@ OutputTable reviews(const QList<std::shared_ptr<Review>> &reviews, const QString
             OutputTable::isoDate(review->dateReviewed()), optional(review->completed()),
             review->read().value_or(false), optional(review->voteSum()),
             optional(review->voteCount())};
+        const auto versions = earlier.value(review->objectID().rowId);
+        table.rows.last() << !versions.isEmpty()
+                          << (versions.isEmpty() ? QVariant()
+                                                 : optional(versions.last()->rating()));
+        if (listEarlier) {
+            QVariantList list;
+            for (const auto &version : versions)
+                list << QVariantMap {{QStringLiteral("rating"), optional(version->rating())},
+                    {QStringLiteral("version"), text(version->version())},
+                    {QStringLiteral("title"), text(version->title())},
+                    {QStringLiteral("text"), QString::fromUtf8(version->data())},
+                    {QStringLiteral("dateReviewed"), OutputTable::isoDate(version->dateReviewed())},
+                    {QStringLiteral("dateReplaced"),
+                        OutputTable::isoDate(version->dateReplaced())}};
+            table.rows.last() << QVariant(list);
+        }
     }
     return table;
 }

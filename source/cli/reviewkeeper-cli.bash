@@ -36,7 +36,7 @@ _reviewkeeper_cli()
     search) options="--kinds --json --csv" ;;
     products | gaps) options="--json --csv" ;;
     ratings) options="--history --country --json --csv" ;;
-    reviews) options="--country --version --search --unread --mark-read --translate --json --csv" ;;
+    reviews) options="--country --version --search --unread --edited --mark-read --translate --json --csv" ;;
     config)
         if ((COMP_CWORD == 2)); then
             local keys

@@ -258,12 +258,13 @@ private Q_SLOTS:
         QCOMPARE(again.status, 0);
         QCOMPARE(jsonArray(cli({"products", "--json"}).out).size(), 2);
 
-        // A later update finds the new review.
-        server_->reviews(QStringLiteral("111"), QStringLiteral("US"))
-            .prepend(StoreAnswers::numberedReviews(50, 1).first());
+        // A later update finds the new review, and one its author rated again.
+        auto &us = server_->reviews(QStringLiteral("111"), QStringLiteral("US"));
+        us.prepend(StoreAnswers::numberedReviews(50, 1).first());
+        us.last().rating = QStringLiteral("2");
         const Result update = cli({"update", "111"});
         QVERIFY2(update.status == 0, update.err.constData());
-        QCOMPARE(update.out, QByteArray("You have 1 new review.\n"));
+        QCOMPARE(update.out, QByteArray("You have 1 new review and 1 edited review.\n"));
         QCOMPARE(cli({"update"}).out, QByteArray("No new reviews.\n"));
     }
 
@@ -285,6 +286,23 @@ private Q_SLOTS:
         QVERIFY(json.at(0)["dateReviewed"].toString().endsWith('Z'));
 
         QCOMPARE(jsonArray(cli({"reviews", "111", "--country", "ca", "--json"}).out).size(), 1);
+
+        // The review rated again, with what it showed before.
+        const QJsonArray edited = jsonArray(cli({"reviews", "111", "--edited", "--json"}).out);
+        QCOMPARE(edited.size(), 1);
+        QCOMPARE(edited.at(0)["identifier"].toString(), QStringLiteral("r3"));
+        QCOMPARE(edited.at(0)["rating"].toDouble(), 2.0);
+        QCOMPARE(edited.at(0)["previousRating"].toDouble(), 4.0);
+        const QJsonArray earlier = edited.at(0)["previousVersions"].toArray();
+        QCOMPARE(earlier.size(), 1);
+        QCOMPARE(earlier.at(0)["rating"].toDouble(), 4.0);
+        QCOMPARE(earlier.at(0)["title"].toString(), QStringLiteral("Title 3"));
+        QVERIFY(earlier.at(0)["dateReplaced"].toString().endsWith('Z'));
+        const qsizetype editedColumn = csv.first().indexOf(QStringLiteral("edited"));
+        QCOMPARE(csv.first().last(), QStringLiteral("previousRating"));
+        for (qsizetype i = 1; i < csv.size(); ++i)
+            QCOMPARE(csv.at(i).at(editedColumn),
+                csv.at(i).at(idColumn) == QLatin1String("r3") ? "true" : "false");
         QCOMPARE(jsonArray(cli({"reviews", "111", "--version", "1.1", "--json"}).out).size(), 1);
         const QJsonArray found =
             jsonArray(cli({"reviews", "111", "--search", "ärger", "--json"}).out);
