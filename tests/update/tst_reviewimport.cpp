@@ -405,6 +405,7 @@ private Q_SLOTS:
         QCOMPARE(run.fixture.store.count(QStringLiteral("Review")), newReview ? 2 : 1);
         const auto versions = review->previousVersions();
         QCOMPARE(review->read(), std::optional<bool>(!edited));
+        QCOMPARE(app->unReadCount().value_or(0), qint64(edited) + qint64(newReview));
         if (!edited) {
             QCOMPARE(review->displayTitle(), QStringLiteral("Titel 1"));
             QCOMPARE(review->reviewContents().size(), 2);
