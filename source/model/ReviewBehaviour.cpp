@@ -136,10 +136,18 @@ void Review::translateTo(const QString &code, std::function<void(const Error &er
     auto self = std::dynamic_pointer_cast<Review>(context->existingObject(objectID()));
     const QStringList texts {original->title(), QString::fromUtf8(original->data())};
     ReviewTranslation::translate(QString(), code, texts,
-        [self, code, finish](const QStringList &translations, const Error &error) {
+        [self, code, texts, finish](const QStringList &translations, const Error &error) {
             ManagedObjectContext *context = self ? self->managedObjectContext() : nullptr;
             if (error || translations.size() != 2 || !context || self->isDeleted()) {
                 finish(error);
+                return;
+            }
+            // An update may have brought an edited text meanwhile: a
+            // translation of the one it replaced must not be shown for it.
+            const auto current = self->originalReviewContent();
+            if (!current || current->title() != texts.at(0)
+                || QString::fromUtf8(current->data()) != texts.at(1)) {
+                finish(Error());
                 return;
             }
             auto content = context->insertNewObject<ReviewContent>(QStringLiteral("ReviewContent"),

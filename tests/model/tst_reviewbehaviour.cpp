@@ -1,5 +1,6 @@
 #include "Dispatch.h"
 #include "ReviewTranslation.h"
+#include "ReviewVersion.h"
 #include "SqliteConnection.h"
 #include "StoreFixture.h"
 #include "TestEnvironment.h"
@@ -161,7 +162,7 @@ private Q_SLOTS:
         QVERIFY(service.requests.isEmpty());
     }
 
-    void aFailedTranslationStoresNothingAndCompletesOnce()
+    void aFailedOrOvertakenTranslationStoresNothing()
     {
         FakeService service;
         service.failure = Error(QStringLiteral("TranslatorErrorDomain"), 3); // quota used up
@@ -179,6 +180,20 @@ private Q_SLOTS:
         QVERIFY(!review->hasTranslationForLanguageCode("ja"));
         QVERIFY(review->translatedLanguageCode().isNull());
         QCOMPARE(review->reviewContents().size(), 1);
+
+        // The author edits the review while its translation is on the way:
+        // the translation of the old text is dropped, not shown for the new.
+        service.failure = Error();
+        review->translateTo("ja", [&](const Error &error) { completions << error; });
+        review->replaceWith(
+            {4.0, "New title", "New text", "2.0", {}}, QDateTime::currentDateTimeUtc());
+        QTRY_COMPARE(completions.size(), 2);
+        QVERIFY(!completions.last());
+        QVERIFY(!review->hasTranslationForLanguageCode("ja"));
+        QVERIFY(review->translatedLanguageCode().isNull());
+        QCOMPARE(review->displayTitle(), QString("New title"));
+        QCOMPARE(review->previousVersions().size(), 1);
+        QVERIFY(review->previousVersions().first()->translations().isEmpty());
     }
 
     void smallDisplayTexts()
