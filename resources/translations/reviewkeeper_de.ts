@@ -571,6 +571,18 @@
 <context>
     <name>ReviewController</name>
     <message>
+        <source>Earlier versions</source>
+        <translation>Frühere Fassungen</translation>
+    </message>
+    <message>
+        <source>Shown until %@</source>
+        <translation>Angezeigt bis %@</translation>
+    </message>
+    <message>
+        <source>Shown until %@, version %@</source>
+        <translation>Angezeigt bis %@, Version %@</translation>
+    </message>
+    <message>
         <source>Reviews</source>
         <translation>Rezensionen</translation>
     </message>

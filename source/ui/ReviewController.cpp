@@ -2,6 +2,7 @@
 
 #include "App.h"
 #include "Country.h"
+#include "EarlierVersionsText.h"
 #include "Log.h"
 #include "ManagedObjectContext.h"
 #include "NotificationCenter.h"
@@ -33,6 +34,7 @@
 #include <QPointer>
 #include <QPropertyAnimation>
 #include <QTableView>
+#include <QTextCursor>
 #include <QTextEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -355,6 +357,12 @@ void ReviewController::showSelectedReview()
     const std::shared_ptr<Review> review = selectedReview();
     reviewTextView_->setCurrentFont(reviewTextFont_);
     reviewTextView_->setPlainText(review ? QString::fromUtf8(review->displayData()) : QString());
+    if (review) {
+        QTextCursor cursor(reviewTextView_->document());
+        cursor.movePosition(QTextCursor::End);
+        appendEarlierVersions(cursor, review->previousVersions(),
+            reviewTextView_->palette().color(QPalette::PlaceholderText));
+    }
     QSignalBlocker blocker(translateButton_);
     translateButton_->setEnabled(review != nullptr);
     translateButton_->setChecked(review && !review->translatedLanguageCode().isEmpty());

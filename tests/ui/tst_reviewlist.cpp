@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QTableView>
+#include <QTextEdit>
 #include <QTest>
 #include <QToolButton>
 
@@ -453,6 +454,42 @@ private Q_SLOTS:
         QVERIFY(list->smileyTextField()->isVisible());
         clock_.advanceSeconds(1.0);
         QTRY_VERIFY(!list->smileyTextField()->isVisible());
+    }
+
+    // An edited review shows what it said before below its text, newest
+    // first, as plain text; one never edited shows its text alone.
+    void earlierVersionsBelowTheText()
+    {
+        const auto reviews = app_->reviews();
+        const auto edited = *std::find_if(reviews.begin(), reviews.end(),
+            [](const auto &review) { return review->identifier() == QLatin1String("us"); });
+        edited->originalReviewContent()->setValue("data", QByteArray("Now fine"));
+        edited->updateDisplayReviewContent();
+        const struct {
+            double rating;
+            const char *title, *text;
+            int day;
+        } earlier[] = {{1, "<b>First</b>", "Crashes", 10}, {3, "Second", "Better", 20}};
+        for (const auto &version : earlier) {
+            auto record = store_->context->insertNewObject(QStringLiteral("ReviewVersion"),
+                {{"rating", version.rating}, {"title", version.title},
+                    {"data", QByteArray(version.text)}, {"version", "1.9"},
+                    {"dateReplaced",
+                        QDateTime(QDate(2025, 1, version.day), QTime(12, 0), Qt::UTC)}});
+            record->setObject("review", edited);
+        }
+        QVERIFY(store_->context->save());
+        auto list = controller();
+        const QStringList listed = identifiers(*list->model());
+        list->tableView()->selectRow(int(listed.indexOf("us")));
+        const QString shown = list->reviewTextView()->toPlainText();
+        QVERIFY2(shown.startsWith("Now fine\n\nEarlier versions\n\n"
+                                  "\u2605\u2605\u2605\u2606\u2606  Shown until "),
+            qPrintable(shown));
+        QVERIFY(shown.contains(", version 1.9\nSecond\nBetter\n\n\u2605\u2606"));
+        QVERIFY(shown.endsWith("\n<b>First</b>\nCrashes"));
+        list->tableView()->selectRow(int(listed.indexOf("jp")));
+        QVERIFY(!list->reviewTextView()->toPlainText().contains("Earlier versions"));
     }
 
     // The toggle shows a stored translation or fetches one; a failure is
