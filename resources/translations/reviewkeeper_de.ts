@@ -666,6 +666,14 @@
 <context>
     <name>ReviewListModel</name>
     <message>
+        <source>%1 (edited)</source>
+        <translation>%1 (bearbeitet)</translation>
+    </message>
+    <message>
+        <source>Edited by its author; what it said before shows below its text.</source>
+        <translation>Vom Verfasser bearbeitet; was vorher dastand, steht unter dem Text.</translation>
+    </message>
+    <message>
         <source>Unread</source>
         <translation>Ungelesen</translation>
     </message>

@@ -77,6 +77,7 @@ void ReviewListModel::reload()
     complete_ = true;
     batches_.clear();
     batchOrder_.clear();
+    edited_.clear();
     if (filter_.product()) {
         predicate_ = sqlPredicate();
         ids_ = fetchIDs(0, PageSize + 1);
@@ -143,6 +144,20 @@ const QList<ManagedObjectPtr> &ReviewListModel::batch(int index) const
     QHash<qint64, ManagedObjectPtr> byRow;
     for (const ManagedObjectPtr &object : context_.existingObjects(ids))
         byRow.insert(object->objectID().rowId, object);
+    // Which of them were edited: a look-up in the few earlier versions.
+    FetchRequest versions(QStringLiteral("ReviewVersion"));
+    QVariantList members;
+    members.reserve(ids.size());
+    for (const ObjectID &id : ids)
+        members << QVariant::fromValue(id);
+    versions.predicate = Predicate::format(QStringLiteral("review IN %@"), members);
+    versions.propertiesToFetch = {QStringLiteral("review")};
+    versions.returnsDistinctResults = true;
+    Error error;
+    for (const QVariantMap &row : context_.executeDictionaryFetch(versions, &error))
+        edited_.insert(row.value(QStringLiteral("review")).toLongLong());
+    if (error)
+        logLine(QStringLiteral("Review list: %1").arg(error.debugDescription()));
     QList<ManagedObjectPtr> records;
     records.reserve(ids.size());
     for (const ObjectID &id : ids)
@@ -207,7 +222,11 @@ QVariant ReviewListModel::data(const QModelIndex &index, int role) const
             return unread ? QStringLiteral("\u25CF") : QString();
         return unread ? tr("Unread") : tr("Read");
     case Date:
-        return review->dateReviewedString();
+        if (!edited_.contains(review->objectID().rowId))
+            return review->dateReviewedString();
+        if (role == Qt::ToolTipRole)
+            return tr("Edited by its author; what it said before shows below its text.");
+        return tr("%1 (edited)").arg(review->dateReviewedString());
     case Stars: {
         const double rating = review->rating().value_or(0.0);
         if (role == Qt::DisplayRole)

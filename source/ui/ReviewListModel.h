@@ -6,6 +6,7 @@
 
 #include <QAbstractTableModel>
 #include <QHash>
+#include <QSet>
 
 #include <memory>
 
@@ -80,6 +81,8 @@ private:
     ReviewFilter filter_;
     Predicate predicate_;
     QList<ObjectID> ids_;
+    // Reviews with earlier versions among those loaded, by row id.
+    mutable QSet<qint64> edited_;
     bool complete_ = true;
     mutable QHash<int, QList<ManagedObjectPtr>> batches_;
     mutable QList<int> batchOrder_;

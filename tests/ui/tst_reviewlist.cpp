@@ -19,8 +19,8 @@
 #include <QLabel>
 #include <QMenu>
 #include <QTableView>
-#include <QTextEdit>
 #include <QTest>
+#include <QTextEdit>
 #include <QToolButton>
 
 class ReviewListTest : public QObject {
@@ -490,6 +490,15 @@ private Q_SLOTS:
         QVERIFY(shown.endsWith("\n<b>First</b>\nCrashes"));
         list->tableView()->selectRow(int(listed.indexOf("jp")));
         QVERIFY(!list->reviewTextView()->toPlainText().contains("Earlier versions"));
+        // The list says which reviews were edited, to the eye and to a screen reader.
+        for (int role : {int(Qt::DisplayRole), int(Qt::AccessibleTextRole)})
+            for (int row = 0; row < int(listed.size()); ++row)
+                QCOMPARE(list->model()
+                             ->index(row, ReviewListModel::Date)
+                             .data(role)
+                             .toString()
+                             .endsWith(" (edited)"),
+                    listed.at(row) == "us");
     }
 
     // The toggle shows a stored translation or fetches one; a failure is
