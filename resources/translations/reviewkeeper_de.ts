@@ -1227,6 +1227,13 @@
         <source>All Countries</source>
         <translation>Alle Länder</translation>
     </message>
+</context>
+<context>
+    <name>ChartSupport</name>
+    <message>
+        <source>Save Chart…</source>
+        <translation>Diagramm speichern …</translation>
+    </message>
     <message>
         <source>PNG Image (*.png)</source>
         <translation>PNG-Bild (*.png)</translation>

@@ -1,21 +1,17 @@
 #include "RatingsHistoryChart.h"
 
+#include "ChartSupport.h"
 #include "Country.h"
-#include "Error.h"
-#include "Presenter.h"
 #include "Product.h"
 #include "RatingHistory.h"
 #include "StringFormat.h"
 
 #include <QAction>
-#include <QBuffer>
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
 #include <QDateTimeAxis>
 #include <QEvent>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QGraphicsSimpleTextItem>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -24,9 +20,7 @@
 #include <QLocale>
 #include <QPainter>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QStackedLayout>
-#include <QSvgGenerator>
 #include <QValueAxis>
 
 #include <algorithm>
@@ -232,48 +226,12 @@ void RatingsHistoryChart::placeReleaseLabels()
 
 bool RatingsHistoryChart::saveToFile(const QString &path)
 {
-    QSaveFile file(path);
-    bool written = file.open(QIODevice::WriteOnly);
-    if (written) {
-        if (QFileInfo(path).suffix().compare(QStringLiteral("svg"), Qt::CaseInsensitive) == 0) {
-            QSvgGenerator svg;
-            svg.setOutputDevice(&file);
-            svg.setSize(view_->size());
-            svg.setViewBox(view_->rect());
-            svg.setTitle(accessibleName());
-            QPainter painter(&svg);
-            view_->render(&painter);
-            written = painter.end() && file.error() == QFileDevice::NoError;
-        } else {
-            written = view_->grab().save(&file, "PNG");
-        }
-        written = written && file.commit();
-    }
-    if (!written) {
-        Presenter::shared().presentError(Error(QStringLiteral("RatingsHistoryChart"), 1,
-            {{Error::LocalizedDescriptionKey,
-                 formatString(
-                     localized("RatingsHistoryChart", "The chart could not be saved as “%@”."),
-                     QFileInfo(path).fileName())},
-                {Error::LocalizedFailureReasonKey, file.errorString()}}));
-    }
-    return written;
+    return ChartSupport::saveToFile(view_, path, accessibleName());
 }
 
 void RatingsHistoryChart::saveChart()
 {
-    const QString png = localized("RatingsHistoryChart", "PNG Image (*.png)");
-    const QString svg = localized("RatingsHistoryChart", "SVG Image (*.svg)");
-    QString filter = png;
-    QString path =
-        QFileDialog::getSaveFileName(this, localized("RatingsHistoryChart", "Save Chart…"),
-            localized("RatingsHistoryChart", "Ratings History") + QStringLiteral(".png"),
-            png + QStringLiteral(";;") + svg, &filter);
-    if (path.isEmpty())
-        return;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += filter == svg ? QStringLiteral(".svg") : QStringLiteral(".png");
-    saveToFile(path);
+    ChartSupport::saveWithDialog(this, view_, accessibleName());
 }
 
 void RatingsHistoryChart::changeEvent(QEvent *event)
@@ -285,16 +243,6 @@ void RatingsHistoryChart::changeEvent(QEvent *event)
 
 void RatingsHistoryChart::applyPalette()
 {
-    const QPalette colours = palette();
-    const bool dark = colours.color(QPalette::Window).lightness() < 128;
-    chart_->setTheme(dark ? QChart::ChartThemeDark : QChart::ChartThemeLight);
-    // The theme picks the series' colours; the surface and text follow the desktop.
-    chart_->setBackgroundBrush(colours.color(QPalette::Base));
-    const QColor text = colours.color(QPalette::Text);
-    for (QAbstractAxis *axis : chart_->axes()) {
-        axis->setLabelsBrush(text);
-        axis->setTitleBrush(text);
-    }
-    chart_->legend()->setLabelColor(text);
+    ChartSupport::applyPalette(chart_, palette());
     styleReleases();
 }
