@@ -110,17 +110,20 @@ std::optional<ReviewHistory> ReviewHistory::load(const Query &query)
     // under no star, and so are not counted as edited either: a week's
     // edited mark never stands above its bar. EXISTS counts a review with
     // several earlier versions once.
+    // Without a country, the product's date index leads: it visits the rows
+    // in about the order they were written, which reads the table's pages
+    // in turn instead of jumping between them (half the time at 50,000
+    // reviews). A chosen country takes the product and country index, the
+    // few rows it passes outweighing their order; the unary plus keeps the
+    // planner from the date index then. The fold is the store's
+    // case-insensitive comparison, which that index is built on.
+    const QByteArray date = query.countryCode.isNull() ? n.date : "+" + n.date;
     QByteArray sql = "SELECT " + week + " AS week, " + n.rating
         + ", count(*), sum(EXISTS (SELECT 1 FROM " + n.versions + " WHERE " + n.versions + "."
         + n.versionReview + " = " + n.reviews + "." + n.id + ")) FROM " + n.reviews + " WHERE "
-        + n.product + " = ?1 AND +" + n.date + " IS NOT NULL AND +" + n.rating
-        + " IN (1, 2, 3, 4, 5)";
+        + n.product + " = ?1 AND " + date + " IS NOT NULL AND +" + n.rating + " IN (1, 2, 3, 4, 5)";
     if (!query.version.isNull())
         sql += " AND " + n.version + " = ?2";
-    // Folded as the store folds a case-insensitive comparison, which is
-    // also how the index on product and country is built; the unary plus
-    // above keeps the planner from taking the date or rating index instead
-    // for a range that passes nearly every row.
     if (!query.countryCode.isNull())
         sql += " AND rk_fold(" + n.country + ") = rk_fold(?3)";
     sql += " GROUP BY week, " + n.rating + " ORDER BY week";
