@@ -207,7 +207,7 @@ void ReviewController::buildViews()
     // The chart starts low, a summary under the reading; dragging the
     // handle gives it more.
     weekChart_->setMinimumHeight(8 * fontMetrics().height());
-    splitter_->setSizes({300, 200, 12 * fontMetrics().height()});
+    splitter_->setSizes({300, 150, 16 * fontMetrics().height()});
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(bar);

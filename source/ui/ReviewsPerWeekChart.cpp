@@ -101,7 +101,7 @@ ReviewsPerWeekChart::ReviewsPerWeekChart(QWidget *parent)
     bars_->attachAxis(countAxis_);
     edited_->attachAxis(time_);
     edited_->attachAxis(countAxis_);
-    chart_->legend()->setAlignment(Qt::AlignRight);
+    chart_->legend()->setAlignment(Qt::AlignTop);
     chart_->setMargins(QMargins(4, 4, 4, 4));
 
     auto *saveAction = new QAction(save_->text(), view_);
