@@ -103,6 +103,7 @@ std::optional<ReviewHistory> ReviewHistory::load(const Query &query)
         return std::nullopt;
     }
     const Names &n = *names;
+    // The week's Monday as weekStart() gives it, in SQL.
     const QByteArray week = n.date + " - ((" + n.date + " - " + QByteArray::number(FirstMondayMs)
         + ") % " + QByteArray::number(WeekMs) + " + " + QByteArray::number(WeekMs) + ") % "
         + QByteArray::number(WeekMs);
@@ -110,13 +111,16 @@ std::optional<ReviewHistory> ReviewHistory::load(const Query &query)
     // under no star, and so are not counted as edited either: a week's
     // edited mark never stands above its bar. EXISTS counts a review with
     // several earlier versions once.
+    //
     // Without a country, the product's date index leads: it visits the rows
     // in about the order they were written, which reads the table's pages
     // in turn instead of jumping between them (half the time at 50,000
     // reviews). A chosen country takes the product and country index, the
     // few rows it passes outweighing their order; the unary plus keeps the
-    // planner from the date index then. The fold is the store's
-    // case-insensitive comparison, which that index is built on.
+    // planner from the date index then, as the one before the rating keeps
+    // it from the rating index, which nearly every review passes. The fold
+    // is the store's case-insensitive comparison, which that index is built
+    // on.
     const QByteArray date = query.countryCode.isNull() ? n.date : "+" + n.date;
     QByteArray sql = "SELECT " + week + " AS week, " + n.rating
         + ", count(*), sum(EXISTS (SELECT 1 FROM " + n.versions + " WHERE " + n.versions + "."
