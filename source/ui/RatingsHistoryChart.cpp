@@ -2,6 +2,8 @@
 
 #include "ChartSupport.h"
 #include "Country.h"
+#include "ManagedObjectContext.h"
+#include "PersistentStoreCoordinator.h"
 #include "Product.h"
 #include "RatingHistory.h"
 #include "StringFormat.h"
@@ -37,7 +39,10 @@ RatingsHistoryChart::RatingsHistoryChart(QWidget *parent)
       average_(new QLineSeries),
       time_(new QDateTimeAxis),
       countAxis_(new QValueAxis),
-      averageAxis_(new QValueAxis)
+      averageAxis_(new QValueAxis),
+      read_(this, [this](const std::optional<RatingHistory> &history) {
+          showHistory(history.value_or(RatingHistory()));
+      })
 {
     setObjectName(QStringLiteral("RatingsHistoryChart"));
     setAccessibleName(localized("RatingsHistoryChart", "Ratings History"));
@@ -136,13 +141,21 @@ void RatingsHistoryChart::reloadCountries()
 
 void RatingsHistoryChart::reload()
 {
-    std::optional<RatingHistory> history;
-    if (product_) {
-        const QVariant code = countries_->currentData();
-        history = RatingHistory::load(product_->managedObjectContext(), product_.get(),
-            code.isValid() ? std::optional<QString>(code.toString()) : std::nullopt);
+    // Two years of 40 countries take longer than a frame to sum, so the
+    // sums are read on a worker thread.
+    ManagedObjectContext *context = product_ ? product_->managedObjectContext() : nullptr;
+    if (!context || !context->hasStore()) {
+        read_.request([] { return std::optional<RatingHistory>(RatingHistory()); });
+        return;
     }
-    showHistory(history.value_or(RatingHistory()));
+    const PersistentStoreCoordinator *coordinator = context->persistentStoreCoordinator();
+    const QVariant code = countries_->currentData();
+    read_.request(
+        [path = coordinator->path(), model = coordinator->sharedModel(),
+            row = product_->objectID().rowId,
+            country = code.isValid() ? std::optional<QString>(code.toString()) : std::nullopt] {
+            return RatingHistory::load(path, model, row, country);
+        });
 }
 
 void RatingsHistoryChart::showHistory(const RatingHistory &history)
@@ -165,14 +178,15 @@ void RatingsHistoryChart::showHistory(const RatingHistory &history)
     countries_->setEnabled(product_ != nullptr);
     save_->setEnabled(!history.days.isEmpty());
     stack_->setCurrentWidget(history.days.isEmpty() ? static_cast<QWidget *>(empty_) : view_);
-    if (history.days.isEmpty())
-        return;
-    // One day still spans a day, so that the axis has a width.
-    time_->setRange(history.days.first().day,
-        history.days.last().day.addDays(history.days.size() == 1 ? 1 : 0));
-    countAxis_->setRange(qreal(low), qreal(std::max(high, low + 1)));
-    countAxis_->applyNiceNumbers();
-    placeReleaseLabels();
+    if (!history.days.isEmpty()) {
+        // One day still spans a day, so that the axis has a width.
+        time_->setRange(history.days.first().day,
+            history.days.last().day.addDays(history.days.size() == 1 ? 1 : 0));
+        countAxis_->setRange(qreal(low), qreal(std::max(high, low + 1)));
+        countAxis_->applyNiceNumbers();
+        placeReleaseLabels();
+    }
+    Q_EMIT historyShown();
 }
 
 // Each release is a vertical line across the plot, its version at the top;

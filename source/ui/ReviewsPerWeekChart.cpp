@@ -1,7 +1,6 @@
 #include "ReviewsPerWeekChart.h"
 
 #include "ChartSupport.h"
-#include "Dispatch.h"
 #include "EntityDescription.h"
 #include "Product.h"
 #include "StringFormat.h"
@@ -65,7 +64,12 @@ ReviewsPerWeekChart::ReviewsPerWeekChart(QWidget *parent)
       edited_(new QScatterSeries),
       weekIndex_(new QValueAxis),
       time_(new QDateTimeAxis),
-      countAxis_(new QValueAxis)
+      countAxis_(new QValueAxis),
+      read_(this, [this](const std::optional<ReviewHistory> &history) {
+          // The read logged its error; the chart shows nothing rather than
+          // an outdated picture.
+          showHistory(history.value_or(ReviewHistory()));
+      })
 {
     setObjectName(QStringLiteral("ReviewsPerWeekChart"));
     setAccessibleName(localized("ReviewsPerWeekChart", "Reviews per Week"));
@@ -75,7 +79,6 @@ ReviewsPerWeekChart::ReviewsPerWeekChart(QWidget *parent)
     view_->setFocusPolicy(Qt::StrongFocus);
     empty_->setAlignment(Qt::AlignCenter);
     empty_->setWordWrap(true);
-    pool_.setMaxThreadCount(1);
 
     for (int star = 1; star <= 5; ++star) {
         auto *set = new QBarSet(QLocale().toString(star) + QStringLiteral("★"));
@@ -150,37 +153,13 @@ void ReviewsPerWeekChart::setProduct(const std::shared_ptr<Product> &product)
 
 void ReviewsPerWeekChart::reload()
 {
-    ++generation_;
-    // A read in progress is answered first; its answer, now stale, starts
-    // the next read. So one read runs at a time however often this is asked.
-    if (!loading_)
-        startLoading();
-}
-
-void ReviewsPerWeekChart::startLoading()
-{
     const auto query = product_ ? ReviewHistory::Query::forProduct(*product_) : std::nullopt;
     if (!query) {
-        showHistory(ReviewHistory());
+        // Also drops the answer of a read still running.
+        read_.request([] { return std::optional<ReviewHistory>(ReviewHistory()); });
         return;
     }
-    loading_ = true;
-    pool_.start([this, query = *query, generation = generation_] {
-        const std::optional<ReviewHistory> history = ReviewHistory::load(query);
-        dispatchMain(this, [this, generation, history] { answered(generation, history); });
-    });
-}
-
-void ReviewsPerWeekChart::answered(quint64 generation, const std::optional<ReviewHistory> &history)
-{
-    loading_ = false;
-    if (generation != generation_) {
-        startLoading();
-        return;
-    }
-    // The read logged its error; the chart shows nothing rather than
-    // an outdated picture.
-    showHistory(history.value_or(ReviewHistory()));
+    read_.request([query = *query] { return ReviewHistory::load(query); });
 }
 
 void ReviewsPerWeekChart::showHistory(const ReviewHistory &history)

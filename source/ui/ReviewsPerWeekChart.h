@@ -1,9 +1,9 @@
 #pragma once
 
+#include "LatestRead.h"
 #include "ManagedObjectContext.h"
 #include "ReviewHistory.h"
 
-#include <QThreadPool>
 #include <QWidget>
 
 #include <memory>
@@ -46,7 +46,7 @@ public:
     QScatterSeries *editedSeries() const { return edited_; }
     // The weeks drawn, those without reviews included.
     const QList<ReviewHistory::Week> &weeks() const { return weeks_; }
-    bool isLoading() const { return loading_; }
+    bool isLoading() const { return read_.isBusy(); }
 
     // Writes the chart; false, with the error presented, when it cannot.
     bool saveToFile(const QString &path);
@@ -62,8 +62,6 @@ protected:
 
 private:
     void reload();
-    void startLoading();
-    void answered(quint64 generation, const std::optional<ReviewHistory> &history);
     void showHistory(const ReviewHistory &history);
     void contextDidChange(const ChangeNotification &changes);
     void applyPalette();
@@ -71,9 +69,6 @@ private:
     std::shared_ptr<Product> product_;
     ManagedObjectContext *observedContext_ = nullptr;
     ManagedObjectContext::ObserverId observer_ = 0;
-    // Counts the requests; an answer to an earlier one is dropped.
-    quint64 generation_ = 0;
-    bool loading_ = false;
     QList<ReviewHistory::Week> weeks_;
 
     QChart *chart_;
@@ -87,7 +82,6 @@ private:
     QValueAxis *weekIndex_;
     QDateTimeAxis *time_;
     QValueAxis *countAxis_;
-    // Last, so that it is destroyed first: it waits for a read in progress,
-    // whose answer is then dropped with this widget.
-    QThreadPool pool_;
+    // Last, so that it is destroyed first, waiting for a read in progress.
+    LatestRead<std::optional<ReviewHistory>> read_;
 };

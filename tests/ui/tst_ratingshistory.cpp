@@ -136,6 +136,7 @@ private Q_SLOTS:
         RatingsViewController controller;
         RatingsHistoryChart *chart = controller.historyChart();
         controller.setProduct(app_);
+        QTRY_VERIFY(!chart->isLoading());
         QComboBox *menu = chart->countryMenu();
         QCOMPARE(menu->count(), 3);
         QCOMPARE(menu->itemText(1), QStringLiteral("Germany"));
@@ -144,21 +145,25 @@ private Q_SLOTS:
         QCOMPARE(chart->releaseCount(), 2);
 
         menu->setCurrentIndex(2);
+        QTRY_VERIFY(!chart->isLoading());
         QCOMPARE(ys(chart->countSeries()), QList<qreal>({100, 110, 120}));
         QCOMPARE(ys(chart->averageSeries()), QList<qreal>({4.0, 4.0, 4.5}));
         QCOMPARE(chart->releaseCount(), 1);
 
         // A product without that country falls back to all of its countries.
         controller.setProduct(other_);
+        QTRY_VERIFY(!chart->isLoading());
         QCOMPARE(menu->currentIndex(), 0);
         QCOMPARE(ys(chart->countSeries()), QList<qreal>({9000}));
         QVERIFY(!chart->emptyLabel()->isVisibleTo(chart));
 
         controller.setProduct(empty_);
+        QTRY_VERIFY(!chart->isLoading());
         QVERIFY(chart->emptyLabel()->isVisibleTo(chart));
         QVERIFY(chart->emptyLabel()->text().startsWith(QStringLiteral("No ratings history yet.")));
         QCOMPARE(chart->countSeries()->count(), 0);
         controller.setProduct(nullptr);
+        QTRY_VERIFY(!chart->isLoading());
         QVERIFY(chart->emptyLabel()->isVisibleTo(chart));
     }
 };

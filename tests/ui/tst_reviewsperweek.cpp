@@ -149,7 +149,7 @@ private Q_SLOTS:
         QVERIFY(!chart->saveButton()->isEnabled());
         selected_.reset();
         controller.mainOutlineViewSelectionDidChange();
-        QVERIFY(!chart->isLoading());
+        waitForAnswer(chart);
         QVERIFY(chart->emptyLabel()->isVisibleTo(chart));
     }
 
@@ -210,6 +210,7 @@ private Q_SLOTS:
             chart.resize(640, 400);
             chart.show();
             chart.setProduct(app_);
+            QTRY_VERIFY(!chart.isLoading());
             saved = chart.saveToFile(path);
         }
         Presenter::setShared(nullptr);
