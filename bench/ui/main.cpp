@@ -1,9 +1,10 @@
 // The review list over one product of many reviews, offscreen: selecting it
 // to the first painted screen, one search keystroke, the longest stall
 // scrolling top to bottom, and memory over the empty window; then the
-// ratings history chart over two years of daily snapshots in 40 countries:
-// selecting the app to the chart drawn. Each beside a floor measured in the
-// same run.
+// reviews-per-week chart over the same product (a year of reviews, some
+// edited), and the ratings history chart over two years of daily snapshots
+// in 40 countries: selecting the product to the chart drawn. Each beside a
+// floor measured in the same run.
 //   bench_ui [--tiny]
 // The store is written by a child run of this program (--write-store), so
 // that writing it leaves nothing in this process's memory.
@@ -15,15 +16,18 @@
 #include "Review.h"
 #include "ReviewController.h"
 #include "ReviewListModel.h"
+#include "ReviewsPerWeekChart.h"
 
 #include <QAbstractTableModel>
 #include <QApplication>
 #include <QChartView>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QHeaderView>
 #include <QProcess>
 #include <QScrollBar>
+#include <QSet>
 #include <QTableView>
 #include <QTemporaryDir>
 
@@ -90,7 +94,14 @@ int writeStore(const QString &path, int count)
         review->setValue(QStringLiteral("read"), i % 3 == 0);
         review->setValue(QStringLiteral("displayTitle"), title);
         review->setValue(QStringLiteral("displayData"), text);
-        review->setValue(QStringLiteral("dateReviewed"), start.addSecs(qint64(i) * 3600));
+        // 50,000 reviews over a year: one every 631 seconds.
+        review->setValue(QStringLiteral("dateReviewed"), start.addSecs(qint64(i) * 631));
+        // One in twenty edited, one in a hundred twice.
+        for (int edit = 0; edit < (i % 100 == 0 ? 2 : i % 20 == 0 ? 1 : 0); ++edit) {
+            auto earlier = context.insertNewObject(QStringLiteral("ReviewVersion"));
+            earlier->setObject(QStringLiteral("review"), review);
+            earlier->setValue(QStringLiteral("rating"), double(1 + next() % 5));
+        }
         if (i % 5000 == 4999 && !context.save())
             return 1;
     }
@@ -218,15 +229,19 @@ void benchHistoryChart(const QTemporaryDir &dir, bool tiny)
     RatingsHistoryChart chart;
     chart.resize(1000, 500);
     chart.show();
+    QEventLoop loop;
+    QObject::connect(&chart, &RatingsHistoryChart::historyShown, &loop, &QEventLoop::quit);
     // From the small app to the large one, five times; the slowest counts.
     double drawn = 0, floor = 0;
     int rows = 0;
     for (int round = 0; round < 5; ++round) {
         chart.setProduct(apps.value(0));
-        QApplication::processEvents();
+        while (chart.isLoading())
+            loop.exec();
         timer.start();
         chart.setProduct(apps.value(1));
-        QApplication::processEvents();
+        while (chart.isLoading())
+            loop.exec();
         chart.chartView()->viewport()->repaint();
         drawn = std::max(drawn, milliseconds(timer));
         floor = std::max(floor, bareSeries(path, apps.value(1)->objectID().rowId, &rows));
@@ -234,6 +249,63 @@ void benchHistoryChart(const QTemporaryDir &dir, bool tiny)
     if (rows != days)
         std::fprintf(stderr, "the bare series has %d days\n", rows);
     print("select app to chart drawn", drawn, floor, "bare SQL", 100, "ms");
+}
+
+// The same weekly series in bare SQL: reviews per week and star, and the
+// edited ones among them.
+double bareWeeks(const QString &path, qint64 productRow, int *weeks)
+{
+    sqlite3 *db = nullptr;
+    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt *statement = nullptr;
+    QElapsedTimer timer;
+    timer.start();
+    sqlite3_prepare_v2(db,
+        "SELECT dateReviewed - ((dateReviewed - 345600000) % 604800000 + 604800000) % 604800000 "
+        "AS week, rating, count(*), sum(EXISTS (SELECT 1 FROM \"ReviewVersion\" v WHERE "
+        "v.review_id = r.id)) FROM \"Review\" r WHERE product_id = ? AND dateReviewed IS NOT "
+        "NULL AND +rating IN (1, 2, 3, 4, 5) GROUP BY week, rating ORDER BY week",
+        -1, &statement, nullptr);
+    sqlite3_bind_int64(statement, 1, productRow);
+    QSet<qint64> seen;
+    while (sqlite3_step(statement) == SQLITE_ROW)
+        seen.insert(sqlite3_column_int64(statement, 0));
+    const double elapsed = milliseconds(timer);
+    *weeks = int(seen.size());
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return elapsed;
+}
+
+// Selecting the product to its weekly chart drawn: the read on the worker,
+// the answer's bars and the paint, five times; the slowest counts.
+void benchWeekChart(const QString &path, const std::shared_ptr<Product> &product)
+{
+    ReviewsPerWeekChart chart;
+    chart.resize(1000, 300);
+    chart.show();
+    QEventLoop loop;
+    QObject::connect(&chart, &ReviewsPerWeekChart::historyShown, &loop, &QEventLoop::quit);
+    double drawn = 0, floor = 0;
+    int weeks = 0;
+    for (int round = 0; round < 5; ++round) {
+        chart.setProduct(nullptr);
+        while (chart.isLoading())
+            loop.exec();
+        QElapsedTimer timer;
+        timer.start();
+        chart.setProduct(product);
+        while (chart.isLoading())
+            loop.exec();
+        chart.chartView()->viewport()->repaint();
+        drawn = std::max(drawn, milliseconds(timer));
+        floor = std::max(floor, bareWeeks(path, product->objectID().rowId, &weeks));
+    }
+    if (weeks != chart.weeks().size())
+        std::fprintf(stderr, "the bare series has %d weeks, the chart %lld\n", weeks,
+            qint64(chart.weeks().size()));
+    std::printf("a year of weekly review counts (%lld weeks)\n", qint64(chart.weeks().size()));
+    print("select product to chart drawn", drawn, floor, "bare SQL", 100, "ms");
 }
 
 } // namespace
@@ -356,6 +428,7 @@ int main(int argc, char **argv)
         print("longest stall scrolling", stall, plainStall, "plain view", 16, "ms");
         print("memory over the empty window", growth, staticRows, "rows as texts", 30, "MB");
     }
+    benchWeekChart(path, product);
     benchHistoryChart(dir, tiny);
     return 0;
 }

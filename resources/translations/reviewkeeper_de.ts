@@ -1255,6 +1255,13 @@
         <source>All Countries</source>
         <translation>Alle Länder</translation>
     </message>
+</context>
+<context>
+    <name>ChartSupport</name>
+    <message>
+        <source>Save Chart…</source>
+        <translation>Diagramm speichern …</translation>
+    </message>
     <message>
         <source>PNG Image (*.png)</source>
         <translation>PNG-Bild (*.png)</translation>
@@ -1266,6 +1273,37 @@
     <message>
         <source>The chart could not be saved as “%@”.</source>
         <translation>Das Diagramm konnte nicht als „%@“ gespeichert werden.</translation>
+    </message>
+</context>
+<context>
+    <name>ReviewsPerWeekChart</name>
+    <message>
+        <source>Save Chart…</source>
+        <translation>Diagramm speichern …</translation>
+    </message>
+    <message>
+        <source>No reviews to chart.</source>
+        <translation>Keine Rezensionen für ein Diagramm.</translation>
+    </message>
+    <message>
+        <source>Reviews per Week</source>
+        <translation>Rezensionen pro Woche</translation>
+    </message>
+    <message>
+        <source>Save Reviews per Week Chart</source>
+        <translation>Diagramm der Rezensionen pro Woche speichern</translation>
+    </message>
+    <message>
+        <source>Reviews per Week Chart</source>
+        <translation>Diagramm der Rezensionen pro Woche</translation>
+    </message>
+    <message>
+        <source>Edited</source>
+        <translation>Bearbeitet</translation>
+    </message>
+    <message>
+        <source>Reviews</source>
+        <translation>Rezensionen</translation>
     </message>
 </context>
 </TS>

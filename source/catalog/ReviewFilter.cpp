@@ -2,6 +2,7 @@
 
 #include "App.h"
 #include "ManagedObjectContext.h"
+#include "Product.h"
 #include "Review.h"
 
 const QString ReviewFilter::allValues = QStringLiteral("***");
@@ -10,7 +11,7 @@ namespace {
 
 bool isChosen(const QString &value)
 {
-    return !value.isEmpty() && value != ReviewFilter::allValues;
+    return !Product::filterValue(value).isNull();
 }
 
 } // namespace

@@ -13,14 +13,6 @@
 
 namespace {
 
-const QString AllValues = QStringLiteral("***");
-
-// "***" and absent both mean no filter.
-QString filterValue(const QString &stored)
-{
-    return stored == AllValues ? QString() : stored;
-}
-
 QString starKey(const QVariant &rating)
 {
     if (!rating.isValid() || rating.isNull())
@@ -30,6 +22,11 @@ QString starKey(const QVariant &rating)
 }
 
 } // namespace
+
+QString Product::filterValue(const QString &stored)
+{
+    return stored.isEmpty() || stored == QLatin1String("***") ? QString() : stored;
+}
 
 bool Product::computesDerivedValues() const
 {

@@ -52,12 +52,10 @@ struct Reader {
     SnapshotTable names;
 };
 
-std::unique_ptr<Reader> openReader(ManagedObjectContext *context, const char *selector)
+std::unique_ptr<Reader> openReader(
+    const QString &path, const ManagedObjectModel &model, const char *selector)
 {
-    if (!context || !context->hasStore())
-        return nullptr;
-    const PersistentStoreCoordinator *coordinator = context->persistentStoreCoordinator();
-    auto names = SnapshotTable::of(coordinator->model());
+    auto names = SnapshotTable::of(model);
     if (!names) {
         logError(Error::storeError(QStringLiteral("The record model has no ratings history.")),
             selector);
@@ -66,11 +64,19 @@ std::unique_ptr<Reader> openReader(ManagedObjectContext *context, const char *se
     auto reader = std::make_unique<Reader>();
     reader->names = *names;
     Error error;
-    if (!reader->connection.open(coordinator->path(), false, &error)) {
+    if (!reader->connection.open(path, false, &error)) {
         logError(error, selector);
         return nullptr;
     }
     return reader;
+}
+
+std::unique_ptr<Reader> openReader(ManagedObjectContext *context, const char *selector)
+{
+    if (!context || !context->hasStore())
+        return nullptr;
+    const PersistentStoreCoordinator *coordinator = context->persistentStoreCoordinator();
+    return openReader(coordinator->path(), coordinator->model(), selector);
 }
 
 } // namespace
@@ -78,9 +84,22 @@ std::unique_ptr<Reader> openReader(ManagedObjectContext *context, const char *se
 std::optional<RatingHistory> RatingHistory::load(ManagedObjectContext *context,
     const Product *product, const std::optional<QString> &countryCode)
 {
+    if (!context || !context->hasStore() || !product)
+        return std::nullopt;
+    const PersistentStoreCoordinator *coordinator = context->persistentStoreCoordinator();
+    return load(
+        coordinator->path(), coordinator->sharedModel(), product->objectID().rowId, countryCode);
+}
+
+std::optional<RatingHistory> RatingHistory::load(const QString &storePath,
+    const std::shared_ptr<const ManagedObjectModel> &model, qint64 productRow,
+    const std::optional<QString> &countryCode)
+{
     const char *selector = "ratingHistoryForProduct:countryCode:";
-    const auto reader = openReader(context, selector);
-    if (!reader || !product)
+    if (!model)
+        return std::nullopt;
+    const auto reader = openReader(storePath, *model, selector);
+    if (!reader)
         return std::nullopt;
     const SnapshotTable &n = reader->names;
     // Averages weigh by the counts of the countries that have an average;
@@ -98,7 +117,7 @@ std::optional<RatingHistory> RatingHistory::load(ManagedObjectContext *context,
         logError(error, selector);
         return std::nullopt;
     }
-    sqlite3_bind_int64(statement, 1, product->objectID().rowId);
+    sqlite3_bind_int64(statement, 1, productRow);
     const QByteArray code = countryCode.value_or(QString()).toUtf8();
     if (countryCode)
         sqlite3_bind_text(statement, 2, code.constData(), int(code.size()), SQLITE_TRANSIENT);

@@ -5,9 +5,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 
 class ManagedObjectContext;
+class ManagedObjectModel;
 class Product;
 
 // A product's ratings over time, read from its snapshots for a chart: per
@@ -30,6 +32,10 @@ struct RatingHistory {
     // given. Null, with the error logged, when the store cannot be read.
     static std::optional<RatingHistory> load(ManagedObjectContext *context, const Product *product,
         const std::optional<QString> &countryCode = std::nullopt);
+    // The same from plain values, on any thread.
+    static std::optional<RatingHistory> load(const QString &storePath,
+        const std::shared_ptr<const ManagedObjectModel> &model, qint64 productRow,
+        const std::optional<QString> &countryCode);
     // The codes of the countries the product has snapshots in, sorted.
     static std::optional<QStringList> countries(
         ManagedObjectContext *context, const Product *product);

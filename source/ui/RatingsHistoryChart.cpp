@@ -1,21 +1,19 @@
 #include "RatingsHistoryChart.h"
 
+#include "ChartSupport.h"
 #include "Country.h"
-#include "Error.h"
-#include "Presenter.h"
+#include "ManagedObjectContext.h"
+#include "PersistentStoreCoordinator.h"
 #include "Product.h"
 #include "RatingHistory.h"
 #include "StringFormat.h"
 
 #include <QAction>
-#include <QBuffer>
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
 #include <QDateTimeAxis>
 #include <QEvent>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QGraphicsSimpleTextItem>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -24,9 +22,7 @@
 #include <QLocale>
 #include <QPainter>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QStackedLayout>
-#include <QSvgGenerator>
 #include <QValueAxis>
 
 #include <algorithm>
@@ -43,7 +39,10 @@ RatingsHistoryChart::RatingsHistoryChart(QWidget *parent)
       average_(new QLineSeries),
       time_(new QDateTimeAxis),
       countAxis_(new QValueAxis),
-      averageAxis_(new QValueAxis)
+      averageAxis_(new QValueAxis),
+      read_(this, [this](const std::optional<RatingHistory> &history) {
+          showHistory(history.value_or(RatingHistory()));
+      })
 {
     setObjectName(QStringLiteral("RatingsHistoryChart"));
     setAccessibleName(localized("RatingsHistoryChart", "Ratings History"));
@@ -142,13 +141,21 @@ void RatingsHistoryChart::reloadCountries()
 
 void RatingsHistoryChart::reload()
 {
-    std::optional<RatingHistory> history;
-    if (product_) {
-        const QVariant code = countries_->currentData();
-        history = RatingHistory::load(product_->managedObjectContext(), product_.get(),
-            code.isValid() ? std::optional<QString>(code.toString()) : std::nullopt);
+    // Two years of 40 countries take longer than a frame to sum, so the
+    // sums are read on a worker thread.
+    ManagedObjectContext *context = product_ ? product_->managedObjectContext() : nullptr;
+    if (!context || !context->hasStore()) {
+        read_.request([] { return std::optional<RatingHistory>(RatingHistory()); });
+        return;
     }
-    showHistory(history.value_or(RatingHistory()));
+    const PersistentStoreCoordinator *coordinator = context->persistentStoreCoordinator();
+    const QVariant code = countries_->currentData();
+    read_.request(
+        [path = coordinator->path(), model = coordinator->sharedModel(),
+            row = product_->objectID().rowId,
+            country = code.isValid() ? std::optional<QString>(code.toString()) : std::nullopt] {
+            return RatingHistory::load(path, model, row, country);
+        });
 }
 
 void RatingsHistoryChart::showHistory(const RatingHistory &history)
@@ -171,14 +178,15 @@ void RatingsHistoryChart::showHistory(const RatingHistory &history)
     countries_->setEnabled(product_ != nullptr);
     save_->setEnabled(!history.days.isEmpty());
     stack_->setCurrentWidget(history.days.isEmpty() ? static_cast<QWidget *>(empty_) : view_);
-    if (history.days.isEmpty())
-        return;
-    // One day still spans a day, so that the axis has a width.
-    time_->setRange(history.days.first().day,
-        history.days.last().day.addDays(history.days.size() == 1 ? 1 : 0));
-    countAxis_->setRange(qreal(low), qreal(std::max(high, low + 1)));
-    countAxis_->applyNiceNumbers();
-    placeReleaseLabels();
+    if (!history.days.isEmpty()) {
+        // One day still spans a day, so that the axis has a width.
+        time_->setRange(history.days.first().day,
+            history.days.last().day.addDays(history.days.size() == 1 ? 1 : 0));
+        countAxis_->setRange(qreal(low), qreal(std::max(high, low + 1)));
+        countAxis_->applyNiceNumbers();
+        placeReleaseLabels();
+    }
+    Q_EMIT historyShown();
 }
 
 // Each release is a vertical line across the plot, its version at the top;
@@ -232,48 +240,12 @@ void RatingsHistoryChart::placeReleaseLabels()
 
 bool RatingsHistoryChart::saveToFile(const QString &path)
 {
-    QSaveFile file(path);
-    bool written = file.open(QIODevice::WriteOnly);
-    if (written) {
-        if (QFileInfo(path).suffix().compare(QStringLiteral("svg"), Qt::CaseInsensitive) == 0) {
-            QSvgGenerator svg;
-            svg.setOutputDevice(&file);
-            svg.setSize(view_->size());
-            svg.setViewBox(view_->rect());
-            svg.setTitle(accessibleName());
-            QPainter painter(&svg);
-            view_->render(&painter);
-            written = painter.end() && file.error() == QFileDevice::NoError;
-        } else {
-            written = view_->grab().save(&file, "PNG");
-        }
-        written = written && file.commit();
-    }
-    if (!written) {
-        Presenter::shared().presentError(Error(QStringLiteral("RatingsHistoryChart"), 1,
-            {{Error::LocalizedDescriptionKey,
-                 formatString(
-                     localized("RatingsHistoryChart", "The chart could not be saved as “%@”."),
-                     QFileInfo(path).fileName())},
-                {Error::LocalizedFailureReasonKey, file.errorString()}}));
-    }
-    return written;
+    return ChartSupport::saveToFile(view_, path, accessibleName());
 }
 
 void RatingsHistoryChart::saveChart()
 {
-    const QString png = localized("RatingsHistoryChart", "PNG Image (*.png)");
-    const QString svg = localized("RatingsHistoryChart", "SVG Image (*.svg)");
-    QString filter = png;
-    QString path =
-        QFileDialog::getSaveFileName(this, localized("RatingsHistoryChart", "Save Chart…"),
-            localized("RatingsHistoryChart", "Ratings History") + QStringLiteral(".png"),
-            png + QStringLiteral(";;") + svg, &filter);
-    if (path.isEmpty())
-        return;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += filter == svg ? QStringLiteral(".svg") : QStringLiteral(".png");
-    saveToFile(path);
+    ChartSupport::saveWithDialog(this, view_, accessibleName());
 }
 
 void RatingsHistoryChart::changeEvent(QEvent *event)
@@ -285,16 +257,6 @@ void RatingsHistoryChart::changeEvent(QEvent *event)
 
 void RatingsHistoryChart::applyPalette()
 {
-    const QPalette colours = palette();
-    const bool dark = colours.color(QPalette::Window).lightness() < 128;
-    chart_->setTheme(dark ? QChart::ChartThemeDark : QChart::ChartThemeLight);
-    // The theme picks the series' colours; the surface and text follow the desktop.
-    chart_->setBackgroundBrush(colours.color(QPalette::Base));
-    const QColor text = colours.color(QPalette::Text);
-    for (QAbstractAxis *axis : chart_->axes()) {
-        axis->setLabelsBrush(text);
-        axis->setTitleBrush(text);
-    }
-    chart_->legend()->setLabelColor(text);
+    ChartSupport::applyPalette(chart_, palette());
     styleReleases();
 }

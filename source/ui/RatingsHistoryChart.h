@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LatestRead.h"
 #include "RatingHistory.h"
 
 #include <QWidget>
@@ -40,11 +41,17 @@ public:
     QLineSeries *countSeries() const { return count_; }
     QLineSeries *averageSeries() const { return average_; }
     int releaseCount() const { return int(releases_.size()); }
+    // A read runs on a worker thread; the chart shows its answer after.
+    bool isLoading() const { return read_.isBusy(); }
 
     // Writes the chart; false, with the error presented, when it cannot.
     bool saveToFile(const QString &path);
     // Asks for a file name, then saves.
     void saveChart();
+
+Q_SIGNALS:
+    // After an answer was drawn.
+    void historyShown();
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -75,4 +82,6 @@ private:
         QGraphicsSimpleTextItem *label;
     };
     QList<Release> releases_;
+    // Last, so that it is destroyed first, waiting for a read in progress.
+    LatestRead<std::optional<RatingHistory>> read_;
 };

@@ -14,6 +14,7 @@
 #include "ReviewFilter.h"
 #include "ReviewGap.h"
 #include "ReviewListModel.h"
+#include "ReviewsPerWeekChart.h"
 #include "SortDescriptorArchive.h"
 #include "URLError.h"
 #include "UrlOpener.h"
@@ -21,6 +22,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QChartView>
 #include <QClipboard>
 #include <QCollator>
 #include <QComboBox>
@@ -33,6 +35,8 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPropertyAnimation>
+#include <QPushButton>
+#include <QSplitter>
 #include <QTableView>
 #include <QTextCursor>
 #include <QTextEdit>
@@ -187,18 +191,38 @@ void ReviewController::buildViews()
     foot->addStretch();
     foot->addWidget(translateButton_);
 
+    auto *reading = new QWidget(this);
+    auto *readingLayout = new QVBoxLayout(reading);
+    readingLayout->setContentsMargins(0, 0, 0, 0);
+    readingLayout->addWidget(reviewTextView_, 1);
+    readingLayout->addLayout(foot);
+
+    weekChart_ = new ReviewsPerWeekChart(this);
+    splitter_ = new QSplitter(Qt::Vertical, this);
+    splitter_->setChildrenCollapsible(false);
+    splitter_->addWidget(tableView_);
+    splitter_->addWidget(reading);
+    splitter_->addWidget(weekChart_);
+    splitter_->setStretchFactor(0, 3);
+    splitter_->setStretchFactor(1, 2);
+    splitter_->setStretchFactor(2, 0);
+    // The chart starts low, a summary under the reading; dragging the
+    // handle gives it more.
+    weekChart_->setMinimumHeight(8 * fontMetrics().height());
+    splitter_->setSizes({300, 150, 16 * fontMetrics().height()});
+
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(bar);
     layout->addWidget(gapNotice_);
-    layout->addWidget(tableView_, 3);
-    layout->addWidget(reviewTextView_, 2);
-    layout->addLayout(foot);
+    layout->addWidget(splitter_, 1);
 
     setTabOrder(versionPopUpButton_, countriesPopUpButton_);
     setTabOrder(countriesPopUpButton_, searchField_);
     setTabOrder(searchField_, tableView_);
     setTabOrder(tableView_, reviewTextView_);
     setTabOrder(reviewTextView_, translateButton_);
+    setTabOrder(translateButton_, weekChart_->saveButton());
+    setTabOrder(weekChart_->saveButton(), weekChart_->chartView());
 }
 
 QString ReviewController::sortDefaultsKey()
@@ -296,6 +320,7 @@ void ReviewController::updateReviewRatingsFilterPredicate(const std::shared_ptr<
         shown = selectedProduct_();
     model_->filter().searchAction(searchField_->text());
     model_->setProduct(shown);
+    weekChart_->setProduct(shown);
 }
 
 void ReviewController::searchAction()

@@ -20,11 +20,14 @@ class QTextEdit;
 class QToolButton;
 class Review;
 class ReviewListModel;
+class ReviewsPerWeekChart;
+class QSplitter;
 
 // The review list: the selected product's reviews in a sortable table, the
 // selected review's text, the search field, the version and country menus,
-// a notice of reviews that may be missing, the translate toggle and the
-// review's smiley. Selecting a review marks it read after a short pause,
+// a notice of reviews that may be missing, the translate toggle, the
+// review's smiley, and below them the reviews per week under the same
+// version and country choices. Selecting a review marks it read after a short pause,
 // unless the table's context menu is open or another row was selected
 // meanwhile.
 class ReviewController : public QWidget, public ActionResponder, public XFSearchFieldDelegate {
@@ -97,6 +100,8 @@ public:
     QLabel *smileyTextField() const { return smileyTextField_; }
     QToolButton *translateButton() const { return translateButton_; }
     QMenu *contextMenu() const { return contextMenu_; }
+    ReviewsPerWeekChart *weekChart() const { return weekChart_; }
+    QSplitter *splitter() const { return splitter_; }
     std::shared_ptr<Review> selectedReview() const;
     int selectedRow() const;
 
@@ -132,6 +137,8 @@ private:
     QPropertyAnimation *smileyFade_ = nullptr;
     QToolButton *translateButton_ = nullptr;
     QMenu *contextMenu_ = nullptr;
+    ReviewsPerWeekChart *weekChart_ = nullptr;
+    QSplitter *splitter_ = nullptr;
     QFont reviewTextFont_;
     double keyRepeatDelay_ = 0.5;
     bool tableContextMenuIsOpen_ = false;

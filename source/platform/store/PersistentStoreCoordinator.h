@@ -25,6 +25,8 @@ public:
     bool hasStore() const { return writer_ != nullptr; }
 
     const ManagedObjectModel &model() const { return *model_; }
+    // For readers on other threads, which must keep the model alive.
+    std::shared_ptr<const ManagedObjectModel> sharedModel() const { return model_; }
     const QString &path() const { return path_; }
     const QString &storeIdentifier() const { return storeIdentifier_; }
 

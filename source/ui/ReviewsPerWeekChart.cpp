@@ -1,0 +1,254 @@
+#include "ReviewsPerWeekChart.h"
+
+#include "ChartSupport.h"
+#include "EntityDescription.h"
+#include "Product.h"
+#include "StringFormat.h"
+
+#include <QAction>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QDateTimeAxis>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLegend>
+#include <QLegendMarker>
+#include <QLocale>
+#include <QPainter>
+#include <QPushButton>
+#include <QScatterSeries>
+#include <QStackedBarSeries>
+#include <QStackedLayout>
+#include <QValueAxis>
+
+#include <algorithm>
+
+namespace {
+
+constexpr qint64 WeekMs = 7 * 24 * 60 * 60 * 1000;
+
+// Red to green, from one star to five, dark and saturated enough to stand
+// on a white surface and light enough to stand on a dark one.
+const QColor StarColours[5] = {QColor(0xd9, 0x48, 0x3b), QColor(0xee, 0x8a, 0x2e),
+    QColor(0xe3, 0xbb, 0x2a), QColor(0x8f, 0xbf, 0x4a), QColor(0x2f, 0x9e, 0x5b)};
+
+// The keys of a review whose change moves it between weeks, stars or
+// filters.
+bool movesReview(const QSet<QString> &keys)
+{
+    for (const char *key : {"rating", "dateReviewed", "version", "countryCode", "product"})
+        if (keys.contains(QLatin1String(key)))
+            return true;
+    return false;
+}
+
+bool isReviewRecord(const ObjectID &id)
+{
+    if (!id.entity)
+        return false;
+    const QString &name = id.entity->name();
+    return name == u"Review" || name == u"ReviewVersion";
+}
+
+} // namespace
+
+ReviewsPerWeekChart::ReviewsPerWeekChart(QWidget *parent)
+    : QWidget(parent),
+      chart_(new QChart),
+      view_(new QChartView(chart_)),
+      save_(new QPushButton(localized("ReviewsPerWeekChart", "Save Chart…"))),
+      empty_(new QLabel(localized("ReviewsPerWeekChart", "No reviews to chart."))),
+      bars_(new QStackedBarSeries),
+      edited_(new QScatterSeries),
+      weekIndex_(new QValueAxis),
+      time_(new QDateTimeAxis),
+      countAxis_(new QValueAxis),
+      read_(this, [this](const std::optional<ReviewHistory> &history) {
+          // The read logged its error; the chart shows nothing rather than
+          // an outdated picture.
+          showHistory(history.value_or(ReviewHistory()));
+      })
+{
+    setObjectName(QStringLiteral("ReviewsPerWeekChart"));
+    setAccessibleName(localized("ReviewsPerWeekChart", "Reviews per Week"));
+    save_->setAccessibleName(localized("ReviewsPerWeekChart", "Save Reviews per Week Chart"));
+    view_->setAccessibleName(localized("ReviewsPerWeekChart", "Reviews per Week Chart"));
+    view_->setRenderHint(QPainter::Antialiasing);
+    view_->setFocusPolicy(Qt::StrongFocus);
+    empty_->setAlignment(Qt::AlignCenter);
+    empty_->setWordWrap(true);
+
+    for (int star = 1; star <= 5; ++star) {
+        auto *set = new QBarSet(QLocale().toString(star) + QStringLiteral("★"));
+        bars_->append(set);
+        sets_ << set;
+    }
+    bars_->setBarWidth(0.8);
+    edited_->setName(localized("ReviewsPerWeekChart", "Edited"));
+    edited_->setMarkerShape(QScatterSeries::MarkerShapeCircle);
+    edited_->setMarkerSize(7);
+    chart_->addSeries(bars_);
+    chart_->addSeries(edited_);
+    // Bars stand at whole numbers, one per week; the visible axis gives
+    // those places their dates, each bar centred on its week's Monday.
+    weekIndex_->setVisible(false);
+    time_->setFormat(QLocale().dateFormat(QLocale::ShortFormat));
+    countAxis_->setLabelFormat(QStringLiteral("%i"));
+    countAxis_->setTitleText(localized("ReviewsPerWeekChart", "Reviews"));
+    chart_->addAxis(weekIndex_, Qt::AlignBottom);
+    chart_->addAxis(time_, Qt::AlignBottom);
+    chart_->addAxis(countAxis_, Qt::AlignLeft);
+    bars_->attachAxis(weekIndex_);
+    bars_->attachAxis(countAxis_);
+    edited_->attachAxis(time_);
+    edited_->attachAxis(countAxis_);
+    chart_->legend()->setAlignment(Qt::AlignTop);
+    chart_->setMargins(QMargins(4, 4, 4, 4));
+
+    auto *saveAction = new QAction(save_->text(), view_);
+    connect(saveAction, &QAction::triggered, this, &ReviewsPerWeekChart::saveChart);
+    view_->addAction(saveAction);
+    view_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(save_, &QPushButton::clicked, this, &ReviewsPerWeekChart::saveChart);
+
+    auto *title = new QLabel(accessibleName());
+    auto *controls = new QHBoxLayout;
+    controls->addWidget(title);
+    controls->addStretch();
+    controls->addWidget(save_);
+    auto *pages = new QWidget;
+    stack_ = new QStackedLayout(pages);
+    stack_->addWidget(view_);
+    stack_->addWidget(empty_);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addLayout(controls);
+    layout->addWidget(pages, 1);
+    setTabOrder(save_, view_);
+
+    applyPalette();
+    showHistory(ReviewHistory());
+}
+
+ReviewsPerWeekChart::~ReviewsPerWeekChart() = default;
+
+void ReviewsPerWeekChart::setProduct(const std::shared_ptr<Product> &product)
+{
+    if (product != product_) {
+        if (observedContext_ && observer_)
+            observedContext_->removeObserver(observer_);
+        observedContext_ = nullptr;
+        observer_ = 0;
+        product_ = product;
+        if (product_ && product_->managedObjectContext()) {
+            observedContext_ = product_->managedObjectContext();
+            observer_ = observedContext_->observeChanges(
+                this, [this](const ChangeNotification &changes) { contextDidChange(changes); });
+        }
+    }
+    reload();
+}
+
+void ReviewsPerWeekChart::reload()
+{
+    const auto query = product_ ? ReviewHistory::Query::forProduct(*product_) : std::nullopt;
+    if (!query) {
+        // Also drops the answer of a read still running.
+        read_.request([] { return std::optional<ReviewHistory>(ReviewHistory()); });
+        return;
+    }
+    read_.request([query = *query] { return ReviewHistory::load(query); });
+}
+
+void ReviewsPerWeekChart::showHistory(const ReviewHistory &history)
+{
+    // Every week from the first to the last has a bar, so that the bars'
+    // places follow the calendar.
+    weeks_.clear();
+    if (!history.weeks.isEmpty()) {
+        const qint64 first = history.weeks.first().start.toMSecsSinceEpoch();
+        const qint64 last = history.weeks.last().start.toMSecsSinceEpoch();
+        weeks_.reserve((last - first) / WeekMs + 1);
+        for (const ReviewHistory::Week &week : history.weeks) {
+            const qint64 start = week.start.toMSecsSinceEpoch();
+            for (qint64 gap = weeks_.isEmpty() ? start
+                                               : weeks_.last().start.toMSecsSinceEpoch() + WeekMs;
+                 gap < start; gap += WeekMs)
+                weeks_.append({QDateTime::fromMSecsSinceEpoch(gap, Qt::UTC)});
+            weeks_.append(week);
+        }
+    }
+
+    QList<QList<qreal>> counts(5);
+    QList<QPointF> edited;
+    qint64 most = 0;
+    for (const ReviewHistory::Week &week : std::as_const(weeks_)) {
+        for (int star = 0; star < 5; ++star)
+            counts[star] << qreal(week.stars[size_t(star)]);
+        most = std::max(most, week.total());
+        if (week.edited > 0)
+            edited << QPointF(qreal(week.start.toMSecsSinceEpoch()), qreal(week.edited));
+    }
+    for (int star = 0; star < 5; ++star) {
+        QBarSet *set = sets_.at(star);
+        set->remove(0, set->count());
+        set->append(counts[star]);
+    }
+    edited_->replace(edited);
+
+    const bool empty = weeks_.isEmpty();
+    save_->setEnabled(!empty);
+    stack_->setCurrentWidget(empty ? static_cast<QWidget *>(empty_) : view_);
+    if (!empty) {
+        const qint64 first = weeks_.first().start.toMSecsSinceEpoch();
+        weekIndex_->setRange(-0.5, qreal(weeks_.size()) - 0.5);
+        time_->setRange(QDateTime::fromMSecsSinceEpoch(first - WeekMs / 2, Qt::UTC),
+            QDateTime::fromMSecsSinceEpoch(first + (weeks_.size() * WeekMs) - WeekMs / 2, Qt::UTC));
+        countAxis_->setRange(0, qreal(std::max<qint64>(most, 1)));
+        countAxis_->applyNiceNumbers();
+    }
+    Q_EMIT historyShown();
+}
+
+void ReviewsPerWeekChart::contextDidChange(const ChangeNotification &changes)
+{
+    bool relevant = std::any_of(changes.inserted.begin(), changes.inserted.end(), isReviewRecord)
+        || std::any_of(changes.deleted.begin(), changes.deleted.end(), isReviewRecord);
+    for (auto it = changes.updated.constBegin(); !relevant && it != changes.updated.constEnd();
+         ++it)
+        relevant = isReviewRecord(it.key()) && movesReview(it.value());
+    if (relevant)
+        reload();
+}
+
+bool ReviewsPerWeekChart::saveToFile(const QString &path)
+{
+    return ChartSupport::saveToFile(view_, path, accessibleName());
+}
+
+void ReviewsPerWeekChart::saveChart()
+{
+    ChartSupport::saveWithDialog(this, view_, accessibleName());
+}
+
+void ReviewsPerWeekChart::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::PaletteChange)
+        applyPalette();
+    QWidget::changeEvent(event);
+}
+
+void ReviewsPerWeekChart::applyPalette()
+{
+    ChartSupport::applyPalette(chart_, palette());
+    const QColor surface = palette().color(QPalette::Base);
+    for (int star = 0; star < 5; ++star) {
+        sets_.at(star)->setColor(StarColours[star]);
+        sets_.at(star)->setBorderColor(surface);
+    }
+    // The text colour, ringed by the surface's, reads over any bar.
+    edited_->setColor(palette().color(QPalette::Text));
+    edited_->setBorderColor(surface);
+}
