@@ -260,19 +260,23 @@ double bareWeeks(const QString &path, qint64 productRow, int *weeks)
     sqlite3_stmt *statement = nullptr;
     QElapsedTimer timer;
     timer.start();
-    sqlite3_prepare_v2(db,
-        "SELECT dateReviewed - ((dateReviewed - 345600000) % 604800000 + 604800000) % 604800000 "
-        "AS week, rating, count(*), sum(EXISTS (SELECT 1 FROM \"ReviewVersion\" v WHERE "
-        "v.review_id = r.id)) FROM \"Review\" r WHERE product_id = ? AND dateReviewed IS NOT "
-        "NULL AND +rating IN (1, 2, 3, 4, 5) GROUP BY week, rating ORDER BY week",
-        -1, &statement, nullptr);
-    sqlite3_bind_int64(statement, 1, productRow);
     QSet<qint64> seen;
-    while (sqlite3_step(statement) == SQLITE_ROW)
-        seen.insert(sqlite3_column_int64(statement, 0));
+    for (const char *sql :
+        {"SELECT dateReviewed - ((dateReviewed - 345600000) % 604800000 + 604800000) % 604800000 "
+         "AS week, rating, count(*) FROM \"Review\" r WHERE product_id = ? AND +dateReviewed IS "
+         "NOT NULL AND rating IN (1, 2, 3, 4, 5) GROUP BY week, rating ORDER BY week",
+            "SELECT r.dateReviewed - ((r.dateReviewed - 345600000) % 604800000 + 604800000) % "
+            "604800000 AS week, count(*) FROM (SELECT DISTINCT review_id AS id FROM "
+            "\"ReviewVersion\") v CROSS JOIN \"Review\" r ON r.id = v.id WHERE r.product_id = ? "
+            "AND r.dateReviewed IS NOT NULL AND +r.rating IN (1, 2, 3, 4, 5) GROUP BY week"}) {
+        sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
+        sqlite3_bind_int64(statement, 1, productRow);
+        while (sqlite3_step(statement) == SQLITE_ROW)
+            seen.insert(sqlite3_column_int64(statement, 0));
+        sqlite3_finalize(statement);
+    }
     const double elapsed = milliseconds(timer);
     *weeks = int(seen.size());
-    sqlite3_finalize(statement);
     sqlite3_close(db);
     return elapsed;
 }

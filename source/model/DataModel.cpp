@@ -192,7 +192,10 @@ std::shared_ptr<const ManagedObjectModel> build()
         {QStringLiteral("product"), QStringLiteral("rk_fold(\"countryCode\")"),
             QStringLiteral("identifier")});
     m.addIndex(review, {QStringLiteral("product"), QStringLiteral("read")});
-    m.addIndex(review, {QStringLiteral("product"), QStringLiteral("rating")});
+    // The date rides along so that the weekly counts per star read the
+    // index alone, not the rows with their texts.
+    m.addIndex(review,
+        {QStringLiteral("product"), QStringLiteral("rating"), QStringLiteral("dateReviewed")});
     // The review list: its default order and its version menu.
     m.addIndex(review, {QStringLiteral("product"), QStringLiteral("dateReviewed")});
     m.addIndex(review, {QStringLiteral("product"), QStringLiteral("version")});
@@ -218,7 +221,10 @@ std::shared_ptr<const ManagedObjectModel> build()
     m.addUpgradeStep(1, missingCountriesStatements(countryEntityCode));
     // Version 4 keeps the ratings history, a table of its own created on
     // upgrade; nothing stored before changes. Version 5 keeps the earlier
-    // versions of edited reviews, again in a table of its own.
+    // versions of edited reviews, again in a table of its own, and replaces
+    // the reviews' rating index by one that also holds the date.
+    m.addUpgradeStep(
+        4, {QStringLiteral("DROP INDEX IF EXISTS \"rk_index_Review_product_rating\"")});
 
     model->finalize();
     return model;

@@ -9,6 +9,8 @@
 #include "SqliteConnection.h"
 #include "StringFormat.h"
 
+#include <QHash>
+
 #include <numeric>
 
 #include <sqlite3.h>
@@ -103,64 +105,82 @@ std::optional<ReviewHistory> ReviewHistory::load(const Query &query)
         return std::nullopt;
     }
     const Names &n = *names;
+    const QByteArray r = "r.";
     // The week's Monday as weekStart() gives it, in SQL.
-    const QByteArray week = n.date + " - ((" + n.date + " - " + QByteArray::number(FirstMondayMs)
-        + ") % " + QByteArray::number(WeekMs) + " + " + QByteArray::number(WeekMs) + ") % "
-        + QByteArray::number(WeekMs);
+    const QByteArray week = r + n.date + " - ((" + r + n.date + " - "
+        + QByteArray::number(FirstMondayMs) + ") % " + QByteArray::number(WeekMs) + " + "
+        + QByteArray::number(WeekMs) + ") % " + QByteArray::number(WeekMs);
     // Reviews without a rating (or with one that is no whole star) count
     // under no star, and so are not counted as edited either: a week's
-    // edited mark never stands above its bar. EXISTS counts a review with
-    // several earlier versions once.
+    // edited mark never stands above its bar.
     //
-    // Without a country, the product's date index leads: it visits the rows
-    // in about the order they were written, which reads the table's pages
-    // in turn instead of jumping between them (half the time at 50,000
-    // reviews). A chosen country takes the product and country index, the
-    // few rows it passes outweighing their order; the unary plus keeps the
-    // planner from the date index then, as the one before the rating keeps
-    // it from the rating index, which nearly every review passes. The fold
-    // is the store's case-insensitive comparison, which that index is built
-    // on.
-    const QByteArray date = query.countryCode.isNull() ? n.date : "+" + n.date;
-    QByteArray sql = "SELECT " + week + " AS week, " + n.rating
-        + ", count(*), sum(EXISTS (SELECT 1 FROM " + n.versions + " WHERE " + n.versions + "."
-        + n.versionReview + " = " + n.reviews + "." + n.id + ")) FROM " + n.reviews + " WHERE "
-        + n.product + " = ?1 AND " + date + " IS NOT NULL AND +" + n.rating + " IN (1, 2, 3, 4, 5)";
+    // Without a country, the product's rating index answers alone: it holds
+    // the date too, so no row with its texts is read. A chosen country
+    // takes the product and country index, the few rows it passes
+    // outweighing their order; the unary plus before the rating keeps the
+    // planner from the rating index then, as the one before the date always
+    // keeps it from the date index, which serves the review list's order and
+    // lacks the rating. The fold is the store's case-insensitive
+    // comparison, which the country index is built on.
+    QByteArray filter = " WHERE r." + n.product + " = ?1 AND +r." + n.date + " IS NOT NULL AND "
+        + (query.countryCode.isNull() ? QByteArray("r.") : QByteArray("+r.")) + n.rating
+        + " IN (1, 2, 3, 4, 5)";
     if (!query.version.isNull())
-        sql += " AND " + n.version + " = ?2";
+        filter += " AND r." + n.version + " = ?2";
     if (!query.countryCode.isNull())
-        sql += " AND rk_fold(" + n.country + ") = rk_fold(?3)";
-    sql += " GROUP BY week, " + n.rating + " ORDER BY week";
-    sqlite3_stmt *statement = connection.prepare(sql, &error);
-    if (!statement) {
+        filter += " AND rk_fold(r." + n.country + ") = rk_fold(?3)";
+    const QByteArray stars = "SELECT " + week + " AS week, r." + n.rating + ", count(*) FROM "
+        + n.reviews + " AS r" + filter + " GROUP BY week, r." + n.rating + " ORDER BY week";
+    // The edited ones are few: reached from the earlier versions, each
+    // review once, rather than by a look-up for every review.
+    const QByteArray edited = "SELECT " + week + " AS week, count(*) FROM (SELECT DISTINCT "
+        + n.versionReview + " AS id FROM " + n.versions + ") AS v CROSS JOIN " + n.reviews
+        + " AS r ON r." + n.id + " = v.id" + filter + " GROUP BY week";
+
+    const QByteArray version = query.version.toUtf8();
+    const QByteArray country = query.countryCode.toUtf8();
+    // Both statements read one snapshot of the store.
+    Transaction transaction(connection);
+    if (!transaction.begin(&error)) {
         logError(error);
         return std::nullopt;
     }
-    const StatementScope scope(statement);
-    sqlite3_bind_int64(statement, 1, query.productRow);
-    const QByteArray version = query.version.toUtf8();
-    const QByteArray country = query.countryCode.toUtf8();
-    if (!query.version.isNull())
-        sqlite3_bind_text(statement, 2, version.constData(), int(version.size()), SQLITE_STATIC);
-    if (!query.countryCode.isNull())
-        sqlite3_bind_text(statement, 3, country.constData(), int(country.size()), SQLITE_STATIC);
-
     ReviewHistory history;
-    int rc;
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-        const qint64 start = sqlite3_column_int64(statement, 0);
-        if (history.weeks.isEmpty() || history.weeks.last().start.toMSecsSinceEpoch() != start)
-            history.weeks.append({QDateTime::fromMSecsSinceEpoch(start, Qt::UTC)});
-        Week &current = history.weeks.last();
-        const int star = sqlite3_column_int(statement, 1);
-        if (star < 1 || star > 5)
-            continue;
-        current.stars[size_t(star - 1)] += sqlite3_column_int64(statement, 2);
-        current.edited += sqlite3_column_int64(statement, 3);
+    QHash<qint64, qint64> editedByWeek;
+    for (const bool starCounts : {true, false}) {
+        const QByteArray &sql = starCounts ? stars : edited;
+        sqlite3_stmt *statement = connection.prepare(sql, &error);
+        if (!statement) {
+            logError(error);
+            return std::nullopt;
+        }
+        const StatementScope scope(statement);
+        sqlite3_bind_int64(statement, 1, query.productRow);
+        if (!query.version.isNull())
+            sqlite3_bind_text(
+                statement, 2, version.constData(), int(version.size()), SQLITE_STATIC);
+        if (!query.countryCode.isNull())
+            sqlite3_bind_text(
+                statement, 3, country.constData(), int(country.size()), SQLITE_STATIC);
+        int rc;
+        while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+            const qint64 start = sqlite3_column_int64(statement, 0);
+            if (!starCounts) {
+                editedByWeek.insert(start, sqlite3_column_int64(statement, 1));
+                continue;
+            }
+            if (history.weeks.isEmpty() || history.weeks.last().start.toMSecsSinceEpoch() != start)
+                history.weeks.append({QDateTime::fromMSecsSinceEpoch(start, Qt::UTC)});
+            const int star = sqlite3_column_int(statement, 1);
+            if (star >= 1 && star <= 5)
+                history.weeks.last().stars[size_t(star - 1)] += sqlite3_column_int64(statement, 2);
+        }
+        if (rc != SQLITE_DONE) {
+            logError(connection.lastError());
+            return std::nullopt;
+        }
     }
-    if (rc != SQLITE_DONE) {
-        logError(connection.lastError());
-        return std::nullopt;
-    }
+    for (Week &current : history.weeks)
+        current.edited = editedByWeek.value(current.start.toMSecsSinceEpoch());
     return history;
 }

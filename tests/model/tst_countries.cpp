@@ -200,14 +200,19 @@ private Q_SLOTS:
         }
         sqlite3 *db = nullptr;
         QCOMPARE(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
-        // What the older schema wrote: without the later tables.
-        QCOMPARE(sqlite3_exec(db,
-                     QStringLiteral("%1; UPDATE rk_metadata SET value = %2 WHERE key = 'version'")
-                         .arg(dropped)
-                         .arg(version)
-                         .toUtf8()
-                         .constData(),
-                     nullptr, nullptr, nullptr),
+        // What the older schema wrote: without the later tables, and the
+        // reviews' rating index without the date.
+        QCOMPARE(
+            sqlite3_exec(db,
+                QStringLiteral("%1; DROP INDEX \"rk_index_Review_product_rating_dateReviewed\"; "
+                               "CREATE INDEX \"rk_index_Review_product_rating\" ON "
+                               "\"Review\" (\"product\", \"rating\"); UPDATE "
+                               "rk_metadata SET value = %2 WHERE key = 'version'")
+                    .arg(dropped)
+                    .arg(version)
+                    .toUtf8()
+                    .constData(),
+                nullptr, nullptr, nullptr),
             SQLITE_OK);
         const QStringList before = dump(db);
         sqlite3_close(db);
@@ -249,7 +254,18 @@ private Q_SLOTS:
         }
         QCOMPARE(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
         const QStringList after = dump(db);
+        QStringList ratingIndexes;
+        sqlite3_exec(
+            db,
+            "SELECT name FROM sqlite_master WHERE type = 'index' AND name LIKE "
+            "'rk_index_Review_product_rating%'",
+            [](void *names, int, char **values, char **) {
+                static_cast<QStringList *>(names)->append(QString::fromUtf8(values[0]));
+                return 0;
+            },
+            &ratingIndexes, nullptr);
         sqlite3_close(db);
+        QCOMPARE(ratingIndexes, QStringList {"rk_index_Review_product_rating_dateReviewed"});
         for (const QString &row : before)
             QVERIFY2(after.contains(row), qPrintable(row));
         QCOMPARE(after.size(), before.size() + added.size() + 3);
