@@ -10,7 +10,8 @@
 // review gaps and the storefronts opened since; version 3 adds the indexes
 // of the review list's date order and its two menus; version 4 adds the
 // ratings history (RatingSnapshot); version 5 the earlier versions of
-// edited reviews (ReviewVersion). A later version adds its upgrade step here.
+// edited reviews (ReviewVersion) and the date in the reviews' rating index.
+// A later version adds its upgrade step here.
 namespace DataModel {
 
 constexpr int Version = 5;
