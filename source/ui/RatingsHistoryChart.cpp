@@ -178,11 +178,24 @@ void RatingsHistoryChart::showHistory(const RatingHistory &history)
     countries_->setEnabled(product_ != nullptr);
     save_->setEnabled(!history.days.isEmpty());
     stack_->setCurrentWidget(history.days.isEmpty() ? static_cast<QWidget *>(empty_) : view_);
+    // A short history shows its days as points too: one day has no line.
+    for (QLineSeries *series : {count_, average_}) {
+        series->setPointsVisible(history.days.size() < 32);
+        series->setMarkerSize(8);
+    }
     if (!history.days.isEmpty()) {
-        // One day still spans a day, so that the axis has a width.
-        time_->setRange(history.days.first().day,
-            history.days.last().day.addDays(history.days.size() == 1 ? 1 : 0));
-        countAxis_->setRange(qreal(low), qreal(std::max(high, low + 1)));
+        // One day stands between the days on either side, so that the axis
+        // has a width and the point is not on its edge; no more ticks than
+        // days, so that no date is written twice.
+        const bool one = history.days.size() == 1;
+        const QDateTime first = history.days.first().day.addDays(one ? -1 : 0);
+        const QDateTime last = history.days.last().day.addDays(one ? 1 : 0);
+        time_->setRange(first, last);
+        time_->setTickCount(int(std::clamp<qint64>(first.daysTo(last) + 1, 2, 5)));
+        // At least four counts apart, so that whole-number ticks never repeat.
+        const qint64 span = std::max<qint64>(high - low, 4);
+        const qint64 bottom = std::max<qint64>(0, low - (span - (high - low)) / 2);
+        countAxis_->setRange(qreal(bottom), qreal(bottom + span));
         countAxis_->applyNiceNumbers();
         placeReleaseLabels();
     }

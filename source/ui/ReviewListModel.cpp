@@ -222,11 +222,7 @@ QVariant ReviewListModel::data(const QModelIndex &index, int role) const
             return unread ? QStringLiteral("\u25CF") : QString();
         return unread ? tr("Unread") : tr("Read");
     case Date:
-        if (!edited_.contains(review->objectID().rowId))
-            return review->dateReviewedString();
-        if (role == Qt::ToolTipRole)
-            return tr("Edited by its author; what it said before shows below its text.");
-        return tr("%1 (edited)").arg(review->dateReviewedString());
+        return review->dateReviewedString();
     case Stars: {
         const double rating = review->rating().value_or(0.0);
         if (role == Qt::DisplayRole)
@@ -234,7 +230,15 @@ QVariant ReviewListModel::data(const QModelIndex &index, int role) const
         return tr("%1 of 5 stars").arg(rating);
     }
     case Title:
-        return review->displayTitle();
+        // Edited reviews carry a pencil before the title, which stays in
+        // view where the title is cut short.
+        if (!edited_.contains(review->objectID().rowId))
+            return review->displayTitle();
+        if (role == Qt::ToolTipRole)
+            return tr("Edited by its author; what it said before shows below its text.");
+        if (role == Qt::AccessibleTextRole)
+            return tr("%1 (edited)").arg(review->displayTitle());
+        return QString(QStringLiteral("\u270E ") + review->displayTitle());
     case Reviewer:
         return review->reviewer();
     case Version:

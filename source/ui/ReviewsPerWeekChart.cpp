@@ -92,7 +92,7 @@ ReviewsPerWeekChart::ReviewsPerWeekChart(QWidget *parent)
     chart_->addSeries(bars_);
     chart_->addSeries(edited_);
     // Bars stand at whole numbers, one per week; the visible axis gives
-    // those places their dates, each bar centred on its week's Monday.
+    // those places their dates, each bar spanning its week.
     weekIndex_->setVisible(false);
     time_->setFormat(QLocale().dateFormat(QLocale::ShortFormat));
     countAxis_->setLabelFormat(QStringLiteral("%i"));
@@ -189,7 +189,8 @@ void ReviewsPerWeekChart::showHistory(const ReviewHistory &history)
             counts[star] << qreal(week.stars[size_t(star)]);
         most = std::max(most, week.total());
         if (week.edited > 0)
-            edited << QPointF(qreal(week.start.toMSecsSinceEpoch()), qreal(week.edited));
+            edited << QPointF(
+                qreal(week.start.toMSecsSinceEpoch() + WeekMs / 2), qreal(week.edited));
     }
     for (int star = 0; star < 5; ++star) {
         QBarSet *set = sets_.at(star);
@@ -204,8 +205,19 @@ void ReviewsPerWeekChart::showHistory(const ReviewHistory &history)
     if (!empty) {
         const qint64 first = weeks_.first().start.toMSecsSinceEpoch();
         weekIndex_->setRange(-0.5, qreal(weeks_.size()) - 0.5);
-        time_->setRange(QDateTime::fromMSecsSinceEpoch(first - WeekMs / 2, Qt::UTC),
-            QDateTime::fromMSecsSinceEpoch(first + (weeks_.size() * WeekMs) - WeekMs / 2, Qt::UTC));
+        // Each bar covers its week, Monday to Monday; the ticks fall on
+        // Mondays where the number of weeks allows an even spacing.
+        const qint64 count = weeks_.size();
+        time_->setRange(QDateTime::fromMSecsSinceEpoch(first, Qt::UTC),
+            QDateTime::fromMSecsSinceEpoch(first + count * WeekMs, Qt::UTC));
+        int ticks = count < 5 ? int(count) + 1 : 5;
+        for (const int candidate : {6, 5, 4, 7, 3}) {
+            if (count >= candidate - 1 && count % (candidate - 1) == 0) {
+                ticks = candidate;
+                break;
+            }
+        }
+        time_->setTickCount(ticks);
         countAxis_->setRange(0, qreal(std::max<qint64>(most, 1)));
         countAxis_->applyNiceNumbers();
     }

@@ -36,7 +36,10 @@ QStringList bars(const ReviewsPerWeekChart &chart)
         QStringList counts;
         for (const QBarSet *set : sets)
             counts << QString::number(set->at(week));
-        const qreal x = qreal(chart.weeks().at(week).start.toMSecsSinceEpoch());
+        // A mark stands over the middle of its week.
+        const qreal x = qreal(chart.weeks().at(week).start.addDays(7).toMSecsSinceEpoch()
+                            + chart.weeks().at(week).start.toMSecsSinceEpoch())
+            / 2;
         for (const QPointF &mark : chart.editedSeries()->points())
             if (mark.x() == x)
                 counts << QStringLiteral("e%1").arg(mark.y());
