@@ -128,6 +128,10 @@ ReviewsPerWeekChart::ReviewsPerWeekChart(QWidget *parent)
     layout->addWidget(pages, 1);
     setTabOrder(save_, view_);
 
+    changed_.setSingleShot(true);
+    changed_.setInterval(250);
+    connect(&changed_, &QTimer::timeout, this, &ReviewsPerWeekChart::reload);
+
     applyPalette();
     showHistory(ReviewHistory());
 }
@@ -153,6 +157,7 @@ void ReviewsPerWeekChart::setProduct(const std::shared_ptr<Product> &product)
 
 void ReviewsPerWeekChart::reload()
 {
+    changed_.stop();
     const auto query = product_ ? ReviewHistory::Query::forProduct(*product_) : std::nullopt;
     if (!query) {
         // Also drops the answer of a read still running.
@@ -232,7 +237,7 @@ void ReviewsPerWeekChart::contextDidChange(const ChangeNotification &changes)
          ++it)
         relevant = isReviewRecord(it.key()) && movesReview(it.value());
     if (relevant)
-        reload();
+        changed_.start();
 }
 
 bool ReviewsPerWeekChart::saveToFile(const QString &path)

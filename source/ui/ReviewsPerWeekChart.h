@@ -4,6 +4,7 @@
 #include "ManagedObjectContext.h"
 #include "ReviewHistory.h"
 
+#include <QTimer>
 #include <QWidget>
 
 #include <memory>
@@ -46,7 +47,7 @@ public:
     QScatterSeries *editedSeries() const { return edited_; }
     // The weeks drawn, those without reviews included.
     const QList<ReviewHistory::Week> &weeks() const { return weeks_; }
-    bool isLoading() const { return read_.isBusy(); }
+    bool isLoading() const { return read_.isBusy() || changed_.isActive(); }
 
     // Writes the chart; false, with the error presented, when it cannot.
     bool saveToFile(const QString &path);
@@ -70,6 +71,9 @@ private:
     ManagedObjectContext *observedContext_ = nullptr;
     ManagedObjectContext::ObserverId observer_ = 0;
     QList<ReviewHistory::Week> weeks_;
+    // Saves during an update come in quick succession, most of them for
+    // other products: one read follows a pause in them.
+    QTimer changed_;
 
     QChart *chart_;
     QChartView *view_;
