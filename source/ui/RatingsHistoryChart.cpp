@@ -243,12 +243,31 @@ void RatingsHistoryChart::styleReleases()
     placeReleaseLabels();
 }
 
+// A label that would run into one before it drops a line, so that releases
+// days apart stay readable.
 void RatingsHistoryChart::placeReleaseLabels()
 {
+    QList<qreal> lineEnds;
     for (const Release &release : std::as_const(releases_)) {
         const QPointF top = chart_->mapToPosition(release.line->at(1), release.line);
-        release.label->setPos(top.x() + 3, top.y());
+        const QRectF bounds = release.label->boundingRect();
+        const qreal x = top.x() + 3;
+        qsizetype line = 0;
+        while (line < lineEnds.size() && x < lineEnds[line] + 4)
+            ++line;
+        if (line == lineEnds.size())
+            lineEnds.append(0);
+        lineEnds[line] = x + bounds.width();
+        release.label->setPos(x, top.y() + qreal(line) * bounds.height());
     }
+}
+
+QList<QGraphicsSimpleTextItem *> RatingsHistoryChart::releaseLabels() const
+{
+    QList<QGraphicsSimpleTextItem *> labels;
+    for (const Release &release : releases_)
+        labels << release.label;
+    return labels;
 }
 
 bool RatingsHistoryChart::saveToFile(const QString &path)

@@ -40,7 +40,7 @@ public:
     QLabel *emptyLabel() const { return empty_; }
     QLineSeries *countSeries() const { return count_; }
     QLineSeries *averageSeries() const { return average_; }
-    int releaseCount() const { return int(releases_.size()); }
+    QList<QGraphicsSimpleTextItem *> releaseLabels() const;
     // A read runs on a worker thread; the chart shows its answer after.
     bool isLoading() const { return read_.isBusy(); }
 

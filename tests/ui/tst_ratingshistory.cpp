@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QChartView>
 #include <QComboBox>
+#include <QGraphicsSimpleTextItem>
 #include <QLabel>
 #include <QLineSeries>
 #include <QTest>
@@ -134,6 +135,8 @@ private Q_SLOTS:
     void chartFollowsProductAndCountry()
     {
         RatingsViewController controller;
+        controller.view()->resize(800, 600);
+        controller.view()->show();
         RatingsHistoryChart *chart = controller.historyChart();
         controller.setProduct(app_);
         QTRY_VERIFY(!chart->isLoading());
@@ -142,13 +145,13 @@ private Q_SLOTS:
         QCOMPARE(menu->itemText(1), QStringLiteral("Germany"));
         QCOMPARE(menu->itemText(2), QStringLiteral("United States"));
         QCOMPARE(ys(chart->countSeries()), QList<qreal>({150, 160, 180}));
-        QCOMPARE(chart->releaseCount(), 2);
+        QCOMPARE(chart->releaseLabels().size(), 2);
 
         menu->setCurrentIndex(2);
         QTRY_VERIFY(!chart->isLoading());
         QCOMPARE(ys(chart->countSeries()), QList<qreal>({100, 110, 120}));
         QCOMPARE(ys(chart->averageSeries()), QList<qreal>({4.0, 4.0, 4.5}));
-        QCOMPARE(chart->releaseCount(), 1);
+        QCOMPARE(chart->releaseLabels().size(), 1);
 
         // A product without that country falls back to all of its countries.
         controller.setProduct(other_);
@@ -165,6 +168,19 @@ private Q_SLOTS:
         controller.setProduct(nullptr);
         QTRY_VERIFY(!chart->isLoading());
         QVERIFY(chart->emptyLabel()->isVisibleTo(chart));
+
+        // Releases a day apart in a long history keep their labels apart.
+        auto busy = store_->app(QStringLiteral("busy"));
+        for (int day = 0; day < 200; ++day)
+            addSnapshot(busy,
+                {day, "US", 1000 + day, 4.0,
+                    day < 100 ? "10.0.1" : (day == 100 ? "10.0.2" : "10.0.3")});
+        QVERIFY(store_->context->save());
+        controller.setProduct(busy);
+        QTRY_VERIFY(!chart->isLoading());
+        const auto labels = chart->releaseLabels();
+        QCOMPARE(labels.size(), 2);
+        QVERIFY(!labels[0]->sceneBoundingRect().intersects(labels[1]->sceneBoundingRect()));
     }
 };
 
