@@ -290,5 +290,15 @@ void RatingsHistoryChart::changeEvent(QEvent *event)
 void RatingsHistoryChart::applyPalette()
 {
     ChartSupport::applyPalette(chart_, palette());
+    // The same colour for each line in either theme, which would swap them;
+    // both read on a light and on a dark surface.
+    for (const auto &[series, colour] : {std::pair {count_, QColor(0x20, 0x8f, 0xd8)},
+             std::pair {average_, QColor(0x8f, 0xbf, 0x4a)}}) {
+        QPen pen = series->pen();
+        pen.setColor(colour);
+        pen.setWidthF(2);
+        series->setPen(pen);
+        series->setColor(colour);
+    }
     styleReleases();
 }
