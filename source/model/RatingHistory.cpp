@@ -81,24 +81,23 @@ std::unique_ptr<Reader> openReader(ManagedObjectContext *context, const char *se
 
 } // namespace
 
-std::optional<RatingHistory> RatingHistory::load(ManagedObjectContext *context,
-    const Product *product, const std::optional<QString> &countryCode)
+std::optional<RatingHistory::Query> RatingHistory::Query::forProduct(
+    const Product &product, const std::optional<QString> &countryCode)
 {
-    if (!context || !context->hasStore() || !product)
+    const ManagedObjectContext *context = product.managedObjectContext();
+    if (!context || !context->hasStore())
         return std::nullopt;
     const PersistentStoreCoordinator *coordinator = context->persistentStoreCoordinator();
-    return load(
-        coordinator->path(), coordinator->sharedModel(), product->objectID().rowId, countryCode);
+    return Query {
+        coordinator->path(), coordinator->sharedModel(), product.objectID().rowId, countryCode};
 }
 
-std::optional<RatingHistory> RatingHistory::load(const QString &storePath,
-    const std::shared_ptr<const ManagedObjectModel> &model, qint64 productRow,
-    const std::optional<QString> &countryCode)
+std::optional<RatingHistory> RatingHistory::load(const Query &query)
 {
     const char *selector = "ratingHistoryForProduct:countryCode:";
-    if (!model)
+    if (!query.model)
         return std::nullopt;
-    const auto reader = openReader(storePath, *model, selector);
+    const auto reader = openReader(query.storePath, *query.model, selector);
     if (!reader)
         return std::nullopt;
     const SnapshotTable &n = reader->names;
@@ -108,6 +107,7 @@ std::optional<RatingHistory> RatingHistory::load(const QString &storePath,
         + n.average + ") / sum(CASE WHEN " + n.average + " IS NOT NULL THEN " + n.count
         + " END), group_concat(DISTINCT " + n.version + ") FROM " + n.table + " WHERE " + n.product
         + " = ?1";
+    const std::optional<QString> &countryCode = query.countryCode;
     if (countryCode)
         sql += " AND " + n.country + " = ?2 COLLATE NOCASE";
     sql += " GROUP BY " + n.day + " ORDER BY " + n.day;
@@ -117,7 +117,7 @@ std::optional<RatingHistory> RatingHistory::load(const QString &storePath,
         logError(error, selector);
         return std::nullopt;
     }
-    sqlite3_bind_int64(statement, 1, productRow);
+    sqlite3_bind_int64(statement, 1, query.productRow);
     const QByteArray code = countryCode.value_or(QString()).toUtf8();
     if (countryCode)
         sqlite3_bind_text(statement, 2, code.constData(), int(code.size()), SQLITE_TRANSIENT);

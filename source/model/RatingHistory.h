@@ -28,14 +28,22 @@ struct RatingHistory {
     QList<Day> days; // oldest first
     QList<Release> releases; // oldest first; the first version seen is none
 
+    // What a load reads, as plain values, so that it can run on any thread.
+    struct Query {
+        QString storePath;
+        std::shared_ptr<const ManagedObjectModel> model;
+        qint64 productRow = 0;
+        std::optional<QString> countryCode; // none for all; matched regardless of case
+
+        // The product's store; null when it has none. Main thread.
+        static std::optional<Query> forProduct(
+            const Product &product, const std::optional<QString> &countryCode = std::nullopt);
+    };
+
     // One aggregate query over committed snapshots, all countries or the one
-    // given. Null, with the error logged, when the store cannot be read.
-    static std::optional<RatingHistory> load(ManagedObjectContext *context, const Product *product,
-        const std::optional<QString> &countryCode = std::nullopt);
-    // The same from plain values, on any thread.
-    static std::optional<RatingHistory> load(const QString &storePath,
-        const std::shared_ptr<const ManagedObjectModel> &model, qint64 productRow,
-        const std::optional<QString> &countryCode);
+    // asked for, on a read connection of its own. Null, with the error
+    // logged, when the store cannot be read.
+    static std::optional<RatingHistory> load(const Query &query);
     // The codes of the countries the product has snapshots in, sorted.
     static std::optional<QStringList> countries(
         ManagedObjectContext *context, const Product *product);

@@ -143,19 +143,15 @@ void RatingsHistoryChart::reload()
 {
     // Two years of 40 countries take longer than a frame to sum, so the
     // sums are read on a worker thread.
-    ManagedObjectContext *context = product_ ? product_->managedObjectContext() : nullptr;
-    if (!context || !context->hasStore()) {
+    const QVariant code = countries_->currentData();
+    const auto query = product_ ? RatingHistory::Query::forProduct(*product_,
+                           code.isValid() ? std::optional<QString>(code.toString()) : std::nullopt)
+                                : std::nullopt;
+    if (!query) {
         read_.request([] { return std::optional<RatingHistory>(RatingHistory()); });
         return;
     }
-    const PersistentStoreCoordinator *coordinator = context->persistentStoreCoordinator();
-    const QVariant code = countries_->currentData();
-    read_.request(
-        [path = coordinator->path(), model = coordinator->sharedModel(),
-            row = product_->objectID().rowId,
-            country = code.isValid() ? std::optional<QString>(code.toString()) : std::nullopt] {
-            return RatingHistory::load(path, model, row, country);
-        });
+    read_.request([query = *query] { return RatingHistory::load(query); });
 }
 
 void RatingsHistoryChart::showHistory(const RatingHistory &history)

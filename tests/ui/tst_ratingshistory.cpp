@@ -114,8 +114,8 @@ private Q_SLOTS:
         QFETCH(QList<double>, averages);
         QFETCH(QList<int>, releaseDays);
         QFETCH(QStringList, versions);
-        const auto history = RatingHistory::load(store_->context.get(), app_.get(),
-            country.isNull() ? std::nullopt : std::optional<QString>(country));
+        const auto history = RatingHistory::load(*RatingHistory::Query::forProduct(
+            *app_, country.isNull() ? std::nullopt : std::optional<QString>(country)));
         QVERIFY(history);
         QCOMPARE(history->days.size(), counts.size());
         for (qsizetype i = 0; i < counts.size(); ++i) {
