@@ -1278,6 +1278,18 @@
 <context>
     <name>ReviewsPerWeekChart</name>
     <message>
+        <source>%@ to %@: %ld reviews</source>
+        <translation>%@ bis %@: %ld Rezensionen</translation>
+    </message>
+    <message>
+        <source>%@ to %@: 1 review</source>
+        <translation>%@ bis %@: 1 Rezension</translation>
+    </message>
+    <message>
+        <source>%ld edited</source>
+        <translation>%ld bearbeitet</translation>
+    </message>
+    <message>
         <source>Save Chart…</source>
         <translation>Diagramm speichern …</translation>
     </message>

@@ -9,6 +9,7 @@
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QCursor>
 #include <QDateTimeAxis>
 #include <QEvent>
 #include <QHBoxLayout>
@@ -21,6 +22,7 @@
 #include <QScatterSeries>
 #include <QStackedBarSeries>
 #include <QStackedLayout>
+#include <QToolTip>
 #include <QValueAxis>
 
 #include <algorithm>
@@ -106,6 +108,13 @@ ReviewsPerWeekChart::ReviewsPerWeekChart(QWidget *parent)
     edited_->attachAxis(countAxis_);
     chart_->legend()->setAlignment(Qt::AlignTop);
     chart_->setMargins(QMargins(4, 4, 4, 4));
+
+    connect(bars_, &QStackedBarSeries::hovered, this, [this](bool entered, int index) {
+        if (entered)
+            QToolTip::showText(QCursor::pos(), weekSummary(index), view_);
+        else
+            QToolTip::hideText();
+    });
 
     auto *saveAction = new QAction(save_->text(), view_);
     connect(saveAction, &QAction::triggered, this, &ReviewsPerWeekChart::saveChart);
@@ -227,6 +236,26 @@ void ReviewsPerWeekChart::showHistory(const ReviewHistory &history)
         countAxis_->applyNiceNumbers();
     }
     Q_EMIT historyShown();
+}
+
+QString ReviewsPerWeekChart::weekSummary(int index) const
+{
+    if (index < 0 || index >= weeks_.size())
+        return {};
+    const ReviewHistory::Week &week = weeks_.at(index);
+    const QLocale locale;
+    const QString from = locale.toString(week.start.date(), QLocale::ShortFormat);
+    const QString to = locale.toString(week.start.date().addDays(6), QLocale::ShortFormat);
+    QStringList lines {week.total() == 1
+            ? formatString(localized("ReviewsPerWeekChart", "%@ to %@: 1 review"), from, to)
+            : formatString(
+                localized("ReviewsPerWeekChart", "%@ to %@: %ld reviews"), from, to, week.total())};
+    for (int star = 5; star >= 1; --star)
+        if (const qint64 count = week.stars[size_t(star - 1)])
+            lines << sets_.at(star - 1)->label() + QStringLiteral("  ") + locale.toString(count);
+    if (week.edited > 0)
+        lines << formatString(localized("ReviewsPerWeekChart", "%ld edited"), week.edited);
+    return lines.join(QLatin1Char('\n'));
 }
 
 void ReviewsPerWeekChart::contextDidChange(const ChangeNotification &changes)

@@ -48,6 +48,9 @@ public:
     // The weeks drawn, those without reviews included.
     const QList<ReviewHistory::Week> &weeks() const { return weeks_; }
     bool isLoading() const { return read_.isBusy() || changed_.isActive(); }
+    // What the tooltip of the week at `index` says: its dates, its reviews
+    // by star value and how many of them were edited.
+    QString weekSummary(int index) const;
 
     // Writes the chart; false, with the error presented, when it cannot.
     bool saveToFile(const QString &path);

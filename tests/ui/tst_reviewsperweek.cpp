@@ -18,8 +18,10 @@
 #include <QPushButton>
 #include <QScatterSeries>
 #include <QSignalSpy>
+#include <QStackedBarSeries>
 #include <QTest>
 #include <QToolButton>
+#include <QToolTip>
 
 namespace {
 
@@ -118,6 +120,20 @@ private Q_SLOTS:
         waitForAnswer(chart);
         QCOMPARE(bars(*chart), QStringList({"1 0 0 0 1 e1", "0 0 0 0 0", "0 0 0 1 0"}));
         QCOMPARE(chart->weeks().first().start, QDateTime(QDate(2026, 3, 2), QTime(0, 0), Qt::UTC));
+        // Pointing at a bar tells its week in words; an empty week has none.
+        QCOMPARE(chart->weekSummary(0),
+            QStringLiteral("3/2/26 to 3/8/26: 2 reviews\n5\u2605  1\n1\u2605  1\n1 edited"));
+        QCOMPARE(chart->weekSummary(1), QStringLiteral("3/9/26 to 3/15/26: 0 reviews"));
+        QVERIFY(chart->weekSummary(3).isEmpty());
+        QCOMPARE(chart->weekSummary(2), QStringLiteral("3/16/26 to 3/22/26: 1 review\n4\u2605  1"));
+        auto *series =
+            qobject_cast<QStackedBarSeries *>(chart->chartView()->chart()->series().first());
+        QVERIFY(series);
+        Q_EMIT series->hovered(true, 2, chart->starSets().at(3));
+        QTRY_VERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(), chart->weekSummary(2));
+        Q_EMIT series->hovered(false, 2, chart->starSets().at(3));
+        QTRY_VERIFY(!QToolTip::isVisible());
         // Reached from the review's controls by Tab, and named.
         QCOMPARE(nextTabStop(controller.translateButton()), chart->saveButton());
         QCOMPARE(nextTabStop(chart->saveButton()), chart->chartView());
