@@ -17,10 +17,10 @@ class ReviewVersion;
 // ratings and gaps, in their order.
 namespace RecordTables {
 
-OutputTable products(const QList<std::shared_ptr<Product>> &products);
 // Earlier versions of edited reviews by the review's row id, oldest first.
 using EarlierVersions = QHash<qint64, QList<std::shared_ptr<ReviewVersion>>>;
 
+OutputTable products(const QList<std::shared_ptr<Product>> &products);
 // With `translatedInto`, title and text are those of the stored translation
 // into that language where one is shown. `edited` and `previousRating` come
 // from `earlier`; with `listEarlier`, a last column holds the earlier
