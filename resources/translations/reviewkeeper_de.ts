@@ -1220,10 +1220,6 @@
 <context>
     <name>RatingsHistoryChart</name>
     <message>
-        <source>Save Chart…</source>
-        <translation>Diagramm speichern …</translation>
-    </message>
-    <message>
         <source>No ratings history yet. It grows with each update.</source>
         <translation>Noch kein Bewertungsverlauf. Er wächst mit jeder Aktualisierung.</translation>
     </message>
@@ -1257,7 +1253,7 @@
     </message>
 </context>
 <context>
-    <name>ChartSupport</name>
+    <name>ChartPane</name>
     <message>
         <source>Save Chart…</source>
         <translation>Diagramm speichern …</translation>
@@ -1288,10 +1284,6 @@
     <message>
         <source>%ld edited</source>
         <translation>%ld bearbeitet</translation>
-    </message>
-    <message>
-        <source>Save Chart…</source>
-        <translation>Diagramm speichern …</translation>
     </message>
     <message>
         <source>No reviews to chart.</source>

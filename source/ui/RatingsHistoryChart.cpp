@@ -1,6 +1,5 @@
 #include "RatingsHistoryChart.h"
 
-#include "ChartSupport.h"
 #include "Country.h"
 #include "ManagedObjectContext.h"
 #include "PersistentStoreCoordinator.h"
@@ -8,33 +7,24 @@
 #include "RatingHistory.h"
 #include "StringFormat.h"
 
-#include <QAction>
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
 #include <QDateTimeAxis>
-#include <QEvent>
 #include <QGraphicsSimpleTextItem>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QLocale>
-#include <QPainter>
 #include <QPushButton>
-#include <QStackedLayout>
 #include <QValueAxis>
 
 #include <algorithm>
 
 RatingsHistoryChart::RatingsHistoryChart(QWidget *parent)
-    : QWidget(parent),
-      chart_(new QChart),
-      view_(new QChartView(chart_)),
+    : ChartPane(localized("RatingsHistoryChart", "Ratings History"),
+        localized("RatingsHistoryChart", "No ratings history yet. It grows with each update."),
+        parent),
       countries_(new QComboBox),
-      save_(new QPushButton(localized("RatingsHistoryChart", "Save Chart…"))),
-      empty_(new QLabel(
-          localized("RatingsHistoryChart", "No ratings history yet. It grows with each update."))),
       count_(new QLineSeries),
       average_(new QLineSeries),
       time_(new QDateTimeAxis),
@@ -45,19 +35,14 @@ RatingsHistoryChart::RatingsHistoryChart(QWidget *parent)
       })
 {
     setObjectName(QStringLiteral("RatingsHistoryChart"));
-    setAccessibleName(localized("RatingsHistoryChart", "Ratings History"));
     countries_->setAccessibleName(localized("RatingsHistoryChart", "Country"));
-    save_->setAccessibleName(save_->text());
-    view_->setAccessibleName(localized("RatingsHistoryChart", "Ratings History Chart"));
-    view_->setRenderHint(QPainter::Antialiasing);
-    view_->setFocusPolicy(Qt::StrongFocus);
-    empty_->setAlignment(Qt::AlignCenter);
-    empty_->setWordWrap(true);
+    saveButton()->setAccessibleName(saveButton()->text());
+    chartView()->setAccessibleName(localized("RatingsHistoryChart", "Ratings History Chart"));
 
     count_->setName(localized("RatingsHistoryChart", "Rating Count"));
     average_->setName(localized("RatingsHistoryChart", "Average Rating"));
-    chart_->addSeries(count_);
-    chart_->addSeries(average_);
+    chart()->addSeries(count_);
+    chart()->addSeries(average_);
     time_->setFormat(QLocale().dateFormat(QLocale::ShortFormat));
     countAxis_->setLabelFormat(QStringLiteral("%i"));
     countAxis_->setTitleText(count_->name());
@@ -65,37 +50,18 @@ RatingsHistoryChart::RatingsHistoryChart(QWidget *parent)
     averageAxis_->setTickCount(5);
     averageAxis_->setLabelFormat(QStringLiteral("%.1f"));
     averageAxis_->setTitleText(average_->name());
-    chart_->addAxis(time_, Qt::AlignBottom);
-    chart_->addAxis(countAxis_, Qt::AlignLeft);
-    chart_->addAxis(averageAxis_, Qt::AlignRight);
+    chart()->addAxis(time_, Qt::AlignBottom);
+    chart()->addAxis(countAxis_, Qt::AlignLeft);
+    chart()->addAxis(averageAxis_, Qt::AlignRight);
     count_->attachAxis(time_);
     count_->attachAxis(countAxis_);
     average_->attachAxis(time_);
     average_->attachAxis(averageAxis_);
-    chart_->legend()->setAlignment(Qt::AlignBottom);
-    connect(chart_, &QChart::plotAreaChanged, this, &RatingsHistoryChart::placeReleaseLabels);
+    chart()->legend()->setAlignment(Qt::AlignBottom);
+    connect(chart(), &QChart::plotAreaChanged, this, &RatingsHistoryChart::placeReleaseLabels);
 
-    auto *saveAction = new QAction(save_->text(), view_);
-    connect(saveAction, &QAction::triggered, this, &RatingsHistoryChart::saveChart);
-    view_->addAction(saveAction);
-    view_->setContextMenuPolicy(Qt::ActionsContextMenu);
-    connect(save_, &QPushButton::clicked, this, &RatingsHistoryChart::saveChart);
     connect(countries_, &QComboBox::currentIndexChanged, this, &RatingsHistoryChart::reload);
-
-    auto *controls = new QHBoxLayout;
-    controls->addWidget(countries_);
-    controls->addStretch();
-    controls->addWidget(save_);
-    auto *pages = new QWidget;
-    stack_ = new QStackedLayout(pages);
-    stack_->addWidget(view_);
-    stack_->addWidget(empty_);
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addLayout(controls);
-    layout->addWidget(pages, 1);
-    setTabOrder(countries_, save_);
-    setTabOrder(save_, view_);
+    addLeadingControl(countries_);
 
     applyPalette();
     reloadCountries();
@@ -172,8 +138,7 @@ void RatingsHistoryChart::showHistory(const RatingHistory &history)
     average_->replace(averages);
     showReleases(history.releases);
     countries_->setEnabled(product_ != nullptr);
-    save_->setEnabled(!history.days.isEmpty());
-    stack_->setCurrentWidget(history.days.isEmpty() ? static_cast<QWidget *>(empty_) : view_);
+    showChart(!history.days.isEmpty());
     // A short history shows its days as points too: one day has no line.
     for (QLineSeries *series : {count_, average_}) {
         series->setPointsVisible(history.days.size() < 32);
@@ -203,7 +168,7 @@ void RatingsHistoryChart::showHistory(const RatingHistory &history)
 void RatingsHistoryChart::showReleases(const QList<RatingHistory::Release> &releases)
 {
     for (const Release &release : std::as_const(releases_)) {
-        chart_->removeSeries(release.line);
+        chart()->removeSeries(release.line);
         delete release.line;
         delete release.label;
     }
@@ -213,12 +178,12 @@ void RatingsHistoryChart::showReleases(const QList<RatingHistory::Release> &rele
         auto *line = new QLineSeries;
         line->setName(localized("RatingsHistoryChart", "Releases"));
         line->append({{x, 1.0}, {x, 5.0}});
-        chart_->addSeries(line);
+        chart()->addSeries(line);
         line->attachAxis(time_);
         line->attachAxis(averageAxis_);
         if (!releases_.isEmpty())
-            chart_->legend()->markers(line).value(0)->setVisible(false);
-        releases_.append({line, new QGraphicsSimpleTextItem(release.version, chart_)});
+            chart()->legend()->markers(line).value(0)->setVisible(false);
+        releases_.append({line, new QGraphicsSimpleTextItem(release.version, chart())});
     }
     styleReleases();
 }
@@ -245,7 +210,7 @@ void RatingsHistoryChart::placeReleaseLabels()
 {
     QList<qreal> lineEnds;
     for (const Release &release : std::as_const(releases_)) {
-        const QPointF top = chart_->mapToPosition(release.line->at(1), release.line);
+        const QPointF top = chart()->mapToPosition(release.line->at(1), release.line);
         const QRectF bounds = release.label->boundingRect();
         const qreal x = top.x() + 3;
         qsizetype line = 0;
@@ -266,26 +231,9 @@ QList<QGraphicsSimpleTextItem *> RatingsHistoryChart::releaseLabels() const
     return labels;
 }
 
-bool RatingsHistoryChart::saveToFile(const QString &path)
-{
-    return ChartSupport::saveToFile(view_, path, accessibleName());
-}
-
-void RatingsHistoryChart::saveChart()
-{
-    ChartSupport::saveWithDialog(this, view_, accessibleName());
-}
-
-void RatingsHistoryChart::changeEvent(QEvent *event)
-{
-    if (event->type() == QEvent::PaletteChange)
-        applyPalette();
-    QWidget::changeEvent(event);
-}
-
 void RatingsHistoryChart::applyPalette()
 {
-    ChartSupport::applyPalette(chart_, palette());
+    ChartPane::applyPalette();
     // The same colour for each line in either theme, which would swap them;
     // both read on a light and on a dark surface.
     for (const auto &[series, colour] : {std::pair {count_, QColor(0x20, 0x8f, 0xd8)},

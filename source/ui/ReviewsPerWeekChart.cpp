@@ -1,27 +1,21 @@
 #include "ReviewsPerWeekChart.h"
 
-#include "ChartSupport.h"
 #include "EntityDescription.h"
 #include "Product.h"
 #include "StringFormat.h"
 
-#include <QAction>
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
 #include <QCursor>
 #include <QDateTimeAxis>
-#include <QEvent>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLocale>
-#include <QPainter>
 #include <QPushButton>
 #include <QScatterSeries>
 #include <QStackedBarSeries>
-#include <QStackedLayout>
 #include <QToolTip>
 #include <QValueAxis>
 
@@ -57,11 +51,8 @@ bool isReviewRecord(const ObjectID &id)
 } // namespace
 
 ReviewsPerWeekChart::ReviewsPerWeekChart(QWidget *parent)
-    : QWidget(parent),
-      chart_(new QChart),
-      view_(new QChartView(chart_)),
-      save_(new QPushButton(localized("ReviewsPerWeekChart", "Save Chart…"))),
-      empty_(new QLabel(localized("ReviewsPerWeekChart", "No reviews to chart."))),
+    : ChartPane(localized("ReviewsPerWeekChart", "Reviews per Week"),
+        localized("ReviewsPerWeekChart", "No reviews to chart."), parent),
       bars_(new QStackedBarSeries),
       edited_(new QScatterSeries),
       weekIndex_(new QValueAxis),
@@ -74,13 +65,9 @@ ReviewsPerWeekChart::ReviewsPerWeekChart(QWidget *parent)
       })
 {
     setObjectName(QStringLiteral("ReviewsPerWeekChart"));
-    setAccessibleName(localized("ReviewsPerWeekChart", "Reviews per Week"));
-    save_->setAccessibleName(localized("ReviewsPerWeekChart", "Save Reviews per Week Chart"));
-    view_->setAccessibleName(localized("ReviewsPerWeekChart", "Reviews per Week Chart"));
-    view_->setRenderHint(QPainter::Antialiasing);
-    view_->setFocusPolicy(Qt::StrongFocus);
-    empty_->setAlignment(Qt::AlignCenter);
-    empty_->setWordWrap(true);
+    saveButton()->setAccessibleName(
+        localized("ReviewsPerWeekChart", "Save Reviews per Week Chart"));
+    chartView()->setAccessibleName(localized("ReviewsPerWeekChart", "Reviews per Week Chart"));
 
     for (int star = 1; star <= 5; ++star) {
         auto *set = new QBarSet(QLocale().toString(star) + QStringLiteral("★"));
@@ -91,51 +78,32 @@ ReviewsPerWeekChart::ReviewsPerWeekChart(QWidget *parent)
     edited_->setName(localized("ReviewsPerWeekChart", "Edited"));
     edited_->setMarkerShape(QScatterSeries::MarkerShapeCircle);
     edited_->setMarkerSize(7);
-    chart_->addSeries(bars_);
-    chart_->addSeries(edited_);
+    chart()->addSeries(bars_);
+    chart()->addSeries(edited_);
     // Bars stand at whole numbers, one per week; the visible axis gives
     // those places their dates, each bar spanning its week.
     weekIndex_->setVisible(false);
     time_->setFormat(QLocale().dateFormat(QLocale::ShortFormat));
     countAxis_->setLabelFormat(QStringLiteral("%i"));
     countAxis_->setTitleText(localized("ReviewsPerWeekChart", "Reviews"));
-    chart_->addAxis(weekIndex_, Qt::AlignBottom);
-    chart_->addAxis(time_, Qt::AlignBottom);
-    chart_->addAxis(countAxis_, Qt::AlignLeft);
+    chart()->addAxis(weekIndex_, Qt::AlignBottom);
+    chart()->addAxis(time_, Qt::AlignBottom);
+    chart()->addAxis(countAxis_, Qt::AlignLeft);
     bars_->attachAxis(weekIndex_);
     bars_->attachAxis(countAxis_);
     edited_->attachAxis(time_);
     edited_->attachAxis(countAxis_);
-    chart_->legend()->setAlignment(Qt::AlignTop);
-    chart_->setMargins(QMargins(4, 4, 4, 4));
+    chart()->legend()->setAlignment(Qt::AlignTop);
+    chart()->setMargins(QMargins(4, 4, 4, 4));
 
     connect(bars_, &QStackedBarSeries::hovered, this, [this](bool entered, int index) {
         if (entered)
-            QToolTip::showText(QCursor::pos(), weekSummary(index), view_);
+            QToolTip::showText(QCursor::pos(), weekSummary(index), chartView());
         else
             QToolTip::hideText();
     });
 
-    auto *saveAction = new QAction(save_->text(), view_);
-    connect(saveAction, &QAction::triggered, this, &ReviewsPerWeekChart::saveChart);
-    view_->addAction(saveAction);
-    view_->setContextMenuPolicy(Qt::ActionsContextMenu);
-    connect(save_, &QPushButton::clicked, this, &ReviewsPerWeekChart::saveChart);
-
-    auto *title = new QLabel(accessibleName());
-    auto *controls = new QHBoxLayout;
-    controls->addWidget(title);
-    controls->addStretch();
-    controls->addWidget(save_);
-    auto *pages = new QWidget;
-    stack_ = new QStackedLayout(pages);
-    stack_->addWidget(view_);
-    stack_->addWidget(empty_);
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addLayout(controls);
-    layout->addWidget(pages, 1);
-    setTabOrder(save_, view_);
+    addLeadingControl(new QLabel(accessibleName()));
 
     changed_.setSingleShot(true);
     changed_.setInterval(250);
@@ -214,8 +182,7 @@ void ReviewsPerWeekChart::showHistory(const ReviewHistory &history)
     edited_->replace(edited);
 
     const bool empty = weeks_.isEmpty();
-    save_->setEnabled(!empty);
-    stack_->setCurrentWidget(empty ? static_cast<QWidget *>(empty_) : view_);
+    showChart(!empty);
     if (!empty) {
         const qint64 first = weeks_.first().start.toMSecsSinceEpoch();
         weekIndex_->setRange(-0.5, qreal(weeks_.size()) - 0.5);
@@ -269,26 +236,9 @@ void ReviewsPerWeekChart::contextDidChange(const ChangeNotification &changes)
         changed_.start();
 }
 
-bool ReviewsPerWeekChart::saveToFile(const QString &path)
-{
-    return ChartSupport::saveToFile(view_, path, accessibleName());
-}
-
-void ReviewsPerWeekChart::saveChart()
-{
-    ChartSupport::saveWithDialog(this, view_, accessibleName());
-}
-
-void ReviewsPerWeekChart::changeEvent(QEvent *event)
-{
-    if (event->type() == QEvent::PaletteChange)
-        applyPalette();
-    QWidget::changeEvent(event);
-}
-
 void ReviewsPerWeekChart::applyPalette()
 {
-    ChartSupport::applyPalette(chart_, palette());
+    ChartPane::applyPalette();
     const QColor surface = palette().color(QPalette::Base);
     for (int star = 0; star < 5; ++star) {
         sets_.at(star)->setColor(StarColours[star]);
