@@ -1,6 +1,5 @@
 #include "ReviewsPerWeekChart.h"
 
-#include "EntityDescription.h"
 #include "Product.h"
 #include "StringFormat.h"
 
@@ -11,7 +10,6 @@
 #include <QDateTimeAxis>
 #include <QLabel>
 #include <QLegend>
-#include <QLegendMarker>
 #include <QLocale>
 #include <QPushButton>
 #include <QScatterSeries>
@@ -29,24 +27,6 @@ constexpr qint64 WeekMs = 7 * 24 * 60 * 60 * 1000;
 // on a white surface and light enough to stand on a dark one.
 const QColor StarColours[5] = {QColor(0xd9, 0x48, 0x3b), QColor(0xee, 0x8a, 0x2e),
     QColor(0xe3, 0xbb, 0x2a), QColor(0x8f, 0xbf, 0x4a), QColor(0x2f, 0x9e, 0x5b)};
-
-// The keys of a review whose change moves it between weeks, stars or
-// filters.
-bool movesReview(const QSet<QString> &keys)
-{
-    for (const char *key : {"rating", "dateReviewed", "version", "countryCode", "product"})
-        if (keys.contains(QLatin1String(key)))
-            return true;
-    return false;
-}
-
-bool isReviewRecord(const ObjectID &id)
-{
-    if (!id.entity)
-        return false;
-    const QString &name = id.entity->name();
-    return name == u"Review" || name == u"ReviewVersion";
-}
 
 } // namespace
 
@@ -105,10 +85,6 @@ ReviewsPerWeekChart::ReviewsPerWeekChart(QWidget *parent)
 
     addLeadingControl(new QLabel(accessibleName()));
 
-    changed_.setSingleShot(true);
-    changed_.setInterval(250);
-    connect(&changed_, &QTimer::timeout, this, &ReviewsPerWeekChart::reload);
-
     applyPalette();
     showHistory(ReviewHistory());
 }
@@ -117,24 +93,12 @@ ReviewsPerWeekChart::~ReviewsPerWeekChart() = default;
 
 void ReviewsPerWeekChart::setProduct(const std::shared_ptr<Product> &product)
 {
-    if (product != product_) {
-        if (observedContext_ && observer_)
-            observedContext_->removeObserver(observer_);
-        observedContext_ = nullptr;
-        observer_ = 0;
-        product_ = product;
-        if (product_ && product_->managedObjectContext()) {
-            observedContext_ = product_->managedObjectContext();
-            observer_ = observedContext_->observeChanges(
-                this, [this](const ChangeNotification &changes) { contextDidChange(changes); });
-        }
-    }
+    product_ = product;
     reload();
 }
 
 void ReviewsPerWeekChart::reload()
 {
-    changed_.stop();
     const auto query = product_ ? ReviewHistory::Query::forProduct(*product_) : std::nullopt;
     if (!query) {
         // Also drops the answer of a read still running.
@@ -223,17 +187,6 @@ QString ReviewsPerWeekChart::weekSummary(int index) const
     if (week.edited > 0)
         lines << formatString(localized("ReviewsPerWeekChart", "%ld edited"), week.edited);
     return lines.join(QLatin1Char('\n'));
-}
-
-void ReviewsPerWeekChart::contextDidChange(const ChangeNotification &changes)
-{
-    bool relevant = std::any_of(changes.inserted.begin(), changes.inserted.end(), isReviewRecord)
-        || std::any_of(changes.deleted.begin(), changes.deleted.end(), isReviewRecord);
-    for (auto it = changes.updated.constBegin(); !relevant && it != changes.updated.constEnd();
-         ++it)
-        relevant = isReviewRecord(it.key()) && movesReview(it.value());
-    if (relevant)
-        changed_.start();
 }
 
 void ReviewsPerWeekChart::applyPalette()

@@ -2,10 +2,7 @@
 
 #include "ChartPane.h"
 #include "LatestRead.h"
-#include "ManagedObjectContext.h"
 #include "ReviewHistory.h"
-
-#include <QTimer>
 
 #include <memory>
 
@@ -19,8 +16,9 @@ class QValueAxis;
 // The selected product's reviews per week under the review list's version
 // and country choices: a stacked bar per week, one part per star value,
 // with the week's edited reviews marked above. Reads on a worker thread and
-// draws the answer for the product and choices shown at that time only;
-// reads again when the product's reviews change.
+// draws the answer for the product and choices shown at that time only.
+// The review list sets the product again whenever it refreshes, after an
+// update brought reviews too, which reads the weeks again.
 class ReviewsPerWeekChart : public ChartPane {
     Q_OBJECT
 
@@ -38,7 +36,7 @@ public:
     QScatterSeries *editedSeries() const { return edited_; }
     // The weeks drawn, those without reviews included.
     const QList<ReviewHistory::Week> &weeks() const { return weeks_; }
-    bool isLoading() const { return read_.isBusy() || changed_.isActive(); }
+    bool isLoading() const { return read_.isBusy(); }
     // What the tooltip of the week at `index` says: its dates, its reviews
     // by star value and how many of them were edited.
     QString weekSummary(int index) const;
@@ -53,15 +51,9 @@ protected:
 private:
     void reload();
     void showHistory(const ReviewHistory &history);
-    void contextDidChange(const ChangeNotification &changes);
 
     std::shared_ptr<Product> product_;
-    ManagedObjectContext *observedContext_ = nullptr;
-    ManagedObjectContext::ObserverId observer_ = 0;
     QList<ReviewHistory::Week> weeks_;
-    // Saves during an update come in quick succession, most of them for
-    // other products: one read follows a pause in them.
-    QTimer changed_;
 
     QStackedBarSeries *bars_;
     QList<QBarSet *> sets_;

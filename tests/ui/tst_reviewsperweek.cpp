@@ -156,6 +156,7 @@ private Q_SLOTS:
         store_->context->insertNewObject(QStringLiteral("ReviewVersion"))
             ->setObject(QStringLiteral("review"), late);
         QVERIFY(store_->context->save());
+        controller.mainOutlineViewSelectionDidChange(); // as the import does after storing
         QTRY_VERIFY(!shown.isEmpty());
         waitForAnswer(chart);
         QCOMPARE(bars(*chart), QStringList({"0 0 0 0 1", "0 1 0 0 0 e1"}));
