@@ -6,6 +6,7 @@
 //
 //   bench_history [--tiny]
 
+#include "../support/SnapshotWriter.h"
 #include "App.h"
 #include "DataModel.h"
 #include "ManagedObjectContext.h"
@@ -83,27 +84,12 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    // Counts in the tens of thousands, averages with fractions, a version
-    // string as the store gives it: the sizes a real history has. Written day
-    // by day, as imports write them.
-    const QDateTime first(QDate(2025, 1, 1), QTime(0, 0), Qt::UTC);
+    // Written day by day, as imports write them.
     qint64 snapshots = 0;
     for (int day = 0; day < days; ++day) {
         for (const auto &product : std::as_const(products))
             for (int country = 0; country < countries; ++country) {
-                auto snapshot = context.insertNewObject(QStringLiteral("RatingSnapshot"));
-                snapshot->setObject(QStringLiteral("product"), product);
-                snapshot->setValue(QStringLiteral("countryCode"),
-                    QString::asprintf("%c%c", 'A' + country / 26, 'A' + country % 26));
-                snapshot->setValue(QStringLiteral("day"), first.addDays(day));
-                snapshot->setValue(QStringLiteral("ratingCount"), 20000 + day * 13 + country);
-                snapshot->setValue(
-                    QStringLiteral("averageRating"), 4.0 + (day % 97) / 101.0 + country / 997.0);
-                snapshot->setValue(QStringLiteral("ratingCountForCurrentVersion"), 300 + day % 90);
-                snapshot->setValue(
-                    QStringLiteral("averageRatingForCurrentVersion"), 3.5 + (day % 89) / 103.0);
-                snapshot->setValue(QStringLiteral("currentVersion"),
-                    QStringLiteral("2.%1.%2").arg(day / 90).arg(day % 7));
+                insertSnapshot(context, product, day, country);
                 ++snapshots;
             }
         if (!context.save(&error)) {

@@ -8,6 +8,7 @@
 //   bench_ui [--tiny]
 // The store is written by a child run of this program (--write-store), so
 // that writing it leaves nothing in this process's memory.
+#include "../support/SnapshotWriter.h"
 #include "App.h"
 #include "DataModel.h"
 #include "ManagedObjectContext.h"
@@ -162,7 +163,6 @@ void print(const char *what, double value, double floor, const char *floorName, 
 // imports write them, and a second app with a few days to select first.
 void writeHistory(ManagedObjectContext &context, int days, int countries)
 {
-    const QDateTime first(QDate(2025, 1, 1), QTime(0, 0), Qt::UTC);
     auto other = context.insertNewObject<App>(QStringLiteral("App"));
     auto app = context.insertNewObject<App>(QStringLiteral("App"));
     for (int day = 0; day < days; ++day) {
@@ -170,16 +170,7 @@ void writeHistory(ManagedObjectContext &context, int days, int countries)
             for (const auto &product : {app, other}) {
                 if (product == other && (day >= 3 || country >= 2))
                     continue;
-                auto snapshot = context.insertNewObject(QStringLiteral("RatingSnapshot"));
-                snapshot->setObject(QStringLiteral("product"), product);
-                snapshot->setValue(QStringLiteral("countryCode"),
-                    QString::asprintf("%c%c", 'A' + country / 26, 'A' + country % 26));
-                snapshot->setValue(QStringLiteral("day"), first.addDays(day));
-                snapshot->setValue(QStringLiteral("ratingCount"), 20000 + day * 13 + country);
-                snapshot->setValue(
-                    QStringLiteral("averageRating"), 4.0 + (day % 97) / 101.0 + country / 997.0);
-                snapshot->setValue(QStringLiteral("currentVersion"),
-                    QStringLiteral("2.%1").arg((day + country % 3) / 60));
+                insertSnapshot(context, product, day, country);
             }
         }
         if (!context.save())
