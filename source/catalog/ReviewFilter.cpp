@@ -5,8 +5,6 @@
 #include "Product.h"
 #include "Review.h"
 
-const QString ReviewFilter::allValues = QStringLiteral("***");
-
 namespace {
 
 bool isChosen(const QString &value)
@@ -136,7 +134,8 @@ bool ReviewFilter::selectVersion(const std::shared_ptr<Product> &product, const 
 {
     if (!product || !std::dynamic_pointer_cast<App>(product) || version.isEmpty())
         return false;
-    const QString value = versionsForProduct(*product).contains(version) ? version : allValues;
+    const QString value =
+        versionsForProduct(*product).contains(version) ? version : Product::allValues;
     if (value == product->selectedVersion())
         return false;
     product->setSelectedVersion(value);
@@ -151,7 +150,7 @@ bool ReviewFilter::selectCountryCode(
         return false;
     // A code none of the reviews has would show an empty list: it means all.
     const QString value =
-        countryCodesForProduct(*product).contains(countryCode) ? countryCode : allValues;
+        countryCodesForProduct(*product).contains(countryCode) ? countryCode : Product::allValues;
     if (value == product->selectedCountryCode())
         return false;
     product->setSelectedCountryCode(value);

@@ -23,8 +23,6 @@ class Review;
 // otherwise. Main context, main thread.
 class ReviewFilter {
 public:
-    static const QString allValues; // "***"
-
     explicit ReviewFilter(ManagedObjectContext &context);
 
     // "version == %@" and "countryCode == %@" for the product's choices,

@@ -69,8 +69,10 @@ public:
     void updateReviewsGroupedByStarsForProduct();
     void updateTotalAverageRatingForReviews(const QString &version, const QString &countryCode);
 
-    // A stored filter choice as a query's filter: null for "***" and for
-    // none, which both mean all.
+    // The stored filter choice of every version or country.
+    static const QString allValues; // "***"
+    // A stored filter choice as a query's filter: null for allValues and
+    // for none, which both mean all.
     static QString filterValue(const QString &stored);
 
     // Store the list filter ("***" for all), then recount the stars.

@@ -23,9 +23,11 @@ QString starKey(const QVariant &rating)
 
 } // namespace
 
+const QString Product::allValues = QStringLiteral("***");
+
 QString Product::filterValue(const QString &stored)
 {
-    return stored.isEmpty() || stored == QLatin1String("***") ? QString() : stored;
+    return stored.isEmpty() || stored == allValues ? QString() : stored;
 }
 
 bool Product::computesDerivedValues() const

@@ -254,7 +254,7 @@ void ReviewController::buildVersionsMenu()
 {
     QSignalBlocker blocker(versionPopUpButton_);
     versionPopUpButton_->clear();
-    versionPopUpButton_->addItem(tr("All Versions"), ReviewFilter::allValues);
+    versionPopUpButton_->addItem(tr("All Versions"), Product::allValues);
     versionPopUpButton_->setCurrentIndex(0);
     const std::shared_ptr<Product> product = selectedProduct_ ? selectedProduct_() : nullptr;
     if (!std::dynamic_pointer_cast<App>(product))
@@ -271,7 +271,7 @@ void ReviewController::buildCountriesMenu()
 {
     QSignalBlocker blocker(countriesPopUpButton_);
     countriesPopUpButton_->clear();
-    countriesPopUpButton_->addItem(tr("All Countries"), ReviewFilter::allValues);
+    countriesPopUpButton_->addItem(tr("All Countries"), Product::allValues);
     countriesPopUpButton_->setCurrentIndex(0);
     const std::shared_ptr<Product> product = selectedProduct_ ? selectedProduct_() : nullptr;
     if (!product)
@@ -563,7 +563,7 @@ QString ReviewController::gapNoticeText(const Product &product, const QString &c
     QStringList lines;
     const QLocale locale;
     for (const std::shared_ptr<ReviewGap> &gap : product.reviewGaps()) {
-        if (countryCode != ReviewFilter::allValues && !countryCode.isEmpty()
+        if (countryCode != Product::allValues && !countryCode.isEmpty()
             && gap->countryCode() != countryCode)
             continue;
         lines << tr("Reviews in %1 from %2 to %3 may be missing.")
