@@ -1,8 +1,11 @@
 #include "FakeStore.h"
 
+#include <QCryptographicHash>
+#include <QDateTime>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLocale>
 #include <QRegularExpression>
 
 using Response = LocalHttpServer::Response;
@@ -40,11 +43,23 @@ bool isPlainName(const QString &name)
     return plain.match(name).hasMatch() && !name.contains(QLatin1String(".."));
 }
 
+QByteArray httpDate(const QDateTime &time)
+{
+    return QLocale::c()
+        .toString(time.toUTC(), QStringLiteral("ddd, dd MMM yyyy hh:mm:ss 'GMT'"))
+        .toLatin1();
+}
+
 } // namespace
 
 FakeStore::FakeStore(const QString &folder, Options options)
     : folder_(folder), options_(options), translator_({options.libreOpen})
 {
+}
+
+void FakeStore::setOptions(const Options &options)
+{
+    options_ = options;
 }
 
 void FakeStore::attach(LocalHttpServer &server)
@@ -55,11 +70,25 @@ void FakeStore::attach(LocalHttpServer &server)
     });
 }
 
-Response FakeStore::storeAnswer(QByteArray body, QByteArray contentType) const
+Response FakeStore::storeAnswer(
+    const LocalHttpServer::Request &request, QByteArray body, QByteArray contentType) const
 {
-    Response response = Response::ok(std::move(body), std::move(contentType));
-    if (options_.maxAge >= 0)
-        response.withHeader("Cache-Control", "max-age=" + QByteArray::number(options_.maxAge));
+    QByteArray etag;
+    if (options_.etag) {
+        etag =
+            '"' + QCryptographicHash::hash(body, QCryptographicHash::Sha1).toHex().left(16) + '"';
+    }
+    Response response = !etag.isEmpty() && request.header("If-None-Match") == etag
+        ? Response::withStatus(304)
+        : Response::ok(std::move(body), std::move(contentType));
+    if (!etag.isEmpty())
+        response.withHeader("ETag", etag);
+    if (!options_.cacheControl.isEmpty())
+        response.withHeader("Cache-Control", options_.cacheControl);
+    if (options_.expiresIn) {
+        response.withHeader(
+            "Expires", httpDate(QDateTime::currentDateTimeUtc().addSecs(*options_.expiresIn)));
+    }
     return response;
 }
 
@@ -72,41 +101,51 @@ Response FakeStore::answer(const LocalHttpServer::Request &request)
     const QString path = request.path();
     const auto match = feed.match(path);
     if (match.hasMatch())
-        return reviews(match.captured(1).toLower(), match.captured(3), match.captured(2).toInt(),
-            match.captured(4).toLower());
+        return reviews(request, match.captured(1).toLower(), match.captured(3),
+            match.captured(2).toInt(), match.captured(4).toLower());
     if (path == QLatin1String("/lookup"))
-        return lookup(request.query());
+        return lookup(request);
     if (path == QLatin1String("/search"))
-        return search(request.query());
+        return search(request);
     if (path.startsWith(QLatin1String("/images/")))
-        return image(path.mid(8));
+        return image(request, path.mid(8));
     if (auto translated = translator_.answer(request))
         return *translated;
     return Response::withStatus(404, "<html><body>Not found</body></html>");
 }
 
-Response FakeStore::reviews(
-    const QString &country, const QString &identifier, int page, const QString &format)
+Response FakeStore::reviews(const LocalHttpServer::Request &request, const QString &country,
+    const QString &identifier, int page, const QString &format)
 {
     const QByteArray contentType =
         format == QLatin1String("xml") ? "application/xml" : "application/json";
-    if (format == QLatin1String("xml") && options_.rateLimit >= 0
-        && ++xmlFeedRequests_ > options_.rateLimit)
-        return Response::withStatus(403, "<html><body>Forbidden</body></html>");
+    if (format == QLatin1String("xml")) {
+        if (options_.rateLimit >= 0 && ++xmlFeedRequests_ > options_.rateLimit)
+            return Response::withStatus(403, "<html><body>Forbidden</body></html>");
+        if (const int status = options_.failingCountries.value(country))
+            return Response::withStatus(status, "<html><body>Refused</body></html>");
+    }
     QFile file(folder_.filePath(
         QStringLiteral("reviews/%1/%2/%3.%4").arg(country, identifier).arg(page).arg(format)));
-    if (file.open(QIODevice::ReadOnly))
-        return storeAnswer(file.readAll(), contentType);
-    // Past the last page, and for products it does not know, the store
-    // answers a feed without entries.
-    if (format == QLatin1String("xml"))
-        return storeAnswer("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
-                           "<feed xmlns:im=\"http://itunes.apple.com/rss\" "
-                           "xmlns=\"http://www.w3.org/2005/Atom\" xml:lang=\"en\">"
-                           "<title>iTunes Store: Customer Reviews</title></feed>\n",
+    Response response;
+    if (file.open(QIODevice::ReadOnly)) {
+        response = storeAnswer(request, file.readAll(), contentType);
+    } else if (format == QLatin1String("xml")) {
+        // Past the last page, and for products it does not know, the store
+        // answers a feed without entries.
+        response = storeAnswer(request,
+            "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+            "<feed xmlns:im=\"http://itunes.apple.com/rss\" "
+            "xmlns=\"http://www.w3.org/2005/Atom\" xml:lang=\"en\">"
+            "<title>iTunes Store: Customer Reviews</title></feed>\n",
             contentType);
-    return storeAnswer(
-        "{\"feed\":{\"title\":{\"label\":\"iTunes Store: Customer Reviews\"}}}", contentType);
+    } else {
+        response = storeAnswer(request,
+            "{\"feed\":{\"title\":{\"label\":\"iTunes Store: Customer Reviews\"}}}", contentType);
+    }
+    if (options_.cutPages.contains(QStringLiteral("%1/%2").arg(country).arg(page)))
+        response.cutAfterBytes = response.body.size() / 2;
+    return response;
 }
 
 std::optional<QJsonObject> FakeStore::readRecord(const QString &path) const
@@ -147,8 +186,9 @@ QList<QJsonObject> FakeStore::allProducts() const
     return records;
 }
 
-Response FakeStore::lookup(const QUrlQuery &query)
+Response FakeStore::lookup(const LocalHttpServer::Request &request)
 {
+    const QUrlQuery query = request.query();
     const QString country = query.queryItemValue(QStringLiteral("country"));
     const int limit = query.hasQueryItem(QStringLiteral("limit"))
         ? query.queryItemValue(QStringLiteral("limit")).toInt()
@@ -161,11 +201,12 @@ Response FakeStore::lookup(const QUrlQuery &query)
         if (auto record = product(identifier.trimmed(), country))
             records.append(*record);
     }
-    return storeAnswer(resultsAnswer(records), "text/javascript; charset=utf-8");
+    return storeAnswer(request, resultsAnswer(records), "text/javascript; charset=utf-8");
 }
 
-Response FakeStore::search(const QUrlQuery &query)
+Response FakeStore::search(const LocalHttpServer::Request &request)
 {
+    const QUrlQuery query = request.query();
     const QString term = query.queryItemValue(QStringLiteral("term"), QUrl::FullyDecoded);
     QStringList kinds;
     for (const QString &entity :
@@ -186,10 +227,10 @@ Response FakeStore::search(const QUrlQuery &query)
         if (name.contains(term, Qt::CaseInsensitive) || artist.contains(term, Qt::CaseInsensitive))
             found.append(record);
     }
-    return storeAnswer(resultsAnswer(found), "text/javascript; charset=utf-8");
+    return storeAnswer(request, resultsAnswer(found), "text/javascript; charset=utf-8");
 }
 
-Response FakeStore::image(const QString &name)
+Response FakeStore::image(const LocalHttpServer::Request &request, const QString &name)
 {
     if (!isPlainName(name))
         return Response::withStatus(404, "Not found");
@@ -198,5 +239,5 @@ Response FakeStore::image(const QString &name)
         return Response::withStatus(404, "Not found");
     const QByteArray type =
         name.endsWith(QLatin1String(".png"), Qt::CaseInsensitive) ? "image/png" : "image/jpeg";
-    return storeAnswer(file.readAll(), type);
+    return storeAnswer(request, file.readAll(), type);
 }

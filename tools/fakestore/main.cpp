@@ -26,12 +26,26 @@ int main(int argc, char **argv)
         QStringLiteral("Answer 403 to XML feed requests after <n>."), QStringLiteral("n"),
         QStringLiteral("-1"));
     QCommandLineOption maxAge(QStringLiteral("max-age"),
-        QStringLiteral("Send Cache-Control: max-age=<seconds>."), QStringLiteral("seconds"),
-        QStringLiteral("-1"));
+        QStringLiteral("Send Cache-Control: max-age=<seconds>."), QStringLiteral("seconds"));
+    QCommandLineOption cacheControl(QStringLiteral("cache-control"),
+        QStringLiteral("Send this Cache-Control header with store answers."),
+        QStringLiteral("value"));
+    QCommandLineOption expires(QStringLiteral("expires"),
+        QStringLiteral("Send an Expires header <seconds> from now (negative: past)."),
+        QStringLiteral("seconds"));
+    QCommandLineOption etag(QStringLiteral("etag"),
+        QStringLiteral("Send ETags and answer 304 to a matching If-None-Match."));
+    QCommandLineOption fail(QStringLiteral("fail"),
+        QStringLiteral("Answer the XML feed pages of a country with a status, as us=503."),
+        QStringLiteral("cc=status"));
+    QCommandLineOption cut(QStringLiteral("cut"),
+        QStringLiteral("Close the connection halfway through a feed page, as us/1."),
+        QStringLiteral("cc/page"));
     QCommandLineOption libreOpen(
         QStringLiteral("libre-open"), QStringLiteral("LibreTranslate translates without a key."));
     QCommandLineOption quiet(QStringLiteral("quiet"), QStringLiteral("Do not list requests."));
-    parser.addOptions({port, rateLimit, maxAge, libreOpen, quiet});
+    parser.addOptions(
+        {port, rateLimit, maxAge, cacheControl, expires, etag, fail, cut, libreOpen, quiet});
     parser.process(app);
 
     if (parser.positionalArguments().size() != 1) {
@@ -52,7 +66,24 @@ int main(int argc, char **argv)
 
     FakeStore::Options options;
     options.rateLimit = parser.value(rateLimit).toInt();
-    options.maxAge = parser.value(maxAge).toInt();
+    if (parser.isSet(maxAge))
+        options.cacheControl = "max-age=" + parser.value(maxAge).toLatin1();
+    if (parser.isSet(cacheControl))
+        options.cacheControl = parser.value(cacheControl).toLatin1();
+    if (parser.isSet(expires))
+        options.expiresIn = parser.value(expires).toLongLong();
+    options.etag = parser.isSet(etag);
+    for (const QString &value : parser.values(fail)) {
+        const QStringList parts = value.split(QLatin1Char('='));
+        const int status = parts.value(1).toInt();
+        if (parts.size() != 2 || status < 100 || status > 599) {
+            std::fprintf(stderr, "fakestore: --fail takes cc=status, not %s.\n", qPrintable(value));
+            return 2;
+        }
+        options.failingCountries.insert(parts.first().toLower(), status);
+    }
+    for (const QString &value : parser.values(cut))
+        options.cutPages.insert(value.toLower());
     options.libreOpen = parser.isSet(libreOpen);
     LocalHttpServer server;
     if (!server.listen(quint16(portNumber))) {

@@ -17,8 +17,9 @@ class QTcpSocket;
 
 // A small HTTP/1.1 server on 127.0.0.1 for tests and the fake store. Each path
 // answers with a chosen status, headers and body, after an optional delay, or
-// drops the connection without answering. Every request is recorded with its
-// arrival time. One request per connection ("Connection: close").
+// drops the connection before answering or partway through the body. Every
+// request is recorded with its arrival time. One request per connection
+// ("Connection: close").
 class LocalHttpServer : public QObject {
     Q_OBJECT
 
@@ -44,6 +45,9 @@ public:
         QByteArray body;
         int delayMs = 0;
         bool dropConnection = false;
+        // Closes the connection after this many bytes of the body, with the
+        // whole length announced; -1: the whole body.
+        qsizetype cutAfterBytes = -1;
 
         static Response ok(QByteArray body, QByteArray contentType = "text/plain");
         static Response withStatus(int status, QByteArray body = {});

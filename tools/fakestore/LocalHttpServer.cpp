@@ -252,6 +252,7 @@ void LocalHttpServer::write(QTcpSocket *socket, const Response &response)
     head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
     head += "Connection: close\r\n\r\n";
     socket->write(head);
-    socket->write(response.body);
+    socket->write(
+        response.cutAfterBytes >= 0 ? response.body.left(response.cutAfterBytes) : response.body);
     socket->disconnectFromHost();
 }
