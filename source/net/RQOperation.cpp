@@ -5,7 +5,6 @@
 #include "StringFormat.h"
 #include "URLError.h"
 
-#include <QAbstractNetworkCache>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 
@@ -78,11 +77,6 @@ QSet<int> RQOperation::autoRetryErrorCodes() const
     return autoRetryErrorCodes_ ? *autoRetryErrorCodes_ : defaultAutoRetryErrorCodes();
 }
 
-QNetworkAccessManager &RQOperation::manager() const
-{
-    return manager_ ? *manager_ : NetworkAccess::sharedManager();
-}
-
 void RQOperation::startAfter(Clock::Duration delay)
 {
     Clock &clock = *clock_;
@@ -115,31 +109,35 @@ void RQOperation::start()
 
 bool RQOperation::startLoadingCache()
 {
-    QAbstractNetworkCache *cache = manager().cache();
+    revalidating_.reset();
+    SharedURLCache *cache = NetworkAccess::sharedURLCache();
     if (!cache || request_.httpMethod() != "GET")
         return false;
     const QNetworkCacheMetaData metaData = cache->metaData(request_.url());
     if (!metaData.isValid())
         return false;
-    const QDateTime cachedDate = SharedURLCache::cachedDate(metaData);
-    if (!cachedDate.isValid())
-        return false;
     const HTTPURLResponse response = HTTPURLResponse::fromCacheMetaData(metaData);
     if (response.isNull())
         return false;
-    const qint64 maxAge = maxAgeOf(response.valueForHTTPHeaderField("Cache-Control"));
-    if (maxAge <= 0)
-        return false;
     const QDateTime now = clock_->now();
+    const QDateTime cachedDate = SharedURLCache::cachedDate(metaData);
+    const qint64 maxAge = maxAgeOf(response.valueForHTTPHeaderField("Cache-Control"));
     const double age = std::fabs(double(cachedDate.msecsTo(now)) / 1000.0);
-    if (!(double(std::max(maxAge, minimumCacheAgeSeconds)) > age))
+    const bool fresh = cachedDate.isValid() && maxAge > 0
+        && double(std::max(maxAge, minimumCacheAgeSeconds)) > age;
+    const bool hasValidator = !response.valueForHTTPHeaderField("ETag").isEmpty()
+        || !response.valueForHTTPHeaderField("Last-Modified").isEmpty();
+    if (!fresh && !hasValidator)
         return false;
     std::unique_ptr<QIODevice> body(cache->data(request_.url()));
     if (!body)
         return false;
+    if (!fresh) {
+        revalidating_ = StoredAnswer {response, body->readAll()};
+        return false;
+    }
 
     startTime_ = now;
-    servedFromCache_ = true;
     didReceiveResponse(response);
     const QByteArray data = body->readAll();
     if (!data.isEmpty())
@@ -152,14 +150,20 @@ void RQOperation::startConnection()
 {
     dropConnection();
     timedOut_ = false;
-    servedFromCache_ = false;
 
     QNetworkRequest request(request_.url());
     for (const URLRequest::Header &header : request_.allHTTPHeaderFields())
         request.setRawHeader(header.first, header.second);
-    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, true);
+    if (revalidating_) {
+        const HTTPURLResponse &stored = revalidating_->response;
+        if (const QByteArray etag = stored.valueForHTTPHeaderField("ETag"); !etag.isEmpty())
+            request.setRawHeader("If-None-Match", etag);
+        if (const QByteArray date = stored.valueForHTTPHeaderField("Last-Modified");
+            !date.isEmpty())
+            request.setRawHeader("If-Modified-Since", date);
+    }
 
-    QNetworkAccessManager &nam = manager();
+    QNetworkAccessManager &nam = NetworkAccess::sharedManager();
     const QByteArray &method = request_.httpMethod();
     QNetworkReply *reply = nullptr;
     if (method == "GET")
@@ -261,6 +265,8 @@ void RQOperation::replyFinished()
     // Qt flags HTTP error statuses as errors from 200 up (content, protocol
     // and server classes); those are answers, delivered with their body.
     if (networkError == QNetworkReply::NoError || (hasStatus && int(networkError) >= 200)) {
+        if (networkError == QNetworkReply::NoError)
+            keepInCache();
         didFinishLoading();
         return;
     }
@@ -270,6 +276,26 @@ void RQOperation::replyFinished()
     else if (timedOut_)
         code = URLError::TimedOut;
     didFailWithError(URLError::errorWithCode(code, request_.url()));
+}
+
+// A whole answer goes into the shared cache; a 304 to a conditional request
+// stands for the stored answer it confirmed, which is stored again with the
+// 304's headers and so counts as fresh from now.
+void RQOperation::keepInCache()
+{
+    SharedURLCache *cache = NetworkAccess::sharedURLCache();
+    if (!cache || request_.httpMethod() != "GET" || responseReceived_.isNull())
+        return;
+    if (responseReceived_.statusCode() == 304 && revalidating_) {
+        const HTTPURLResponse &stored = revalidating_->response;
+        didReceiveResponse(HTTPURLResponse(stored.url(), stored.statusCode(),
+            SharedURLCache::revalidatedHeaders(
+                stored.allHeaderFields(), responseReceived_.allHeaderFields())));
+        accumulatedData_ = {};
+        didReceiveData(revalidating_->body);
+    }
+    cache->storeAnswer(request_.url(), responseReceived_.statusCode(),
+        responseReceived_.allHeaderFields(), accumulatedData_);
 }
 
 void RQOperation::didReceiveResponse(const HTTPURLResponse &response)

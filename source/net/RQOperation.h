@@ -22,6 +22,12 @@
 // from the process's own cache entries), gathers the answer and hands the
 // response, the body and an error to its completion handler, exactly once,
 // on the main thread. Lives on the main thread.
+//
+// It is the shared cache's only client. A stored answer is reused without
+// asking the server only while it is fresh by the rule below; otherwise the
+// server is asked, conditionally when the stored answer has a validator, and
+// whatever it answers is the answer: a 304 brings back the stored body, an
+// error stays an error.
 class RQOperation : public QObject, public std::enable_shared_from_this<RQOperation> {
     Q_OBJECT
 
@@ -84,11 +90,6 @@ public:
     const QByteArray &accumulatedData() const { return accumulatedData_; }
     // When the request was sent or served from the cache; null before.
     QDateTime startTime() const { return startTime_; }
-    // True when the last start was answered from the cache without network access.
-    bool servedFromCache() const { return servedFromCache_; }
-
-    // The manager used for the transfer; the shared one unless a test set another.
-    void setNetworkAccessManager(QNetworkAccessManager *manager) { manager_ = manager; }
 
 Q_SIGNALS:
     // Emitted after the flag changed (the announcements a queue observes).
@@ -97,6 +98,12 @@ Q_SIGNALS:
     void cancelledChanged(bool cancelled);
 
 private:
+    // A stored answer that the server is asked to confirm.
+    struct StoredAnswer {
+        HTTPURLResponse response;
+        QByteArray body;
+    };
+
     bool startLoadingCache();
     void startConnection();
     void dropConnection();
@@ -107,9 +114,8 @@ private:
     void didFinishLoading();
     void didFailWithError(const Error &error);
     void replyFinished();
+    void keepInCache();
     void timedOut();
-
-    QNetworkAccessManager &manager() const;
 
     URLRequest request_;
     std::recursive_mutex lock_;
@@ -117,7 +123,6 @@ private:
     bool finished_ = false;
     bool cancelled_ = false;
     bool timedOut_ = false;
-    bool servedFromCache_ = false;
     bool completed_ = false;
 
     CompletionHandler completionHandler_;
@@ -129,7 +134,7 @@ private:
     double autoRetryDelay_ = 5.0;
     std::optional<QSet<int>> autoRetryErrorCodes_;
 
-    QPointer<QNetworkAccessManager> manager_;
+    std::optional<StoredAnswer> revalidating_;
     QPointer<QNetworkReply> connection_;
     QMetaObject::Connection authenticationConnection_;
     HTTPURLResponse responseReceived_;

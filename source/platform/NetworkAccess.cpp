@@ -35,8 +35,11 @@ bool closeIdleConnections()
 
 void installSharedURLCache(SharedURLCache *cache)
 {
+    if (installedCache != cache)
+        delete installedCache.data();
+    if (cache)
+        cache->setParent(&sharedManager());
     installedCache = cache;
-    sharedManager().setCache(cache);
 }
 
 SharedURLCache *sharedURLCache()
