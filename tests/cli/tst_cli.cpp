@@ -540,35 +540,6 @@ private Q_SLOTS:
         QCOMPARE(checkWhole(id, setup), 60);
     }
 
-    void updatesWithinTheHourReuseTheCache()
-    {
-        // Answers the store marks as cacheable, as its feeds are.
-        server_->setFeedOverride([this](const FeedServer::FeedRequest &feed) {
-            const auto page =
-                server_->reviews(feed.identifier, feed.country)
-                    .mid((feed.page - 1) * FeedServer::pageSize, FeedServer::pageSize);
-            auto answer = feed.json
-                ? LocalHttpServer::Response::ok(
-                    StoreAnswers::jsonFeedPage(page), "application/json")
-                : LocalHttpServer::Response::ok(StoreAnswers::xmlFeedPage(page), "application/xml");
-            return std::optional(answer.withHeader("Cache-Control", "max-age=60"));
-        });
-        QList<QStringList> fetched;
-        for (int run = 0; run < 2; ++run) {
-            server_->clearRecorded();
-            const Result update = cli({"update", "111"});
-            QVERIFY2(update.status == 0, update.err.constData());
-            QStringList pages;
-            for (const auto &feed : server_->feedRequests())
-                pages << QString("%1 %2 %3").arg(feed.country, feed.identifier).arg(feed.page);
-            fetched << pages;
-        }
-        server_->setFeedOverride({});
-        QVERIFY(!fetched.first().isEmpty());
-        for (const QString &page : std::as_const(fetched.last()))
-            QVERIFY2(!fetched.first().contains(page), qPrintable(page));
-    }
-
     void removeDeletesProductsAndEmptyGroups()
     {
         QCOMPARE(cli({"remove", "222"}).status, 0);

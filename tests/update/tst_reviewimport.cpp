@@ -238,49 +238,6 @@ private Q_SLOTS:
         QVERIFY(!b->lastReviewsUpdate().isValid());
     }
 
-    void unavailableCountryLeavesTheProductUnfinished()
-    {
-        Run run;
-        LogCapture log;
-        // A book is asked in every country, whatever it was rated.
-        auto app = run.fixture.store.context->insertNewObject<Product>(QStringLiteral("Book"));
-        app->setValue(QStringLiteral("identifier"), QStringLiteral("3"));
-        const QDateTime old = QDateTime::currentDateTimeUtc().addDays(-2);
-        app->setValue(QStringLiteral("lastReviewsUpdate"), old);
-        QVERIFY(run.fixture.store.context->save());
-        for (const char *country : {"US", "DE", "JP"})
-            run.fixture.server.reviews(QStringLiteral("3"), QLatin1String(country)) =
-                numberedReviews(1, 60);
-        run.fixture.server.setFeedOverride(
-            [](const FeedServer::FeedRequest &request) -> std::optional<LocalHttpServer::Response> {
-                if (request.country == QLatin1String("DE"))
-                    return LocalHttpServer::Response::withStatus(503, "<html>busy</html>");
-                return std::nullopt;
-            });
-        Error error;
-        QCOMPARE(run.load({app}, &error), 1);
-        QVERIFY(!error.isError());
-        QCOMPARE(app->lastReviewsUpdate(), old);
-        // Loaded before, but nothing stored there: read on past the full page.
-        QCOMPARE(app->reviewsCount(), 120);
-        QCOMPARE(log.matching(QStringLiteral("Service unavailable (%1)")
-                                  .arg(Country::localizedName(QStringLiteral("DE"))))
-                     .size(),
-            1);
-
-        // Another error is the load's error for the caller.
-        run.fixture.server.setFeedOverride(
-            [](const FeedServer::FeedRequest &request) -> std::optional<LocalHttpServer::Response> {
-                if (request.country == QLatin1String("JP"))
-                    return LocalHttpServer::Response::withStatus(500, "oops");
-                return std::nullopt;
-            });
-        QCOMPARE(run.load({app}, &error), 1);
-        QVERIFY(error.isError());
-        QCOMPARE(error.code(), 500);
-        QCOMPARE(app->lastReviewsUpdate(), old);
-    }
-
     void productDeletedDuringALoadCancelsTheRest()
     {
         Run run;
@@ -457,7 +414,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("pagesAsked");
         QTest::addColumn<int>("newReviews");
         QTest::addColumn<bool>("gap");
-        QTest::newRow("130 new") << 100 << 130 << 3 << 130 << false;
         QTest::newRow("exactly one page new") << 100 << 50 << 2 << 50 << false;
         QTest::newRow("600 new") << 100 << 600 << 10 << 500 << true;
         QTest::newRow("first load of 800") << 0 << 800 << 10 << 500 << false;
