@@ -7,6 +7,8 @@
 #include "SqliteConnection.h"
 #include "ValueCoding.h"
 
+#include <algorithm>
+
 #include <sqlite3.h>
 
 bool ManagedObjectContext::save(Error *error)
@@ -99,7 +101,7 @@ bool ManagedObjectContext::writeChanges(Error *error)
     Transaction transaction(*connection_);
     if (!transaction.begin(error))
         return false;
-    for (const ManagedObjectPtr &object : std::as_const(inserted_))
+    for (const ManagedObjectPtr &object : insertedInRowOrder())
         if (!insertRow(object->entity(), object->rowId_, object->values_, error))
             return false;
     std::vector<QVariant> values;
@@ -147,11 +149,22 @@ bool ManagedObjectContext::writeChanges(Error *error)
     return true;
 }
 
+// New rows in the order their ids were given out: each table then grows at
+// its end, where SQLite appends, instead of splitting pages in the middle
+// as the hash's order would make it.
+std::vector<ManagedObjectPtr> ManagedObjectContext::insertedInRowOrder() const
+{
+    std::vector<ManagedObjectPtr> objects(inserted_.cbegin(), inserted_.cend());
+    std::sort(objects.begin(), objects.end(),
+        [](const ManagedObjectPtr &a, const ManagedObjectPtr &b) { return a->rowId_ < b->rowId_; });
+    return objects;
+}
+
 ChangeSet ManagedObjectContext::collectChanges() const
 {
     ChangeSet changes;
     changes.inserted.reserve(size_t(inserted_.size()));
-    for (const ManagedObjectPtr &object : inserted_) {
+    for (const ManagedObjectPtr &object : insertedInRowOrder()) {
         RowChange row {&object->entity(), object->rowId_, {}, {}};
         for (size_t slot = 0; slot < object->values_.size(); ++slot)
             if (object->values_[slot].isValid())

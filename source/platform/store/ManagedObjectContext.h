@@ -178,6 +178,7 @@ private:
     Error pushToParent(ChangeSet changes);
     Error applyPushAndSave(ChangeSet &changes);
     void materializePushed();
+    std::vector<ManagedObjectPtr> insertedInRowOrder() const;
     bool rowExists(const EntityDescription &entity, qint64 rowId);
     void runInbox();
     void scheduleInboxTurn();
