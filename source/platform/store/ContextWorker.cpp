@@ -1,7 +1,9 @@
 #include "ContextWorker.h"
 
-ContextWorker::ContextWorker(std::function<void()> afterEachBlock)
-    : afterEachBlock_(std::move(afterEachBlock)), thread_([this] { run(); })
+ContextWorker::ContextWorker(std::function<void()> afterEachBlock, std::function<void()> whenIdle)
+    : afterEachBlock_(std::move(afterEachBlock)),
+      whenIdle_(std::move(whenIdle)),
+      thread_([this] { run(); })
 {
 }
 
@@ -47,7 +49,12 @@ void ContextWorker::run()
         // Whatever the block captured is released here, on this thread.
         block = nullptr;
         afterEachBlock_();
-        std::lock_guard lock(mutex_);
-        --pending_;
+        bool idle = false;
+        {
+            std::lock_guard lock(mutex_);
+            idle = --pending_ == 0;
+        }
+        if (idle && whenIdle_)
+            whenIdle_();
     }
 }

@@ -8,10 +8,11 @@
 
 // The thread of a private context: runs posted blocks one after another and
 // calls `afterEachBlock` after each (the context announces its changes
-// there). Destruction runs what is queued, then joins.
+// there), then `whenIdle` once nothing is left (a main thread waiting for
+// the context is woken there). Destruction runs what is queued, then joins.
 class ContextWorker {
 public:
-    explicit ContextWorker(std::function<void()> afterEachBlock);
+    ContextWorker(std::function<void()> afterEachBlock, std::function<void()> whenIdle = {});
     ~ContextWorker();
     ContextWorker(const ContextWorker &) = delete;
     ContextWorker &operator=(const ContextWorker &) = delete;
@@ -25,6 +26,7 @@ private:
     void run();
 
     std::function<void()> afterEachBlock_;
+    std::function<void()> whenIdle_;
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<std::function<void()>> queue_;

@@ -50,7 +50,14 @@ ManagedObjectContext::ManagedObjectContext(ManagedObjectContext *parent)
         }
         connection_ = ownConnection_.get();
     }
-    worker_ = std::make_unique<ContextWorker>([this] { processPendingChanges(); });
+    // A main thread that waits for this context (performAndWait, draining)
+    // waits on the inbox: it is woken as soon as the last block is done.
+    std::weak_ptr<MergeInbox> inbox = parent->inbox_;
+    worker_ = std::make_unique<ContextWorker>([this] { processPendingChanges(); },
+        [inbox] {
+            if (const auto alive = inbox.lock())
+                alive->wake();
+        });
 }
 
 ManagedObjectContext::~ManagedObjectContext()

@@ -54,10 +54,21 @@ public:
         return jobs_.empty();
     }
 
+    // Returns when a job arrives, when wake() was called since the last
+    // return, or after `timeout`.
     template<typename Duration> void waitForJob(Duration timeout)
     {
         std::unique_lock lock(mutex_);
-        arrived_.wait_for(lock, timeout, [this] { return !jobs_.empty(); });
+        arrived_.wait_for(lock, timeout, [this] { return !jobs_.empty() || woken_; });
+        woken_ = false;
+    }
+
+    // Ends a wait without a job: a child the main thread waits for fell idle.
+    void wake()
+    {
+        std::lock_guard lock(mutex_);
+        woken_ = true;
+        arrived_.notify_all();
     }
 
 private:
@@ -66,4 +77,5 @@ private:
     std::condition_variable arrived_;
     std::deque<std::function<void()>> jobs_;
     bool scheduled_ = false;
+    bool woken_ = false;
 };
