@@ -185,7 +185,12 @@ qint64 insertRatingsRaw(PersistentStoreCoordinator &coordinator, const QStringLi
         "\"ratingCountForCurrentVersion\", \"averageRating\", "
         "\"averageRatingForCurrentVersion\", \"dateCreated\", \"dateUpdated\", "
         "\"product_id\") VALUES (?,?,?,?,?,?,?,?,?,?,?)");
-    if (!rating)
+    const int snapshotCode = coordinator.model().entity(QStringLiteral("RatingSnapshot"))->code();
+    sqlite3_stmt *snapshot = db.prepare(
+        "INSERT INTO \"RatingSnapshot\" (id, entity, \"countryCode\", \"day\", \"ratingCount\", "
+        "\"ratingCountForCurrentVersion\", \"averageRating\", "
+        "\"averageRatingForCurrentVersion\", \"product_id\") VALUES (?,?,?,?,?,?,?,?,?)");
+    if (!rating || !snapshot)
         qFatal("raw statement: %s", qPrintable(db.lastError().debugDescription()));
     qint64 written = 0;
     for (const QString &country : countries) {
@@ -193,7 +198,10 @@ qint64 insertRatingsRaw(PersistentStoreCoordinator &coordinator, const QStringLi
         Transaction transaction(db);
         if (!transaction.begin(&error))
             qFatal("begin: %s", qPrintable(error.debugDescription()));
-        const qint64 now = Clock::shared().now().toMSecsSinceEpoch();
+        const QDateTime instant = Clock::shared().now();
+        const qint64 now = instant.toMSecsSinceEpoch();
+        const qint64 day =
+            QDateTime(instant.toUTC().date(), QTime(0, 0), Qt::UTC).toMSecsSinceEpoch();
         for (const RatingRow &row : rows) {
             sqlite3_bind_int64(rating, 1, coordinator.allocateRowId());
             sqlite3_bind_int(rating, 2, code);
@@ -207,6 +215,16 @@ qint64 insertRatingsRaw(PersistentStoreCoordinator &coordinator, const QStringLi
             sqlite3_bind_int64(rating, 10, now);
             sqlite3_bind_int64(rating, 11, row.productRowId);
             step(db, rating);
+            sqlite3_bind_int64(snapshot, 1, coordinator.allocateRowId());
+            sqlite3_bind_int(snapshot, 2, snapshotCode);
+            bindText(snapshot, 3, country.toUpper());
+            sqlite3_bind_int64(snapshot, 4, day);
+            sqlite3_bind_int64(snapshot, 5, row.count);
+            sqlite3_bind_int64(snapshot, 6, row.countForVersion);
+            sqlite3_bind_double(snapshot, 7, row.average);
+            sqlite3_bind_double(snapshot, 8, row.averageForVersion);
+            sqlite3_bind_int64(snapshot, 9, row.productRowId);
+            step(db, snapshot);
             ++written;
         }
         if (!coordinator.saveRowIdMark(&error) || !transaction.commit(&error))

@@ -46,9 +46,10 @@ struct RatingRow {
     double average = 0, averageForVersion = 0;
 };
 
-// Inserts the rating rows of each country with reused prepared statements,
-// one transaction per country, as the merge saves one answer. Returns the
-// number of rows written.
+// Inserts the rating rows of each country, each with the day's snapshot of
+// the same figures, with reused prepared statements, one transaction per
+// country, as the merge saves one answer. Returns the number of ratings
+// written.
 qint64 insertRatingsRaw(PersistentStoreCoordinator &coordinator, const QStringList &countries,
     const QList<RatingRow> &rows);
 

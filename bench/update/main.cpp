@@ -6,7 +6,7 @@
 // with reused prepared statements in transactions of the import's size.
 // Also the main thread's longest stall while the import runs, and the
 // ratings merge of lookup answers (1,000 apps in 40 countries) beside raw
-// inserts of the same rating rows.
+// inserts of the same rating rows and their day's snapshots.
 //   bench_update [--tiny]
 #include "FeedFloors.h"
 #include "FeedServer.h"
@@ -178,7 +178,8 @@ double msSince(qint64 startNs)
 }
 
 // The ratings merge: one lookup answer per country holding every app, merged
-// as the importer merges it, against the same rows inserted raw.
+// as the importer merges it (a rating and the day's snapshot each), against
+// the same rows inserted raw.
 void ratingsCase(const QTemporaryDir &dir, bool tiny)
 {
     const int appCount = tiny ? 20 : 1000;
@@ -219,8 +220,10 @@ void ratingsCase(const QTemporaryDir &dir, bool tiny)
     const double mergeMs = msSince(start);
     const qint64 expected = qint64(appCount) * countryCount;
     const qint64 stored = context.countForFetchRequest(FetchRequest(QStringLiteral("Rating")));
-    if (stored != expected)
-        qFatal("stored %lld ratings of %lld", stored, expected);
+    const qint64 snapshots =
+        context.countForFetchRequest(FetchRequest(QStringLiteral("RatingSnapshot")));
+    if (stored != expected || snapshots != expected)
+        qFatal("stored %lld ratings and %lld snapshots of %lld", stored, snapshots, expected);
     importer.reset();
     context.drainChildren();
 
