@@ -4,6 +4,7 @@
 #include "InstanceLock.h"
 #include "ManagedObjectContext.h"
 #include "PersistentStoreCoordinator.h"
+#include "ProcessRun.h"
 #include "TestEnvironment.h"
 
 #include <QJsonArray>
@@ -30,11 +31,7 @@ struct Setup {
 class CliTest : public QObject {
     Q_OBJECT
 
-    struct Result {
-        int status = -1;
-        QByteArray out;
-        QByteArray err;
-    };
+    using Result = ProcessRun;
 
     FeedServer *server_ = nullptr;
     QTemporaryDir dataRoot_;
@@ -48,23 +45,7 @@ class CliTest : public QObject {
         process.setProcessEnvironment(setup.environment);
         if (setup.child)
             process.setChildProcessModifier(setup.child);
-        process.start();
-        Result result;
-        if (!process.waitForStarted(10000))
-            return result;
-        QElapsedTimer timer;
-        timer.start();
-        bool watching = bool(setup.meanwhile);
-        while (process.state() != QProcess::NotRunning && timer.elapsed() < 60000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-            if (watching)
-                watching = !setup.meanwhile(process);
-            process.waitForFinished(5);
-        }
-        result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
-        result.out = process.readAllStandardOutput();
-        result.err = process.readAllStandardError();
-        return result;
+        return ProcessRun::of(process, setup.meanwhile);
     }
 
     // A store of its own, in a new data folder.

@@ -1,5 +1,6 @@
 #include "FakeStore.h"
 #include "LocalHttpServer.h"
+#include "ProcessRun.h"
 #include "StoreAnswers.h"
 #include "TestEnvironment.h"
 
@@ -61,11 +62,7 @@ Q_DECLARE_METATYPE(QList<Step>)
 class PromisesTest : public QObject {
     Q_OBJECT
 
-    struct Result {
-        int status = -1;
-        QByteArray out;
-        QByteArray err;
-    };
+    using Result = ProcessRun;
 
     QString cli_;
     QString faketime_;
@@ -181,19 +178,7 @@ class PromisesTest : public QObject {
         process.setProgram(program);
         process.setArguments(processArguments);
         process.setProcessEnvironment(environment);
-        process.start();
-        Result result;
-        if (!process.waitForStarted(10000))
-            return result;
-        QElapsedTimer timer;
-        timer.start();
-        while (process.state() != QProcess::NotRunning && timer.elapsed() < 120000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-            process.waitForFinished(5);
-        }
-        result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
-        result.out = process.readAllStandardOutput();
-        result.err = process.readAllStandardError();
+        const Result result = ProcessRun::of(process);
         for (const auto &request : usPage1Requests())
             lastFetch_ = startedAt.addMSecs(request.arrivalMs - startedMs);
         return result;
