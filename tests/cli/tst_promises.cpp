@@ -165,10 +165,13 @@ class PromisesTest : public QObject {
             // Waits with a deadline on the monotonic clock would never end if
             // it jumped with the wall clock.
             environment.insert(QStringLiteral("FAKETIME_DONT_FAKE_MONOTONIC"), QStringLiteral("1"));
-            // The clock's library is preloaded ahead of the sanitizer's runtime.
+            // The clock's library is preloaded ahead of the sanitizer's
+            // runtime, and its timed waits can end Qt's wait for the network
+            // thread at exit early, which the leak checker would report: the
+            // runs on the real clock check for leaks.
             environment.insert(QStringLiteral("ASAN_OPTIONS"),
                 environment.value(QStringLiteral("ASAN_OPTIONS"))
-                    + QStringLiteral(":verify_asan_link_order=0"));
+                    + QStringLiteral(":verify_asan_link_order=0:detect_leaks=0"));
         }
 
         server_->clearRequests();
