@@ -15,7 +15,6 @@
 #include <optional>
 
 #include <QAuthenticator>
-#include <QNetworkAccessManager>
 #include <QNetworkReply>
 
 // One HTTP request run by a RequestQueue: it sends the request (or serves it
