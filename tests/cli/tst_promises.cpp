@@ -337,7 +337,8 @@ private Q_SLOTS:
             if (step.usStatus)
                 options_.failingCountries.insert(QStringLiteral("us"), step.usStatus);
             store_->setOptions(options_);
-            const QString before = lastReviewsUpdate();
+            // Only a product that stays unfinished is checked for its date.
+            const QString before = step.current ? QString() : lastReviewsUpdate();
 
             const Result update = run({"update"}, lastFetch_.addSecs(step.at));
             const auto asked = usPage1Requests();
