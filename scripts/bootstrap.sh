@@ -57,7 +57,7 @@ run)
   install_missing "${packages[@]}"
   configure_and_build build-release -DCMAKE_BUILD_TYPE=Release -DRK_BUILD_TESTS=OFF \
     -DRK_BUILD_BENCH=OFF
-  exec "$root/build-release/source/shell/desktop/reviewkeeper"
+  exec "$root/build-release/source/desktop/reviewkeeper"
   ;;
 test)
   install_missing "${packages[@]}" "${test_packages[@]}"

@@ -7,10 +7,10 @@
 //   bench_history [--tiny]
 
 #include "../support/SnapshotWriter.h"
-#include "App.h"
-#include "DataModel.h"
-#include "ManagedObjectContext.h"
-#include "PersistentStoreCoordinator.h"
+#include "model/App.h"
+#include "model/DataModel.h"
+#include "platform/store/ManagedObjectContext.h"
+#include "platform/store/PersistentStoreCoordinator.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

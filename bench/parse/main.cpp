@@ -2,8 +2,8 @@
 // are built on, and ISO 8601 dates beside Qt's own ISO parser.
 //   bench_parse [--tiny | --small]
 #include "BenchPages.h"
-#include "ISO8601DateFormatter.h"
-#include "ReviewFeedDecoder.h"
+#include "net/ISO8601DateFormatter.h"
+#include "net/ReviewFeedDecoder.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

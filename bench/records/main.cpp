@@ -5,11 +5,11 @@
 //
 //   bench_records [--tiny]
 
-#include "App.h"
-#include "DataModel.h"
-#include "ManagedObjectContext.h"
-#include "PersistentStoreCoordinator.h"
-#include "Review.h"
+#include "model/App.h"
+#include "model/DataModel.h"
+#include "model/Review.h"
+#include "platform/store/ManagedObjectContext.h"
+#include "platform/store/PersistentStoreCoordinator.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -4,9 +4,9 @@
 // beside the same cache entries read straight from the disk cache.
 //   bench_requestqueue [--tiny]
 #include "LocalHttpServer.h"
-#include "NetworkAccess.h"
-#include "RequestQueue.h"
-#include "SharedURLCache.h"
+#include "net/RequestQueue.h"
+#include "platform/NetworkAccess.h"
+#include "platform/SharedURLCache.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

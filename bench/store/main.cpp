@@ -2,14 +2,14 @@
 // beside the same rows written with raw prepared statements; the unread and
 // per-star counts of one large product beside the bare SQL; peak memory.
 //   bench_store [--tiny]
-#include "BaseNode.h"
-#include "Clock.h"
-#include "DataModel.h"
-#include "ManagedObjectContext.h"
-#include "PersistentStoreCoordinator.h"
-#include "Product.h"
-#include "SqliteConnection.h"
-#include "StoreQueries.h"
+#include "model/BaseNode.h"
+#include "model/DataModel.h"
+#include "model/Product.h"
+#include "model/StoreQueries.h"
+#include "platform/Clock.h"
+#include "platform/store/ManagedObjectContext.h"
+#include "platform/store/PersistentStoreCoordinator.h"
+#include "platform/store/SqliteConnection.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ManagedObjectContext.h"
+#include "platform/store/ManagedObjectContext.h"
 
 #include <QDateTime>
 #include <QString>

@@ -9,15 +9,15 @@
 // The store is written by a child run of this program (--write-store), so
 // that writing it leaves nothing in this process's memory.
 #include "../support/SnapshotWriter.h"
-#include "App.h"
-#include "DataModel.h"
-#include "ManagedObjectContext.h"
-#include "PersistentStoreCoordinator.h"
-#include "RatingsHistoryChart.h"
-#include "Review.h"
-#include "ReviewController.h"
-#include "ReviewListModel.h"
-#include "ReviewsPerWeekChart.h"
+#include "model/App.h"
+#include "model/DataModel.h"
+#include "model/Review.h"
+#include "platform/store/ManagedObjectContext.h"
+#include "platform/store/PersistentStoreCoordinator.h"
+#include "ui/charts/RatingsHistoryChart.h"
+#include "ui/charts/ReviewsPerWeekChart.h"
+#include "ui/reviews/ReviewController.h"
+#include "ui/reviews/ReviewListModel.h"
 
 #include <QAbstractTableModel>
 #include <QApplication>

@@ -1,10 +1,10 @@
 #include "FeedFloors.h"
 
-#include "BaseNode.h"
-#include "Clock.h"
-#include "ManagedObjectModel.h"
-#include "PersistentStoreCoordinator.h"
-#include "SqliteConnection.h"
+#include "model/BaseNode.h"
+#include "platform/Clock.h"
+#include "platform/store/ManagedObjectModel.h"
+#include "platform/store/PersistentStoreCoordinator.h"
+#include "platform/store/SqliteConnection.h"
 
 #include <QEventLoop>
 #include <QNetworkAccessManager>

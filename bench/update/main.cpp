@@ -9,21 +9,21 @@
 // inserts of the same rating rows and their day's snapshots.
 //   bench_update [--tiny]
 #include "FeedFloors.h"
-#include "FeedServer.h"
-#include "TestEnvironment.h"
+#include "support/FeedServer.h"
+#include "support/TestEnvironment.h"
 
-#include "App.h"
-#include "CountryTable.h"
-#include "DataModel.h"
-#include "Downloader.h"
-#include "ManagedObjectContext.h"
-#include "PersistentStoreCoordinator.h"
-#include "Product.h"
-#include "RatingsImporter.h"
-#include "RequestQueue.h"
-#include "ReviewImporter.h"
-#include "UpdateServices.h"
-#include "UserDefaults.h"
+#include "model/App.h"
+#include "model/CountryTable.h"
+#include "model/DataModel.h"
+#include "model/Product.h"
+#include "net/Downloader.h"
+#include "net/RequestQueue.h"
+#include "platform/UserDefaults.h"
+#include "platform/store/ManagedObjectContext.h"
+#include "platform/store/PersistentStoreCoordinator.h"
+#include "update/RatingsImporter.h"
+#include "update/ReviewImporter.h"
+#include "update/UpdateServices.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

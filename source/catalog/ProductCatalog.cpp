@@ -1,15 +1,15 @@
-#include "ProductCatalog.h"
+#include "catalog/ProductCatalog.h"
 
-#include "Downloader.h"
-#include "Group.h"
-#include "ISO8601DateFormatter.h"
-#include "Log.h"
-#include "ManagedObjectContext.h"
-#include "NotificationCenter.h"
-#include "NotificationNames.h"
-#include "Product.h"
-#include "RequestQueue.h"
-#include "StringFormat.h"
+#include "model/Group.h"
+#include "model/Product.h"
+#include "net/Downloader.h"
+#include "net/ISO8601DateFormatter.h"
+#include "net/RequestQueue.h"
+#include "platform/Log.h"
+#include "platform/NotificationCenter.h"
+#include "platform/NotificationNames.h"
+#include "platform/StringFormat.h"
+#include "platform/store/ManagedObjectContext.h"
 
 #include <QJsonArray>
 #include <QSet>

@@ -1,8 +1,8 @@
-#include "ProductCatalog.h"
+#include "catalog/ProductCatalog.h"
 
-#include "Downloader.h"
-#include "ManagedObjectContext.h"
-#include "Product.h"
+#include "model/Product.h"
+#include "net/Downloader.h"
+#include "platform/store/ManagedObjectContext.h"
 
 #include <QPointer>
 

@@ -1,9 +1,9 @@
-#include "ProductCatalog.h"
+#include "catalog/ProductCatalog.h"
 
-#include "BaseNode.h"
-#include "Group.h"
-#include "Log.h"
-#include "ManagedObjectContext.h"
+#include "model/BaseNode.h"
+#include "model/Group.h"
+#include "platform/Log.h"
+#include "platform/store/ManagedObjectContext.h"
 
 int ProductCatalog::deleteObjects(const QList<ManagedObjectPtr> &objects)
 {

@@ -1,9 +1,9 @@
-#include "ReviewFilter.h"
+#include "catalog/ReviewFilter.h"
 
-#include "App.h"
-#include "ManagedObjectContext.h"
-#include "Product.h"
-#include "Review.h"
+#include "model/App.h"
+#include "model/Product.h"
+#include "model/Review.h"
+#include "platform/store/ManagedObjectContext.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Error.h"
-#include "FetchRequest.h"
-#include "Predicate.h"
+#include "platform/Error.h"
+#include "platform/store/FetchRequest.h"
+#include "platform/store/Predicate.h"
 
 #include <QList>
 #include <QString>

@@ -1,8 +1,8 @@
-#include "StoreSearch.h"
+#include "catalog/StoreSearch.h"
 
-#include "RequestQueue.h"
-#include "URLError.h"
-#include "UserDefaults.h"
+#include "net/RequestQueue.h"
+#include "net/URLError.h"
+#include "platform/UserDefaults.h"
 
 #include <QCollator>
 #include <QPointer>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Downloader.h"
-#include "Error.h"
-#include "FetchRequest.h"
+#include "net/Downloader.h"
+#include "platform/Error.h"
+#include "platform/store/FetchRequest.h"
 
 #include <QObject>
 #include <QString>

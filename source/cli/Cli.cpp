@@ -1,13 +1,13 @@
-#include "Cli.h"
+#include "cli/Cli.h"
 
-#include "AppPaths.h"
-#include "ManagedObjectContext.h"
-#include "Product.h"
-#include "StoreQueries.h"
-#include "StringFormat.h"
-#include "TerminationSignals.h"
-#include "UpdateController.h"
-#include "UserDefaults.h"
+#include "model/Product.h"
+#include "model/StoreQueries.h"
+#include "platform/AppPaths.h"
+#include "platform/StringFormat.h"
+#include "platform/UserDefaults.h"
+#include "platform/store/ManagedObjectContext.h"
+#include "shell/TerminationSignals.h"
+#include "update/UpdateController.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

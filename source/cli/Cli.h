@@ -1,9 +1,9 @@
 #pragma once
 
-#include "CliAppDelegate.h"
-#include "InstanceLock.h"
-#include "OutputTable.h"
-#include "TerminalUpdateHost.h"
+#include "cli/CliAppDelegate.h"
+#include "cli/OutputTable.h"
+#include "cli/TerminalUpdateHost.h"
+#include "platform/InstanceLock.h"
 
 #include <QStringList>
 

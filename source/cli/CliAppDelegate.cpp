@@ -1,4 +1,4 @@
-#include "CliAppDelegate.h"
+#include "cli/CliAppDelegate.h"
 
 CliAppDelegate::CliAppDelegate(LinePrinter printer, QObject *parent)
     : AppDelegate(parent), printer_(std::move(printer))

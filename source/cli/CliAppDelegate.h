@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AppDelegate.h"
+#include "shell/AppDelegate.h"
 
 #include <functional>
 

@@ -1,10 +1,10 @@
 // Reading and writing the preferences, the hidden ones included.
-#include "Cli.h"
+#include "cli/Cli.h"
 
-#include "CountryTable.h"
-#include "Downloader.h"
-#include "StringFormat.h"
-#include "UserDefaults.h"
+#include "model/CountryTable.h"
+#include "net/Downloader.h"
+#include "platform/StringFormat.h"
+#include "platform/UserDefaults.h"
 
 #include <QCommandLineParser>
 #include <QJsonDocument>

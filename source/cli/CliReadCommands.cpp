@@ -1,17 +1,17 @@
 // The commands that list what the store holds: products, reviews, ratings
 // and the stretches of reviews that may be missing.
-#include "Cli.h"
+#include "cli/Cli.h"
 
-#include "ManagedObjectContext.h"
-#include "Product.h"
-#include "Rating.h"
-#include "RatingSnapshot.h"
-#include "RecordTables.h"
-#include "Review.h"
-#include "ReviewFilter.h"
-#include "ReviewGap.h"
-#include "ReviewVersion.h"
-#include "StoreQueries.h"
+#include "catalog/ReviewFilter.h"
+#include "cli/RecordTables.h"
+#include "model/Product.h"
+#include "model/Rating.h"
+#include "model/RatingSnapshot.h"
+#include "model/Review.h"
+#include "model/ReviewGap.h"
+#include "model/ReviewVersion.h"
+#include "model/StoreQueries.h"
+#include "platform/store/ManagedObjectContext.h"
 
 #include <QCommandLineParser>
 

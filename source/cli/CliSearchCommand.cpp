@@ -1,9 +1,9 @@
 // The store search, by the rules of the search popover.
-#include "Cli.h"
+#include "cli/Cli.h"
 
-#include "Downloader.h"
-#include "RecordTables.h"
-#include "StoreSearch.h"
+#include "catalog/StoreSearch.h"
+#include "cli/RecordTables.h"
+#include "net/Downloader.h"
 
 #include <QCommandLineParser>
 #include <QJsonObject>

@@ -1,13 +1,13 @@
 // Translating listed reviews from the command line: one review at a time,
 // at most four a second, reusing every translation already stored.
-#include "Cli.h"
+#include "cli/Cli.h"
 
-#include "KeychainSecretStore.h"
-#include "Review.h"
-#include "SecretStore.h"
-#include "StringFormat.h"
-#include "TranslationProvider.h"
-#include "URLError.h"
+#include "model/Review.h"
+#include "net/TranslationProvider.h"
+#include "net/URLError.h"
+#include "platform/KeychainSecretStore.h"
+#include "platform/SecretStore.h"
+#include "platform/StringFormat.h"
 
 #include <QElapsedTimer>
 

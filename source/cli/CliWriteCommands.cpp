@@ -1,16 +1,16 @@
 // The commands that change the store: add, remove, update.
-#include "Cli.h"
+#include "cli/Cli.h"
 
-#include "Downloader.h"
-#include "ManagedObjectContext.h"
-#include "Product.h"
-#include "ProductCatalog.h"
-#include "RecordTables.h"
-#include "RequestQueue.h"
-#include "ReviewImporter.h"
-#include "StoreSearch.h"
-#include "StringFormat.h"
-#include "UpdateController.h"
+#include "catalog/ProductCatalog.h"
+#include "catalog/StoreSearch.h"
+#include "cli/RecordTables.h"
+#include "model/Product.h"
+#include "net/Downloader.h"
+#include "net/RequestQueue.h"
+#include "platform/StringFormat.h"
+#include "platform/store/ManagedObjectContext.h"
+#include "update/ReviewImporter.h"
+#include "update/UpdateController.h"
 
 #include <QCommandLineParser>
 #include <QJsonObject>

@@ -1,4 +1,4 @@
-#include "OutputTable.h"
+#include "cli/OutputTable.h"
 
 #include <QDateTime>
 #include <QJsonArray>

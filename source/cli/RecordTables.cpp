@@ -1,13 +1,13 @@
-#include "RecordTables.h"
+#include "cli/RecordTables.h"
 
-#include "App.h"
-#include "ProductCatalog.h"
-#include "Rating.h"
-#include "RatingSnapshot.h"
-#include "Review.h"
-#include "ReviewContent.h"
-#include "ReviewGap.h"
-#include "ReviewVersion.h"
+#include "catalog/ProductCatalog.h"
+#include "model/App.h"
+#include "model/Rating.h"
+#include "model/RatingSnapshot.h"
+#include "model/Review.h"
+#include "model/ReviewContent.h"
+#include "model/ReviewGap.h"
+#include "model/ReviewVersion.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "OutputTable.h"
+#include "cli/OutputTable.h"
 
 #include <QHash>
 

@@ -1,6 +1,6 @@
-#include "TerminalUpdateHost.h"
+#include "cli/TerminalUpdateHost.h"
 
-#include "OutputTable.h"
+#include "cli/OutputTable.h"
 
 #include <unistd.h>
 

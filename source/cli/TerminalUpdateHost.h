@@ -1,6 +1,6 @@
 #pragma once
 
-#include "UpdateHost.h"
+#include "update/UpdateHost.h"
 
 #include <QList>
 

@@ -1,10 +1,10 @@
-#include "AppDelegate.h"
-#include "AppPaths.h"
-#include "Cli.h"
-#include "KeychainSecretStore.h"
-#include "Localization.h"
-#include "Presenter.h"
-#include "UserDefaults.h"
+#include "cli/Cli.h"
+#include "platform/AppPaths.h"
+#include "platform/KeychainSecretStore.h"
+#include "platform/Localization.h"
+#include "platform/Presenter.h"
+#include "platform/UserDefaults.h"
+#include "shell/AppDelegate.h"
 
 #include <QCoreApplication>
 

@@ -1,8 +1,8 @@
-#include "App.h"
+#include "model/App.h"
 
-#include "HalfStarRounding.h"
-#include "Rating.h"
-#include "StringFormat.h"
+#include "model/HalfStarRounding.h"
+#include "model/Rating.h"
+#include "platform/StringFormat.h"
 
 void App::ensureTotals() const
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Product.h"
+#include "model/Product.h"
 
 // An iOS or Mac app: the only kind with store ratings, summed up over the
 // countries in memory.

@@ -1,6 +1,6 @@
-#include "BaseNode.h"
+#include "model/BaseNode.h"
 
-#include "Clock.h"
+#include "platform/Clock.h"
 
 #include <QUuid>
 

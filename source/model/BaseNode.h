@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ManagedObject.h"
+#include "platform/store/ManagedObject.h"
 
 // A row of the sidebar tree: a group or a product. New nodes get a uuid and
 // their creation date; the uuid keys the per-row state kept in the

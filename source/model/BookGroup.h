@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FixedGroup.h"
+#include "model/FixedGroup.h"
 
 class BookGroup : public FixedGroup {
 public:

@@ -1,7 +1,7 @@
-#include "Country.h"
+#include "model/Country.h"
 
-#include "BaseNode.h"
-#include "CountryTable.h"
+#include "model/BaseNode.h"
+#include "model/CountryTable.h"
 
 #include <QLocale>
 

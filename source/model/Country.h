@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ManagedObject.h"
+#include "platform/store/ManagedObject.h"
 
 // A store country from the built-in table: its code, region and update
 // priority.

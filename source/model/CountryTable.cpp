@@ -1,4 +1,4 @@
-#include "CountryTable.h"
+#include "model/CountryTable.h"
 
 #include <QHash>
 

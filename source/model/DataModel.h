@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ManagedObjectModel.h"
+#include "platform/store/ManagedObjectModel.h"
 
 #include <memory>
 

@@ -1,4 +1,4 @@
-#include "DerivedValues.h"
+#include "model/DerivedValues.h"
 
 DerivedValues &DerivedValues::shared()
 {

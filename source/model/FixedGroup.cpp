@@ -1,7 +1,7 @@
-#include "FixedGroup.h"
+#include "model/FixedGroup.h"
 
-#include "Log.h"
-#include "StringFormat.h"
+#include "platform/Log.h"
+#include "platform/StringFormat.h"
 
 void FixedGroup::setUuid(const QString &)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Group.h"
+#include "model/Group.h"
 
 // One of the three groups that exist at most once, with a fixed uuid so that
 // a recreated group finds the sidebar state stored under it.

@@ -1,4 +1,4 @@
-#include "Group.h"
+#include "model/Group.h"
 
 void Group::awakeFromInsert()
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BaseNode.h"
+#include "model/BaseNode.h"
 
 // A section of the sidebar: not selectable, not editable, drawn as a header.
 class Group : public BaseNode {

@@ -1,4 +1,4 @@
-#include "HalfStarRounding.h"
+#include "model/HalfStarRounding.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Product.h"
-#include "StringFormat.h"
+#include "model/Product.h"
+#include "platform/StringFormat.h"
 
 class Podcast : public Product {
 public:

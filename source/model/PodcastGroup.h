@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FixedGroup.h"
+#include "model/FixedGroup.h"
 
 class PodcastGroup : public FixedGroup {
 public:

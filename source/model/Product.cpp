@@ -1,10 +1,10 @@
-#include "Product.h"
+#include "model/Product.h"
 
-#include "FetchRequest.h"
-#include "ManagedObjectContext.h"
-#include "Rating.h"
-#include "Review.h"
-#include "ReviewGap.h"
+#include "model/Rating.h"
+#include "model/Review.h"
+#include "model/ReviewGap.h"
+#include "platform/store/FetchRequest.h"
+#include "platform/store/ManagedObjectContext.h"
 
 void Product::awakeFromInsert()
 {

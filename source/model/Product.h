@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BaseNode.h"
+#include "model/BaseNode.h"
 
 #include <QImage>
 #include <QMap>

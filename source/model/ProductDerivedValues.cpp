@@ -1,15 +1,15 @@
 // The values a product computes in memory: unread count, star totals and the
 // average of its reviews, kept in step with the store's changes.
 
-#include "DerivedValues.h"
-#include "FetchRequest.h"
-#include "HalfStarRounding.h"
-#include "ManagedObjectContext.h"
-#include "Product.h"
-#include "RecordChangeRouter.h"
 #include "Resources.h"
-#include "StoreQueries.h"
-#include "StringFormat.h"
+#include "model/DerivedValues.h"
+#include "model/HalfStarRounding.h"
+#include "model/Product.h"
+#include "model/RecordChangeRouter.h"
+#include "model/StoreQueries.h"
+#include "platform/StringFormat.h"
+#include "platform/store/FetchRequest.h"
+#include "platform/store/ManagedObjectContext.h"
 
 namespace {
 

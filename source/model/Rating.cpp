@@ -1,10 +1,10 @@
-#include "Rating.h"
+#include "model/Rating.h"
 
-#include "BaseNode.h"
-#include "Clock.h"
-#include "Country.h"
-#include "Product.h"
-#include "StringFormat.h"
+#include "model/BaseNode.h"
+#include "model/Country.h"
+#include "model/Product.h"
+#include "platform/Clock.h"
+#include "platform/StringFormat.h"
 
 void Rating::awakeFromInsert()
 {

@@ -1,6 +1,6 @@
-#include "RatingSnapshot.h"
+#include "model/RatingSnapshot.h"
 
-#include "Product.h"
+#include "model/Product.h"
 
 std::shared_ptr<Product> RatingSnapshot::product() const
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ManagedObject.h"
+#include "platform/store/ManagedObject.h"
 
 class Product;
 

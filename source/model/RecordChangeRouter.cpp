@@ -1,11 +1,11 @@
-#include "RecordChangeRouter.h"
+#include "model/RecordChangeRouter.h"
 
-#include "App.h"
-#include "ChangeNotification.h"
-#include "EntityDescription.h"
-#include "ManagedObjectContext.h"
-#include "Product.h"
-#include "Review.h"
+#include "model/App.h"
+#include "model/Product.h"
+#include "model/Review.h"
+#include "platform/store/ChangeNotification.h"
+#include "platform/store/EntityDescription.h"
+#include "platform/store/ManagedObjectContext.h"
 
 #include <QSet>
 

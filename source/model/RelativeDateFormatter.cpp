@@ -1,6 +1,6 @@
-#include "RelativeDateFormatter.h"
+#include "model/RelativeDateFormatter.h"
 
-#include "Log.h"
+#include "platform/Log.h"
 
 #include <QHash>
 

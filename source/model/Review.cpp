@@ -1,10 +1,10 @@
-#include "Review.h"
+#include "model/Review.h"
 
-#include "BaseNode.h"
-#include "Clock.h"
-#include "Country.h"
-#include "Product.h"
-#include "ReviewContent.h"
+#include "model/BaseNode.h"
+#include "model/Country.h"
+#include "model/Product.h"
+#include "model/ReviewContent.h"
+#include "platform/Clock.h"
 
 void Review::awakeFromInsert()
 {

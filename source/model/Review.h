@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Error.h"
-#include "ManagedObject.h"
+#include "platform/Error.h"
+#include "platform/store/ManagedObject.h"
 
 #include <functional>
 

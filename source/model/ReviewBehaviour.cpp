@@ -2,15 +2,15 @@
 // content, keeping the display pair in step with its contents, translating,
 // and the small texts the review list shows.
 
-#include "Clock.h"
-#include "Dispatch.h"
-#include "ManagedObjectContext.h"
-#include "RecordChangeRouter.h"
-#include "RelativeDateFormatter.h"
-#include "Review.h"
-#include "ReviewContent.h"
-#include "ReviewTranslation.h"
-#include "StringFormat.h"
+#include "model/RecordChangeRouter.h"
+#include "model/RelativeDateFormatter.h"
+#include "model/Review.h"
+#include "model/ReviewContent.h"
+#include "model/ReviewTranslation.h"
+#include "platform/Clock.h"
+#include "platform/Dispatch.h"
+#include "platform/StringFormat.h"
+#include "platform/store/ManagedObjectContext.h"
 
 #include <cmath>
 

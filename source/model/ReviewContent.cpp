@@ -1,7 +1,7 @@
-#include "ReviewContent.h"
+#include "model/ReviewContent.h"
 
-#include "BaseNode.h"
-#include "Review.h"
+#include "model/BaseNode.h"
+#include "model/Review.h"
 
 void ReviewContent::awakeFromInsert()
 {

@@ -1,10 +1,10 @@
 // A review its author edited: what it showed before becomes a ReviewVersion,
 // and the review shows the store's current text.
 
-#include "ManagedObjectContext.h"
-#include "Review.h"
-#include "ReviewContent.h"
-#include "ReviewVersion.h"
+#include "model/Review.h"
+#include "model/ReviewContent.h"
+#include "model/ReviewVersion.h"
+#include "platform/store/ManagedObjectContext.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
-#include "ReviewGap.h"
+#include "model/ReviewGap.h"
 
-#include "BaseNode.h"
-#include "Product.h"
+#include "model/BaseNode.h"
+#include "model/Product.h"
 
 void ReviewGap::awakeFromInsert()
 {

@@ -1,13 +1,13 @@
-#include "ReviewHistory.h"
+#include "model/ReviewHistory.h"
 
-#include "EntityDescription.h"
-#include "Log.h"
-#include "ManagedObjectContext.h"
-#include "ManagedObjectModel.h"
-#include "PersistentStoreCoordinator.h"
-#include "Product.h"
-#include "SqliteConnection.h"
-#include "StringFormat.h"
+#include "model/Product.h"
+#include "platform/Log.h"
+#include "platform/StringFormat.h"
+#include "platform/store/EntityDescription.h"
+#include "platform/store/ManagedObjectContext.h"
+#include "platform/store/ManagedObjectModel.h"
+#include "platform/store/PersistentStoreCoordinator.h"
+#include "platform/store/SqliteConnection.h"
 
 #include <QHash>
 

@@ -1,7 +1,7 @@
-#include "ReviewTranslation.h"
+#include "model/ReviewTranslation.h"
 
-#include "Dispatch.h"
-#include "StringFormat.h"
+#include "platform/Dispatch.h"
+#include "platform/StringFormat.h"
 
 namespace ReviewTranslation {
 namespace {

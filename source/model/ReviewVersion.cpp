@@ -1,6 +1,6 @@
-#include "ReviewVersion.h"
+#include "model/ReviewVersion.h"
 
-#include "Review.h"
+#include "model/Review.h"
 
 std::shared_ptr<Review> ReviewVersion::review() const
 {

@@ -1,11 +1,11 @@
-#include "StoreQueries.h"
+#include "model/StoreQueries.h"
 
-#include "App.h"
-#include "Country.h"
-#include "Log.h"
-#include "ManagedObjectContext.h"
-#include "Review.h"
-#include "StringFormat.h"
+#include "model/App.h"
+#include "model/Country.h"
+#include "model/Review.h"
+#include "platform/Log.h"
+#include "platform/StringFormat.h"
+#include "platform/store/ManagedObjectContext.h"
 
 namespace StoreQueries {
 

@@ -1,6 +1,6 @@
-#include "AzureTranslatorProvider.h"
+#include "net/AzureTranslatorProvider.h"
 
-#include "UserDefaults.h"
+#include "platform/UserDefaults.h"
 
 #include <QJsonArray>
 #include <QJsonObject>

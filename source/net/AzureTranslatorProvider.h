@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TranslationProvider.h"
+#include "net/TranslationProvider.h"
 
 // Azure AI Translator, version 3: one POST of all texts to
 // {endpoint}/translate, the key (and, for a regional resource, its region)

@@ -1,6 +1,6 @@
-#include "DeepLProvider.h"
+#include "net/DeepLProvider.h"
 
-#include "UserDefaults.h"
+#include "platform/UserDefaults.h"
 
 #include <QJsonArray>
 #include <QJsonObject>

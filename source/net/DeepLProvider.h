@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TranslationProvider.h"
+#include "net/TranslationProvider.h"
 
 // DeepL's API: one POST of all texts to {url}/v2/translate with the key in
 // the Authorization header. The address follows the key (":fx" keys belong

@@ -1,4 +1,4 @@
-#include "DictionaryAdditions.h"
+#include "net/DictionaryAdditions.h"
 
 #include <QJsonArray>
 #include <QVariantList>

@@ -1,14 +1,14 @@
-#include "Downloader.h"
+#include "net/Downloader.h"
 
-#include "Dispatch.h"
-#include "DispatchGroup.h"
-#include "ISO8601DateFormatter.h"
-#include "Log.h"
-#include "RequestQueue.h"
-#include "ReviewFeedDecoder.h"
-#include "StringFormat.h"
-#include "URLError.h"
-#include "UserDefaults.h"
+#include "net/ISO8601DateFormatter.h"
+#include "net/RequestQueue.h"
+#include "net/ReviewFeedDecoder.h"
+#include "net/URLError.h"
+#include "platform/Dispatch.h"
+#include "platform/DispatchGroup.h"
+#include "platform/Log.h"
+#include "platform/StringFormat.h"
+#include "platform/UserDefaults.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Error.h"
-#include "HTTPURLResponse.h"
+#include "net/HTTPURLResponse.h"
+#include "platform/Error.h"
 
 #include <QImage>
 #include <QJsonObject>

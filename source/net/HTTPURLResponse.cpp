@@ -1,4 +1,4 @@
-#include "HTTPURLResponse.h"
+#include "net/HTTPURLResponse.h"
 
 #include <QNetworkCacheMetaData>
 #include <QNetworkReply>

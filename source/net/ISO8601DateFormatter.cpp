@@ -1,8 +1,8 @@
-#include "ISO8601DateFormatter.h"
+#include "net/ISO8601DateFormatter.h"
 
-#include "ISO8601DateParser.h"
-#include "Log.h"
-#include "StringFormat.h"
+#include "net/ISO8601DateParser.h"
+#include "platform/Log.h"
+#include "platform/StringFormat.h"
 
 #include <QHash>
 #include <QMutex>

@@ -1,7 +1,7 @@
-#include "ISO8601DateParser.h"
+#include "net/ISO8601DateParser.h"
 
-#include "Log.h"
-#include "StringFormat.h"
+#include "platform/Log.h"
+#include "platform/StringFormat.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ISO8601DateComponents.h"
+#include "net/ISO8601DateComponents.h"
 
 #include <QDate>
 #include <QStringView>

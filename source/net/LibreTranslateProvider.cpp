@@ -1,4 +1,4 @@
-#include "LibreTranslateProvider.h"
+#include "net/LibreTranslateProvider.h"
 
 #include <QJsonArray>
 #include <QJsonObject>

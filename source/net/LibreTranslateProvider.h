@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TranslationProvider.h"
+#include "net/TranslationProvider.h"
 
 // LibreTranslate, hosted or run by the user at "LibreTranslateURL": one POST
 // of all texts to {url}/translate, the key (optional: a server of one's own

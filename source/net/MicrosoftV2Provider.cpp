@@ -1,11 +1,11 @@
-#include "MicrosoftV2Provider.h"
+#include "net/MicrosoftV2Provider.h"
 
-#include "Dispatch.h"
-#include "RequestQueue.h"
-#include "StringFormat.h"
-#include "Translator.h"
-#include "TranslatorCredentials.h"
-#include "XMLDictionary.h"
+#include "net/RequestQueue.h"
+#include "net/Translator.h"
+#include "net/TranslatorCredentials.h"
+#include "net/XMLDictionary.h"
+#include "platform/Dispatch.h"
+#include "platform/StringFormat.h"
 
 #include <QJsonObject>
 

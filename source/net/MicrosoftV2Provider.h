@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Clock.h"
-#include "TranslationProvider.h"
+#include "net/TranslationProvider.h"
+#include "platform/Clock.h"
 
 #include <memory>
 #include <optional>

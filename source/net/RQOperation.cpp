@@ -1,9 +1,9 @@
-#include "RQOperation.h"
+#include "net/RQOperation.h"
 
-#include "NetworkAccess.h"
-#include "SharedURLCache.h"
-#include "StringFormat.h"
-#include "URLError.h"
+#include "net/URLError.h"
+#include "platform/NetworkAccess.h"
+#include "platform/SharedURLCache.h"
+#include "platform/StringFormat.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>

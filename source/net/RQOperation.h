@@ -1,9 +1,9 @@
 #pragma once
 
-#include "Clock.h"
-#include "Error.h"
-#include "HTTPURLResponse.h"
-#include "URLRequest.h"
+#include "net/HTTPURLResponse.h"
+#include "net/URLRequest.h"
+#include "platform/Clock.h"
+#include "platform/Error.h"
 
 #include <QObject>
 #include <QPointer>

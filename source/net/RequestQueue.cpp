@@ -1,4 +1,4 @@
-#include "RequestQueue.h"
+#include "net/RequestQueue.h"
 
 #include <QCoreApplication>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Clock.h"
-#include "RQOperation.h"
-#include "URLRequest.h"
+#include "net/RQOperation.h"
+#include "net/URLRequest.h"
+#include "platform/Clock.h"
 
 #include <QList>
 #include <QMultiHash>

@@ -1,10 +1,10 @@
-#include "ReviewFeedDecoder.h"
+#include "net/ReviewFeedDecoder.h"
 
-#include "DictionaryAdditions.h"
-#include "Log.h"
-#include "StringFormat.h"
-#include "XMLDictionary.h"
-#include "XMLDictionaryParser.h"
+#include "net/DictionaryAdditions.h"
+#include "net/XMLDictionary.h"
+#include "net/XMLDictionaryParser.h"
+#include "platform/Log.h"
+#include "platform/StringFormat.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

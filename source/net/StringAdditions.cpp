@@ -1,4 +1,4 @@
-#include "StringAdditions.h"
+#include "net/StringAdditions.h"
 
 #include <QMimeDatabase>
 #include <QRegularExpression>

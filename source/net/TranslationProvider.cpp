@@ -1,9 +1,9 @@
-#include "TranslationProvider.h"
+#include "net/TranslationProvider.h"
 
-#include "Log.h"
-#include "RequestQueue.h"
-#include "StringFormat.h"
-#include "UserDefaults.h"
+#include "net/RequestQueue.h"
+#include "platform/Log.h"
+#include "platform/StringFormat.h"
+#include "platform/UserDefaults.h"
 
 namespace TranslationError {
 

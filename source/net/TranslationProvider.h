@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Error.h"
-#include "URLRequest.h"
+#include "net/URLRequest.h"
+#include "platform/Error.h"
 
 #include <QJsonDocument>
 #include <QList>

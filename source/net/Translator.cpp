@@ -1,16 +1,16 @@
-#include "Translator.h"
+#include "net/Translator.h"
 
-#include "AppPaths.h"
-#include "AzureTranslatorProvider.h"
-#include "Clock.h"
-#include "DeepLProvider.h"
-#include "Dispatch.h"
-#include "LibreTranslateProvider.h"
-#include "Log.h"
-#include "SecretStore.h"
-#include "StringFormat.h"
-#include "TranslatorCredentials.h"
-#include "UserDefaults.h"
+#include "net/AzureTranslatorProvider.h"
+#include "net/DeepLProvider.h"
+#include "net/LibreTranslateProvider.h"
+#include "net/TranslatorCredentials.h"
+#include "platform/AppPaths.h"
+#include "platform/Clock.h"
+#include "platform/Dispatch.h"
+#include "platform/Log.h"
+#include "platform/SecretStore.h"
+#include "platform/StringFormat.h"
+#include "platform/UserDefaults.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Error.h"
-#include "MicrosoftV2Provider.h"
-#include "TranslationProvider.h"
+#include "net/MicrosoftV2Provider.h"
+#include "net/TranslationProvider.h"
+#include "platform/Error.h"
 
 #include <QDateTime>
 #include <QHash>

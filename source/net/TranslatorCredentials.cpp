@@ -1,7 +1,7 @@
-#include "TranslatorCredentials.h"
+#include "net/TranslatorCredentials.h"
 
-#include "MicrosoftV2Provider.h"
-#include "UserDefaults.h"
+#include "net/MicrosoftV2Provider.h"
+#include "platform/UserDefaults.h"
 
 #include <array>
 #include <span>

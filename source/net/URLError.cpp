@@ -1,6 +1,6 @@
-#include "URLError.h"
+#include "net/URLError.h"
 
-#include "StringFormat.h"
+#include "platform/StringFormat.h"
 
 int URLError::codeForNetworkError(QNetworkReply::NetworkError error)
 {

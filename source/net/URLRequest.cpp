@@ -1,4 +1,4 @@
-#include "URLRequest.h"
+#include "net/URLRequest.h"
 
 #include <atomic>
 

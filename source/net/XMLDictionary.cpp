@@ -1,7 +1,7 @@
-#include "XMLDictionary.h"
+#include "net/XMLDictionary.h"
 
-#include "DictionaryAdditions.h"
-#include "XMLDictionaryParser.h"
+#include "net/DictionaryAdditions.h"
+#include "net/XMLDictionaryParser.h"
 
 #include <QStringList>
 

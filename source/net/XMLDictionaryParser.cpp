@@ -1,6 +1,6 @@
-#include "XMLDictionaryParser.h"
+#include "net/XMLDictionaryParser.h"
 
-#include "XMLDictionary.h"
+#include "net/XMLDictionary.h"
 
 #include <QFile>
 #include <QVariantList>

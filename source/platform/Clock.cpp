@@ -1,6 +1,6 @@
-#include "Clock.h"
+#include "platform/Clock.h"
 
-#include "RealClock.h"
+#include "platform/RealClock.h"
 
 #include <atomic>
 

@@ -1,7 +1,7 @@
-#include "DispatchGroup.h"
+#include "platform/DispatchGroup.h"
 
-#include "Dispatch.h"
-#include "Log.h"
+#include "platform/Dispatch.h"
+#include "platform/Log.h"
 
 DispatchGroup::DispatchGroup() : state_(std::make_shared<State>()) {}
 

@@ -1,6 +1,6 @@
-#include "Error.h"
+#include "platform/Error.h"
 
-#include "StringFormat.h"
+#include "platform/StringFormat.h"
 
 const QString Error::LocalizedDescriptionKey = QStringLiteral("NSLocalizedDescription");
 const QString Error::LocalizedFailureReasonKey = QStringLiteral("NSLocalizedFailureReason");

@@ -1,6 +1,6 @@
-#include "InstanceLock.h"
+#include "platform/InstanceLock.h"
 
-#include "StringFormat.h"
+#include "platform/StringFormat.h"
 
 #include <QDir>
 #include <QFileInfo>

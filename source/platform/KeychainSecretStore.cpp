@@ -1,8 +1,8 @@
-#include "KeychainSecretStore.h"
+#include "platform/KeychainSecretStore.h"
 
-#include "Dispatch.h"
-#include "Log.h"
-#include "StringFormat.h"
+#include "platform/Dispatch.h"
+#include "platform/Log.h"
+#include "platform/StringFormat.h"
 
 #include <QLibrary>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Clock.h"
-#include "SecretStore.h"
+#include "platform/Clock.h"
+#include "platform/SecretStore.h"
 
 #include <QObject>
 #include <QSet>

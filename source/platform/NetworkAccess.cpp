@@ -1,6 +1,6 @@
-#include "NetworkAccess.h"
+#include "platform/NetworkAccess.h"
 
-#include "SharedURLCache.h"
+#include "platform/SharedURLCache.h"
 
 #include <QCoreApplication>
 #include <QNetworkAccessManager>

@@ -1,6 +1,6 @@
-#include "Presenter.h"
+#include "platform/Presenter.h"
 
-#include "Dispatch.h"
+#include "platform/Dispatch.h"
 
 #include <atomic>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "ProcessActivity.h"
+#include "platform/ProcessActivity.h"
 
 void ProcessActivity::begin(const QString &reason)
 {

@@ -1,4 +1,4 @@
-#include "RealClock.h"
+#include "platform/RealClock.h"
 
 #include <QTimer>
 

@@ -1,6 +1,6 @@
-#include "SharedURLCache.h"
+#include "platform/SharedURLCache.h"
 
-#include "Clock.h"
+#include "platform/Clock.h"
 
 #include <QDateTime>
 #include <QIODevice>

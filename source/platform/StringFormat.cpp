@@ -1,4 +1,4 @@
-#include "StringFormat.h"
+#include "platform/StringFormat.h"
 
 #include <QCoreApplication>
 

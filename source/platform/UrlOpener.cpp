@@ -1,6 +1,6 @@
-#include "UrlOpener.h"
+#include "platform/UrlOpener.h"
 
-#include "Log.h"
+#include "platform/Log.h"
 
 #include <mutex>
 

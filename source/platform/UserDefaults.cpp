@@ -1,8 +1,8 @@
-#include "UserDefaults.h"
+#include "platform/UserDefaults.h"
 
-#include "AppPaths.h"
-#include "Log.h"
-#include "PropertyList.h"
+#include "platform/AppPaths.h"
+#include "platform/Log.h"
+#include "platform/PropertyList.h"
 
 #include <atomic>
 

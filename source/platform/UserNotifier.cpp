@@ -1,7 +1,7 @@
-#include "UserNotifier.h"
+#include "platform/UserNotifier.h"
 
-#include "AppPaths.h"
-#include "Log.h"
+#include "platform/AppPaths.h"
+#include "platform/Log.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

@@ -1,7 +1,7 @@
-#include "WakeMonitor.h"
+#include "platform/WakeMonitor.h"
 
-#include "NotificationCenter.h"
-#include "NotificationNames.h"
+#include "platform/NotificationCenter.h"
+#include "platform/NotificationNames.h"
 
 #include <QDBusConnection>
 

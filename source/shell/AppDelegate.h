@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Error.h"
-#include "ProcessActivity.h"
-#include "UpdateServices.h"
+#include "platform/Error.h"
+#include "platform/ProcessActivity.h"
+#include "update/UpdateServices.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,15 +1,15 @@
 // The store stack of the application delegate: where the store lives, how
 // it is opened, and saving.
-#include "AppDelegate.h"
+#include "shell/AppDelegate.h"
 
-#include "AppPaths.h"
-#include "CountryTable.h"
-#include "DataModel.h"
-#include "Log.h"
-#include "ManagedObjectContext.h"
-#include "PersistentStoreCoordinator.h"
-#include "Presenter.h"
-#include "StringFormat.h"
+#include "model/CountryTable.h"
+#include "model/DataModel.h"
+#include "platform/AppPaths.h"
+#include "platform/Log.h"
+#include "platform/Presenter.h"
+#include "platform/StringFormat.h"
+#include "platform/store/ManagedObjectContext.h"
+#include "platform/store/PersistentStoreCoordinator.h"
 
 #include <QDir>
 #include <QFileInfo>

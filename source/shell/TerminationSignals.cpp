@@ -1,4 +1,4 @@
-#include "TerminationSignals.h"
+#include "shell/TerminationSignals.h"
 
 #include <QSocketNotifier>
 

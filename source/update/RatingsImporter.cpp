@@ -1,16 +1,16 @@
-#include "RatingsImporter.h"
+#include "update/RatingsImporter.h"
 
-#include "Clock.h"
-#include "Country.h"
-#include "Dispatch.h"
-#include "Downloader.h"
-#include "Log.h"
-#include "ManagedObjectContext.h"
-#include "Product.h"
-#include "RequestQueue.h"
-#include "StringFormat.h"
-#include "UpdateHost.h"
-#include "UpdateServices.h"
+#include "model/Country.h"
+#include "model/Product.h"
+#include "net/Downloader.h"
+#include "net/RequestQueue.h"
+#include "platform/Clock.h"
+#include "platform/Dispatch.h"
+#include "platform/Log.h"
+#include "platform/StringFormat.h"
+#include "platform/store/ManagedObjectContext.h"
+#include "update/UpdateHost.h"
+#include "update/UpdateServices.h"
 
 #include <QPointer>
 

@@ -1,16 +1,16 @@
 // The merge of one country's lookup answer into the private ratings context.
-#include "RatingsImporter.h"
+#include "update/RatingsImporter.h"
 
-#include "Clock.h"
-#include "Dispatch.h"
-#include "Downloader.h"
-#include "ISO8601DateFormatter.h"
-#include "Log.h"
-#include "ManagedObjectContext.h"
-#include "Product.h"
-#include "Rating.h"
-#include "RatingSnapshot.h"
-#include "StringFormat.h"
+#include "model/Product.h"
+#include "model/Rating.h"
+#include "model/RatingSnapshot.h"
+#include "net/Downloader.h"
+#include "net/ISO8601DateFormatter.h"
+#include "platform/Clock.h"
+#include "platform/Dispatch.h"
+#include "platform/Log.h"
+#include "platform/StringFormat.h"
+#include "platform/store/ManagedObjectContext.h"
 
 #include <QJsonValue>
 

@@ -2,16 +2,16 @@
 // routine load reads on while the feed holds only reviews newer than the
 // stored ones, up to the feed's last page; reaching that page without
 // meeting a stored review means some reviews were never offered to us.
-#include "ReviewImporter.h"
+#include "update/ReviewImporter.h"
 
-#include "Clock.h"
-#include "Downloader.h"
-#include "Log.h"
-#include "ManagedObjectContext.h"
-#include "Product.h"
-#include "Review.h"
-#include "ReviewGap.h"
-#include "StringFormat.h"
+#include "model/Product.h"
+#include "model/Review.h"
+#include "model/ReviewGap.h"
+#include "net/Downloader.h"
+#include "platform/Clock.h"
+#include "platform/Log.h"
+#include "platform/StringFormat.h"
+#include "platform/store/ManagedObjectContext.h"
 
 bool ReviewImporter::pageAnswered(FeedProbe &probe, const Product &product,
     const QString &countryCode, bool routine, quint64 page, const QList<QVariantMap> &records)

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "DispatchGroup.h"
-#include "Importer.h"
-#include "StoreTypes.h"
+#include "platform/DispatchGroup.h"
+#include "platform/store/StoreTypes.h"
+#include "update/Importer.h"
 
 #include <QDateTime>
 #include <QHash>

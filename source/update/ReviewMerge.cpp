@@ -1,16 +1,16 @@
 // The merge of one product-country answer into the private review context.
-#include "ReviewImporter.h"
+#include "update/ReviewImporter.h"
 
-#include "Clock.h"
-#include "Dispatch.h"
-#include "Downloader.h"
-#include "ISO8601DateFormatter.h"
-#include "Log.h"
-#include "ManagedObjectContext.h"
-#include "Product.h"
-#include "Review.h"
-#include "ReviewContent.h"
-#include "StringFormat.h"
+#include "model/Product.h"
+#include "model/Review.h"
+#include "model/ReviewContent.h"
+#include "net/Downloader.h"
+#include "net/ISO8601DateFormatter.h"
+#include "platform/Clock.h"
+#include "platform/Dispatch.h"
+#include "platform/Log.h"
+#include "platform/StringFormat.h"
+#include "platform/store/ManagedObjectContext.h"
 
 #include <utility>
 

@@ -1,7 +1,7 @@
-#include "SelectedRegions.h"
+#include "update/SelectedRegions.h"
 
-#include "Log.h"
-#include "UserDefaults.h"
+#include "platform/Log.h"
+#include "platform/UserDefaults.h"
 
 namespace SelectedRegions {
 

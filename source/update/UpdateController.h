@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Clock.h"
-#include "NotificationCenter.h"
+#include "platform/Clock.h"
+#include "platform/NotificationCenter.h"
 
 #include <QObject>
 #include <QVariantMap>

@@ -1,7 +1,7 @@
-#include "UpdateHost.h"
+#include "update/UpdateHost.h"
 
-#include "Presenter.h"
-#include "Product.h"
+#include "model/Product.h"
+#include "platform/Presenter.h"
 
 UpdateHost::~UpdateHost() = default;
 

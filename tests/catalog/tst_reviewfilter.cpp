@@ -1,8 +1,8 @@
-#include "../model/StoreFixture.h"
-#include "Book.h"
-#include "Country.h"
-#include "ReviewFilter.h"
-#include "TestEnvironment.h"
+#include "catalog/ReviewFilter.h"
+#include "model/Book.h"
+#include "model/Country.h"
+#include "support/StoreFixture.h"
+#include "support/TestEnvironment.h"
 
 #include <QTest>
 

@@ -1,10 +1,10 @@
 #include "LocalHttpServer.h"
-#include "StoreAnswers.h"
-#include "StoreSearch.h"
-#include "TestEnvironment.h"
-#include "URLError.h"
-#include "UserDefaults.h"
-#include "WaitFor.h"
+#include "catalog/StoreSearch.h"
+#include "net/URLError.h"
+#include "platform/UserDefaults.h"
+#include "support/StoreAnswers.h"
+#include "support/TestEnvironment.h"
+#include "support/WaitFor.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

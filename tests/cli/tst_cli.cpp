@@ -1,11 +1,11 @@
-#include "AppPaths.h"
-#include "DataModel.h"
-#include "FeedServer.h"
-#include "InstanceLock.h"
-#include "ManagedObjectContext.h"
-#include "PersistentStoreCoordinator.h"
-#include "ProcessRun.h"
-#include "TestEnvironment.h"
+#include "model/DataModel.h"
+#include "platform/AppPaths.h"
+#include "platform/InstanceLock.h"
+#include "platform/store/ManagedObjectContext.h"
+#include "platform/store/PersistentStoreCoordinator.h"
+#include "support/FeedServer.h"
+#include "support/ProcessRun.h"
+#include "support/TestEnvironment.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

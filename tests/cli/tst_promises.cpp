@@ -1,8 +1,8 @@
 #include "FakeStore.h"
 #include "LocalHttpServer.h"
-#include "ProcessRun.h"
-#include "StoreAnswers.h"
-#include "TestEnvironment.h"
+#include "support/ProcessRun.h"
+#include "support/StoreAnswers.h"
+#include "support/TestEnvironment.h"
 
 #include <QDir>
 #include <QJsonArray>

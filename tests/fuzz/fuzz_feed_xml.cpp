@@ -1,5 +1,5 @@
-#include "Log.h"
-#include "ReviewFeedDecoder.h"
+#include "net/ReviewFeedDecoder.h"
+#include "platform/Log.h"
 
 #include <cstddef>
 #include <cstdint>

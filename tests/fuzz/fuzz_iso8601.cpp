@@ -1,5 +1,5 @@
-#include "ISO8601DateFormatter.h"
-#include "Log.h"
+#include "net/ISO8601DateFormatter.h"
+#include "platform/Log.h"
 
 #include <cstddef>
 #include <cstdint>

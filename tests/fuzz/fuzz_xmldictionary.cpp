@@ -1,6 +1,6 @@
-#include "Log.h"
-#include "XMLDictionary.h"
-#include "XMLDictionaryParser.h"
+#include "net/XMLDictionary.h"
+#include "net/XMLDictionaryParser.h"
+#include "platform/Log.h"
 
 #include <cstddef>
 #include <cstdint>

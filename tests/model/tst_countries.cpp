@@ -1,9 +1,9 @@
-#include "Country.h"
-#include "CountryTable.h"
-#include "DataModel.h"
-#include "StoreFixture.h"
-#include "StoreQueries.h"
-#include "TestEnvironment.h"
+#include "model/Country.h"
+#include "model/CountryTable.h"
+#include "model/DataModel.h"
+#include "model/StoreQueries.h"
+#include "support/StoreFixture.h"
+#include "support/TestEnvironment.h"
 
 #include <QTest>
 

@@ -1,7 +1,7 @@
-#include "HalfStarRounding.h"
-#include "Rating.h"
-#include "StoreFixture.h"
-#include "TestEnvironment.h"
+#include "model/HalfStarRounding.h"
+#include "model/Rating.h"
+#include "support/StoreFixture.h"
+#include "support/TestEnvironment.h"
 
 #include <QTest>
 

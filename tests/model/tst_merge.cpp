@@ -1,5 +1,5 @@
-#include "StoreFixture.h"
-#include "TestEnvironment.h"
+#include "support/StoreFixture.h"
+#include "support/TestEnvironment.h"
 
 #include <QTest>
 

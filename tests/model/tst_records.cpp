@@ -1,12 +1,12 @@
-#include "AppGroup.h"
-#include "Book.h"
-#include "BookGroup.h"
-#include "ManualClock.h"
-#include "Podcast.h"
-#include "PodcastGroup.h"
-#include "Rating.h"
-#include "StoreFixture.h"
-#include "TestEnvironment.h"
+#include "model/AppGroup.h"
+#include "model/Book.h"
+#include "model/BookGroup.h"
+#include "model/Podcast.h"
+#include "model/PodcastGroup.h"
+#include "model/Rating.h"
+#include "platform/ManualClock.h"
+#include "support/StoreFixture.h"
+#include "support/TestEnvironment.h"
 
 #include <QRegularExpression>
 #include <QTest>

@@ -1,9 +1,9 @@
-#include "Dispatch.h"
-#include "ReviewTranslation.h"
-#include "ReviewVersion.h"
-#include "SqliteConnection.h"
-#include "StoreFixture.h"
-#include "TestEnvironment.h"
+#include "model/ReviewTranslation.h"
+#include "model/ReviewVersion.h"
+#include "platform/Dispatch.h"
+#include "platform/store/SqliteConnection.h"
+#include "support/StoreFixture.h"
+#include "support/TestEnvironment.h"
 
 #include <QTest>
 

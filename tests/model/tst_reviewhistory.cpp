@@ -1,7 +1,7 @@
-#include "StoreFixture.h"
+#include "support/StoreFixture.h"
 
-#include "ReviewHistory.h"
-#include "TestEnvironment.h"
+#include "model/ReviewHistory.h"
+#include "support/TestEnvironment.h"
 
 #include <QFile>
 #include <QTest>

@@ -1,8 +1,8 @@
-#include "Book.h"
-#include "Podcast.h"
-#include "StoreFixture.h"
-#include "StoreQueries.h"
-#include "TestEnvironment.h"
+#include "model/Book.h"
+#include "model/Podcast.h"
+#include "model/StoreQueries.h"
+#include "support/StoreFixture.h"
+#include "support/TestEnvironment.h"
 
 #include <QTest>
 

@@ -1,13 +1,13 @@
-#include "Downloader.h"
 #include "LocalHttpServer.h"
-#include "Log.h"
-#include "ManualClock.h"
-#include "RequestQueue.h"
-#include "StoreAnswers.h"
-#include "TestEnvironment.h"
-#include "URLError.h"
-#include "UserDefaults.h"
-#include "WaitFor.h"
+#include "net/Downloader.h"
+#include "net/RequestQueue.h"
+#include "net/URLError.h"
+#include "platform/Log.h"
+#include "platform/ManualClock.h"
+#include "platform/UserDefaults.h"
+#include "support/StoreAnswers.h"
+#include "support/TestEnvironment.h"
+#include "support/WaitFor.h"
 
 #include <QRegularExpression>
 #include <QTest>

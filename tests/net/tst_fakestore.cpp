@@ -1,10 +1,10 @@
-#include "Downloader.h"
-#include "RequestQueue.h"
-#include "SecretStore.h"
-#include "TestEnvironment.h"
-#include "Translator.h"
-#include "UserDefaults.h"
-#include "WaitFor.h"
+#include "net/Downloader.h"
+#include "net/RequestQueue.h"
+#include "net/Translator.h"
+#include "platform/SecretStore.h"
+#include "platform/UserDefaults.h"
+#include "support/TestEnvironment.h"
+#include "support/WaitFor.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,7 +1,7 @@
-#include "DictionaryAdditions.h"
-#include "ISO8601DateFormatter.h"
-#include "Log.h"
-#include "TestEnvironment.h"
+#include "net/DictionaryAdditions.h"
+#include "net/ISO8601DateFormatter.h"
+#include "platform/Log.h"
+#include "support/TestEnvironment.h"
 
 #include <QCoreApplication>
 #include <QJsonArray>

@@ -1,10 +1,10 @@
 #include "LocalHttpServer.h"
-#include "ManualClock.h"
-#include "NetworkAccess.h"
-#include "RequestQueue.h"
-#include "SharedURLCache.h"
-#include "TestEnvironment.h"
-#include "WaitFor.h"
+#include "net/RequestQueue.h"
+#include "platform/ManualClock.h"
+#include "platform/NetworkAccess.h"
+#include "platform/SharedURLCache.h"
+#include "support/TestEnvironment.h"
+#include "support/WaitFor.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,9 +1,9 @@
 #include "LocalHttpServer.h"
-#include "ManualClock.h"
-#include "RequestQueue.h"
-#include "TestEnvironment.h"
-#include "URLError.h"
-#include "WaitFor.h"
+#include "net/RequestQueue.h"
+#include "net/URLError.h"
+#include "platform/ManualClock.h"
+#include "support/TestEnvironment.h"
+#include "support/WaitFor.h"
 
 #include <QTest>
 

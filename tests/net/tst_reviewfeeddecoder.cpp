@@ -1,7 +1,7 @@
-#include "ISO8601DateFormatter.h"
-#include "Log.h"
-#include "ReviewFeedDecoder.h"
-#include "TestEnvironment.h"
+#include "net/ISO8601DateFormatter.h"
+#include "net/ReviewFeedDecoder.h"
+#include "platform/Log.h"
+#include "support/TestEnvironment.h"
 
 #include <QCoreApplication>
 #include <QtTest>

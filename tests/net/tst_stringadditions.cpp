@@ -1,6 +1,6 @@
-#include "DictionaryAdditions.h"
-#include "StringAdditions.h"
-#include "TestEnvironment.h"
+#include "net/DictionaryAdditions.h"
+#include "net/StringAdditions.h"
+#include "support/TestEnvironment.h"
 
 #include <QCoreApplication>
 #include <QJsonDocument>

@@ -1,6 +1,6 @@
-#include "TestEnvironment.h"
-#include "XMLDictionary.h"
-#include "XMLDictionaryParser.h"
+#include "net/XMLDictionary.h"
+#include "net/XMLDictionaryParser.h"
+#include "support/TestEnvironment.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

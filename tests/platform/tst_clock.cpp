@@ -1,6 +1,6 @@
-#include "ManualClock.h"
-#include "RealClock.h"
-#include "TestEnvironment.h"
+#include "platform/ManualClock.h"
+#include "platform/RealClock.h"
+#include "support/TestEnvironment.h"
 
 #include <QElapsedTimer>
 #include <QTest>

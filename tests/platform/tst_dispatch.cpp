@@ -1,7 +1,7 @@
-#include "Dispatch.h"
-#include "DispatchGroup.h"
-#include "NotificationCenter.h"
-#include "TestEnvironment.h"
+#include "platform/Dispatch.h"
+#include "platform/DispatchGroup.h"
+#include "platform/NotificationCenter.h"
+#include "support/TestEnvironment.h"
 
 #include <QTest>
 #include <QThread>

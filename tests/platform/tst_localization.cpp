@@ -1,6 +1,6 @@
-#include "Localization.h"
-#include "StringFormat.h"
-#include "TestEnvironment.h"
+#include "platform/Localization.h"
+#include "platform/StringFormat.h"
+#include "support/TestEnvironment.h"
 
 #include <QFile>
 #include <QRegularExpression>

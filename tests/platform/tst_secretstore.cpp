@@ -1,8 +1,8 @@
-#include "KeychainSecretStore.h"
-#include "Localization.h"
-#include "Log.h"
-#include "TestEnvironment.h"
-#include "WaitFor.h"
+#include "platform/KeychainSecretStore.h"
+#include "platform/Localization.h"
+#include "platform/Log.h"
+#include "support/TestEnvironment.h"
+#include "support/WaitFor.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>

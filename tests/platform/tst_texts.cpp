@@ -1,8 +1,8 @@
-#include "Error.h"
-#include "Log.h"
-#include "StringFormat.h"
-#include "TestEnvironment.h"
-#include "UrlOpener.h"
+#include "platform/Error.h"
+#include "platform/Log.h"
+#include "platform/StringFormat.h"
+#include "platform/UrlOpener.h"
+#include "support/TestEnvironment.h"
 
 #include <QTest>
 

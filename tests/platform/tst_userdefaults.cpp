@@ -1,8 +1,8 @@
-#include "AppPaths.h"
-#include "PropertyList.h"
 #include "Resources.h"
-#include "TestEnvironment.h"
-#include "UserDefaults.h"
+#include "platform/AppPaths.h"
+#include "platform/PropertyList.h"
+#include "platform/UserDefaults.h"
+#include "support/TestEnvironment.h"
 
 #include <QFile>
 #include <QTemporaryDir>

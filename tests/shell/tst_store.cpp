@@ -1,12 +1,12 @@
-#include "AppDelegate.h"
-#include "AppPaths.h"
-#include "FetchRequest.h"
-#include "Log.h"
-#include "ManagedObjectContext.h"
-#include "PersistentStoreCoordinator.h"
-#include "RecordingPresenter.h"
-#include "SqliteConnection.h"
-#include "TestEnvironment.h"
+#include "platform/AppPaths.h"
+#include "platform/Log.h"
+#include "platform/store/FetchRequest.h"
+#include "platform/store/ManagedObjectContext.h"
+#include "platform/store/PersistentStoreCoordinator.h"
+#include "platform/store/SqliteConnection.h"
+#include "shell/AppDelegate.h"
+#include "support/RecordingPresenter.h"
+#include "support/TestEnvironment.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "FeedServer.h"
+#include "support/FeedServer.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "LocalHttpServer.h"
-#include "StoreAnswers.h"
+#include "support/StoreAnswers.h"
 
 #include <QHash>
 #include <QJsonObject>

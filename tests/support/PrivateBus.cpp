@@ -1,4 +1,4 @@
-#include "PrivateBus.h"
+#include "support/PrivateBus.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>

@@ -1,4 +1,4 @@
-#include "StoreAnswers.h"
+#include "support/StoreAnswers.h"
 
 #include <QBuffer>
 #include <QImage>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "NetworkAccess.h"
+#include "platform/NetworkAccess.h"
 
 #include <QByteArray>
 #include <QDir>

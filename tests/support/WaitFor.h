@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ManualClock.h"
+#include "platform/ManualClock.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -4,11 +4,11 @@
 // feed page is still held back. The store must open, hold only whole
 // reviews, not count the product as current, and a rerun must complete it
 // without duplicates.
-#include "UpdateFixture.h"
+#include "support/UpdateFixture.h"
 
-#include "RequestQueue.h"
-#include "ReviewImporter.h"
-#include "TestEnvironment.h"
+#include "net/RequestQueue.h"
+#include "support/TestEnvironment.h"
+#include "update/ReviewImporter.h"
 
 #include <QProcess>
 #include <QSet>

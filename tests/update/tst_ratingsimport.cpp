@@ -1,9 +1,9 @@
-#include "UpdateFixture.h"
+#include "support/UpdateFixture.h"
 
-#include "RatingSnapshot.h"
-#include "RatingsImporter.h"
-#include "RequestQueue.h"
-#include "TestEnvironment.h"
+#include "model/RatingSnapshot.h"
+#include "net/RequestQueue.h"
+#include "support/TestEnvironment.h"
+#include "update/RatingsImporter.h"
 
 #include <QJsonObject>
 #include <QScopeGuard>

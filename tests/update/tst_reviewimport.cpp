@@ -1,13 +1,13 @@
-#include "UpdateFixture.h"
+#include "support/UpdateFixture.h"
 
-#include "NotificationCenter.h"
-#include "NotificationNames.h"
-#include "RequestQueue.h"
-#include "ReviewGap.h"
-#include "ReviewImporter.h"
-#include "ReviewVersion.h"
-#include "SqliteConnection.h"
-#include "TestEnvironment.h"
+#include "model/ReviewGap.h"
+#include "model/ReviewVersion.h"
+#include "net/RequestQueue.h"
+#include "platform/NotificationCenter.h"
+#include "platform/NotificationNames.h"
+#include "platform/store/SqliteConnection.h"
+#include "support/TestEnvironment.h"
+#include "update/ReviewImporter.h"
 
 #include <QTest>
 

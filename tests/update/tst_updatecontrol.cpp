@@ -1,12 +1,12 @@
-#include "UpdateFixture.h"
+#include "support/UpdateFixture.h"
 
-#include "NotificationCenter.h"
-#include "NotificationNames.h"
-#include "RatingsImporter.h"
-#include "RequestQueue.h"
-#include "ReviewImporter.h"
-#include "TestEnvironment.h"
-#include "UpdateController.h"
+#include "net/RequestQueue.h"
+#include "platform/NotificationCenter.h"
+#include "platform/NotificationNames.h"
+#include "support/TestEnvironment.h"
+#include "update/RatingsImporter.h"
+#include "update/ReviewImporter.h"
+#include "update/UpdateController.h"
 
 #include <QSet>
 #include <QTest>

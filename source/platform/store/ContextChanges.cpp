@@ -1,8 +1,8 @@
 // Announcing changes, once per turn; part of ManagedObjectContext.
-#include "ManagedObjectContext.h"
+#include "platform/store/ManagedObjectContext.h"
 
-#include "Dispatch.h"
-#include "MergeInbox.h"
+#include "platform/Dispatch.h"
+#include "platform/store/MergeInbox.h"
 
 #include <QObject>
 

@@ -1,9 +1,9 @@
 // Deleting records and applying delete rules; part of ManagedObjectContext.
-#include "ManagedObjectContext.h"
+#include "platform/store/ManagedObjectContext.h"
 
-#include "Log.h"
-#include "PersistentStoreCoordinator.h"
-#include "SqliteConnection.h"
+#include "platform/Log.h"
+#include "platform/store/PersistentStoreCoordinator.h"
+#include "platform/store/SqliteConnection.h"
 
 #include <sqlite3.h>
 

@@ -1,9 +1,9 @@
 // Fetches: records, counts and dictionaries; part of ManagedObjectContext.
-#include "ManagedObjectContext.h"
+#include "platform/store/ManagedObjectContext.h"
 
-#include "PersistentStoreCoordinator.h"
-#include "SqliteConnection.h"
-#include "ValueCoding.h"
+#include "platform/store/PersistentStoreCoordinator.h"
+#include "platform/store/SqliteConnection.h"
+#include "platform/store/ValueCoding.h"
 
 #include <sqlite3.h>
 

@@ -1,12 +1,12 @@
 // A child's save: its changes travel to the main context, which applies
 // them and commits before the child goes on; part of ManagedObjectContext.
-#include "ManagedObjectContext.h"
+#include "platform/store/ManagedObjectContext.h"
 
-#include "Dispatch.h"
-#include "Log.h"
-#include "MergeInbox.h"
-#include "PersistentStoreCoordinator.h"
-#include "SqliteConnection.h"
+#include "platform/Dispatch.h"
+#include "platform/Log.h"
+#include "platform/store/MergeInbox.h"
+#include "platform/store/PersistentStoreCoordinator.h"
+#include "platform/store/SqliteConnection.h"
 
 #include <QSet>
 

@@ -1,11 +1,11 @@
 // Writing a main context's changes in one transaction, and collecting a
 // child's changes for its parent; part of ManagedObjectContext.
-#include "ManagedObjectContext.h"
+#include "platform/store/ManagedObjectContext.h"
 
-#include "Log.h"
-#include "PersistentStoreCoordinator.h"
-#include "SqliteConnection.h"
-#include "ValueCoding.h"
+#include "platform/Log.h"
+#include "platform/store/PersistentStoreCoordinator.h"
+#include "platform/store/SqliteConnection.h"
+#include "platform/store/ValueCoding.h"
 
 #include <algorithm>
 

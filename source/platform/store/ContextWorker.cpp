@@ -1,4 +1,4 @@
-#include "ContextWorker.h"
+#include "platform/store/ContextWorker.h"
 
 ContextWorker::ContextWorker(std::function<void()> afterEachBlock, std::function<void()> whenIdle)
     : afterEachBlock_(std::move(afterEachBlock)),

@@ -1,6 +1,6 @@
-#include "EntityDescription.h"
+#include "platform/store/EntityDescription.h"
 
-#include "ManagedObject.h"
+#include "platform/store/ManagedObject.h"
 
 EntityDescription::EntityDescription(QString name, EntityDescription *parent, int code)
     : name_(std::move(name)), parent_(parent), code_(code), table_('"' + name_.toUtf8() + '"')

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "StoreTypes.h"
+#include "platform/store/StoreTypes.h"
 
 #include <QByteArray>
 #include <QHash>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Predicate.h"
+#include "platform/store/Predicate.h"
 
 #include <QList>
 #include <QString>

@@ -1,9 +1,9 @@
-#include "ManagedObject.h"
+#include "platform/store/ManagedObject.h"
 
-#include "FetchRequest.h"
-#include "Log.h"
-#include "ManagedObjectContext.h"
-#include "ValueCoding.h"
+#include "platform/Log.h"
+#include "platform/store/FetchRequest.h"
+#include "platform/store/ManagedObjectContext.h"
+#include "platform/store/ValueCoding.h"
 
 #include <stdexcept>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "EntityDescription.h"
-#include "StoreTypes.h"
+#include "platform/store/EntityDescription.h"
+#include "platform/store/StoreTypes.h"
 
 #include <QDateTime>
 #include <QList>

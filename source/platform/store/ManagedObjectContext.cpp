@@ -1,12 +1,12 @@
-#include "ManagedObjectContext.h"
+#include "platform/store/ManagedObjectContext.h"
 
-#include "ContextWorker.h"
-#include "Dispatch.h"
-#include "Log.h"
-#include "MergeInbox.h"
-#include "PersistentStoreCoordinator.h"
-#include "SqliteConnection.h"
-#include "ValueCoding.h"
+#include "platform/Dispatch.h"
+#include "platform/Log.h"
+#include "platform/store/ContextWorker.h"
+#include "platform/store/MergeInbox.h"
+#include "platform/store/PersistentStoreCoordinator.h"
+#include "platform/store/SqliteConnection.h"
+#include "platform/store/ValueCoding.h"
 
 #include <QObject>
 

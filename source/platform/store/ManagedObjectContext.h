@@ -1,10 +1,10 @@
 #pragma once
 
-#include "ChangeNotification.h"
-#include "ChangeSet.h"
-#include "Error.h"
-#include "FetchRequest.h"
-#include "ManagedObject.h"
+#include "platform/Error.h"
+#include "platform/store/ChangeNotification.h"
+#include "platform/store/ChangeSet.h"
+#include "platform/store/FetchRequest.h"
+#include "platform/store/ManagedObject.h"
 
 #include <QHash>
 #include <QPointer>

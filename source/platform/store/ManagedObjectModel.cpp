@@ -1,4 +1,4 @@
-#include "ManagedObjectModel.h"
+#include "platform/store/ManagedObjectModel.h"
 
 #include <QRegularExpression>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "EntityDescription.h"
+#include "platform/store/EntityDescription.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
-#include "PersistentStoreCoordinator.h"
+#include "platform/store/PersistentStoreCoordinator.h"
 
-#include "ValueCoding.h"
+#include "platform/store/ValueCoding.h"
 
 #include <QFileInfo>
 

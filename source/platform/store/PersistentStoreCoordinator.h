@@ -1,9 +1,9 @@
 #pragma once
 
-#include "Error.h"
-#include "ManagedObjectModel.h"
-#include "SqliteConnection.h"
-#include "WalCheckpointer.h"
+#include "platform/Error.h"
+#include "platform/store/ManagedObjectModel.h"
+#include "platform/store/SqliteConnection.h"
+#include "platform/store/WalCheckpointer.h"
 
 #include <QUrl>
 

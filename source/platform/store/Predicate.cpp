@@ -1,10 +1,10 @@
-#include "Predicate.h"
+#include "platform/store/Predicate.h"
 
-#include "EntityDescription.h"
-#include "ManagedObject.h"
-#include "PredicateParser.h"
-#include "StoreFunctions.h"
-#include "ValueCoding.h"
+#include "platform/store/EntityDescription.h"
+#include "platform/store/ManagedObject.h"
+#include "platform/store/PredicateParser.h"
+#include "platform/store/StoreFunctions.h"
+#include "platform/store/ValueCoding.h"
 
 #include <functional>
 

@@ -1,4 +1,4 @@
-#include "PredicateParser.h"
+#include "platform/store/PredicateParser.h"
 
 using Node = Predicate::Node;
 using NodePtr = std::shared_ptr<const Node>;

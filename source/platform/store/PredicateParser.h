@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Predicate.h"
+#include "platform/store/Predicate.h"
 
 // Reads the query language: comparisons (==, =, !=, <>, <, <=, >, >=, IN,
 // CONTAINS, BEGINSWITH, ENDSWITH, LIKE, each with [c]), AND/&&, OR/||,

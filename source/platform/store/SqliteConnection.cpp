@@ -1,6 +1,6 @@
-#include "SqliteConnection.h"
+#include "platform/store/SqliteConnection.h"
 
-#include "StoreFunctions.h"
+#include "platform/store/StoreFunctions.h"
 
 #include <QFile>
 #include <QUrl>

@@ -1,4 +1,4 @@
-#include "StoreFunctions.h"
+#include "platform/store/StoreFunctions.h"
 
 #include <sqlite3.h>
 

@@ -1,8 +1,8 @@
 // Creating and upgrading the tables of a store; part of
 // PersistentStoreCoordinator.
-#include "PersistentStoreCoordinator.h"
+#include "platform/store/PersistentStoreCoordinator.h"
 
-#include "StringFormat.h"
+#include "platform/StringFormat.h"
 
 #include <QSet>
 #include <QUuid>

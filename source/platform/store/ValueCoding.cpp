@@ -1,8 +1,8 @@
-#include "ValueCoding.h"
+#include "platform/store/ValueCoding.h"
 
-#include "EntityDescription.h"
-#include "ManagedObject.h"
-#include "StoreFunctions.h"
+#include "platform/store/EntityDescription.h"
+#include "platform/store/ManagedObject.h"
+#include "platform/store/StoreFunctions.h"
 
 #include <QDataStream>
 #include <QDateTime>

@@ -1,6 +1,6 @@
-#include "WalCheckpointer.h"
+#include "platform/store/WalCheckpointer.h"
 
-#include "SqliteConnection.h"
+#include "platform/store/SqliteConnection.h"
 
 #include <sqlite3.h>
 

@@ -1,9 +1,0 @@
-#include "BorderlessButton.h"
-
-BorderlessButton::BorderlessButton(QWidget *parent) : QToolButton(parent)
-{
-    setAutoRaise(true);
-    setToolButtonStyle(Qt::ToolButtonIconOnly);
-    setFocusPolicy(Qt::TabFocus);
-    setStyleSheet(QStringLiteral("QToolButton { border: none; background: transparent; }"));
-}

@@ -1,0 +1,70 @@
+#include "ui/preferences/PreferencesChoices.h"
+
+#include "platform/StringFormat.h"
+
+#include <QCollator>
+#include <QLocale>
+
+#include <algorithm>
+
+namespace PreferencesChoices {
+
+namespace {
+constexpr const char *kContext = "PreferencesPopoverViewController";
+constexpr qint64 kHour = 3600;
+} // namespace
+
+QList<Interval> updateIntervals()
+{
+    return {
+        {0, localized(kContext, "Off")},
+        {kHour, localized(kContext, "Every Hour")},
+        {3 * kHour, localized(kContext, "Every 3 Hours")},
+        {6 * kHour, localized(kContext, "Every 6 Hours")},
+        {12 * kHour, localized(kContext, "Every 12 Hours")},
+        {24 * kHour, localized(kContext, "Every Day")},
+    };
+}
+
+QString titleForInterval(qint64 seconds)
+{
+    for (const Interval &interval : updateIntervals())
+        if (interval.seconds == seconds)
+            return interval.title;
+    if (seconds <= 0)
+        return localized(kContext, "Off");
+    if (seconds % kHour == 0)
+        return formatString(localized(kContext, "Every %ld Hours"), seconds / kHour);
+    if (seconds % 60 == 0)
+        return formatString(localized(kContext, "Every %ld Minutes"), seconds / 60);
+    return formatString(localized(kContext, "Every %ld Seconds"), seconds);
+}
+
+QList<Language> languages(const QMap<QString, QString> &codeToEnglishName)
+{
+    QList<Language> list;
+    list.reserve(codeToEnglishName.size());
+    for (auto it = codeToEnglishName.cbegin(); it != codeToEnglishName.cend(); ++it)
+        list.append({it.key(), localized(kContext, it.value().toUtf8().constData())});
+    QCollator collator {QLocale()};
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(list.begin(), list.end(), [&collator](const Language &a, const Language &b) {
+        return collator.compare(a.name, b.name) < 0;
+    });
+    return list;
+}
+
+QList<Region> regions()
+{
+    return {
+        {QStringLiteral("UnitedStatesAndCanada"), localized(kContext, "United States and Canada")},
+        {QStringLiteral("Europe"), localized(kContext, "Europe")},
+        {QStringLiteral("AsiaPacific"), localized(kContext, "Asia Pacific")},
+        {QStringLiteral("AfricaTheMiddleEastAndIndia"),
+            localized(kContext, "Africa, the Middle East, and India")},
+        {QStringLiteral("LatinAmericaAndTheCaribbean"),
+            localized(kContext, "Latin America and the Caribbean")},
+    };
+}
+
+} // namespace PreferencesChoices

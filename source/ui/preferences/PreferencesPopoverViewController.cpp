@@ -1,0 +1,299 @@
+#include "ui/preferences/PreferencesPopoverViewController.h"
+
+#include "model/StoreQueries.h"
+#include "net/Translator.h"
+#include "platform/Log.h"
+#include "platform/NotificationCenter.h"
+#include "platform/NotificationNames.h"
+#include "platform/SecretStore.h"
+#include "platform/StringFormat.h"
+#include "platform/UserDefaults.h"
+#include "ui/preferences/PreferencesChoices.h"
+#include "ui/preferences/TranslationPreferencesSection.h"
+#include "ui/widgets/Popover.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+constexpr const char *kContext = "PreferencesPopoverViewController";
+const QString kAutomaticUpdateInterval = QStringLiteral("AutomaticUpdateInterval");
+const QString kTranslationLanguageCode = QStringLiteral("TranslationLanguageCode");
+const QString kSelectedRegions = QStringLiteral("SelectedRegions");
+const QString kAutoUpdateAtStartup = QStringLiteral("AutoUpdateAtStartup");
+const QString kShowNotifications = QStringLiteral("ShowNotifications");
+const QString kPlayNotificationSound = QStringLiteral("PlayNotificationSound");
+} // namespace
+
+PreferencesPopoverViewController::PreferencesPopoverViewController(
+    ManagedObjectContext &context, UserDefaults &defaults, QObject *parent)
+    : QObject(parent), context_(context), defaults_(defaults)
+{
+    // The controls are filled each time the popover opens, not at start-up.
+    buildView();
+}
+
+PreferencesPopoverViewController::~PreferencesPopoverViewController()
+{
+    delete popover_;
+    // One that closed just now may still wait for the event loop.
+    delete closedPopover_;
+    delete view_;
+}
+
+void PreferencesPopoverViewController::buildView()
+{
+    view_ = new QWidget;
+    view_->setAccessibleName(localized(kContext, "Preferences"));
+    auto *layout = new QVBoxLayout(view_);
+    auto *form = new QFormLayout;
+    layout->addLayout(form);
+    QList<QWidget *> tabOrder;
+
+    intervalPopUpButton_ = new QComboBox;
+    intervalPopUpButton_->setAccessibleName(localized(kContext, "Update Interval"));
+    connect(intervalPopUpButton_, &QComboBox::activated, this,
+        &PreferencesPopoverViewController::autoUpdateTimeDidChangeAction);
+    form->addRow(localized(kContext, "Update automatically:"), intervalPopUpButton_);
+    tabOrder << intervalPopUpButton_;
+
+    const auto addKeyBox = [&](const QString &key, const QString &title) {
+        auto *box = new QCheckBox(title);
+        box->setAccessibleName(title);
+        // Only the user's clicks write; reading the defaults into the box
+        // does not.
+        connect(box, &QCheckBox::clicked, this,
+            [this, key](bool checked) { defaults_.setBool(checked, key); });
+        keyBoxes_.insert(key, box);
+        tabOrder << box;
+        return box;
+    };
+    form->addRow(addKeyBox(kAutoUpdateAtStartup, localized(kContext, "Update at startup")));
+
+    auto *regions = new QGroupBox(localized(kContext, "Regions to update:"));
+    regions->setAccessibleName(regions->title());
+    auto *regionLayout = new QVBoxLayout(regions);
+    for (const PreferencesChoices::Region &region : PreferencesChoices::regions()) {
+        auto *box = new QCheckBox(region.title);
+        box->setAccessibleName(region.title);
+        connect(box, &QCheckBox::clicked, this,
+            [this, key = region.key](bool checked) { regionToggled(key, checked); });
+        regionLayout->addWidget(box);
+        regionBoxes_.insert(region.key, box);
+        tabOrder << box;
+    }
+    layout->addWidget(regions);
+
+    auto *lower = new QFormLayout;
+    layout->addLayout(lower);
+    languagesPopUpButton_ = new QComboBox;
+    languagesPopUpButton_->setAccessibleName(localized(kContext, "Translation Language"));
+    connect(languagesPopUpButton_, &QComboBox::activated, this,
+        &PreferencesPopoverViewController::languageSelectedAction);
+    lower->addRow(localized(kContext, "Translate reviews into:"), languagesPopUpButton_);
+    tabOrder << languagesPopUpButton_;
+    translation_ = new TranslationPreferencesSection(defaults_, SecretStore::shared(), {}, this);
+    lower->addRow(translation_->view());
+    tabOrder << translation_->providerPopUpButton() << translation_->keyField()
+             << translation_->regionField() << translation_->addressField()
+             << translation_->testButton();
+    lower->addRow(addKeyBox(kShowNotifications, localized(kContext, "Show notifications")));
+    lower->addRow(
+        addKeyBox(kPlayNotificationSound, localized(kContext, "Play notification sound")));
+
+    for (int i = 1; i < tabOrder.size(); ++i)
+        QWidget::setTabOrder(tabOrder.at(i - 1), tabOrder.at(i));
+    view_->setFocusProxy(intervalPopUpButton_);
+}
+
+void PreferencesPopoverViewController::showPopoverForView(QWidget *anchor)
+{
+    if (closedByPress_) {
+        // The press on the button that closed the popover, passed on to
+        // the button, must not open it again.
+        closedByPress_ = false;
+        return;
+    }
+    if (popover_ && popover_->isShown()) {
+        closePopoverAction();
+        return;
+    }
+    delete popover_;
+    QWidget *parent = anchor ? anchor->window() : QApplication::activeWindow();
+    auto *popover = new Popover(Popover::Behavior::Semitransient, view_, parent);
+    connect(
+        popover, &Popover::aboutToShow, this, &PreferencesPopoverViewController::popoverWillShow);
+    connect(popover, &Popover::closed, this, [this, popover] { popoverDidClose(popover); });
+    popover_ = popover;
+    popover->showRelativeToWidget(anchor, Popover::Edge::Above);
+}
+
+void PreferencesPopoverViewController::closePopoverAction()
+{
+    if (popover_)
+        popover_->performClose();
+}
+
+void PreferencesPopoverViewController::popoverWillShow()
+{
+    updateIntervalMenu();
+    updateCheckBoxes();
+    updateLanguagesMenu();
+    translation_->reload();
+    if (languagesSource_) {
+        languagesSource_([self = QPointer(this)](const QMap<QString, QString> &languages) {
+            if (!self || languages.isEmpty() || languages == self->languages_)
+                return;
+            self->languages_ = languages;
+            self->updateLanguagesMenu();
+        });
+    }
+}
+
+void PreferencesPopoverViewController::popoverDidClose(Popover *popover)
+{
+    if (popover != popover_)
+        return;
+    popover_ = nullptr;
+    popover->deleteLater();
+    closedPopover_ = popover;
+    // A semi-transient popover closes on a press outside it, which the
+    // window system may then hand on to the widget below. Until that press
+    // ends, a toggle comes from it.
+    if (QGuiApplication::mouseButtons() != Qt::NoButton && !closedByPress_) {
+        closedByPress_ = true;
+        qApp->installEventFilter(this);
+    }
+}
+
+bool PreferencesPopoverViewController::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonRelease && closedByPress_) {
+        qApp->removeEventFilter(this);
+        // After the release has reached the button and made its click.
+        QTimer::singleShot(0, this, [this] { closedByPress_ = false; });
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void PreferencesPopoverViewController::updateIntervalMenu()
+{
+    intervalPopUpButton_->clear();
+    for (const PreferencesChoices::Interval &interval : PreferencesChoices::updateIntervals())
+        intervalPopUpButton_->addItem(interval.title, qlonglong(interval.seconds));
+    const QVariant value = defaults_.objectForKey(kAutomaticUpdateInterval);
+    bool readable = !value.isValid();
+    if (!readable)
+        value.toString().trimmed().toDouble(&readable);
+    if (!readable)
+        logLine(formatString(QStringLiteral("Unreadable %@ preference \"%@\", treated as off"),
+            kAutomaticUpdateInterval, value.toString()));
+    const qint64 stored = defaults_.integerForKey(kAutomaticUpdateInterval);
+    int index = intervalPopUpButton_->findData(qlonglong(stored));
+    // A value set elsewhere is shown as it is, and stays until the user
+    // chooses another.
+    if (index < 0 && stored > 0) {
+        intervalPopUpButton_->addItem(
+            PreferencesChoices::titleForInterval(stored), qlonglong(stored));
+        index = intervalPopUpButton_->count() - 1;
+    }
+    intervalPopUpButton_->setCurrentIndex(qMax(index, 0));
+}
+
+void PreferencesPopoverViewController::autoUpdateTimeDidChangeAction(int index)
+{
+    if (index < 0 || index >= intervalPopUpButton_->count())
+        return;
+    const qint64 interval = intervalPopUpButton_->itemData(index).toLongLong();
+    if (defaults_.integerForKey(kAutomaticUpdateInterval) == interval)
+        return;
+    defaults_.setInteger(interval, kAutomaticUpdateInterval);
+    if (!defaults_.synchronize())
+        logLine(formatString(
+            QStringLiteral("Could not write the preferences to %@"), defaults_.fileName()));
+    NotificationCenter::defaultCenter().post(kAutoUpdateTimeDidChangeNotification, this,
+        {{QStringLiteral("timeInterval"), qlonglong(interval)}});
+}
+
+void PreferencesPopoverViewController::updateLanguagesMenu()
+{
+    languagesPopUpButton_->clear();
+    for (const PreferencesChoices::Language &language : PreferencesChoices::languages(
+             languages_.isEmpty() ? Translator::languageCodes() : languages_))
+        languagesPopUpButton_->addItem(language.name, language.code);
+    const QString stored = defaults_.stringForKey(kTranslationLanguageCode);
+    const int index = stored.isEmpty() ? -1 : languagesPopUpButton_->findData(stored);
+    if (index < 0 && !stored.isEmpty())
+        logLine(formatString(QStringLiteral("Unknown translation language code \"%@\""), stored));
+    languagesPopUpButton_->setCurrentIndex(index);
+}
+
+void PreferencesPopoverViewController::languageSelectedAction(int index)
+{
+    const QVariant code = languagesPopUpButton_->itemData(index);
+    if (code.typeId() == QMetaType::QString && !code.toString().isEmpty())
+        defaults_.setString(code.toString(), kTranslationLanguageCode);
+}
+
+void PreferencesPopoverViewController::updateCheckBoxes()
+{
+    for (auto it = keyBoxes_.cbegin(); it != keyBoxes_.cend(); ++it)
+        it.value()->setChecked(defaults_.boolForKey(it.key()));
+    const QVariantMap selected = defaults_.dictionaryForKey(kSelectedRegions);
+    const QHash<QString, QString> toolTips {
+        {QStringLiteral("UnitedStatesAndCanada"), toolTipForUnitedStatesAndCanada()},
+        {QStringLiteral("Europe"), toolTipForEurope()},
+        {QStringLiteral("AsiaPacific"), toolTipForAsiaPacific()},
+        {QStringLiteral("AfricaTheMiddleEastAndIndia"), toolTipForAfricaTheMiddleEastAndIndia()},
+        {QStringLiteral("LatinAmericaAndTheCaribbean"), toolTipForLatinAmericaAndTheCaribbean()},
+    };
+    for (auto it = regionBoxes_.cbegin(); it != regionBoxes_.cend(); ++it) {
+        it.value()->setChecked(selected.value(it.key()).toBool());
+        it.value()->setToolTip(toolTips.value(it.key()));
+    }
+}
+
+void PreferencesPopoverViewController::regionToggled(const QString &region, bool selected)
+{
+    // Regions this version does not list keep their values.
+    QVariantMap regions = defaults_.dictionaryForKey(kSelectedRegions);
+    regions.insert(region, selected);
+    defaults_.setObject(regions, kSelectedRegions);
+}
+
+qint64 PreferencesPopoverViewController::countryCountForRegion(const QString &region) const
+{
+    return StoreQueries::countryCountForRegion(&context_, region).value_or(0);
+}
+
+QString PreferencesPopoverViewController::toolTipForRegion(const QString &region) const
+{
+    return formatString(localized(kContext, "%ld Countries"), countryCountForRegion(region));
+}
+
+QString PreferencesPopoverViewController::toolTipForEurope() const
+{
+    return toolTipForRegion(QStringLiteral("Europe"));
+}
+
+QString PreferencesPopoverViewController::toolTipForAsiaPacific() const
+{
+    return toolTipForRegion(QStringLiteral("AsiaPacific"));
+}
+
+QString PreferencesPopoverViewController::toolTipForAfricaTheMiddleEastAndIndia() const
+{
+    return toolTipForRegion(QStringLiteral("AfricaTheMiddleEastAndIndia"));
+}
+
+QString PreferencesPopoverViewController::toolTipForLatinAmericaAndTheCaribbean() const
+{
+    return toolTipForRegion(QStringLiteral("LatinAmericaAndTheCaribbean"));
+}

@@ -1,0 +1,400 @@
+#include "support/UpdateFixture.h"
+
+#include "platform/NotificationCenter.h"
+#include "platform/NotificationNames.h"
+#include "support/RecordingPresenter.h"
+#include "support/TestEnvironment.h"
+#include "ui/sidebar/BaseNodeTreeAccessor.h"
+#include "ui/sidebar/QXTreeController.h"
+#include "ui/widgets/ZQSpinningProgressIndicator.h"
+#include "ui/window/HostViewController.h"
+#include "ui/window/MessageBoxPresenter.h"
+#include "update/UpdateController.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTest>
+
+namespace {
+
+const QString kSelectedMainView = QStringLiteral("SelectedMainView");
+const QString kSuppress = QStringLiteral("RateLimitExceededSuppress");
+const QString kInterval = QStringLiteral("AutomaticUpdateInterval");
+
+// A page's own menu actions, recorded.
+class PageResponder : public ActionResponder {
+public:
+    explicit PageResponder(QString action) : action_(std::move(action)) { }
+    bool respondsToAction(const QString &action) const override { return action == action_; }
+    void performAction(const QString &action, const QVariant &) override { performed << action; }
+    QStringList performed;
+
+private:
+    QString action_;
+};
+
+// The content host with placeholder pages, its engine and the sidebar's
+// tree over one app and one book.
+struct HostFixture {
+    StoreFixture store;
+    UserDefaults defaults {store.dir.filePath(QStringLiteral("prefs.ini"))};
+    RecordingServices services;
+    RecordingPresenter presenter;
+    HostViewController host {&defaults};
+    UpdateController engine {services, host};
+    QWidget reviews;
+    QWidget ratings;
+    PageResponder reviewActions {QStringLiteral("performFindPanelAction")};
+    PageResponder ratingsActions {QStringLiteral("copy")};
+    BaseNodeTreeAccessor accessor;
+    QXTreeController tree {&accessor};
+    std::shared_ptr<App> app;
+    std::shared_ptr<Product> book;
+    QList<const void *> shownViews;
+
+    HostFixture()
+    {
+        services.context = store.context.get();
+        engine.setUserDefaults(&defaults);
+        host.setUpdateController(&engine);
+        host.setPresenter(&presenter);
+        host.setTreeController(&tree);
+        host.setReviewController(&reviews, &reviewActions);
+        host.setRatingsViewController(&ratings, &ratingsActions);
+        app = store.app(QStringLiteral("1"));
+        app->setTitle(QStringLiteral("App"));
+        book = store.context->insertNewObject<Product>(QStringLiteral("Book"));
+        book->setTitle(QStringLiteral("Book"));
+        store.context->save();
+        tree.setContent({BaseNodeTreeAccessor::object(app), BaseNodeTreeAccessor::object(book)});
+        NotificationCenter::defaultCenter().addObserver(kViewControllerDidChangeNotification, &host,
+            [this](const Notification &note) { shownViews << note.object; });
+    }
+    ~HostFixture()
+    {
+        // The pages belong to the fixture, not to the host's view.
+        reviews.setParent(nullptr);
+        ratings.setParent(nullptr);
+    }
+
+    void select(const std::shared_ptr<Product> &product)
+    {
+        if (product)
+            tree.setSelectedObject(BaseNodeTreeAccessor::object(product));
+        else
+            tree.selectNone();
+    }
+};
+
+} // namespace
+
+class HostViewTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    void viewSwitch_data()
+    {
+        QTest::addColumn<QString>("sender");
+        QTest::addColumn<int>("expected");
+        QTest::addColumn<QString>("logged");
+        QTest::newRow("menu item tag 1") << "item 1" << 1 << QString();
+        QTest::newRow("menu item tag 0") << "item 0" << 0 << QString();
+        QTest::newRow("number 1") << "number 1" << 1 << QString();
+        QTest::newRow("number 2 refused")
+            << "number 2" << -1 << "Invalid selection for controller: 2";
+        QTest::newRow("negative refused")
+            << "number -1" << -1 << "Invalid selection for controller: -1";
+        QTest::newRow("segmented control") << "control 1" << 1 << QString();
+        QTest::newRow("no sender") << "none" << 0 << QString();
+    }
+
+    // The page shown follows the sender, is stored, announced and restored
+    // by the next host.
+    void viewSwitch()
+    {
+        QFETCH(QString, sender);
+        QFETCH(int, expected);
+        QFETCH(QString, logged);
+        HostFixture fixture;
+        HostViewController &host = fixture.host;
+        fixture.defaults.setInteger(1, kSelectedMainView);
+        host.viewDidLoad();
+        QCOMPARE(host.currentIndex(), 1);
+        QCOMPARE(host.currentView(), &fixture.ratings);
+        fixture.shownViews.clear();
+        // Start from the other page than the one asked for.
+        const int start = expected == 1 ? 0 : 1;
+        host.changeViewControllerAction(start);
+
+        QAction item;
+        QObject control;
+        QVariant value;
+        const QString kind = sender.section(' ', 0, 0);
+        const int number = sender.section(' ', 1, 1).toInt();
+        if (kind == u"item") {
+            item.setData(number);
+            value = QVariant::fromValue<QObject *>(&item);
+        } else if (kind == u"control") {
+            control.setProperty("currentIndex", number);
+            value = QVariant::fromValue<QObject *>(&control);
+        } else if (kind == u"number") {
+            value = number;
+        }
+        fixture.shownViews.clear();
+        LogCapture log;
+        fixture.host.performAction(QStringLiteral("changeViewControllerAction"), value);
+
+        const int shown = expected < 0 ? start : expected;
+        QCOMPARE(host.currentIndex(), shown);
+        QCOMPARE(host.currentView(), shown == 0 ? &fixture.reviews : &fixture.ratings);
+        QVERIFY(host.currentView()->isVisibleTo(host.view()));
+        QCOMPARE(fixture.defaults.integerForKey(kSelectedMainView), qint64(shown));
+        QCOMPARE(fixture.shownViews.size(), expected < 0 ? 0 : 1);
+        if (expected >= 0)
+            QCOMPARE(fixture.shownViews.first(), static_cast<const void *>(host.currentView()));
+        QCOMPARE(log.matching("Invalid selection").size(), logged.isEmpty() ? 0 : 1);
+        if (!logged.isEmpty())
+            QCOMPARE(log.matching("Invalid selection").first(), logged);
+
+        QVERIFY(fixture.defaults.synchronize());
+        UserDefaults reread(fixture.defaults.fileName());
+        HostViewController again(&reread);
+        QWidget first, second;
+        again.setReviewController(&first, nullptr);
+        again.setRatingsViewController(&second, nullptr);
+        again.viewDidLoad();
+        QCOMPARE(again.currentIndex(), shown);
+        QCOMPARE(again.currentView(), shown == 0 ? &first : &second);
+        first.setParent(nullptr);
+        second.setParent(nullptr);
+    }
+
+    void bookSelectionShowsTheReviews()
+    {
+        HostFixture fixture;
+        fixture.host.viewDidLoad();
+        fixture.select(fixture.app);
+        fixture.host.changeViewControllerAction(1);
+        QCOMPARE(fixture.host.currentIndex(), 1);
+        fixture.shownViews.clear();
+
+        fixture.select(fixture.book);
+        QCOMPARE(fixture.host.currentIndex(), 0);
+        QCOMPARE(fixture.host.currentView(), &fixture.reviews);
+        QCOMPARE(fixture.defaults.integerForKey(kSelectedMainView), 0);
+        QCOMPARE(fixture.shownViews, QList<const void *> {&fixture.reviews});
+
+        // Back on the app the reviews stay; nothing switches by itself.
+        fixture.select(fixture.app);
+        QCOMPARE(fixture.host.currentIndex(), 0);
+    }
+
+    void viewMenuItems_data()
+    {
+        QTest::addColumn<QString>("selection");
+        QTest::addColumn<int>("page");
+        QTest::addColumn<bool>("ratingsEnabled");
+        QTest::newRow("app, reviews shown") << "app" << 0 << true;
+        QTest::newRow("app, ratings shown") << "app" << 1 << true;
+        QTest::newRow("book") << "book" << 0 << false;
+        QTest::newRow("nothing selected") << "none" << 0 << false;
+    }
+
+    void viewMenuItems()
+    {
+        QFETCH(QString, selection);
+        QFETCH(int, page);
+        QFETCH(bool, ratingsEnabled);
+        HostFixture fixture;
+        fixture.host.viewDidLoad();
+        fixture.select(selection == u"app" ? fixture.app
+                : selection == u"book"     ? fixture.book
+                                           : nullptr);
+        fixture.host.changeViewControllerAction(page);
+
+        const QString action = QStringLiteral("changeViewControllerAction");
+        QAction reviews, ratings, other;
+        reviews.setData(0);
+        ratings.setData(1);
+        other.setData(7);
+        QVERIFY(fixture.host.validateAction(action, &reviews));
+        QCOMPARE(fixture.host.validateAction(action, &ratings), ratingsEnabled);
+        QVERIFY(fixture.host.validateAction(action, &other));
+        QCOMPARE(reviews.isChecked(), page == 0);
+        QCOMPARE(ratings.isChecked(), page == 1);
+        QVERIFY(!other.isChecked());
+    }
+
+    void updateAllValidation_data()
+    {
+        QTest::addColumn<int>("interval");
+        QTest::addColumn<bool>("ctrl");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("automatic off") << 0 << false << true;
+        QTest::newRow("automatic off, Ctrl") << 0 << true << true;
+        QTest::newRow("automatic on") << 3600 << false << false;
+        QTest::newRow("automatic on, Ctrl") << 3600 << true << true;
+    }
+
+    void updateAllValidation()
+    {
+        QFETCH(int, interval);
+        QFETCH(bool, ctrl);
+        QFETCH(bool, enabled);
+        HostFixture fixture;
+        fixture.defaults.setInteger(interval, kInterval);
+        Qt::KeyboardModifiers held = Qt::NoModifier;
+        fixture.host.setKeyboardModifiersSource([&held] { return held; });
+        const QString action = QStringLiteral("performLoadAllAction");
+        QAction item(QStringLiteral("Update All Reviews && Ratings"));
+
+        // Validated twice: the item must not keep what the first pass set.
+        held = ctrl ? Qt::NoModifier : Qt::ControlModifier;
+        fixture.host.validateAction(action, &item);
+        held = ctrl ? Qt::ControlModifier | Qt::ShiftModifier : Qt::NoModifier;
+        QCOMPARE(fixture.host.validateAction(action, &item), enabled);
+        const QString title = QStringLiteral("Update All Reviews && Ratings");
+        if (enabled) {
+            QCOMPARE(item.text(), title);
+            QVERIFY(item.statusTip().isEmpty());
+        } else {
+            QCOMPARE(item.text(), title + "\n( will be done automatically )");
+            QCOMPARE(item.statusTip(), QString("( will be done automatically )"));
+        }
+        // Other items are enabled whether an update runs or not.
+        QAction load;
+        QVERIFY(fixture.host.validateAction(QStringLiteral("performLoadAction"), &load));
+        QVERIFY(fixture.host.validateAction(QStringLiteral("performCancelLoadAction"), &load));
+    }
+
+    void rateLimitAlert_data()
+    {
+        QTest::addColumn<bool>("suppressedBefore");
+        QTest::addColumn<bool>("tick");
+        QTest::addColumn<int>("alerts");
+        QTest::newRow("box left empty: shown every time") << false << false << 2;
+        QTest::newRow("box ticked: shown once") << false << true << 1;
+        QTest::newRow("suppressed before: never") << true << false << 0;
+    }
+
+    void rateLimitAlert()
+    {
+        QFETCH(bool, suppressedBefore);
+        QFETCH(bool, tick);
+        QFETCH(int, alerts);
+        HostFixture fixture;
+        if (suppressedBefore)
+            fixture.defaults.setBool(true, kSuppress);
+        fixture.presenter.response.suppressionChecked = tick;
+        for (int i = 0; i < 2; ++i) {
+            NotificationCenter::defaultCenter().post(kRateLimitExceededNotification);
+            // The answer is stored when the sheet ends.
+            QVERIFY(waitFor([&] { return fixture.defaults.hasStoredValue(kSuppress); }));
+        }
+        QCOMPARE(fixture.presenter.alerts.size(), alerts);
+        QCOMPARE(fixture.defaults.boolForKey(kSuppress), suppressedBefore || tick);
+        if (alerts == 0)
+            return;
+        const Alert &alert = fixture.presenter.alerts.first();
+        QCOMPARE(alert.messageText, QString("Rate Limit Exceeded"));
+        QCOMPARE(alert.informativeText,
+            QString("Please try again later, as the limit for the feed resets every couple of "
+                    "hours."));
+        QCOMPARE(alert.buttons, QStringList {"OK"});
+        QVERIFY(alert.showsSuppressionButton);
+    }
+
+    // On the desktop the alert is a window-modal message box whose check
+    // box is the suppression.
+    void rateLimitAlertIsASheetOnTheWindow()
+    {
+        HostFixture fixture;
+        MessageBoxPresenter boxes;
+        QWidget window;
+        window.resize(600, 400);
+        fixture.host.view()->setParent(&window);
+        boxes.setWindow(&window);
+        fixture.host.setPresenter(&boxes);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+        NotificationCenter::defaultCenter().post(kRateLimitExceededNotification);
+        QMessageBox *box = window.findChild<QMessageBox *>();
+        QVERIFY(box);
+        QCOMPARE(box->windowModality(), Qt::WindowModal);
+        QVERIFY(box->checkBox());
+        box->checkBox()->setChecked(true);
+        box->button(QMessageBox::Ok) ? box->button(QMessageBox::Ok)->click()
+                                     : box->buttons().first()->click();
+        QVERIFY(waitFor([&] { return fixture.defaults.boolForKey(kSuppress); }));
+        fixture.host.view()->setParent(nullptr);
+    }
+
+    void progressStripShowsAndHides()
+    {
+        HostFixture fixture;
+        HostViewController &host = fixture.host;
+        QWidget *strip = host.progressView();
+        QCOMPARE(strip->maximumHeight(), 0);
+
+        host.showProgressView();
+        host.updateProgress(QStringLiteral("Updating ratings…"));
+        QCOMPARE(strip->maximumHeight(), HostViewController::progressViewHeight);
+        QVERIFY(host.progressIndicator()->isAnimating());
+        QCOMPARE(host.progressTextField()->text(), QString("Updating ratings…"));
+
+        host.hideProgressView();
+        QVERIFY(host.progressTextField()->text().isEmpty());
+        // The spinner stops by fading out.
+        QVERIFY(
+            host.progressIndicator()->isFadingOut() || !host.progressIndicator()->isAnimating());
+        QVERIFY(waitFor([&] { return strip->maximumHeight() == 0; }));
+
+        // A new update while the strip closes opens it again for good.
+        host.showProgressView();
+        host.hideProgressView();
+        host.showProgressView();
+        QTest::qWait(HostViewController::progressAnimationMilliseconds + 100);
+        QCOMPARE(strip->maximumHeight(), HostViewController::progressViewHeight);
+    }
+
+    // The update actions and the view switch are the host's own; other
+    // actions go to the page shown.
+    void actionsReachThePageShown()
+    {
+        HostFixture fixture;
+        HostViewController &host = fixture.host;
+        host.viewDidLoad();
+        for (const char *own : {"performLoadAction", "performLoadAllAction",
+                 "performCancelLoadAction", "changeViewControllerAction"})
+            QVERIFY2(host.respondsToAction(QString::fromLatin1(own)), own);
+        QVERIFY(host.respondsToAction("performFindPanelAction"));
+        QVERIFY(!host.respondsToAction("copy"));
+        host.performAction("performFindPanelAction", {});
+        QCOMPARE(fixture.reviewActions.performed, QStringList {"performFindPanelAction"});
+
+        host.changeViewControllerAction(1);
+        QVERIFY(host.respondsToAction("copy"));
+        QVERIFY(!host.respondsToAction("performFindPanelAction"));
+        host.performAction("copy", {});
+        host.performAction("performFindPanelAction", {});
+        QCOMPARE(fixture.ratingsActions.performed, QStringList {"copy"});
+        QCOMPARE(fixture.reviewActions.performed.size(), 1);
+
+        // With nothing to update, the actions start nothing.
+        host.performAction("performLoadAction", {});
+        host.performAction("performCancelLoadAction", {});
+        QCOMPARE(fixture.engine.runningUpdates(), 0);
+        QCOMPARE(fixture.services.activities, 0);
+    }
+};
+
+RK_TEST_GUI_MAIN(HostViewTest)
+#include "tst_hostview.moc"

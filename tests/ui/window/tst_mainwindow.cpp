@@ -1,0 +1,118 @@
+#include "support/TestEnvironment.h"
+#include "ui/window/ActionResponder.h"
+#include "ui/window/MainWindow.h"
+#include "ui/window/MainWindowController.h"
+#include "ui/window/MessageBoxPresenter.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QStackedWidget>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeView>
+
+namespace {
+
+class Responder : public ActionResponder {
+public:
+    explicit Responder(QStringList actions) : actions_(std::move(actions)) { }
+    bool respondsToAction(const QString &action) const override
+    {
+        return actions_.contains(action);
+    }
+    void performAction(const QString &action, const QVariant &) override { performed << action; }
+    QStringList performed;
+
+private:
+    QStringList actions_;
+};
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void windowHasSidebarContentAndMenus()
+    {
+        MainWindowController controller;
+        controller.showWindow(true);
+        MainWindow *window = controller.window();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QVERIFY(window->sidebar()->isVisible());
+        QVERIFY(window->contentHost()->isVisible());
+        QVERIFY(window->prefsButton()->isVisible());
+        QVERIFY(window->sidebar()->width() < window->contentHost()->width());
+
+        QStringList menus;
+        for (QAction *item : window->menuBar()->actions())
+            menus << item->text().remove('&');
+        QCOMPARE(menus, (QStringList {"File", "Edit", "View", "Help"}));
+        for (const char *name :
+            {"performLoadAction", "performLoadAllAction", "performCancelLoadAction", "delete",
+                "markAllReadAction", "showReviewsAction", "showRatingsAction",
+                "openProductPageAction", "openPrivacyPageAction", "openAcknowledgmentsAction",
+                "feedbackAndSupportAction", "checkForUpdatesAction", "terminateAction"})
+            QVERIFY2(controller.action(QString::fromLatin1(name)), name);
+    }
+
+    void actionsGoToTheHostFirstThenTheSidebar()
+    {
+        MainWindowController controller;
+        Responder host({"performLoadAllAction", "delete"});
+        Responder sidebar({"delete", "markAllReadAction"});
+        QVERIFY(!controller.sendAction("delete"));
+        controller.setHostViewController(&host);
+        controller.setMainOutlineViewController(&sidebar);
+
+        controller.action("delete")->trigger();
+        controller.action("markAllReadAction")->trigger();
+        controller.action("performLoadAllAction")->trigger();
+        QCOMPARE(host.performed, (QStringList {"delete", "performLoadAllAction"}));
+        QCOMPARE(sidebar.performed, QStringList {"markAllReadAction"});
+        QVERIFY(!controller.sendAction("performCancelLoadAction"));
+    }
+
+    void closingTheWindowAsksBeforeQuitting()
+    {
+        MainWindowController controller;
+        int asked = 0;
+        controller.onQuitRequested = [&] { ++asked; };
+        controller.showWindow(false);
+        QVERIFY(QTest::qWaitForWindowExposed(controller.window()));
+        controller.window()->close();
+        QCOMPARE(asked, 1);
+        QVERIFY(controller.window()->isVisible()); // only the delegate quits
+        controller.action("terminateAction")->trigger();
+        QCOMPARE(asked, 2);
+    }
+
+    void alertsReportTheButtonAndSuppression()
+    {
+        MessageBoxPresenter presenter;
+        Alert alert;
+        alert.messageText = "Rate Limit Exceeded";
+        alert.buttons = QStringList {"Quit anyway", "Cancel"};
+        alert.showsSuppressionButton = true;
+        QTimer::singleShot(0, [] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            QCOMPARE(box->buttons().size(), 2);
+            box->checkBox()->setChecked(true);
+            for (QAbstractButton *b : box->buttons())
+                if (b->text() == "Cancel")
+                    b->click();
+        });
+        const AlertResponse response = presenter.runModal(alert);
+        QCOMPARE(response.buttonIndex, 1);
+        QVERIFY(response.suppressionChecked);
+    }
+};
+
+RK_TEST_GUI_MAIN(MainWindowTest)
+#include "tst_mainwindow.moc"
