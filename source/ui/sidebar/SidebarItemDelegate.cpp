@@ -1,7 +1,7 @@
 #include "ui/sidebar/SidebarItemDelegate.h"
 
 #include "model/Product.h"
-#include "ui/sidebar/BadgeTextFieldCell.h"
+#include "ui/widgets/BadgeTextFieldCell.h"
 #include "ui/sidebar/BaseNodeTreeAccessor.h"
 #include "ui/sidebar/TreeItemModel.h"
 #include "ui/widgets/ImageTinting.h"

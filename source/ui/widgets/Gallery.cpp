@@ -1,7 +1,7 @@
 #include "ui/widgets/Gallery.h"
 
 #include "Resources.h"
-#include "ui/sidebar/BadgeTextFieldCell.h"
+#include "ui/widgets/BadgeTextFieldCell.h"
 #include "ui/widgets/BorderlessButton.h"
 #include "ui/widgets/ColoredView.h"
 #include "ui/widgets/RankingIndicator.h"

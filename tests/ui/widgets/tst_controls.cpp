@@ -1,6 +1,6 @@
 #include "platform/ManualClock.h"
 #include "support/TestEnvironment.h"
-#include "ui/sidebar/BadgeTextFieldCell.h"
+#include "ui/widgets/BadgeTextFieldCell.h"
 #include "ui/widgets/ColoredView.h"
 #include "ui/widgets/ImageTinting.h"
 #include "ui/widgets/RankingIndicator.h"

@@ -1,4 +1,4 @@
-#include "ui/sidebar/BadgeTextFieldCell.h"
+#include "ui/widgets/BadgeTextFieldCell.h"
 
 #include <QFontMetrics>
 #include <QPainter>
