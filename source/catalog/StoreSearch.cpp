@@ -2,6 +2,7 @@
 
 #include "net/RequestQueue.h"
 #include "net/URLError.h"
+#include "platform/PreferenceKeys.h"
 #include "platform/UserDefaults.h"
 
 #include <QCollator>
@@ -10,10 +11,10 @@
 
 #include <algorithm>
 
-const QString StoreSearch::OSXSearchSelectedKey = QStringLiteral("OSXSearchSelected");
-const QString StoreSearch::IOSSearchSelectedKey = QStringLiteral("IOSSearchSelected");
-const QString StoreSearch::eBookSearchSelectedKey = QStringLiteral("eBookSearchSelected");
-const QString StoreSearch::PodcastSearchSelectedKey = QStringLiteral("PodcastSearchSelected");
+const QString StoreSearch::OSXSearchSelectedKey = Preference::OSXSearchSelected;
+const QString StoreSearch::IOSSearchSelectedKey = Preference::IOSSearchSelected;
+const QString StoreSearch::eBookSearchSelectedKey = Preference::eBookSearchSelected;
+const QString StoreSearch::PodcastSearchSelectedKey = Preference::PodcastSearchSelected;
 const QString StoreSearch::storeWebHostName = QStringLiteral("apple.com");
 
 StoreSearch::StoreSearch(QObject *parent) : QObject(parent), requestQueue_(new RequestQueue(this))

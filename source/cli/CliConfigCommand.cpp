@@ -3,6 +3,7 @@
 
 #include "model/CountryTable.h"
 #include "net/Downloader.h"
+#include "platform/PreferenceKeys.h"
 #include "platform/StringFormat.h"
 #include "platform/UserDefaults.h"
 
@@ -11,8 +12,6 @@
 #include <QJsonObject>
 
 namespace {
-
-const QString kSelectedRegions = QStringLiteral("SelectedRegions");
 
 // Preferences without a registered default that the companion still lists.
 QStringList hiddenKeys()
@@ -25,7 +24,7 @@ QStringList hiddenKeys()
 
 QString displayValue(const QString &key, const QVariant &value)
 {
-    if (key == kSelectedRegions) {
+    if (key == Preference::SelectedRegions) {
         QStringList selected;
         const QVariantMap regions = value.toMap();
         for (const QString &region : CountryTable::regionKeys()) {
@@ -53,7 +52,7 @@ QString displayValue(const QString &key, const QVariant &value)
 std::optional<QVariant> parsedValue(
     const QString &key, const QString &text, const QVariant &current, QString *problem)
 {
-    if (key == kSelectedRegions) {
+    if (key == Preference::SelectedRegions) {
         const QStringList known = CountryTable::regionKeys();
         QVariantMap regions;
         for (const QString &region : known)

@@ -1,4 +1,5 @@
 #include "net/AzureTranslatorProvider.h"
+#include "platform/PreferenceKeys.h"
 
 #include "platform/UserDefaults.h"
 
@@ -6,8 +7,8 @@
 #include <QJsonObject>
 #include <QUrlQuery>
 
-const QString AzureTranslatorProvider::endpointKey = QStringLiteral("AzureTranslatorEndpoint");
-const QString AzureTranslatorProvider::regionKey = QStringLiteral("AzureTranslatorRegion");
+const QString AzureTranslatorProvider::endpointKey = Preference::AzureTranslatorEndpoint;
+const QString AzureTranslatorProvider::regionKey = Preference::AzureTranslatorRegion;
 const QString AzureTranslatorProvider::defaultEndpoint =
     QStringLiteral("https://api.cognitive.microsofttranslator.com");
 

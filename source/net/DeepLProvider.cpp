@@ -1,11 +1,12 @@
 #include "net/DeepLProvider.h"
+#include "platform/PreferenceKeys.h"
 
 #include "platform/UserDefaults.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
 
-const QString DeepLProvider::serverURLKey = QStringLiteral("DeepLServerURL");
+const QString DeepLProvider::serverURLKey = Preference::DeepLServerURL;
 
 QString DeepLProvider::serverURL(const QString &key)
 {

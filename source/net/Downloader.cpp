@@ -1,4 +1,5 @@
 #include "net/Downloader.h"
+#include "platform/PreferenceKeys.h"
 
 #include "net/ISO8601DateFormatter.h"
 #include "net/RequestQueue.h"
@@ -20,7 +21,7 @@
 #include <mutex>
 
 const QString Downloader::defaultStoreRootURL = QStringLiteral("https://itunes.apple.com/");
-const QString Downloader::storeRootURLKey = QStringLiteral("StoreRootURL");
+const QString Downloader::storeRootURLKey = Preference::StoreRootURL;
 
 namespace {
 

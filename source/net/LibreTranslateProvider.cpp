@@ -1,9 +1,10 @@
 #include "net/LibreTranslateProvider.h"
+#include "platform/PreferenceKeys.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
 
-const QString LibreTranslateProvider::urlKey = QStringLiteral("LibreTranslateURL");
+const QString LibreTranslateProvider::urlKey = Preference::LibreTranslateURL;
 const QString LibreTranslateProvider::defaultURL = QStringLiteral("https://libretranslate.com");
 
 QString LibreTranslateProvider::serverURL()

@@ -1,4 +1,5 @@
 #include "net/MicrosoftV2Provider.h"
+#include "platform/PreferenceKeys.h"
 
 #include "net/RequestQueue.h"
 #include "net/Translator.h"
@@ -9,9 +10,9 @@
 
 #include <QJsonObject>
 
-const QString MicrosoftV2Provider::clientIDKey = QStringLiteral("TranslatorClientID");
-const QString MicrosoftV2Provider::tokenURLKey = QStringLiteral("TranslatorTokenURL");
-const QString MicrosoftV2Provider::translateURLKey = QStringLiteral("TranslatorTranslateURL");
+const QString MicrosoftV2Provider::clientIDKey = Preference::TranslatorClientID;
+const QString MicrosoftV2Provider::tokenURLKey = Preference::TranslatorTokenURL;
+const QString MicrosoftV2Provider::translateURLKey = Preference::TranslatorTranslateURL;
 const QString MicrosoftV2Provider::defaultTokenURL =
     QStringLiteral("https://datamarket.accesscontrol.windows.net/v2/OAuth2-13");
 const QString MicrosoftV2Provider::defaultTranslateURL =

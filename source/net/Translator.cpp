@@ -1,4 +1,5 @@
 #include "net/Translator.h"
+#include "platform/PreferenceKeys.h"
 
 #include "net/AzureTranslatorProvider.h"
 #include "net/DeepLProvider.h"
@@ -24,9 +25,9 @@
 // Spelt out rather than copied: the order of static initialisation across
 // files is not fixed.
 const QString Translator::ErrorDomain = QStringLiteral("TranslatorErrorDomain");
-const QString Translator::providerKey = QStringLiteral("TranslationProvider");
+const QString Translator::providerKey = Preference::TranslationProvider;
 const QString Translator::defaultProvider = QStringLiteral("DeepL");
-const QString Translator::oldClientSecretKey = QStringLiteral("TranslatorClientSecret");
+const QString Translator::oldClientSecretKey = Preference::TranslatorClientSecret;
 
 Translator::Translator() : microsoftV2_(new MicrosoftV2Provider)
 {

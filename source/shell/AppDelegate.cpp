@@ -9,6 +9,7 @@
 #include "platform/NetworkAccess.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
+#include "platform/PreferenceKeys.h"
 #include "platform/Presenter.h"
 #include "platform/SharedURLCache.h"
 #include "platform/StringFormat.h"
@@ -28,11 +29,6 @@
 
 namespace {
 AppDelegate *sharedDelegate = nullptr;
-
-const QString CrashedKey = QStringLiteral("crashed");
-const QString FirstLaunchKey = QStringLiteral("FirstLaunch");
-const QString ShowNotificationsKey = QStringLiteral("ShowNotifications");
-const QString PlayNotificationSoundKey = QStringLiteral("PlayNotificationSound");
 
 const char *const ProductPage = "https://reviewkeeper.org/";
 const char *const SupportMailLink = "mailto:support@reviewkeeper.org";
@@ -121,10 +117,10 @@ bool AppDelegate::registerDefaults(UserDefaults &defaults, const QString &path)
 void AppDelegate::awakeFromNib()
 {
     UserDefaults &prefs = defaults();
-    if (prefs.objectForKey(CrashedKey).isValid() && prefs.boolForKey(CrashedKey))
+    if (prefs.objectForKey(Preference::Crashed).isValid() && prefs.boolForKey(Preference::Crashed))
         logLine(
             formatString(QStringLiteral("It seems that %@ crashed!"), AppPaths::applicationName()));
-    prefs.setBool(true, CrashedKey);
+    prefs.setBool(true, Preference::Crashed);
     prefs.synchronize();
 
     initializeDataBaseIfRequired();
@@ -151,8 +147,8 @@ void AppDelegate::initializeDataBaseIfRequired()
 void AppDelegate::applicationDidFinishLaunching()
 {
     UserDefaults &prefs = defaults();
-    showMainWindow(prefs.boolForKey(FirstLaunchKey));
-    prefs.setBool(false, FirstLaunchKey);
+    showMainWindow(prefs.boolForKey(Preference::FirstLaunch));
+    prefs.setBool(false, Preference::FirstLaunch);
 
     setUpSharedURLCache(isShiftKeyHeld());
 
@@ -200,7 +196,7 @@ bool AppDelegate::applicationShouldTerminate(bool canAsk)
 void AppDelegate::applicationWillTerminate()
 {
     UserDefaults &prefs = defaults();
-    prefs.setBool(false, CrashedKey);
+    prefs.setBool(false, Preference::Crashed);
     prefs.synchronize();
 }
 
@@ -218,14 +214,14 @@ void AppDelegate::notifyWithTitle(const QString &title, const QString &descripti
     const QString &informativeText, const QVariantMap &userInfo)
 {
     UserDefaults &prefs = defaults();
-    if (!prefs.boolForKey(ShowNotificationsKey))
+    if (!prefs.boolForKey(Preference::ShowNotifications))
         return;
     UserNotifier::Message message;
     message.title = title;
     message.subtitle = description;
     message.informativeText = informativeText;
     message.userInfo = userInfo;
-    message.playSound = prefs.boolForKey(PlayNotificationSoundKey);
+    message.playSound = prefs.boolForKey(Preference::PlayNotificationSound);
     message.defaultActionTitle = localized("AppDelegate", "Show");
     UserNotifier &notifier = notifier_ ? *notifier_ : UserNotifier::shared();
     if (observedNotifier_ != &notifier) {

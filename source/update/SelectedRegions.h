@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/PreferenceKeys.h"
+
 #include <QStringList>
 
 class UserDefaults;
@@ -9,7 +11,7 @@ class UserDefaults;
 // preference file's order.
 namespace SelectedRegions {
 
-inline const QString key = QStringLiteral("SelectedRegions");
+inline const QString key = Preference::SelectedRegions;
 
 QStringList fromDefaults(const UserDefaults &defaults);
 

@@ -5,6 +5,7 @@
 #include "platform/DispatchGroup.h"
 #include "platform/Log.h"
 #include "platform/NotificationNames.h"
+#include "platform/PreferenceKeys.h"
 #include "platform/StringFormat.h"
 #include "platform/UserDefaults.h"
 #include "platform/WakeMonitor.h"
@@ -17,11 +18,6 @@
 #include <QPointer>
 
 namespace {
-
-const QString kAutomaticUpdateInterval = QStringLiteral("AutomaticUpdateInterval");
-const QString kAutoUpdateAtStartup = QStringLiteral("AutoUpdateAtStartup");
-const QString kRateLimitExceededSuppress = QStringLiteral("RateLimitExceededSuppress");
-const QString kLastAutomaticUpdate = QStringLiteral("LastAutomaticUpdate");
 
 } // namespace
 
@@ -173,7 +169,7 @@ void UpdateController::performLoadAllAction(const std::optional<Products> &given
             return;
         if (self->isAutoUpdating_) {
             self->isAutoUpdating_ = false;
-            self->defaults().setObject(Clock::shared().now(), kLastAutomaticUpdate);
+            self->defaults().setObject(Clock::shared().now(), Preference::LastAutomaticUpdate);
         }
         self->endUpdate(finished);
     });
@@ -191,7 +187,7 @@ void UpdateController::performScheduledReviewsAndRatingsUpdate()
         logLine(QStringLiteral("Automatic Updating in Progress…"));
         return;
     }
-    const double interval = defaults().doubleForKey(kAutomaticUpdateInterval);
+    const double interval = defaults().doubleForKey(Preference::AutomaticUpdateInterval);
     if (!(interval > 0))
         return;
     const QDateTime due = Clock::shared().now().addMSecs(-qint64(interval * 1000.0));
@@ -209,7 +205,7 @@ void UpdateController::performScheduledReviewsAndRatingsUpdate()
 
 bool UpdateController::isAutoUpdateEnabled() const
 {
-    return defaults().doubleForKey(kAutomaticUpdateInterval) > 0;
+    return defaults().doubleForKey(Preference::AutomaticUpdateInterval) > 0;
 }
 
 void UpdateController::setupAutoUpdateTimerIfNeeded()
@@ -248,7 +244,7 @@ void UpdateController::applicationStarted()
     if (!isAutoUpdateEnabled())
         return;
     setupAutoUpdateTimerIfNeeded();
-    if (defaults().boolForKey(kAutoUpdateAtStartup))
+    if (defaults().boolForKey(Preference::AutoUpdateAtStartup))
         Clock::shared().callAfter(
             seconds(startupUpdateDelay), [this] { performScheduledReviewsAndRatingsUpdate(); },
             this);
@@ -274,7 +270,7 @@ void UpdateController::newProductAdded(const QVariantMap &userInfo)
 
 void UpdateController::rateLimitExceeded()
 {
-    if (isAutoUpdating_ || defaults().boolForKey(kRateLimitExceededSuppress))
+    if (isAutoUpdating_ || defaults().boolForKey(Preference::RateLimitExceededSuppress))
         return;
     QPointer<UpdateController> self(this);
     host_.showRateLimitAlert(localized("UpdateController", "Rate Limit Exceeded"),
@@ -282,6 +278,6 @@ void UpdateController::rateLimitExceeded()
             "Please try again later, as the limit for the feed resets every couple of hours."),
         [self](bool suppress) {
             if (self)
-                self->defaults().setBool(suppress, kRateLimitExceededSuppress);
+                self->defaults().setBool(suppress, Preference::RateLimitExceededSuppress);
         });
 }

@@ -5,6 +5,7 @@
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
+#include "platform/PreferenceKeys.h"
 #include "platform/SecretStore.h"
 #include "platform/StringFormat.h"
 #include "platform/UserDefaults.h"
@@ -24,12 +25,6 @@
 
 namespace {
 constexpr const char *kContext = "PreferencesPopoverViewController";
-const QString kAutomaticUpdateInterval = QStringLiteral("AutomaticUpdateInterval");
-const QString kTranslationLanguageCode = QStringLiteral("TranslationLanguageCode");
-const QString kSelectedRegions = QStringLiteral("SelectedRegions");
-const QString kAutoUpdateAtStartup = QStringLiteral("AutoUpdateAtStartup");
-const QString kShowNotifications = QStringLiteral("ShowNotifications");
-const QString kPlayNotificationSound = QStringLiteral("PlayNotificationSound");
 } // namespace
 
 PreferencesPopoverViewController::PreferencesPopoverViewController(
@@ -75,7 +70,8 @@ void PreferencesPopoverViewController::buildView()
         tabOrder << box;
         return box;
     };
-    form->addRow(addKeyBox(kAutoUpdateAtStartup, localized(kContext, "Update at startup")));
+    form->addRow(
+        addKeyBox(Preference::AutoUpdateAtStartup, localized(kContext, "Update at startup")));
 
     auto *regions = new QGroupBox(localized(kContext, "Regions to update:"));
     regions->setAccessibleName(regions->title());
@@ -104,9 +100,10 @@ void PreferencesPopoverViewController::buildView()
     tabOrder << translation_->providerPopUpButton() << translation_->keyField()
              << translation_->regionField() << translation_->addressField()
              << translation_->testButton();
-    lower->addRow(addKeyBox(kShowNotifications, localized(kContext, "Show notifications")));
     lower->addRow(
-        addKeyBox(kPlayNotificationSound, localized(kContext, "Play notification sound")));
+        addKeyBox(Preference::ShowNotifications, localized(kContext, "Show notifications")));
+    lower->addRow(addKeyBox(
+        Preference::PlayNotificationSound, localized(kContext, "Play notification sound")));
 
     for (int i = 1; i < tabOrder.size(); ++i)
         QWidget::setTabOrder(tabOrder.at(i - 1), tabOrder.at(i));
@@ -188,14 +185,14 @@ void PreferencesPopoverViewController::updateIntervalMenu()
     intervalPopUpButton_->clear();
     for (const PreferencesChoices::Interval &interval : PreferencesChoices::updateIntervals())
         intervalPopUpButton_->addItem(interval.title, qlonglong(interval.seconds));
-    const QVariant value = defaults_.objectForKey(kAutomaticUpdateInterval);
+    const QVariant value = defaults_.objectForKey(Preference::AutomaticUpdateInterval);
     bool readable = !value.isValid();
     if (!readable)
         value.toString().trimmed().toDouble(&readable);
     if (!readable)
         logLine(formatString(QStringLiteral("Unreadable %@ preference \"%@\", treated as off"),
-            kAutomaticUpdateInterval, value.toString()));
-    const qint64 stored = defaults_.integerForKey(kAutomaticUpdateInterval);
+            Preference::AutomaticUpdateInterval, value.toString()));
+    const qint64 stored = defaults_.integerForKey(Preference::AutomaticUpdateInterval);
     int index = intervalPopUpButton_->findData(qlonglong(stored));
     // A value set elsewhere is shown as it is, and stays until the user
     // chooses another.
@@ -212,9 +209,9 @@ void PreferencesPopoverViewController::autoUpdateTimeDidChangeAction(int index)
     if (index < 0 || index >= intervalPopUpButton_->count())
         return;
     const qint64 interval = intervalPopUpButton_->itemData(index).toLongLong();
-    if (defaults_.integerForKey(kAutomaticUpdateInterval) == interval)
+    if (defaults_.integerForKey(Preference::AutomaticUpdateInterval) == interval)
         return;
-    defaults_.setInteger(interval, kAutomaticUpdateInterval);
+    defaults_.setInteger(interval, Preference::AutomaticUpdateInterval);
     if (!defaults_.synchronize())
         logLine(formatString(
             QStringLiteral("Could not write the preferences to %@"), defaults_.fileName()));
@@ -228,7 +225,7 @@ void PreferencesPopoverViewController::updateLanguagesMenu()
     for (const PreferencesChoices::Language &language : PreferencesChoices::languages(
              languages_.isEmpty() ? Translator::languageCodes() : languages_))
         languagesPopUpButton_->addItem(language.name, language.code);
-    const QString stored = defaults_.stringForKey(kTranslationLanguageCode);
+    const QString stored = defaults_.stringForKey(Preference::TranslationLanguageCode);
     const int index = stored.isEmpty() ? -1 : languagesPopUpButton_->findData(stored);
     if (index < 0 && !stored.isEmpty())
         logLine(formatString(QStringLiteral("Unknown translation language code \"%@\""), stored));
@@ -239,14 +236,14 @@ void PreferencesPopoverViewController::languageSelectedAction(int index)
 {
     const QVariant code = languagesPopUpButton_->itemData(index);
     if (code.typeId() == QMetaType::QString && !code.toString().isEmpty())
-        defaults_.setString(code.toString(), kTranslationLanguageCode);
+        defaults_.setString(code.toString(), Preference::TranslationLanguageCode);
 }
 
 void PreferencesPopoverViewController::updateCheckBoxes()
 {
     for (auto it = keyBoxes_.cbegin(); it != keyBoxes_.cend(); ++it)
         it.value()->setChecked(defaults_.boolForKey(it.key()));
-    const QVariantMap selected = defaults_.dictionaryForKey(kSelectedRegions);
+    const QVariantMap selected = defaults_.dictionaryForKey(Preference::SelectedRegions);
     const QHash<QString, QString> toolTips {
         {QStringLiteral("UnitedStatesAndCanada"), toolTipForUnitedStatesAndCanada()},
         {QStringLiteral("Europe"), toolTipForEurope()},
@@ -263,9 +260,9 @@ void PreferencesPopoverViewController::updateCheckBoxes()
 void PreferencesPopoverViewController::regionToggled(const QString &region, bool selected)
 {
     // Regions this version does not list keep their values.
-    QVariantMap regions = defaults_.dictionaryForKey(kSelectedRegions);
+    QVariantMap regions = defaults_.dictionaryForKey(Preference::SelectedRegions);
     regions.insert(region, selected);
-    defaults_.setObject(regions, kSelectedRegions);
+    defaults_.setObject(regions, Preference::SelectedRegions);
 }
 
 qint64 PreferencesPopoverViewController::countryCountForRegion(const QString &region) const

@@ -2,6 +2,7 @@
 
 #include "net/TranslationProvider.h"
 #include "net/Translator.h"
+#include "platform/PreferenceKeys.h"
 #include "platform/SecretStore.h"
 #include "platform/StringFormat.h"
 #include "platform/UserDefaults.h"
@@ -17,18 +18,15 @@
 
 namespace {
 constexpr const char *kContext = "TranslationPreferencesSection";
-const QString kTranslationProvider = QStringLiteral("TranslationProvider");
-const QString kTranslationLanguageCode = QStringLiteral("TranslationLanguageCode");
-const QString kAzureRegion = QStringLiteral("AzureTranslatorRegion");
 
 // The preference holding each service's address; empty means its default.
 QString addressKey(const QString &provider)
 {
     static const QHash<QString, QString> keys {
-        {QStringLiteral("DeepL"), QStringLiteral("DeepLServerURL")},
-        {QStringLiteral("Azure"), QStringLiteral("AzureTranslatorEndpoint")},
-        {QStringLiteral("LibreTranslate"), QStringLiteral("LibreTranslateURL")},
-        {QStringLiteral("MicrosoftV2"), QStringLiteral("TranslatorTranslateURL")},
+        {QStringLiteral("DeepL"), Preference::DeepLServerURL},
+        {QStringLiteral("Azure"), Preference::AzureTranslatorEndpoint},
+        {QStringLiteral("LibreTranslate"), Preference::LibreTranslateURL},
+        {QStringLiteral("MicrosoftV2"), Preference::TranslatorTranslateURL},
     };
     return keys.value(provider);
 }
@@ -123,7 +121,7 @@ void TranslationPreferencesSection::buildView()
 
 QString TranslationPreferencesSection::provider() const
 {
-    const QString name = defaults_.stringForKey(kTranslationProvider);
+    const QString name = defaults_.stringForKey(Preference::TranslationProvider);
     return Translator::providerNames().contains(name) ? name : Translator::defaultProvider;
 }
 
@@ -131,7 +129,7 @@ void TranslationPreferencesSection::showPreferences()
 {
     const QString name = provider();
     providerPopUpButton_->setCurrentIndex(providerPopUpButton_->findData(name));
-    regionField_->setText(defaults_.stringForKey(kAzureRegion));
+    regionField_->setText(defaults_.stringForKey(Preference::AzureTranslatorRegion));
     addressField_->setText(defaults_.stringForKey(addressKey(name)));
     showFieldsForProvider();
     setStatus(QString(), false);
@@ -173,9 +171,9 @@ void TranslationPreferencesSection::showFieldsForProvider()
 void TranslationPreferencesSection::providerSelectedAction(int index)
 {
     const QString name = providerPopUpButton_->itemData(index).toString();
-    if (name.isEmpty() || name == defaults_.stringForKey(kTranslationProvider))
+    if (name.isEmpty() || name == defaults_.stringForKey(Preference::TranslationProvider))
         return;
-    defaults_.setString(name, kTranslationProvider);
+    defaults_.setString(name, Preference::TranslationProvider);
     reload();
 }
 
@@ -212,9 +210,9 @@ void TranslationPreferencesSection::regionEditedAction()
 {
     const QString region = regionField_->text().trimmed();
     if (region.isEmpty())
-        defaults_.removeObjectForKey(kAzureRegion);
-    else if (region != defaults_.stringForKey(kAzureRegion))
-        defaults_.setString(region, kAzureRegion);
+        defaults_.removeObjectForKey(Preference::AzureTranslatorRegion);
+    else if (region != defaults_.stringForKey(Preference::AzureTranslatorRegion))
+        defaults_.setString(region, Preference::AzureTranslatorRegion);
 }
 
 void TranslationPreferencesSection::addressEditedAction()
@@ -249,7 +247,7 @@ void TranslationPreferencesSection::testAction()
             self->testButton_->setEnabled(true);
             return;
         }
-        QString to = self->defaults_.stringForKey(kTranslationLanguageCode);
+        QString to = self->defaults_.stringForKey(Preference::TranslationLanguageCode);
         if (to.isEmpty())
             to = QStringLiteral("en");
         self->test_(

@@ -2,6 +2,7 @@
 
 #include "model/Product.h"
 #include "model/Rating.h"
+#include "platform/PreferenceKeys.h"
 #include "platform/StringFormat.h"
 #include "platform/UrlOpener.h"
 #include "platform/UserDefaults.h"
@@ -77,7 +78,7 @@ RatingsViewController::~RatingsViewController()
 
 QString RatingsViewController::sortKey()
 {
-    return autosaveName + QStringLiteral("-SortDescriptors");
+    return Preference::sortDescriptorsKey(autosaveName);
 }
 
 UserDefaults &RatingsViewController::defaults() const

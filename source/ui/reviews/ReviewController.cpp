@@ -10,6 +10,7 @@
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
+#include "platform/PreferenceKeys.h"
 #include "platform/Presenter.h"
 #include "platform/UrlOpener.h"
 #include "platform/UserDefaults.h"
@@ -227,7 +228,7 @@ void ReviewController::buildViews()
 
 QString ReviewController::sortDefaultsKey()
 {
-    return QStringLiteral("%1-SortDescriptors").arg(AutosaveName);
+    return Preference::sortDescriptorsKey(AutosaveName);
 }
 
 double ReviewController::clampedMarkReadDelay(double keyRepeatDelay)
@@ -509,7 +510,7 @@ void ReviewController::translateAction()
     if (!review)
         return;
     const QString code = translateButton_->isChecked()
-        ? UserDefaults::standard().stringForKey(QStringLiteral("TranslationLanguageCode"))
+        ? UserDefaults::standard().stringForKey(Preference::TranslationLanguageCode)
         : QString();
     QPointer<ReviewController> self(this);
     const std::weak_ptr<Review> weak = review;

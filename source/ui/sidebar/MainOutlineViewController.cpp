@@ -8,6 +8,7 @@
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
+#include "platform/PreferenceKeys.h"
 #include "platform/StringFormat.h"
 #include "platform/store/EntityDescription.h"
 #include "platform/store/ManagedObjectContext.h"
@@ -26,7 +27,7 @@
 
 const QString MainOutlineViewController::AutosaveName = QStringLiteral("MainOutlineView");
 const QString MainOutlineViewController::DeleteProductAlertSuppress =
-    QStringLiteral("DeleteProductAlertSuppress");
+    Preference::DeleteProductAlertSuppress;
 const QString MainOutlineViewController::ContextMenuName = QStringLiteral("ProductContextMenu");
 const char *const MainOutlineViewController::RepresentedObjectProperty = "representedObject";
 

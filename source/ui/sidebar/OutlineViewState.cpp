@@ -1,15 +1,14 @@
 #include "ui/sidebar/OutlineViewState.h"
 
 #include "model/BaseNode.h"
-#include "platform/StringFormat.h"
+#include "platform/PreferenceKeys.h"
 #include "platform/UserDefaults.h"
 #include "platform/store/ManagedObjectContext.h"
 
 #include <QSet>
 
 OutlineViewState::OutlineViewState(UserDefaults &defaults, const QString &autosaveName)
-    : defaults_(defaults),
-      key_(formatString(QStringLiteral("%@-SavedOutlineViewItemState"), autosaveName))
+    : defaults_(defaults), key_(Preference::outlineViewStateKey(autosaveName))
 {
 }
 

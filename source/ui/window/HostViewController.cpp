@@ -4,6 +4,7 @@
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
+#include "platform/PreferenceKeys.h"
 #include "platform/Presenter.h"
 #include "platform/StringFormat.h"
 #include "platform/UserDefaults.h"
@@ -23,7 +24,6 @@
 
 namespace {
 
-const QString kSelectedMainView = QStringLiteral("SelectedMainView");
 const QString kPerformLoad = QStringLiteral("performLoadAction");
 const QString kPerformLoadAll = QStringLiteral("performLoadAllAction");
 const QString kPerformCancelLoad = QStringLiteral("performCancelLoadAction");
@@ -150,7 +150,7 @@ void HostViewController::setPage(int index, QWidget *view, ActionResponder *resp
 
 void HostViewController::viewDidLoad()
 {
-    changeViewControllerAction(defaults().integerForKey(kSelectedMainView));
+    changeViewControllerAction(defaults().integerForKey(Preference::SelectedMainView));
 }
 
 void HostViewController::setUpdateController(UpdateController *controller)
@@ -195,7 +195,7 @@ void HostViewController::showPage(int index)
     currentIndex_ = index;
     if (pages_[index])
         stack_->setCurrentWidget(pages_[index]);
-    defaults().setInteger(index, kSelectedMainView);
+    defaults().setInteger(index, Preference::SelectedMainView);
     NotificationCenter::defaultCenter().post(
         kViewControllerDidChangeNotification, pages_[index].data());
 }
