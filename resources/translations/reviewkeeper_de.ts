@@ -502,6 +502,10 @@
         <source>Search</source>
         <translation>Suchen</translation>
     </message>
+    <message>
+        <source>Clear search</source>
+        <translation>Suche löschen</translation>
+    </message>
 </context>
 <context>
     <name>HostViewController</name>

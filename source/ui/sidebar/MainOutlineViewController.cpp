@@ -313,22 +313,29 @@ void MainOutlineViewController::itemExpansionChanged(const QModelIndex &index, b
 void MainOutlineViewController::restoreOutlineViewState()
 {
     const QVariantMap saved = state_.mutablePrefDictionary();
-    if (saved.isEmpty()) {
-        for (TreeNode *node : treeController_->flattenedNodes()) {
-            if (!node->isLeaf())
-                outlineView_->expand(model_->indexForNode(node));
-        }
-        return;
-    }
     QList<TreeObject> selected;
     for (TreeNode *node : treeController_->flattenedNodes()) {
         const auto record = baseNode(node->representedObject());
         if (!record)
             continue;
-        if (OutlineViewState::entryHas(saved, record->uuid(), Expanded))
+        const bool expand = saved.isEmpty()
+            ? !node->isLeaf()
+            : OutlineViewState::entryHas(saved, record->uuid(), Expanded);
+        if (expand)
             outlineView_->expand(model_->indexForNode(node));
         if (OutlineViewState::entryHas(saved, record->uuid(), Selected))
             selected << node->representedObject();
+    }
+    // Without a saved selection that still exists, the first product, so
+    // that a store with products never opens to an empty review list.
+    if (selected.isEmpty()) {
+        for (TreeNode *node : treeController_->flattenedNodes()) {
+            if (std::dynamic_pointer_cast<Product>(baseNode(node->representedObject()))) {
+                outlineView_->expand(model_->indexForNode(node).parent());
+                selected << node->representedObject();
+                break;
+            }
+        }
     }
     // After the outline has laid out its rows.
     dispatchMain(this, [this, selected] { treeController_->setSelectedObjects(selected); });

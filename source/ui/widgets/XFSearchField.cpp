@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPointer>
+#include <QToolButton>
 
 XFSearchField::XFSearchField(QWidget *parent) : QLineEdit(parent)
 {
@@ -25,8 +26,16 @@ XFSearchField::XFSearchField(QWidget *parent) : QLineEdit(parent)
         Resources::imagePath(QStringLiteral("search-pushed")), QSize(), QIcon::Active);
     QAction *button = addAction(magnifier, QLineEdit::LeadingPosition);
     button->setObjectName(QStringLiteral("searchButton"));
-    button->setToolTip(localized("XFSearchField", "Search"));
+    button->setText(localized("XFSearchField", "Search"));
+    button->setToolTip(button->text());
     connect(button, &QAction::triggered, this, &XFSearchField::search);
+    // QLineEdit's own clear button; its tool button takes the action's text
+    // as its accessible name, as the magnifier's does.
+    if (auto *clear = findChild<QAction *>(QStringLiteral("_q_qlineeditclearaction")))
+        clear->setText(localized("XFSearchField", "Clear search"));
+    for (auto *tool : findChildren<QToolButton *>(Qt::FindDirectChildrenOnly))
+        if (tool->defaultAction())
+            tool->setAccessibleName(tool->defaultAction()->text());
 
     setFixedWidth(CollapsedWidth);
 }
