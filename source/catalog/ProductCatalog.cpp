@@ -3,13 +3,14 @@
 #include "model/Group.h"
 #include "model/Product.h"
 #include "net/Downloader.h"
-#include "net/ISO8601DateFormatter.h"
 #include "net/RequestQueue.h"
+#include "platform/Clock.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 #include "platform/StringFormat.h"
 #include "platform/store/ManagedObjectContext.h"
+#include "update/StoreLookup.h"
 
 #include <QJsonArray>
 #include <QSet>
@@ -201,7 +202,7 @@ ProductCatalog::Products ProductCatalog::addProductsForResults(const QList<QVari
         // without one they follow the group's highest position.
         if (!hooks_.rowOfLastChild) {
             counter = nextSortIndexInGroup(group);
-        } else if (group->countOfObjects(QStringLiteral("children")) > 0) {
+        } else if (group->childrenCount() > 0) {
             const qint64 row = hooks_.rowOfLastChild(group);
             counter = row >= 0 ? row : nextSortIndexInGroup(group);
         }
@@ -211,20 +212,11 @@ ProductCatalog::Products ProductCatalog::addProductsForResults(const QList<QVari
             continue;
         product->setParent(group);
         if (identifier)
-            product->setValue(QStringLiteral("identifier"), *identifier);
+            product->setIdentifier(*identifier);
         product->setTitle(resultValue(result, QStringLiteral("trackName")).toString());
-        product->setValue(QStringLiteral("kind"), resultValue(result, QStringLiteral("kind")));
-        product->setValue(QStringLiteral("jsonData"), result);
+        product->setKind(resultValue(result, QStringLiteral("kind")).toString());
         product->setSortIndex(counter);
-        const QString released =
-            resultValue(result, QStringLiteral("currentVersionReleaseDate")).toString();
-        if (!released.isEmpty()) {
-            const QDateTime date = Downloader::isoDateFormatter().dateFromString(released);
-            product->setValue(QStringLiteral("currentVersionReleaseDate"),
-                date.isValid() ? QVariant(date) : QVariant());
-            product->setValue(
-                QStringLiteral("currentVersion"), resultValue(result, QStringLiteral("version")));
-        }
+        applyStoreLookup(*product, result, LookupScope::Product, Clock::shared().now());
         lastAddedRow_ = counter;
         ++counter;
         added.append(product);

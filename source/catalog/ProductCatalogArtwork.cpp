@@ -28,7 +28,7 @@ void ProductCatalog::loadArtworkForProduct(const std::shared_ptr<Product> &produ
                 std::dynamic_pointer_cast<Product>(guard->context_.existingObject(id));
             if (!live || live->isDeleted())
                 return;
-            live->setValue(QStringLiteral("image"), image);
+            live->setStoredImage(image);
             guard->save();
         });
 }

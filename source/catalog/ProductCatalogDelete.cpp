@@ -25,7 +25,7 @@ int ProductCatalog::deleteObjects(const QList<ManagedObjectPtr> &objects)
 
     QList<ManagedObjectPtr> emptyGroups;
     for (const auto &group : context_.fetch<Group>(FetchRequest(QStringLiteral("Group")))) {
-        if (!group->parent() && group->countOfObjects(QStringLiteral("children")) == 0)
+        if (!group->parent() && group->childrenCount() == 0)
             emptyGroups << group;
     }
     context_.deleteObjects(emptyGroups);

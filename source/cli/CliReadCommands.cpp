@@ -29,14 +29,11 @@ int Cli::products(const QStringList &arguments)
     // Grouped as in the sidebar.
     std::stable_sort(all->begin(), all->end(), [](const auto &a, const auto &b) {
         const auto groupA = a->parent(), groupB = b->parent();
-        const qint64 orderA =
-            groupA ? groupA->integerValue(QStringLiteral("sortIndex")).value_or(0) : 0;
-        const qint64 orderB =
-            groupB ? groupB->integerValue(QStringLiteral("sortIndex")).value_or(0) : 0;
+        const qint64 orderA = groupA ? groupA->sortIndex().value_or(0) : 0;
+        const qint64 orderB = groupB ? groupB->sortIndex().value_or(0) : 0;
         if (orderA != orderB)
             return orderA < orderB;
-        return a->integerValue(QStringLiteral("sortIndex")).value_or(0)
-            < b->integerValue(QStringLiteral("sortIndex")).value_or(0);
+        return a->sortIndex().value_or(0) < b->sortIndex().value_or(0);
     });
     out(RecordTables::products(*all).render(*format));
     return Success;

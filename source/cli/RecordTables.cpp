@@ -72,8 +72,7 @@ OutputTable products(const QList<std::shared_ptr<Product>> &products)
             OutputTable::isoDate(product->lastReviewsUpdate()),
             OutputTable::isoDate(product->lastRatingsUpdate()),
             app ? optional(app->totalRatingCount()) : QVariant(),
-            app ? optional(app->totalAverageRating()) : QVariant(),
-            product->countOfObjects(QStringLiteral("reviewGaps"))};
+            app ? optional(app->totalAverageRating()) : QVariant(), product->reviewGapsCount()};
     }
     return table;
 }
@@ -133,15 +132,12 @@ OutputTable ratings(const QList<std::shared_ptr<Rating>> &ratings)
         QStringLiteral("ratingCountForCurrentVersion"),
         QStringLiteral("averageRatingForCurrentVersion"), QStringLiteral("dateUpdated")};
     for (const auto &rating : ratings) {
-        const auto product = rating->object(QStringLiteral("product"));
-        table.rows << QVariantList {
-            product ? QVariant(product->stringValue(QStringLiteral("identifier"))) : QVariant(),
-            text(rating->countryCode()),
-            optional(rating->integerValue(QStringLiteral("ratingCount"))),
-            optional(rating->floatValue(QStringLiteral("averageRating"))),
-            optional(rating->integerValue(QStringLiteral("ratingCountForCurrentVersion"))),
-            optional(rating->floatValue(QStringLiteral("averageRatingForCurrentVersion"))),
-            OutputTable::isoDate(rating->dateValue(QStringLiteral("dateUpdated")))};
+        const auto product = rating->product();
+        table.rows << QVariantList {product ? QVariant(product->identifier()) : QVariant(),
+            text(rating->countryCode()), optional(rating->ratingCount()),
+            optional(rating->averageRating()), optional(rating->ratingCountForCurrentVersion()),
+            optional(rating->averageRatingForCurrentVersion()),
+            OutputTable::isoDate(rating->dateUpdated())};
     }
     return table;
 }

@@ -41,7 +41,7 @@ App::Totals App::computeTotals(const QString &averageKey, const QString &countKe
 void App::updateTotalAverageRating()
 {
     totalsComputed_ = true;
-    overall_ = computeTotals(QStringLiteral("averageRating"), QStringLiteral("ratingCount"));
+    overall_ = computeTotals(RecordKey::averageRating, RecordKey::ratingCount);
     announce({QStringLiteral("totalRatingCount"), QStringLiteral("totalAverageRating"),
         QStringLiteral("totalAverageRatingString")});
 }
@@ -49,8 +49,8 @@ void App::updateTotalAverageRating()
 void App::updateTotalAverageRatingForCurrentVersion()
 {
     totalsComputed_ = true;
-    currentVersion_ = computeTotals(QStringLiteral("averageRatingForCurrentVersion"),
-        QStringLiteral("ratingCountForCurrentVersion"));
+    currentVersion_ = computeTotals(
+        RecordKey::averageRatingForCurrentVersion, RecordKey::ratingCountForCurrentVersion);
     announce({QStringLiteral("totalRatingCountForCurrentVersion"),
         QStringLiteral("totalAverageRatingForCurrentVersion"),
         QStringLiteral("totalAverageRatingForCurrentVersionString")});

@@ -25,6 +25,11 @@ public:
     {
         return QStringLiteral("AppIconPlaceholderTemplate");
     }
+#ifdef RK_TYPED_RECORDS
+protected:
+#else
+public:
+#endif
     QVariant valueForKey(const QString &key) const override;
 
 private:

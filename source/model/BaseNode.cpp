@@ -1,5 +1,6 @@
 #include "model/BaseNode.h"
 
+#include "model/RecordKeys.h"
 #include "platform/Clock.h"
 
 #include <QUuid>
@@ -11,36 +12,36 @@ QString BaseNode::newUuid()
 
 void BaseNode::setUuid(const QString &uuid)
 {
-    setValue(QStringLiteral("uuid"), uuid);
+    setValue(RecordKey::uuid, uuid);
 }
 
 void BaseNode::awakeFromInsert()
 {
-    if (!value(QStringLiteral("uuid")).isValid())
-        setPrimitiveValue(QStringLiteral("uuid"), newUuid());
-    if (!value(QStringLiteral("dateCreated")).isValid())
-        setPrimitiveValue(QStringLiteral("dateCreated"), Clock::shared().now());
+    if (!value(RecordKey::uuid).isValid())
+        setPrimitiveValue(RecordKey::uuid, newUuid());
+    if (!value(RecordKey::dateCreated).isValid())
+        setPrimitiveValue(RecordKey::dateCreated, Clock::shared().now());
 }
 
 void BaseNode::setFlags(bool leaf, bool groupRowStyle, bool selectable, bool editable)
 {
-    setPrimitiveValue(QStringLiteral("isLeaf"), leaf);
-    setPrimitiveValue(QStringLiteral("isGroupRowStyle"), groupRowStyle);
-    setPrimitiveValue(QStringLiteral("isSelectable"), selectable);
-    setPrimitiveValue(QStringLiteral("isEditable"), editable);
+    setPrimitiveValue(RecordKey::isLeaf, leaf);
+    setPrimitiveValue(RecordKey::isGroupRowStyle, groupRowStyle);
+    setPrimitiveValue(RecordKey::isSelectable, selectable);
+    setPrimitiveValue(RecordKey::isEditable, editable);
 }
 
 std::shared_ptr<BaseNode> BaseNode::parent() const
 {
-    return std::dynamic_pointer_cast<BaseNode>(object(QStringLiteral("parent")));
+    return std::dynamic_pointer_cast<BaseNode>(object(RecordKey::parent));
 }
 
 void BaseNode::setParent(const std::shared_ptr<BaseNode> &parent)
 {
-    setObject(QStringLiteral("parent"), parent);
+    setObject(RecordKey::parent, parent);
 }
 
 QList<std::shared_ptr<BaseNode>> BaseNode::children() const
 {
-    return recordsCast<BaseNode>(objects(QStringLiteral("children")));
+    return recordsCast<BaseNode>(objects(RecordKey::children));
 }

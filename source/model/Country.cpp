@@ -2,6 +2,8 @@
 
 #include "model/BaseNode.h"
 #include "model/CountryTable.h"
+#include "model/RecordKeys.h"
+#include "platform/store/ManagedObjectContext.h"
 
 #include <QLocale>
 
@@ -9,8 +11,8 @@
 
 void Country::awakeFromInsert()
 {
-    if (!value(QStringLiteral("uuid")).isValid())
-        setPrimitiveValue(QStringLiteral("uuid"), BaseNode::newUuid());
+    if (!value(RecordKey::uuid).isValid())
+        setPrimitiveValue(RecordKey::uuid, BaseNode::newUuid());
 }
 
 QString Country::localizedName(const QString &countryCode)
@@ -41,4 +43,14 @@ QVariant Country::valueForKey(const QString &key) const
     if (key == u"localizedName")
         return localizedName();
     return ManagedObject::valueForKey(key);
+}
+
+void Country::insertTableCountries(ManagedObjectContext &context)
+{
+    for (const CountryTable::Country &country : CountryTable::countries()) {
+        auto record = context.insertNewObject(QStringLiteral("Country"));
+        record->setValue(RecordKey::isoCode, country.code);
+        record->setValue(RecordKey::priority, country.priority);
+        record->setValue(RecordKey::region, country.region);
+    }
 }

@@ -10,6 +10,7 @@
 #include "model/PodcastGroup.h"
 #include "model/Rating.h"
 #include "model/RatingSnapshot.h"
+#include "model/RecordKeys.h"
 #include "model/Review.h"
 #include "model/ReviewContent.h"
 #include "model/ReviewGap.h"
@@ -69,68 +70,69 @@ std::shared_ptr<const ManagedObjectModel> build()
     m.addEntity(QStringLiteral("ReviewVersion"));
 
     const QString node = QStringLiteral("BaseNode");
-    for (const char *name : {"uuid", "title"})
-        m.addAttribute(node, QLatin1String(name), T::String);
-    m.addAttribute(node, QStringLiteral("sortIndex"), T::Integer);
-    for (const char *name : {"isLeaf", "isGroupRowStyle", "isSelectable", "isEditable"})
-        m.addAttribute(node, QLatin1String(name), T::Boolean);
-    for (const char *name : {"dateCreated", "dateModified", "dateDeleted"})
-        m.addAttribute(node, QLatin1String(name), T::Date);
-    m.addRelationship(
-        node, QStringLiteral("parent"), node, QStringLiteral("children"), DeleteRule::Nullify);
+    for (const QString &name : {RecordKey::uuid, RecordKey::title})
+        m.addAttribute(node, name, T::String);
+    m.addAttribute(node, RecordKey::sortIndex, T::Integer);
+    for (const QString &name : {RecordKey::isLeaf, RecordKey::isGroupRowStyle,
+             RecordKey::isSelectable, RecordKey::isEditable})
+        m.addAttribute(node, name, T::Boolean);
+    for (const QString &name :
+        {RecordKey::dateCreated, RecordKey::dateModified, RecordKey::dateDeleted})
+        m.addAttribute(node, name, T::Date);
+    m.addRelationship(node, RecordKey::parent, node, RecordKey::children, DeleteRule::Nullify);
 
     const QString product = QStringLiteral("Product");
-    for (const char *name :
-        {"identifier", "kind", "currentVersion", "selectedCountryCode", "selectedVersion"})
-        m.addAttribute(product, QLatin1String(name), T::String);
-    m.addAttribute(product, QStringLiteral("jsonData"), T::Object);
-    m.addAttribute(product, QStringLiteral("image"), T::Object);
-    for (const char *name :
-        {"currentVersionReleaseDate", "dateUpdated", "lastReviewsUpdate", "lastRatingsUpdate"})
-        m.addAttribute(product, QLatin1String(name), T::Date);
-    m.addAttribute(product, QStringLiteral("excludeFromAutoUpdate"), T::Boolean);
+    for (const QString &name : {RecordKey::identifier, RecordKey::kind, RecordKey::currentVersion,
+             RecordKey::selectedCountryCode, RecordKey::selectedVersion})
+        m.addAttribute(product, name, T::String);
+    m.addAttribute(product, RecordKey::jsonData, T::Object);
+    m.addAttribute(product, RecordKey::image, T::Object);
+    for (const QString &name : {RecordKey::currentVersionReleaseDate, RecordKey::dateUpdated,
+             RecordKey::lastReviewsUpdate, RecordKey::lastRatingsUpdate})
+        m.addAttribute(product, name, T::Date);
+    m.addAttribute(product, RecordKey::excludeFromAutoUpdate, T::Boolean);
 
     const QString country = QStringLiteral("Country");
-    for (const char *name : {"isoCode", "region", "uuid"})
-        m.addAttribute(country, QLatin1String(name), T::String);
-    m.addAttribute(country, QStringLiteral("priority"), T::Integer);
-    m.addAttribute(country, QStringLiteral("dateUpdated"), T::Date);
+    for (const QString &name : {RecordKey::isoCode, RecordKey::region, RecordKey::uuid})
+        m.addAttribute(country, name, T::String);
+    m.addAttribute(country, RecordKey::priority, T::Integer);
+    m.addAttribute(country, RecordKey::dateUpdated, T::Date);
 
     const QString review = QStringLiteral("Review");
-    for (const char *name : {"identifier", "countryCode", "reviewer", "version", "displayTitle",
-             "translatedLanguageCode", "uuid"})
-        m.addAttribute(review, QLatin1String(name), T::String);
-    m.addAttribute(review, QStringLiteral("rating"), T::Float);
-    m.addAttribute(review, QStringLiteral("voteSum"), T::Integer);
-    m.addAttribute(review, QStringLiteral("voteCount"), T::Integer);
-    for (const char *name : {"dateReviewed", "dateCreated", "dateUpdated"})
-        m.addAttribute(review, QLatin1String(name), T::Date);
-    for (const char *name : {"completed", "read", "translated"})
-        m.addAttribute(review, QLatin1String(name), T::Boolean);
-    m.addAttribute(review, QStringLiteral("displayData"), T::Data);
+    for (const QString &name :
+        {RecordKey::identifier, RecordKey::countryCode, RecordKey::reviewer, RecordKey::version,
+            RecordKey::displayTitle, RecordKey::translatedLanguageCode, RecordKey::uuid})
+        m.addAttribute(review, name, T::String);
+    m.addAttribute(review, RecordKey::rating, T::Float);
+    m.addAttribute(review, RecordKey::voteSum, T::Integer);
+    m.addAttribute(review, RecordKey::voteCount, T::Integer);
+    for (const QString &name :
+        {RecordKey::dateReviewed, RecordKey::dateCreated, RecordKey::dateUpdated})
+        m.addAttribute(review, name, T::Date);
+    for (const QString &name : {RecordKey::completed, RecordKey::read, RecordKey::translated})
+        m.addAttribute(review, name, T::Boolean);
+    m.addAttribute(review, RecordKey::displayData, T::Data);
     // Reviews and ratings have no life without their product.
-    m.addRelationship(
-        review, QStringLiteral("product"), product, QStringLiteral("reviews"), DeleteRule::Cascade);
+    m.addRelationship(review, RecordKey::product, product, RecordKey::reviews, DeleteRule::Cascade);
 
     const QString content = QStringLiteral("ReviewContent");
-    for (const char *name : {"title", "languageCode", "uuid"})
-        m.addAttribute(content, QLatin1String(name), T::String);
-    m.addAttribute(content, QStringLiteral("data"), T::Data);
-    m.addAttribute(content, QStringLiteral("dateTranslated"), T::Date);
-    m.addRelationship(content, QStringLiteral("review"), review, QStringLiteral("reviewContents"),
-        DeleteRule::Cascade);
+    for (const QString &name : {RecordKey::title, RecordKey::languageCode, RecordKey::uuid})
+        m.addAttribute(content, name, T::String);
+    m.addAttribute(content, RecordKey::data, T::Data);
+    m.addAttribute(content, RecordKey::dateTranslated, T::Date);
+    m.addRelationship(
+        content, RecordKey::review, review, RecordKey::reviewContents, DeleteRule::Cascade);
 
     const QString rating = QStringLiteral("Rating");
-    m.addAttribute(rating, QStringLiteral("countryCode"), T::String);
-    m.addAttribute(rating, QStringLiteral("uuid"), T::String);
-    m.addAttribute(rating, QStringLiteral("ratingCount"), T::Integer);
-    m.addAttribute(rating, QStringLiteral("ratingCountForCurrentVersion"), T::Integer);
-    m.addAttribute(rating, QStringLiteral("averageRating"), T::Float);
-    m.addAttribute(rating, QStringLiteral("averageRatingForCurrentVersion"), T::Float);
-    m.addAttribute(rating, QStringLiteral("dateCreated"), T::Date);
-    m.addAttribute(rating, QStringLiteral("dateUpdated"), T::Date);
-    m.addRelationship(
-        rating, QStringLiteral("product"), product, QStringLiteral("ratings"), DeleteRule::Cascade);
+    m.addAttribute(rating, RecordKey::countryCode, T::String);
+    m.addAttribute(rating, RecordKey::uuid, T::String);
+    m.addAttribute(rating, RecordKey::ratingCount, T::Integer);
+    m.addAttribute(rating, RecordKey::ratingCountForCurrentVersion, T::Integer);
+    m.addAttribute(rating, RecordKey::averageRating, T::Float);
+    m.addAttribute(rating, RecordKey::averageRatingForCurrentVersion, T::Float);
+    m.addAttribute(rating, RecordKey::dateCreated, T::Date);
+    m.addAttribute(rating, RecordKey::dateUpdated, T::Date);
+    m.addRelationship(rating, RecordKey::product, product, RecordKey::ratings, DeleteRule::Cascade);
 
     m.setClass<BaseNode>(node);
     m.setClass<Group>(QStringLiteral("Group"));
@@ -145,40 +147,40 @@ std::shared_ptr<const ManagedObjectModel> build()
     m.setClass<Review>(review);
     m.setClass<ReviewContent>(content);
     const QString gap = QStringLiteral("ReviewGap");
-    for (const char *name : {"countryCode", "uuid"})
-        m.addAttribute(gap, QLatin1String(name), T::String);
-    for (const char *name : {"fromDate", "toDate", "dateNoticed"})
-        m.addAttribute(gap, QLatin1String(name), T::Date);
-    m.addRelationship(
-        gap, QStringLiteral("product"), product, QStringLiteral("reviewGaps"), DeleteRule::Cascade);
+    for (const QString &name : {RecordKey::countryCode, RecordKey::uuid})
+        m.addAttribute(gap, name, T::String);
+    for (const QString &name : {RecordKey::fromDate, RecordKey::toDate, RecordKey::dateNoticed})
+        m.addAttribute(gap, name, T::Date);
+    m.addRelationship(gap, RecordKey::product, product, RecordKey::reviewGaps, DeleteRule::Cascade);
 
     // The ratings history: no uuid and no dates beyond the day, to keep a
     // row small; an app's history goes with the app.
     const QString snapshot = QStringLiteral("RatingSnapshot");
-    for (const char *name : {"countryCode", "currentVersion"})
-        m.addAttribute(snapshot, QLatin1String(name), T::String);
-    m.addAttribute(snapshot, QStringLiteral("day"), T::Date);
-    for (const char *name : {"ratingCount", "ratingCountForCurrentVersion"})
-        m.addAttribute(snapshot, QLatin1String(name), T::Integer);
-    for (const char *name : {"averageRating", "averageRatingForCurrentVersion"})
-        m.addAttribute(snapshot, QLatin1String(name), T::Float);
-    m.addRelationship(snapshot, QStringLiteral("product"), product,
-        QStringLiteral("ratingSnapshots"), DeleteRule::Cascade);
+    for (const QString &name : {RecordKey::countryCode, RecordKey::currentVersion})
+        m.addAttribute(snapshot, name, T::String);
+    m.addAttribute(snapshot, RecordKey::day, T::Date);
+    for (const QString &name : {RecordKey::ratingCount, RecordKey::ratingCountForCurrentVersion})
+        m.addAttribute(snapshot, name, T::Integer);
+    for (const QString &name :
+        {RecordKey::averageRating, RecordKey::averageRatingForCurrentVersion})
+        m.addAttribute(snapshot, name, T::Float);
+    m.addRelationship(
+        snapshot, RecordKey::product, product, RecordKey::ratingSnapshots, DeleteRule::Cascade);
 
     // What an edited review showed before: its rating, version, date, title
     // and text, and the translations of that text, which belong to it and
     // not to the new one. Kept with the review and deleted with it.
     const QString reviewVersion = QStringLiteral("ReviewVersion");
-    for (const char *name : {"version", "title"})
-        m.addAttribute(reviewVersion, QLatin1String(name), T::String);
-    m.addAttribute(reviewVersion, QStringLiteral("rating"), T::Float);
-    m.addAttribute(reviewVersion, QStringLiteral("data"), T::Data);
+    for (const QString &name : {RecordKey::version, RecordKey::title})
+        m.addAttribute(reviewVersion, name, T::String);
+    m.addAttribute(reviewVersion, RecordKey::rating, T::Float);
+    m.addAttribute(reviewVersion, RecordKey::data, T::Data);
     // A list of maps: languageCode, title, data, dateTranslated.
-    m.addAttribute(reviewVersion, QStringLiteral("translations"), T::Object);
-    for (const char *name : {"dateReviewed", "dateReplaced"})
-        m.addAttribute(reviewVersion, QLatin1String(name), T::Date);
-    m.addRelationship(reviewVersion, QStringLiteral("review"), review,
-        QStringLiteral("previousVersions"), DeleteRule::Cascade);
+    m.addAttribute(reviewVersion, RecordKey::translations, T::Object);
+    for (const QString &name : {RecordKey::dateReviewed, RecordKey::dateReplaced})
+        m.addAttribute(reviewVersion, name, T::Date);
+    m.addRelationship(
+        reviewVersion, RecordKey::review, review, RecordKey::previousVersions, DeleteRule::Cascade);
 
     m.setClass<Rating>(rating);
     m.setClass<ReviewGap>(gap);
@@ -189,32 +191,30 @@ std::shared_ptr<const ManagedObjectModel> build()
     // import), unread and per-star counts per product, a rating by product
     // and country, a product by identifier, members of each to-many.
     m.addIndex(review,
-        {QStringLiteral("product"), QStringLiteral("rk_fold(\"countryCode\")"),
-            QStringLiteral("identifier")});
-    m.addIndex(review, {QStringLiteral("product"), QStringLiteral("read")});
+        {RecordKey::product, QStringLiteral("rk_fold(\"countryCode\")"), RecordKey::identifier});
+    m.addIndex(review, {RecordKey::product, RecordKey::read});
     // The date rides along so that the weekly counts per star read the
     // index alone, not the rows with their texts.
-    m.addIndex(review,
-        {QStringLiteral("product"), QStringLiteral("rating"), QStringLiteral("dateReviewed")});
+    m.addIndex(review, {RecordKey::product, RecordKey::rating, RecordKey::dateReviewed});
     // The review list: its default order and its version menu.
-    m.addIndex(review, {QStringLiteral("product"), QStringLiteral("dateReviewed")});
-    m.addIndex(review, {QStringLiteral("product"), QStringLiteral("version")});
-    m.addIndex(review, {QStringLiteral("product"), QStringLiteral("countryCode")});
-    m.addIndex(rating, {QStringLiteral("product"), QStringLiteral("rk_fold(\"countryCode\")")});
-    m.addIndex(product, {QStringLiteral("identifier")});
-    m.addIndex(node, {QStringLiteral("parent")});
-    m.addIndex(content, {QStringLiteral("review")});
-    m.addIndex(country, {QStringLiteral("priority"), QStringLiteral("isoCode")});
-    m.addIndex(gap, {QStringLiteral("product")});
-    m.addIndex(reviewVersion, {QStringLiteral("review")});
+    m.addIndex(review, {RecordKey::product, RecordKey::dateReviewed});
+    m.addIndex(review, {RecordKey::product, RecordKey::version});
+    m.addIndex(review, {RecordKey::product, RecordKey::countryCode});
+    m.addIndex(rating, {RecordKey::product, QStringLiteral("rk_fold(\"countryCode\")")});
+    m.addIndex(product, {RecordKey::identifier});
+    m.addIndex(node, {RecordKey::parent});
+    m.addIndex(content, {RecordKey::review});
+    m.addIndex(country, {RecordKey::priority, RecordKey::isoCode});
+    m.addIndex(gap, {RecordKey::product});
+    m.addIndex(reviewVersion, {RecordKey::review});
     // The import's look-up of a day's snapshot and a chart's series, one
     // country in day order or all countries summed per day. Count and
     // average ride along so that the sums never visit the table, whose rows
     // of one product lie scattered among all others: a sixth of the time
     // for some 14 bytes a row.
     m.addIndex(snapshot,
-        {QStringLiteral("product"), QStringLiteral("countryCode"), QStringLiteral("day"),
-            QStringLiteral("ratingCount"), QStringLiteral("averageRating")});
+        {RecordKey::product, RecordKey::countryCode, RecordKey::day, RecordKey::ratingCount,
+            RecordKey::averageRating});
 
     // Version 2 keeps gaps (a table of their own, created on upgrade) and
     // knows the storefronts opened since version 1.

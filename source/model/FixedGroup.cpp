@@ -1,5 +1,6 @@
 #include "model/FixedGroup.h"
 
+#include "model/RecordKeys.h"
 #include "platform/Log.h"
 #include "platform/StringFormat.h"
 
@@ -11,6 +12,6 @@ void FixedGroup::setUuid(const QString &)
 void FixedGroup::awakeFromInsert()
 {
     Group::awakeFromInsert();
-    setPrimitiveValue(QStringLiteral("title"), localized("Groups", title_));
-    setPrimitiveValue(QStringLiteral("uuid"), QString::fromLatin1(fixedUuid_));
+    setPrimitiveValue(RecordKey::title, localized("Groups", title_));
+    setPrimitiveValue(RecordKey::uuid, QString::fromLatin1(fixedUuid_));
 }

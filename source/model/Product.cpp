@@ -1,6 +1,7 @@
 #include "model/Product.h"
 
 #include "model/Rating.h"
+#include "model/RecordKeys.h"
 #include "model/Review.h"
 #include "model/ReviewGap.h"
 #include "platform/store/FetchRequest.h"
@@ -12,33 +13,33 @@ void Product::awakeFromInsert()
     // No code sets these for new products, and the sidebar, the delete
     // action and the review-list filter depend on them.
     setFlags(true, false, true, true);
-    if (!value(QStringLiteral("selectedVersion")).isValid())
-        setPrimitiveValue(QStringLiteral("selectedVersion"), QStringLiteral("***"));
-    if (!value(QStringLiteral("selectedCountryCode")).isValid())
-        setPrimitiveValue(QStringLiteral("selectedCountryCode"), QStringLiteral("***"));
+    if (!value(RecordKey::selectedVersion).isValid())
+        setPrimitiveValue(RecordKey::selectedVersion, QStringLiteral("***"));
+    if (!value(RecordKey::selectedCountryCode).isValid())
+        setPrimitiveValue(RecordKey::selectedCountryCode, QStringLiteral("***"));
     startObserving();
 }
 
 QList<std::shared_ptr<Review>> Product::reviews() const
 {
-    return recordsCast<Review>(objects(QStringLiteral("reviews")));
+    return recordsCast<Review>(objects(RecordKey::reviews));
 }
 
 QList<std::shared_ptr<Rating>> Product::ratings() const
 {
-    return recordsCast<Rating>(objects(QStringLiteral("ratings")));
+    return recordsCast<Rating>(objects(RecordKey::ratings));
 }
 
 QList<std::shared_ptr<ReviewGap>> Product::reviewGaps() const
 {
-    return recordsCast<ReviewGap>(objects(QStringLiteral("reviewGaps")));
+    return recordsCast<ReviewGap>(objects(RecordKey::reviewGaps));
 }
 
 int Product::numPagesForReviewsRequest() const
 {
     if (!lastReviewsUpdate().isValid())
         return 10;
-    if (countOfObjects(QStringLiteral("reviews")) < 51)
+    if (countOfObjects(RecordKey::reviews) < 51)
         return 1;
     ManagedObjectContext *context = managedObjectContext();
     if (!context)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/BaseNode.h"
+#include "model/RecordKeys.h"
 
 #include <QImage>
 #include <QMap>
@@ -16,22 +17,46 @@ class Review;
 // all countries ("***").
 class Product : public BaseNode {
 public:
-    QString identifier() const { return stringValue(QStringLiteral("identifier")); }
-    QString kind() const { return stringValue(QStringLiteral("kind")); }
-    QVariantMap jsonData() const { return value(QStringLiteral("jsonData")).toMap(); }
-    QString currentVersion() const { return stringValue(QStringLiteral("currentVersion")); }
+    QString identifier() const { return stringValue(RecordKey::identifier); }
+    QString kind() const { return stringValue(RecordKey::kind); }
+    QVariantMap jsonData() const { return value(RecordKey::jsonData).toMap(); }
+    QString currentVersion() const { return stringValue(RecordKey::currentVersion); }
     QDateTime currentVersionReleaseDate() const
     {
-        return dateValue(QStringLiteral("currentVersionReleaseDate"));
+        return dateValue(RecordKey::currentVersionReleaseDate);
     }
-    QDateTime dateUpdated() const { return dateValue(QStringLiteral("dateUpdated")); }
-    QDateTime lastReviewsUpdate() const { return dateValue(QStringLiteral("lastReviewsUpdate")); }
-    QDateTime lastRatingsUpdate() const { return dateValue(QStringLiteral("lastRatingsUpdate")); }
-    QString selectedCountryCode() const
+    QDateTime dateUpdated() const { return dateValue(RecordKey::dateUpdated); }
+    QDateTime lastReviewsUpdate() const { return dateValue(RecordKey::lastReviewsUpdate); }
+    QDateTime lastRatingsUpdate() const { return dateValue(RecordKey::lastRatingsUpdate); }
+    QString selectedCountryCode() const { return stringValue(RecordKey::selectedCountryCode); }
+    QString selectedVersion() const { return stringValue(RecordKey::selectedVersion); }
+
+    void setIdentifier(const QString &identifier) { setValue(RecordKey::identifier, identifier); }
+    void setKind(const QString &kind) { setValue(RecordKey::kind, textOrNone(kind)); }
+    void setJsonData(const QVariantMap &data) { setValue(RecordKey::jsonData, data); }
+    // The release the store sells now; empty texts and invalid dates store none.
+    void setCurrentVersion(const QString &version)
     {
-        return stringValue(QStringLiteral("selectedCountryCode"));
+        setValue(RecordKey::currentVersion, textOrNone(version));
     }
-    QString selectedVersion() const { return stringValue(QStringLiteral("selectedVersion")); }
+    void setCurrentVersionReleaseDate(const QDateTime &date)
+    {
+        setValue(
+            RecordKey::currentVersionReleaseDate, date.isValid() ? QVariant(date) : QVariant());
+    }
+    void setDateUpdated(const QDateTime &date) { setValue(RecordKey::dateUpdated, date); }
+    void setLastReviewsUpdate(const QDateTime &date)
+    {
+        setValue(RecordKey::lastReviewsUpdate, date);
+    }
+    void setLastRatingsUpdate(const QDateTime &date)
+    {
+        setValue(RecordKey::lastRatingsUpdate, date);
+    }
+    // The artwork as stored; `image()` falls back to a placeholder.
+    bool hasStoredImage() const { return !value(RecordKey::image).isNull(); }
+    void setStoredImage(const QImage &image) { setValue(RecordKey::image, image); }
+    qint64 reviewGapsCount() const { return countOfObjects(RecordKey::reviewGaps); }
 
     QList<std::shared_ptr<Review>> reviews() const;
     QList<std::shared_ptr<Rating>> ratings() const;
@@ -87,6 +112,11 @@ public:
     // How often the unread count was recomputed (tests, benchmarks).
     int unreadRecounts() const { return unreadRecounts_; }
 
+#ifdef RK_TYPED_RECORDS
+protected:
+#else
+public:
+#endif
     QVariant valueForKey(const QString &key) const override;
 
 protected:
@@ -102,6 +132,10 @@ protected:
     void announce(const QStringList &keys) const;
 
 private:
+    static QVariant textOrNone(const QString &text)
+    {
+        return text.isEmpty() ? QVariant() : QVariant(text);
+    }
     void ensureStarsComputed() const;
     static std::optional<double> averageOfGroups(const QList<QVariantMap> &groups);
 

@@ -6,6 +6,7 @@
 #include "model/HalfStarRounding.h"
 #include "model/Product.h"
 #include "model/RecordChangeRouter.h"
+#include "model/RecordKeys.h"
 #include "model/StoreQueries.h"
 #include "platform/StringFormat.h"
 #include "platform/store/FetchRequest.h"
@@ -160,7 +161,7 @@ void Product::updateReviewsGroupedByStarsForProduct()
             managedObjectContext(), this, country, version)
                      .value_or(QList<QVariantMap>());
         for (const QVariantMap &group : std::as_const(groups))
-            stars[starKey(group.value(QStringLiteral("rating")))] +=
+            stars[starKey(group.value(RecordKey::rating))] +=
                 group.value(QStringLiteral("total")).toLongLong();
     }
     stars_ = stars;
@@ -187,7 +188,7 @@ std::optional<double> Product::averageOfGroups(const QList<QVariantMap> &groups)
     float sum = 0;
     qint64 count = 0;
     for (const QVariantMap &group : groups) {
-        const QVariant rating = group.value(QStringLiteral("rating"));
+        const QVariant rating = group.value(RecordKey::rating);
         if (!rating.isValid() || rating.isNull() || !(rating.toDouble() > 0))
             continue;
         const qint64 total = group.value(QStringLiteral("total")).toLongLong();
@@ -204,14 +205,14 @@ std::optional<double> Product::averageOfGroups(const QList<QVariantMap> &groups)
 
 void Product::setSelectedVersion(const QString &version)
 {
-    setValue(QStringLiteral("selectedVersion"), version.isNull() ? QVariant() : QVariant(version));
+    setValue(RecordKey::selectedVersion, version.isNull() ? QVariant() : QVariant(version));
     updateReviewsGroupedByStarsForProduct();
 }
 
 void Product::setSelectedCountryCode(const QString &countryCode)
 {
-    setValue(QStringLiteral("selectedCountryCode"),
-        countryCode.isNull() ? QVariant() : QVariant(countryCode));
+    setValue(
+        RecordKey::selectedCountryCode, countryCode.isNull() ? QVariant() : QVariant(countryCode));
     updateReviewsGroupedByStarsForProduct();
 }
 
@@ -222,7 +223,7 @@ QString Product::toolTip() const
 
 QImage Product::image() const
 {
-    const QVariant stored = value(QStringLiteral("image"));
+    const QVariant stored = value(RecordKey::image);
     QImage artwork;
     if (stored.canConvert<QImage>() && stored.typeId() == QMetaType::QImage)
         artwork = stored.value<QImage>();

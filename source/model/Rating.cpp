@@ -3,20 +3,21 @@
 #include "model/BaseNode.h"
 #include "model/Country.h"
 #include "model/Product.h"
+#include "model/RecordKeys.h"
 #include "platform/Clock.h"
 #include "platform/StringFormat.h"
 
 void Rating::awakeFromInsert()
 {
-    if (!value(QStringLiteral("uuid")).isValid())
-        setPrimitiveValue(QStringLiteral("uuid"), BaseNode::newUuid());
-    if (!value(QStringLiteral("dateCreated")).isValid())
-        setPrimitiveValue(QStringLiteral("dateCreated"), Clock::shared().now());
+    if (!value(RecordKey::uuid).isValid())
+        setPrimitiveValue(RecordKey::uuid, BaseNode::newUuid());
+    if (!value(RecordKey::dateCreated).isValid())
+        setPrimitiveValue(RecordKey::dateCreated, Clock::shared().now());
 }
 
 std::shared_ptr<Product> Rating::product() const
 {
-    return std::dynamic_pointer_cast<Product>(object(QStringLiteral("product")));
+    return std::dynamic_pointer_cast<Product>(object(RecordKey::product));
 }
 
 QString Rating::localizedCountryName() const
@@ -75,4 +76,9 @@ QVariant Rating::valueForKey(const QString &key) const
         return name.isNull() ? QVariant() : QVariant(name);
     }
     return ManagedObject::valueForKey(key);
+}
+
+void Rating::setProduct(const std::shared_ptr<Product> &product)
+{
+    setObject(RecordKey::product, product);
 }

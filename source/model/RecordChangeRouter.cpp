@@ -2,6 +2,7 @@
 
 #include "model/App.h"
 #include "model/Product.h"
+#include "model/RecordKeys.h"
 #include "model/Review.h"
 #include "platform/store/ChangeNotification.h"
 #include "platform/store/EntityDescription.h"
@@ -100,8 +101,8 @@ void RecordChangeRouter::route(const ChangeNotification &notification)
                 contents.append(id);
             } else if (isKind(id.entity, u"Review")) {
                 const Review *review = reviews_.value(id.rowId);
-                if (review && review->value(QStringLiteral("displayTitle")).isValid()
-                    && review->value(QStringLiteral("displayData")).isValid())
+                if (review && review->value(RecordKey::displayTitle).isValid()
+                    && review->value(RecordKey::displayData).isValid())
                     insertedWithDisplay.insert(id.rowId);
             }
         }
@@ -112,29 +113,28 @@ void RecordChangeRouter::route(const ChangeNotification &notification)
         if (isKind(id.entity, u"Product")) {
             if (!products_.contains(id.rowId))
                 continue;
-            if (keys.contains(QStringLiteral("reviews")))
+            if (keys.contains(RecordKey::reviews))
                 unread.insert(id.rowId);
-            if (keys.contains(QStringLiteral("ratings")))
+            if (keys.contains(RecordKey::ratings))
                 ratings.insert(id.rowId);
         } else if (isKind(id.entity, u"Review")) {
-            if (keys.contains(QStringLiteral("reviewContents")) && reviews_.contains(id.rowId)
+            if (keys.contains(RecordKey::reviewContents) && reviews_.contains(id.rowId)
                 && !insertedWithDisplay.contains(id.rowId))
                 display.insert(id.rowId);
-            if (keys.contains(QStringLiteral("read")) && !products_.isEmpty()) {
+            if (keys.contains(RecordKey::read) && !products_.isEmpty()) {
                 const qint64 product =
-                    destinationRow(context_->existingObject(id), QStringLiteral("product"));
+                    destinationRow(context_->existingObject(id), RecordKey::product);
                 if (products_.contains(product))
                     unread.insert(product);
             }
         } else if (isKind(id.entity, u"ReviewContent")) {
             if (!reviews_.isEmpty()
-                && (keys.contains(QStringLiteral("title"))
-                    || keys.contains(QStringLiteral("data"))))
+                && (keys.contains(RecordKey::title) || keys.contains(RecordKey::data)))
                 contents.append(id);
         } else if (isKind(id.entity, u"Rating")) {
-            if (keys.contains(QStringLiteral("dateUpdated")) && !products_.isEmpty()) {
+            if (keys.contains(RecordKey::dateUpdated) && !products_.isEmpty()) {
                 const qint64 product =
-                    destinationRow(context_->existingObject(id), QStringLiteral("product"));
+                    destinationRow(context_->existingObject(id), RecordKey::product);
                 if (products_.contains(product))
                     ratings.insert(product);
             }
@@ -144,12 +144,12 @@ void RecordChangeRouter::route(const ChangeNotification &notification)
     if (!contents.isEmpty()) {
         const QSet<ObjectID> inserted(notification.inserted.cbegin(), notification.inserted.cend());
         for (const ManagedObjectPtr &content : context_->existingObjects(contents)) {
-            const qint64 review = destinationRow(content, QStringLiteral("review"));
+            const qint64 review = destinationRow(content, RecordKey::review);
             if (!reviews_.contains(review))
                 continue;
             if (inserted.contains(content->objectID())
-                && ((!content->value(QStringLiteral("title")).isValid()
-                        && !content->value(QStringLiteral("data")).isValid())
+                && ((!content->value(RecordKey::title).isValid()
+                        && !content->value(RecordKey::data).isValid())
                     || insertedWithDisplay.contains(review)))
                 continue;
             display.insert(review);

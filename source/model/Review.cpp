@@ -3,34 +3,35 @@
 #include "model/BaseNode.h"
 #include "model/Country.h"
 #include "model/Product.h"
+#include "model/RecordKeys.h"
 #include "model/ReviewContent.h"
 #include "platform/Clock.h"
 
 void Review::awakeFromInsert()
 {
-    if (!value(QStringLiteral("uuid")).isValid())
-        setPrimitiveValue(QStringLiteral("uuid"), BaseNode::newUuid());
-    if (!value(QStringLiteral("dateCreated")).isValid())
-        setPrimitiveValue(QStringLiteral("dateCreated"), Clock::shared().now());
+    if (!value(RecordKey::uuid).isValid())
+        setPrimitiveValue(RecordKey::uuid, BaseNode::newUuid());
+    if (!value(RecordKey::dateCreated).isValid())
+        setPrimitiveValue(RecordKey::dateCreated, Clock::shared().now());
     // New reviews arrive unread; the unread count asks for "read == NO".
-    if (!value(QStringLiteral("read")).isValid())
-        setPrimitiveValue(QStringLiteral("read"), false);
+    if (!value(RecordKey::read).isValid())
+        setPrimitiveValue(RecordKey::read, false);
     startObserving();
 }
 
 std::shared_ptr<Product> Review::product() const
 {
-    return std::dynamic_pointer_cast<Product>(object(QStringLiteral("product")));
+    return std::dynamic_pointer_cast<Product>(object(RecordKey::product));
 }
 
 void Review::setProduct(const std::shared_ptr<Product> &product)
 {
-    setObject(QStringLiteral("product"), product);
+    setObject(RecordKey::product, product);
 }
 
 QList<std::shared_ptr<ReviewContent>> Review::reviewContents() const
 {
-    return recordsCast<ReviewContent>(objects(QStringLiteral("reviewContents")));
+    return recordsCast<ReviewContent>(objects(RecordKey::reviewContents));
 }
 
 QString Review::localizedCountryName() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/RecordKeys.h"
 #include "platform/Error.h"
 #include "platform/store/ManagedObject.h"
 
@@ -22,26 +23,45 @@ struct ReviewEdit {
 // content and any translations.
 class Review : public ManagedObject {
 public:
-    QString identifier() const { return stringValue(QStringLiteral("identifier")); }
-    QString countryCode() const { return stringValue(QStringLiteral("countryCode")); }
-    QString reviewer() const { return stringValue(QStringLiteral("reviewer")); }
-    QString version() const { return stringValue(QStringLiteral("version")); }
-    std::optional<double> rating() const { return floatValue(QStringLiteral("rating")); }
-    std::optional<qint64> voteSum() const { return integerValue(QStringLiteral("voteSum")); }
-    std::optional<qint64> voteCount() const { return integerValue(QStringLiteral("voteCount")); }
-    QDateTime dateReviewed() const { return dateValue(QStringLiteral("dateReviewed")); }
-    std::optional<bool> completed() const { return boolValue(QStringLiteral("completed")); }
-    QDateTime dateCreated() const { return dateValue(QStringLiteral("dateCreated")); }
-    QDateTime dateUpdated() const { return dateValue(QStringLiteral("dateUpdated")); }
-    std::optional<bool> read() const { return boolValue(QStringLiteral("read")); }
-    void setRead(bool read) { setValue(QStringLiteral("read"), read); }
-    QString displayTitle() const { return stringValue(QStringLiteral("displayTitle")); }
-    QByteArray displayData() const { return dataValue(QStringLiteral("displayData")); }
+    QString identifier() const { return stringValue(RecordKey::identifier); }
+    QString countryCode() const { return stringValue(RecordKey::countryCode); }
+    QString reviewer() const { return stringValue(RecordKey::reviewer); }
+    QString version() const { return stringValue(RecordKey::version); }
+    std::optional<double> rating() const { return floatValue(RecordKey::rating); }
+    std::optional<qint64> voteSum() const { return integerValue(RecordKey::voteSum); }
+    std::optional<qint64> voteCount() const { return integerValue(RecordKey::voteCount); }
+    QDateTime dateReviewed() const { return dateValue(RecordKey::dateReviewed); }
+    std::optional<bool> completed() const { return boolValue(RecordKey::completed); }
+    QDateTime dateCreated() const { return dateValue(RecordKey::dateCreated); }
+    QDateTime dateUpdated() const { return dateValue(RecordKey::dateUpdated); }
+    std::optional<bool> read() const { return boolValue(RecordKey::read); }
+    void setRead(bool read) { setValue(RecordKey::read, read); }
+    void setIdentifier(const QString &identifier) { setValue(RecordKey::identifier, identifier); }
+    void setCountryCode(const QString &code) { setValue(RecordKey::countryCode, code); }
+    void setReviewer(const QString &reviewer) { setValue(RecordKey::reviewer, reviewer); }
+    void setVersion(const QString &version) { setValue(RecordKey::version, version); }
+    void setRating(std::optional<double> rating)
+    {
+        setValue(RecordKey::rating, optionalValue(rating));
+    }
+    void setVoteSum(qint64 sum) { setValue(RecordKey::voteSum, sum); }
+    void setVoteCount(qint64 count) { setValue(RecordKey::voteCount, count); }
+    void setDateReviewed(const QDateTime &date) { setValue(RecordKey::dateReviewed, date); }
+    void setCompleted(bool completed) { setValue(RecordKey::completed, completed); }
+    void setDateUpdated(const QDateTime &date) { setValue(RecordKey::dateUpdated, date); }
+    QString displayTitle() const { return stringValue(RecordKey::displayTitle); }
+    QByteArray displayData() const { return dataValue(RecordKey::displayData); }
+    // What the list shows of the review, as its content stands.
+    void setDisplay(const QString &title, const QByteArray &data)
+    {
+        setValue(RecordKey::displayTitle, title);
+        setValue(RecordKey::displayData, data);
+    }
     QString translatedLanguageCode() const
     {
-        return stringValue(QStringLiteral("translatedLanguageCode"));
+        return stringValue(RecordKey::translatedLanguageCode);
     }
-    QString uuid() const { return stringValue(QStringLiteral("uuid")); }
+    QString uuid() const { return stringValue(RecordKey::uuid); }
 
     std::shared_ptr<Product> product() const;
     void setProduct(const std::shared_ptr<Product> &product);
@@ -50,8 +70,14 @@ public:
     QList<std::shared_ptr<ReviewVersion>> previousVersions() const;
 
     QString localizedCountryName() const;
+#ifdef RK_TYPED_RECORDS
+protected:
+#else
+public:
+#endif
     QVariant valueForKey(const QString &key) const override;
 
+public:
     // --- Contents and display -----------------------------------------------
 
     // The untranslated content; an empty one is created when the review has

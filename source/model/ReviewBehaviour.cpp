@@ -3,6 +3,7 @@
 // and the small texts the review list shows.
 
 #include "model/RecordChangeRouter.h"
+#include "model/RecordKeys.h"
 #include "model/RelativeDateFormatter.h"
 #include "model/Review.h"
 #include "model/ReviewContent.h"
@@ -59,7 +60,7 @@ std::shared_ptr<ReviewContent> Review::originalReviewContent()
         if (!context)
             return {};
         auto content = context->insertNewObject<ReviewContent>(QStringLiteral("ReviewContent"));
-        content->setObject(QStringLiteral("review"), context->existingObject(objectID()));
+        content->setObject(RecordKey::review, context->existingObject(objectID()));
         return content;
     }
     for (const auto &content : contents)
@@ -91,19 +92,18 @@ void Review::updateDisplayReviewContent()
     }
     if (!shown)
         shown = originalReviewContent();
-    const QVariant title = shown ? shown->value(QStringLiteral("title")) : QVariant();
-    const QVariant data = shown ? shown->value(QStringLiteral("data")) : QVariant();
+    const QVariant title = shown ? shown->value(RecordKey::title) : QVariant();
+    const QVariant data = shown ? shown->value(RecordKey::data) : QVariant();
     // Unchanged values are not written again, so an update announces nothing.
-    if (value(QStringLiteral("displayTitle")) != title)
-        setValue(QStringLiteral("displayTitle"), title);
-    if (value(QStringLiteral("displayData")) != data)
-        setValue(QStringLiteral("displayData"), data);
+    if (value(RecordKey::displayTitle) != title)
+        setValue(RecordKey::displayTitle, title);
+    if (value(RecordKey::displayData) != data)
+        setValue(RecordKey::displayData, data);
 }
 
 void Review::setTranslatedLanguageCode(const QString &code)
 {
-    setValue(
-        QStringLiteral("translatedLanguageCode"), code.isEmpty() ? QVariant() : QVariant(code));
+    setValue(RecordKey::translatedLanguageCode, code.isEmpty() ? QVariant() : QVariant(code));
 }
 
 void Review::translateTo(const QString &code, std::function<void()> completion)
@@ -155,7 +155,7 @@ void Review::translateTo(const QString &code, std::function<void(const Error &er
                     {QStringLiteral("title"), translations.at(0)},
                     {QStringLiteral("data"), translations.at(1).toUtf8()},
                     {QStringLiteral("dateTranslated"), Clock::shared().now()}});
-            content->setObject(QStringLiteral("review"), self);
+            content->setObject(RecordKey::review, self);
             self->setTranslatedLanguageCode(code);
             finish(Error());
         });

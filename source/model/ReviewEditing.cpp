@@ -1,6 +1,7 @@
 // A review its author edited: what it showed before becomes a ReviewVersion,
 // and the review shows the store's current text.
 
+#include "model/RecordKeys.h"
 #include "model/Review.h"
 #include "model/ReviewContent.h"
 #include "model/ReviewVersion.h"
@@ -19,7 +20,7 @@ bool sameText(const QString &stored, const QString &given)
 
 QList<std::shared_ptr<ReviewVersion>> Review::previousVersions() const
 {
-    auto versions = recordsCast<ReviewVersion>(objects(QStringLiteral("previousVersions")));
+    auto versions = recordsCast<ReviewVersion>(objects(RecordKey::previousVersions));
     std::sort(versions.begin(), versions.end(),
         [](const auto &a, const auto &b) { return a->dateReplaced() < b->dateReplaced(); });
     return versions;
@@ -49,11 +50,11 @@ void Review::replaceWith(const ReviewEdit &edit, const QDateTime &now)
         return;
     const auto self = context->existingObject(objectID());
     auto earlier = context->insertNewObject<ReviewVersion>(QStringLiteral("ReviewVersion"));
-    earlier->setObject(QStringLiteral("review"), self);
-    earlier->setValue(QStringLiteral("rating"), value(QStringLiteral("rating")));
-    earlier->setValue(QStringLiteral("version"), value(QStringLiteral("version")));
-    earlier->setValue(QStringLiteral("dateReviewed"), value(QStringLiteral("dateReviewed")));
-    earlier->setValue(QStringLiteral("dateReplaced"), now);
+    earlier->setObject(RecordKey::review, self);
+    earlier->setValue(RecordKey::rating, value(RecordKey::rating));
+    earlier->setValue(RecordKey::version, value(RecordKey::version));
+    earlier->setValue(RecordKey::dateReviewed, value(RecordKey::dateReviewed));
+    earlier->setValue(RecordKey::dateReplaced, now);
 
     std::shared_ptr<ReviewContent> original;
     QVariantList translations;
@@ -72,26 +73,26 @@ void Review::replaceWith(const ReviewEdit &edit, const QDateTime &now)
     }
     if (!original) {
         original = context->insertNewObject<ReviewContent>(QStringLiteral("ReviewContent"));
-        original->setObject(QStringLiteral("review"), self);
+        original->setObject(RecordKey::review, self);
     }
-    earlier->setValue(QStringLiteral("title"), original->value(QStringLiteral("title")));
-    earlier->setValue(QStringLiteral("data"), original->value(QStringLiteral("data")));
+    earlier->setValue(RecordKey::title, original->value(RecordKey::title));
+    earlier->setValue(RecordKey::data, original->value(RecordKey::data));
     if (!translations.isEmpty())
-        earlier->setValue(QStringLiteral("translations"), translations);
+        earlier->setValue(RecordKey::translations, translations);
 
     // What the store left out stays as it was.
     if (edit.rating && *edit.rating > 0)
-        setValue(QStringLiteral("rating"), *edit.rating);
+        setValue(RecordKey::rating, *edit.rating);
     if (!edit.title.isEmpty())
-        original->setValue(QStringLiteral("title"), edit.title);
+        original->setValue(RecordKey::title, edit.title);
     if (!edit.text.isEmpty())
-        original->setValue(QStringLiteral("data"), edit.text.toUtf8());
+        original->setValue(RecordKey::data, edit.text.toUtf8());
     if (!edit.version.isEmpty())
-        setValue(QStringLiteral("version"), edit.version);
+        setValue(RecordKey::version, edit.version);
     if (edit.dateReviewed.isValid())
-        setValue(QStringLiteral("dateReviewed"), edit.dateReviewed);
+        setValue(RecordKey::dateReviewed, edit.dateReviewed);
     setTranslatedLanguageCode(QString());
-    setValue(QStringLiteral("displayTitle"), original->value(QStringLiteral("title")));
-    setValue(QStringLiteral("displayData"), original->value(QStringLiteral("data")));
+    setValue(RecordKey::displayTitle, original->value(RecordKey::title));
+    setValue(RecordKey::displayData, original->value(RecordKey::data));
     setRead(false);
 }

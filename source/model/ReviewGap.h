@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/RecordKeys.h"
 #include "platform/store/ManagedObject.h"
 
 class Product;
@@ -11,14 +12,22 @@ class Product;
 // seen.
 class ReviewGap : public ManagedObject {
 public:
-    QString countryCode() const { return stringValue(QStringLiteral("countryCode")); }
+    QString countryCode() const { return stringValue(RecordKey::countryCode); }
     // The newest review stored before the update.
-    QDateTime fromDate() const { return dateValue(QStringLiteral("fromDate")); }
+    QDateTime fromDate() const { return dateValue(RecordKey::fromDate); }
     // The oldest review the update read.
-    QDateTime toDate() const { return dateValue(QStringLiteral("toDate")); }
-    QDateTime dateNoticed() const { return dateValue(QStringLiteral("dateNoticed")); }
-    QString uuid() const { return stringValue(QStringLiteral("uuid")); }
+    QDateTime toDate() const { return dateValue(RecordKey::toDate); }
+    QDateTime dateNoticed() const { return dateValue(RecordKey::dateNoticed); }
+    QString uuid() const { return stringValue(RecordKey::uuid); }
     std::shared_ptr<Product> product() const;
+    void setProduct(const std::shared_ptr<Product> &product);
+    void setCountryCode(const QString &code) { setValue(RecordKey::countryCode, code); }
+    void setStretch(const QDateTime &from, const QDateTime &to)
+    {
+        setValue(RecordKey::fromDate, from);
+        setValue(RecordKey::toDate, to);
+    }
+    void setDateNoticed(const QDateTime &date) { setValue(RecordKey::dateNoticed, date); }
 
 protected:
     void awakeFromInsert() override;

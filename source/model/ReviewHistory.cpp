@@ -53,7 +53,7 @@ struct Names {
                 return std::nullopt;
             *column = property->column;
         }
-        const PropertyDescription *owner = previous->property(QStringLiteral("review"));
+        const PropertyDescription *owner = previous->property(RecordKey::review);
         if (!owner)
             return std::nullopt;
         names.versionReview = owner->column;

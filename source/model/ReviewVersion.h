@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/RecordKeys.h"
 #include "platform/store/ManagedObject.h"
 
 class Review;
@@ -10,12 +11,12 @@ class Review;
 // dateTranslated).
 class ReviewVersion : public ManagedObject {
 public:
-    std::optional<double> rating() const { return floatValue(QStringLiteral("rating")); }
-    QString version() const { return stringValue(QStringLiteral("version")); }
-    QString title() const { return stringValue(QStringLiteral("title")); }
-    QByteArray data() const { return dataValue(QStringLiteral("data")); }
-    QDateTime dateReviewed() const { return dateValue(QStringLiteral("dateReviewed")); }
-    QDateTime dateReplaced() const { return dateValue(QStringLiteral("dateReplaced")); }
-    QVariantList translations() const { return value(QStringLiteral("translations")).toList(); }
+    std::optional<double> rating() const { return floatValue(RecordKey::rating); }
+    QString version() const { return stringValue(RecordKey::version); }
+    QString title() const { return stringValue(RecordKey::title); }
+    QByteArray data() const { return dataValue(RecordKey::data); }
+    QDateTime dateReviewed() const { return dateValue(RecordKey::dateReviewed); }
+    QDateTime dateReplaced() const { return dateValue(RecordKey::dateReplaced); }
+    QVariantList translations() const { return value(RecordKey::translations).toList(); }
     std::shared_ptr<Review> review() const;
 };

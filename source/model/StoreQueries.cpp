@@ -2,6 +2,7 @@
 
 #include "model/App.h"
 #include "model/Country.h"
+#include "model/RecordKeys.h"
 #include "model/Review.h"
 #include "platform/Log.h"
 #include "platform/StringFormat.h"
@@ -53,10 +54,10 @@ std::optional<QList<CountryGroup>> countryGroups(
     if (!context)
         return std::nullopt;
     FetchRequest priorities(QStringLiteral("Country"));
-    priorities.propertiesToFetch = {QStringLiteral("priority")};
-    priorities.propertiesToGroupBy = {QStringLiteral("priority")};
+    priorities.propertiesToFetch = {RecordKey::priority};
+    priorities.propertiesToGroupBy = {RecordKey::priority};
     priorities.countName = QStringLiteral("total");
-    priorities.sortDescriptors = {{QStringLiteral("priority"), false}};
+    priorities.sortDescriptors = {{RecordKey::priority, false}};
     Error error;
     const QList<QVariantMap> rows = context->executeDictionaryFetch(priorities, &error);
     if (error) {
@@ -66,13 +67,13 @@ std::optional<QList<CountryGroup>> countryGroups(
     QList<CountryGroup> groups;
     bool failed = false;
     for (const QVariantMap &row : rows) {
-        const QVariant priority = row.value(QStringLiteral("priority"));
+        const QVariant priority = row.value(RecordKey::priority);
         FetchRequest request(QStringLiteral("Country"));
         request.predicate = regions
             ? Predicate::format(
                 QStringLiteral("priority == %@ AND region IN %@"), priority, *regions)
             : Predicate::format(QStringLiteral("priority == %@"), priority);
-        request.sortDescriptors = {{QStringLiteral("isoCode"), true}};
+        request.sortDescriptors = {{RecordKey::isoCode, true}};
         Error fetchError;
         const Countries countries = context->fetch<Country>(request, &fetchError);
         if (fetchError) {
@@ -102,13 +103,13 @@ std::optional<Products> productsForReviewsNotUpatedSinceDate(
         Predicate::format(QStringLiteral("lastReviewsUpdate <= %@ OR "
                                          "lastReviewsUpdate == nil"),
             date),
-        QStringLiteral("lastReviewsUpdate"), "productsForReviewsNotUpatedSinceDate:");
+        RecordKey::lastReviewsUpdate, "productsForReviewsNotUpatedSinceDate:");
 }
 
 std::optional<Products> productsNeedingReviewsUpate(ManagedObjectContext *context)
 {
     return fetchProducts(context, QStringLiteral("Product"), Predicate(),
-        QStringLiteral("lastReviewsUpdate"), "productsNeedingReviewsUpate");
+        RecordKey::lastReviewsUpdate, "productsNeedingReviewsUpate");
 }
 
 std::optional<Products> productsForRatingsNotUpatedSinceDate(
@@ -118,13 +119,13 @@ std::optional<Products> productsForRatingsNotUpatedSinceDate(
         Predicate::format(QStringLiteral("lastRatingsUpdate <= %@ OR "
                                          "lastRatingsUpdate == nil"),
             date),
-        QStringLiteral("lastRatingsUpdate"), "productsForRatingsNotUpatedSinceDate:");
+        RecordKey::lastRatingsUpdate, "productsForRatingsNotUpatedSinceDate:");
 }
 
 std::optional<Products> productsNeedingRatingsUpate(ManagedObjectContext *context)
 {
-    return fetchProducts(context, QStringLiteral("App"), Predicate(),
-        QStringLiteral("lastRatingsUpdate"), "productsNeedingRatingsUpate");
+    return fetchProducts(context, QStringLiteral("App"), Predicate(), RecordKey::lastRatingsUpdate,
+        "productsNeedingRatingsUpate");
 }
 
 std::optional<QList<CountryGroup>> countriesGroupedByPriorityForRegions(
@@ -168,10 +169,10 @@ std::optional<QList<QVariantMap>> reviewsGroupedByStarsForProduct(ManagedObjectC
     FetchRequest request(QStringLiteral("Review"));
     request.predicate =
         productFilter(QStringLiteral("product == %@"), product, countryCode, version);
-    request.propertiesToFetch = {QStringLiteral("rating")};
-    request.propertiesToGroupBy = {QStringLiteral("rating")};
+    request.propertiesToFetch = {RecordKey::rating};
+    request.propertiesToGroupBy = {RecordKey::rating};
     request.countName = QStringLiteral("total");
-    request.sortDescriptors = {{QStringLiteral("rating"), false}};
+    request.sortDescriptors = {{RecordKey::rating, false}};
     Error error;
     const QList<QVariantMap> rows = context->executeDictionaryFetch(request, &error);
     if (error) {

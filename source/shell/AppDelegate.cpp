@@ -1,6 +1,6 @@
 #include "shell/AppDelegate.h"
 
-#include "model/CountryTable.h"
+#include "model/Country.h"
 #include "model/ReviewTranslation.h"
 #include "net/Translator.h"
 #include "platform/AppPaths.h"
@@ -135,11 +135,7 @@ void AppDelegate::initializeDataBaseIfRequired()
     if (context->countForFetchRequest(FetchRequest(QStringLiteral("Country"))) != 0)
         return;
     context->disableUndo();
-    for (const CountryTable::Country &country : CountryTable::countries())
-        context->insertNewObject(QStringLiteral("Country"),
-            {{QStringLiteral("isoCode"), country.code},
-                {QStringLiteral("priority"), country.priority},
-                {QStringLiteral("region"), country.region}});
+    Country::insertTableCountries(*context);
     context->enableUndo();
     saveAction();
 }

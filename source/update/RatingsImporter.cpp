@@ -96,7 +96,7 @@ void RatingsImporter::finishLoad(const std::shared_ptr<Load> &load)
     const QDateTime now = Clock::shared().now();
     for (const auto &product : std::as_const(load->products)) {
         if (isLive(*product))
-            product->setValue(QStringLiteral("lastRatingsUpdate"), now);
+            product->setLastRatingsUpdate(now);
     }
     services_.saveAction();
     deliver(load->completion, load->lastError);

@@ -4,13 +4,12 @@
 #include "model/Product.h"
 #include "model/Rating.h"
 #include "model/RatingSnapshot.h"
-#include "net/Downloader.h"
-#include "net/ISO8601DateFormatter.h"
 #include "platform/Clock.h"
 #include "platform/Dispatch.h"
 #include "platform/Log.h"
 #include "platform/StringFormat.h"
 #include "platform/store/ManagedObjectContext.h"
+#include "update/StoreLookup.h"
 
 #include <QJsonValue>
 
@@ -29,10 +28,10 @@ QString trackIdentifier(const QJsonValue &value)
     return {};
 }
 
-QVariant optionalNumber(const QJsonObject &record, const QString &key)
+std::optional<double> optionalNumber(const QJsonObject &record, const QString &key)
 {
     const QJsonValue value = record.value(key);
-    return value.isDouble() ? QVariant(value.toDouble()) : QVariant();
+    return value.isDouble() ? std::optional<double>(value.toDouble()) : std::nullopt;
 }
 
 qint64 integer(const QJsonObject &record, const QString &key)
@@ -43,44 +42,23 @@ qint64 integer(const QJsonObject &record, const QString &key)
     return qint64(value.toDouble());
 }
 
-void moveReleaseForward(Product &product, const QJsonObject &record, const QDateTime &now)
+// By how much a stored count moves when it becomes `value`.
+qint64 countChange(std::optional<qint64> stored, qint64 value)
 {
-    const QString text = record.value(QStringLiteral("currentVersionReleaseDate")).toString();
-    if (text.isEmpty())
-        return;
-    const QDateTime released = Downloader::isoDateFormatter().dateFromString(text);
-    const QDateTime stored = product.currentVersionReleaseDate();
-    if (!released.isValid() || !stored.isValid() || released <= stored)
-        return;
-    product.setValue(QStringLiteral("currentVersionReleaseDate"), released);
-    product.setValue(
-        QStringLiteral("currentVersion"), record.value(QStringLiteral("version")).toString());
-    product.setValue(QStringLiteral("dateUpdated"), now);
-}
-
-// Stores a count and returns by how much it moved.
-qint64 storeCount(ManagedObject &rating, const QString &key, qint64 value)
-{
-    const std::optional<qint64> stored = rating.integerValue(key);
-    if (stored == value)
-        return 0;
-    rating.setValue(key, value);
-    return value - stored.value_or(0);
+    return stored == value ? 0 : value - stored.value_or(0);
 }
 
 // Writes the day's snapshot of one product in one country. Values equal to
 // those stored change nothing, so an unchanged answer writes nothing.
-void storeSnapshot(ManagedObject &snapshot, const QJsonObject &record, qint64 count,
+void storeSnapshot(RatingSnapshot &snapshot, const QJsonObject &record, qint64 count,
     qint64 countForVersion, const QString &version)
 {
-    snapshot.setValue(QStringLiteral("ratingCount"), count);
-    snapshot.setValue(QStringLiteral("averageRating"),
-        optionalNumber(record, QStringLiteral("averageUserRating")));
-    snapshot.setValue(QStringLiteral("ratingCountForCurrentVersion"), countForVersion);
-    snapshot.setValue(QStringLiteral("averageRatingForCurrentVersion"),
+    snapshot.setRatingCount(count);
+    snapshot.setAverageRating(optionalNumber(record, QStringLiteral("averageUserRating")));
+    snapshot.setRatingCountForCurrentVersion(countForVersion);
+    snapshot.setAverageRatingForCurrentVersion(
         optionalNumber(record, QStringLiteral("averageUserRatingForCurrentVersion")));
-    snapshot.setValue(
-        QStringLiteral("currentVersion"), version.isEmpty() ? QVariant() : QVariant(version));
+    snapshot.setCurrentVersion(version);
 }
 
 } // namespace
@@ -121,49 +99,47 @@ void RatingsImporter::importRatingsFromDictionaries(const QList<QJsonObject> &re
             entries.push_back({&record, product});
             productIds << QVariant::fromValue(*id);
         }
-        QHash<qint64, ManagedObjectPtr> ratingByProduct;
+        QHash<qint64, std::shared_ptr<Rating>> ratingByProduct;
         bool ratingsFetched = true;
         if (!productIds.isEmpty()) {
             FetchRequest request(QStringLiteral("Rating"));
             request.predicate = Predicate::format(
                 QStringLiteral("product IN %@ AND countryCode ==[c] %@"), productIds, countryCode);
             Error error;
-            const auto found = context->executeFetchRequest(request, &error);
+            const auto found = context->fetch<Rating>(request, &error);
             if (error.isError()) {
                 logLine(formatString(QStringLiteral("%@"), error.debugDescription()));
                 ratingsFetched = false;
             }
-            for (const ManagedObjectPtr &rating : found) {
-                const qint64 product = rating->value(QStringLiteral("product")).toLongLong();
-                if (!ratingByProduct.contains(product))
-                    ratingByProduct.insert(product, rating);
+            for (const std::shared_ptr<Rating> &rating : found) {
+                if (!ratingByProduct.contains(rating->productRowId()))
+                    ratingByProduct.insert(rating->productRowId(), rating);
             }
         }
         // The day's snapshots of the same products, with one fetch too.
         const QString snapshotCountry = countryCode.toUpper();
         const QDateTime day = RatingSnapshot::dayOf(now);
-        QHash<qint64, ManagedObjectPtr> snapshotByProduct;
+        QHash<qint64, std::shared_ptr<RatingSnapshot>> snapshotByProduct;
         if (!productIds.isEmpty() && ratingsFetched) {
             FetchRequest request(QStringLiteral("RatingSnapshot"));
             request.predicate = Predicate::format(
                 QStringLiteral("product IN %@ AND countryCode == %@ AND day == %@"), productIds,
                 snapshotCountry, day);
             Error error;
-            const auto found = context->executeFetchRequest(request, &error);
+            const auto found = context->fetch<RatingSnapshot>(request, &error);
             if (error.isError()) {
                 logLine(formatString(QStringLiteral("%@"), error.debugDescription()));
                 ratingsFetched = false;
             }
-            for (const ManagedObjectPtr &snapshot : found)
-                snapshotByProduct.insert(
-                    snapshot->value(QStringLiteral("product")).toLongLong(), snapshot);
+            for (const std::shared_ptr<RatingSnapshot> &snapshot : found)
+                snapshotByProduct.insert(snapshot->productRowId(), snapshot);
         }
 
         qint64 newRatings = 0;
         for (const Entry &entry : entries) {
             const QJsonObject &record = *entry.record;
             Product &product = *entry.product;
-            moveReleaseForward(product, record, now);
+            applyStoreLookup(product, record, LookupScope::Release, now);
 
             const qint64 count = integer(record, QStringLiteral("userRatingCount"));
             const qint64 countForVersion =
@@ -172,27 +148,28 @@ void RatingsImporter::importRatingsFromDictionaries(const QList<QJsonObject> &re
                 continue;
             // Indexed as it is made, so that a product repeated within the
             // answer updates the same rating.
-            ManagedObjectPtr &rating = ratingByProduct[product.objectID().rowId];
+            std::shared_ptr<Rating> &rating = ratingByProduct[product.objectID().rowId];
             if (!rating) {
-                rating = context->insertNewObject(QStringLiteral("Rating"));
-                rating->setObject(QStringLiteral("product"), entry.product);
-                rating->setValue(QStringLiteral("countryCode"), countryCode);
+                rating = context->insertNewObject<Rating>(QStringLiteral("Rating"));
+                rating->setProduct(entry.product);
+                rating->setCountryCode(countryCode);
             }
-            newRatings += storeCount(
-                *rating, QStringLiteral("ratingCountForCurrentVersion"), countForVersion);
-            rating->setValue(QStringLiteral("averageRatingForCurrentVersion"),
+            newRatings += countChange(rating->ratingCountForCurrentVersion(), countForVersion);
+            rating->setRatingCountForCurrentVersion(countForVersion);
+            rating->setAverageRatingForCurrentVersion(
                 optionalNumber(record, QStringLiteral("averageUserRatingForCurrentVersion")));
-            newRatings += storeCount(*rating, QStringLiteral("ratingCount"), count);
-            rating->setValue(QStringLiteral("averageRating"),
-                optionalNumber(record, QStringLiteral("averageUserRating")));
-            rating->setValue(QStringLiteral("dateUpdated"), now);
+            newRatings += countChange(rating->ratingCount(), count);
+            rating->setRatingCount(count);
+            rating->setAverageRating(optionalNumber(record, QStringLiteral("averageUserRating")));
+            rating->setDateUpdated(now);
 
-            ManagedObjectPtr &snapshot = snapshotByProduct[product.objectID().rowId];
+            std::shared_ptr<RatingSnapshot> &snapshot = snapshotByProduct[product.objectID().rowId];
             if (!snapshot) {
-                snapshot = context->insertNewObject(QStringLiteral("RatingSnapshot"));
-                snapshot->setObject(QStringLiteral("product"), entry.product);
-                snapshot->setValue(QStringLiteral("countryCode"), snapshotCountry);
-                snapshot->setValue(QStringLiteral("day"), day);
+                snapshot =
+                    context->insertNewObject<RatingSnapshot>(QStringLiteral("RatingSnapshot"));
+                snapshot->setProduct(entry.product);
+                snapshot->setCountryCode(snapshotCountry);
+                snapshot->setDay(day);
             }
             QString version = record.value(QStringLiteral("version")).toString();
             if (version.isEmpty())

@@ -84,12 +84,12 @@ void ReviewImporter::recordGap(
         return;
     const QDateTime from = stored.first()->dateReviewed();
     const QDateTime to = probe.oldestOnLastPage;
-    auto gap = context->insertNewObject<ReviewGap>(QStringLiteral("ReviewGap"),
-        {{QStringLiteral("countryCode"), countryCode}, {QStringLiteral("fromDate"), from},
-            {QStringLiteral("toDate"), to},
-            {QStringLiteral("dateNoticed"), Clock::shared().now()}});
-    if (gap)
-        gap->setObject(QStringLiteral("product"), product);
+    if (auto gap = context->insertNewObject<ReviewGap>(QStringLiteral("ReviewGap"))) {
+        gap->setCountryCode(countryCode);
+        gap->setStretch(from, to);
+        gap->setDateNoticed(Clock::shared().now());
+        gap->setProduct(product);
+    }
     logLine(formatString(
         QStringLiteral("Reviews of %@ (%@) may be missing between %@ and %@: the feed's last "
                        "page did not reach the stored ones."),

@@ -79,7 +79,7 @@ void ReviewImporter::loadReviewsForProducts(
         if (product->canHaveRatings() && product->numPagesForReviewsRequest() != kFullPageCount) {
             QSet<QString> rated;
             for (const auto &rating : product->ratings())
-                rated.insert(rating->stringValue(QStringLiteral("countryCode")).toLower());
+                rated.insert(rating->countryCode().toLower());
             QList<std::shared_ptr<Country>> filtered;
             for (const auto &country : *countries) {
                 if (rated.contains(country->isoCode().toLower()))
@@ -89,7 +89,7 @@ void ReviewImporter::loadReviewsForProducts(
                 plan << PlanEntry {product, filtered};
                 continue;
             }
-            product->setValue(QStringLiteral("lastReviewsUpdate"), Clock::shared().now());
+            product->setLastReviewsUpdate(Clock::shared().now());
             markedCurrent = true;
             continue;
         }
@@ -219,7 +219,7 @@ void ReviewImporter::markUpdatedWhenMerged(
         return;
     for (const auto &finished : std::as_const(load->finished)) {
         if (finished.get() == product && isLive(*finished))
-            finished->setValue(QStringLiteral("lastReviewsUpdate"), Clock::shared().now());
+            finished->setLastReviewsUpdate(Clock::shared().now());
     }
 }
 

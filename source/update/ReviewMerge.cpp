@@ -16,17 +16,18 @@
 
 namespace {
 
-const QString kIdentifier = QStringLiteral("identifier");
+const QString kIdentifierKey = QStringLiteral("identifier");
 const QString kUpdated = QStringLiteral("updated");
-const QString kVoteSum = QStringLiteral("voteSum");
-const QString kVoteCount = QStringLiteral("voteCount");
 
 // Vote figures of 0 mean "not given" in the feed and never overwrite.
-void storePositive(ManagedObject &review, const QVariantMap &record, const QString &key)
+void storeVotes(Review &review, const QVariantMap &record)
 {
-    const qint64 value = record.value(key).toLongLong();
-    if (value > 0)
-        review.setValue(key, value);
+    const qint64 sum = record.value(QStringLiteral("voteSum")).toLongLong();
+    if (sum > 0)
+        review.setVoteSum(sum);
+    const qint64 count = record.value(QStringLiteral("voteCount")).toLongLong();
+    if (count > 0)
+        review.setVoteCount(count);
 }
 
 ReviewEdit editOf(const QVariantMap &record)
@@ -54,13 +55,12 @@ bool completeStored(Review &review, const QVariantMap &record, const QDateTime &
     if (!review.completed().value_or(false)) {
         const QDateTime date = ReviewImporter::reviewedDate(record);
         if (date.isValid()) {
-            review.setValue(QStringLiteral("dateReviewed"), date);
-            review.setValue(QStringLiteral("completed"), true);
+            review.setDateReviewed(date);
+            review.setCompleted(true);
         }
     }
-    storePositive(review, record, kVoteSum);
-    storePositive(review, record, kVoteCount);
-    review.setValue(QStringLiteral("dateUpdated"), now);
+    storeVotes(review, record);
+    review.setDateUpdated(now);
     return edited;
 }
 
@@ -70,31 +70,28 @@ std::shared_ptr<Review> insertReview(ManagedObjectContext &context,
 {
     auto review = context.insertNewObject<Review>(QStringLiteral("Review"));
     review->setProduct(product);
-    review->setValue(QStringLiteral("countryCode"), countryCode);
-    review->setValue(kIdentifier, record.value(kIdentifier).toString());
-    review->setValue(
-        QStringLiteral("reviewer"), record.value(QStringLiteral("reviewer")).toString());
-    review->setValue(QStringLiteral("version"), record.value(QStringLiteral("version")).toString());
+    review->setCountryCode(countryCode);
+    review->setIdentifier(record.value(kIdentifierKey).toString());
+    review->setReviewer(record.value(QStringLiteral("reviewer")).toString());
+    review->setVersion(record.value(QStringLiteral("version")).toString());
     const double rating = record.value(QStringLiteral("rating")).toDouble();
     if (rating > 0)
-        review->setValue(QStringLiteral("rating"), rating);
+        review->setRating(rating);
     const QDateTime date = ReviewImporter::reviewedDate(record);
-    review->setValue(QStringLiteral("dateReviewed"), date.isValid() ? date : now);
-    review->setValue(QStringLiteral("completed"), date.isValid());
-    storePositive(*review, record, kVoteSum);
-    storePositive(*review, record, kVoteCount);
+    review->setDateReviewed(date.isValid() ? date : now);
+    review->setCompleted(date.isValid());
+    storeVotes(*review, record);
 
     // A new review has no content yet: its original goes in with it, in the
     // same save, so that no stored review is ever without its text.
     const QString title = record.value(QStringLiteral("title")).toString();
     const QByteArray data = record.value(QStringLiteral("text")).toString().toUtf8();
-    auto content = context.insertNewObject(QStringLiteral("ReviewContent"));
-    content->setObject(QStringLiteral("review"), review);
-    content->setValue(QStringLiteral("title"), title);
-    content->setValue(QStringLiteral("data"), data);
-    review->setValue(QStringLiteral("displayTitle"), title);
-    review->setValue(QStringLiteral("displayData"), data);
-    review->setValue(QStringLiteral("dateUpdated"), now);
+    auto content = context.insertNewObject<ReviewContent>(QStringLiteral("ReviewContent"));
+    content->setReview(review);
+    content->setTitle(title);
+    content->setData(data);
+    review->setDisplay(title, data);
+    review->setDateUpdated(now);
     return review;
 }
 
@@ -142,7 +139,7 @@ void ReviewImporter::importReviewsFromDictionaries(const QList<QVariantMap> &rec
         QVariantList identifiers;
         identifiers.reserve(records.size());
         for (const QVariantMap &record : records) {
-            const QString identifier = record.value(kIdentifier).toString();
+            const QString identifier = record.value(kIdentifierKey).toString();
             if (!identifier.isEmpty())
                 identifiers << identifier;
         }
@@ -165,7 +162,7 @@ void ReviewImporter::importReviewsFromDictionaries(const QList<QVariantMap> &rec
         ReviewCounts inPiece;
         int unsaved = 0;
         for (const QVariantMap &record : records) {
-            const QString identifier = record.value(kIdentifier).toString();
+            const QString identifier = record.value(kIdentifierKey).toString();
             if (identifier.isEmpty())
                 continue;
             if (const auto known = byIdentifier.value(identifier)) {

@@ -40,6 +40,22 @@ public:
     bool hasChanges() const { return inserted_ || deleted_ || isUpdated(); }
     QSet<QString> changedKeys() const;
 
+    template<typename T> static QVariant optionalValue(const std::optional<T> &value)
+    {
+        return value ? QVariant::fromValue(*value) : QVariant();
+    }
+    const QVariant &valueAt(int slot) const { return values_[size_t(slot)]; }
+
+    // Access by key: public in the store, the model and the tests; protected
+    // in the layers above the model, which build with RK_TYPED_RECORDS and so
+    // read and write records through typed accessors only, where a misspelt
+    // key does not compile. Record classes put their valueForKey under the
+    // same condition.
+#ifdef RK_TYPED_RECORDS
+protected:
+#else
+public:
+#endif
     // Attributes (and to-one relationships, as the destination's row id).
     QVariant value(const QString &key) const;
     void setValue(const QString &key, const QVariant &value);
@@ -67,14 +83,9 @@ public:
     std::optional<qint64> integerValue(const QString &key) const;
     std::optional<double> floatValue(const QString &key) const;
     std::optional<bool> boolValue(const QString &key) const;
-    template<typename T> static QVariant optionalValue(const std::optional<T> &value)
-    {
-        return value ? QVariant::fromValue(*value) : QVariant();
-    }
 
     // Writes without a change event: creation defaults.
     void setPrimitiveValue(const QString &key, const QVariant &value);
-    const QVariant &valueAt(int slot) const { return values_[size_t(slot)]; }
 
 protected:
     // Hooks: after insertion into a context (fill creation defaults); after

@@ -8,21 +8,36 @@
 
 namespace {
 
-const char *const kColumnKeys[RatingsListModel::ColumnCount] = {
-    "localizedCountryName",
-    "ratingCount",
-    "averageRating",
-    "ratingCountForCurrentVersion",
-    "averageRatingForCurrentVersion",
+template<typename T> QVariant optionalValue(const std::optional<T> &value)
+{
+    return value ? QVariant::fromValue(*value) : QVariant();
+}
+
+// Each column: the key its sort is kept under in the preferences, the value
+// it sorts by, and the text it shows.
+struct Column {
+    const char *key;
+    QVariant (*value)(const Rating &);
+    QString (*text)(const Rating &);
 };
 
-// What a column shows: the record's text form of the value it sorts by.
-const char *const kColumnTexts[RatingsListModel::ColumnCount] = {
-    "localizedCountryName",
-    "ratingCountString",
-    "averageRatingString",
-    "ratingCountForCurrentVersionString",
-    "averageRatingForCurrentVersionString",
+const Column kColumns[RatingsListModel::ColumnCount] = {
+    {"localizedCountryName",
+        [](const Rating &r) {
+            const QString name = r.localizedCountryName();
+            return name.isNull() ? QVariant() : QVariant(name);
+        },
+        [](const Rating &r) { return r.localizedCountryName(); }},
+    {"ratingCount", [](const Rating &r) { return optionalValue(r.ratingCount()); },
+        [](const Rating &r) { return r.ratingCountString(); }},
+    {"averageRating", [](const Rating &r) { return optionalValue(r.averageRating()); },
+        [](const Rating &r) { return r.averageRatingString(); }},
+    {"ratingCountForCurrentVersion",
+        [](const Rating &r) { return optionalValue(r.ratingCountForCurrentVersion()); },
+        [](const Rating &r) { return r.ratingCountForCurrentVersionString(); }},
+    {"averageRatingForCurrentVersion",
+        [](const Rating &r) { return optionalValue(r.averageRatingForCurrentVersion()); },
+        [](const Rating &r) { return r.averageRatingForCurrentVersionString(); }},
 };
 
 // Absent values first; numbers by value, texts in the user's collation.
@@ -74,13 +89,13 @@ QString RatingsListModel::sortKeyForColumn(int column)
 {
     if (column < 0 || column >= ColumnCount)
         return {};
-    return QString::fromLatin1(kColumnKeys[column]);
+    return QString::fromLatin1(kColumns[column].key);
 }
 
 int RatingsListModel::columnForSortKey(const QString &key)
 {
     for (int column = 0; column < ColumnCount; ++column)
-        if (key == QLatin1String(kColumnKeys[column]))
+        if (key == QLatin1String(kColumns[column].key))
             return column;
     return -1;
 }
@@ -109,7 +124,7 @@ QVariant RatingsListModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
-        return rating->valueForKey(QString::fromLatin1(kColumnTexts[index.column()])).toString();
+        return kColumns[index.column()].text(*rating);
     case Qt::ToolTipRole:
         return index.column() == CountryColumn ? rating->countryCode() : QVariant();
     case Qt::TextAlignmentRole:
@@ -216,8 +231,10 @@ bool RatingsListModel::less(
     const std::shared_ptr<Rating> &a, const std::shared_ptr<Rating> &b) const
 {
     for (const SortDescriptor &descriptor : sortDescriptors_) {
-        const int order =
-            compareValues(a->valueForKey(descriptor.key), b->valueForKey(descriptor.key));
+        const int column = columnForSortKey(descriptor.key);
+        if (column < 0)
+            continue;
+        const int order = compareValues(kColumns[column].value(*a), kColumns[column].value(*b));
         if (order != 0)
             return descriptor.ascending ? order < 0 : order > 0;
     }

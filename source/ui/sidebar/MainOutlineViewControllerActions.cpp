@@ -4,7 +4,7 @@
 #include "model/Product.h"
 #include "model/Review.h"
 #include "net/Downloader.h"
-#include "net/ISO8601DateFormatter.h"
+#include "platform/Clock.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Presenter.h"
@@ -16,6 +16,7 @@
 #include "ui/sidebar/QXTreeController.h"
 #include "ui/sidebar/SidebarItemModel.h"
 #include "ui/sidebar/TreeNode.h"
+#include "update/StoreLookup.h"
 
 #include <QAction>
 #include <QLocale>
@@ -164,19 +165,7 @@ void MainOutlineViewController::reloadProductAction(QObject *sender)
                 std::dynamic_pointer_cast<Product>(guard->context_.existingObject(id));
             if (!result || !live || live->isDeleted())
                 return;
-            const QVariantMap values = result->toVariantMap();
-            live->setTitle(values.value(QStringLiteral("trackName")).toString());
-            live->setValue(QStringLiteral("jsonData"), values);
-            live->setValue(QStringLiteral("dateUpdated"), QDateTime::currentDateTimeUtc());
-            const QString released =
-                values.value(QStringLiteral("currentVersionReleaseDate")).toString();
-            if (!released.isEmpty()) {
-                const QDateTime date = Downloader::isoDateFormatter().dateFromString(released);
-                live->setValue(QStringLiteral("currentVersionReleaseDate"),
-                    date.isValid() ? QVariant(date) : QVariant());
-                live->setValue(
-                    QStringLiteral("currentVersion"), values.value(QStringLiteral("version")));
-            }
+            applyStoreLookup(*live, *result, LookupScope::Product, Clock::shared().now());
             guard->catalog_->loadArtworkForProduct(live);
         });
 }

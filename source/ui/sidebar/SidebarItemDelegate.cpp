@@ -1,9 +1,9 @@
 #include "ui/sidebar/SidebarItemDelegate.h"
 
 #include "model/Product.h"
-#include "ui/widgets/BadgeTextFieldCell.h"
 #include "ui/sidebar/BaseNodeTreeAccessor.h"
 #include "ui/sidebar/TreeItemModel.h"
+#include "ui/widgets/BadgeTextFieldCell.h"
 #include "ui/widgets/ImageTinting.h"
 
 #include <QApplication>
@@ -77,7 +77,7 @@ void SidebarItemDelegate::paintProduct(
     // dark palette and on the selection plate.
     const auto product = std::dynamic_pointer_cast<Product>(
         BaseNodeTreeAccessor::node(index.data(TreeItemModel::ObjectRole).value<TreeObject>()));
-    if (!image.isNull() && product && product->value(QStringLiteral("image")).isNull())
+    if (!image.isNull() && product && !product->hasStoredImage())
         image = tintedImageWithColor(image, textColor);
     if (!image.isNull()) {
         const QRect imageRect(
