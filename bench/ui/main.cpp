@@ -380,7 +380,7 @@ int main(int argc, char **argv)
         keystroke = std::max(keystroke, milliseconds(timer));
 
         FetchRequest request(QStringLiteral("Review"));
-        request.predicate = list.model()->sqlPredicate();
+        request.predicate = *list.model()->filter().filterPredicate();
         request.propertiesToFetch = {ObjectIDKey};
         request.sortDescriptors = {{QStringLiteral("dateReviewed"), false}, {ObjectIDKey, false}};
         request.fetchLimit = ReviewListModel::PageSize + 1;

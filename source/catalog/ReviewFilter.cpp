@@ -3,46 +3,12 @@
 #include "model/App.h"
 #include "model/Product.h"
 #include "model/Review.h"
+#include "model/StoreQueries.h"
 #include "platform/store/ManagedObjectContext.h"
-
-namespace {
-
-bool isChosen(const QString &value)
-{
-    return !Product::filterValue(value).isNull();
-}
-
-} // namespace
 
 ReviewFilter::ReviewFilter(ManagedObjectContext &context)
     : context_(context), sortDescriptors_ {{QStringLiteral("dateReviewed"), false}}
 {
-}
-
-std::optional<Predicate> ReviewFilter::reviewRatingsPredicateForProduct(const Product &product)
-{
-    QList<Predicate> parts;
-    if (isChosen(product.selectedVersion()))
-        parts << Predicate::format(QStringLiteral("version == %@"), product.selectedVersion());
-    if (isChosen(product.selectedCountryCode()))
-        parts << Predicate::format(
-            QStringLiteral("countryCode == %@"), product.selectedCountryCode());
-    if (parts.isEmpty())
-        return std::nullopt;
-    return Predicate::andPredicates(parts);
-}
-
-std::optional<Predicate> ReviewFilter::searchPredicate(const QString &text, bool narrowed)
-{
-    if (text.isEmpty())
-        return std::nullopt;
-    if (narrowed)
-        return Predicate::format(
-            QStringLiteral("displayTitle CONTAINS[c] %@ OR reviewer CONTAINS[c] %@"), text, text);
-    return Predicate::format(QStringLiteral("displayTitle CONTAINS[c] %@ OR reviewer CONTAINS[c] "
-                                            "%@ OR version LIKE %@ OR localizedCountryName "
-                                            "BEGINSWITH[c] %@"),
-        text, text, text, text);
 }
 
 void ReviewFilter::updateReviewRatingsFilterPredicate(const std::shared_ptr<Product> &product)
@@ -62,21 +28,14 @@ bool ReviewFilter::rebuildFilter()
     // The filter is a function of these; comparing them stands in for
     // comparing predicates.
     QStringList inputs;
-    reviewRatingsPredicate_.reset();
+    filterPredicate_.reset();
     if (product_) {
-        reviewRatingsPredicate_ = reviewRatingsPredicateForProduct(*product_);
         inputs << product_->selectedVersion() << product_->selectedCountryCode();
+        filterPredicate_ = StoreQueries::reviewFilter(*product_,
+            Product::filterValue(product_->selectedCountryCode()),
+            Product::filterValue(product_->selectedVersion()), searchText_);
     }
-    inputs << QString::number(reviewRatingsPredicate_.has_value()) << searchText_;
-    searchPredicate_ = searchPredicate(searchText_, reviewRatingsPredicate_.has_value());
-
-    if (reviewRatingsPredicate_ && searchPredicate_)
-        filterPredicate_ = Predicate::andPredicates({*reviewRatingsPredicate_, *searchPredicate_});
-    else if (reviewRatingsPredicate_)
-        filterPredicate_ = reviewRatingsPredicate_;
-    else
-        filterPredicate_ = searchPredicate_;
-
+    inputs << searchText_;
     const bool changed = inputs != filterInputs_;
     filterInputs_ = inputs;
     return changed;
@@ -84,23 +43,12 @@ bool ReviewFilter::rebuildFilter()
 
 QList<std::shared_ptr<Review>> ReviewFilter::reviews(Error *error) const
 {
-    if (!product_)
+    if (!filterPredicate_)
         return {};
-    // The stored keys go to SQL; the search may name localizedCountryName,
-    // which exists only in memory, so it runs over the product's rows only.
     FetchRequest request(QStringLiteral("Review"));
-    QList<Predicate> stored {Predicate::format(QStringLiteral("product == %@"), product_)};
-    if (reviewRatingsPredicate_)
-        stored << *reviewRatingsPredicate_;
-    request.predicate = Predicate::andPredicates(stored);
+    request.predicate = *filterPredicate_;
     request.sortDescriptors = sortDescriptors_;
-    QList<std::shared_ptr<Review>> list = context_.fetch<Review>(request, error);
-    if (searchPredicate_) {
-        list.removeIf([this](const std::shared_ptr<Review> &review) {
-            return !searchPredicate_->evaluate(*review);
-        });
-    }
-    return list;
+    return context_.fetch<Review>(request, error);
 }
 
 QStringList ReviewFilter::distinctValues(

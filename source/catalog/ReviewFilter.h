@@ -25,12 +25,6 @@ class ReviewFilter {
 public:
     explicit ReviewFilter(ManagedObjectContext &context);
 
-    // "version == %@" and "countryCode == %@" for the product's choices,
-    // ANDed; nullopt when both are "***" (or absent).
-    static std::optional<Predicate> reviewRatingsPredicateForProduct(const Product &product);
-    // The search predicate for a non-empty text; nullopt for an empty one.
-    static std::optional<Predicate> searchPredicate(const QString &text, bool narrowed);
-
     // Rebuilds the version/country filter from the product's choices and
     // applies the current search text; a null product clears it.
     void updateReviewRatingsFilterPredicate(const std::shared_ptr<Product> &product);
@@ -39,12 +33,8 @@ public:
 
     std::shared_ptr<Product> product() const { return product_; }
     QString searchText() const { return searchText_; }
-    const std::optional<Predicate> &reviewRatingsPredicate() const
-    {
-        return reviewRatingsPredicate_;
-    }
-    // The list's filter: the version/country filter AND the search, either
-    // one alone, or nullopt.
+    // The product's reviews that the list shows (StoreQueries::reviewFilter);
+    // nullopt without a product.
     const std::optional<Predicate> &filterPredicate() const { return filterPredicate_; }
 
     // The default order is "dateReviewed" descending.
@@ -74,8 +64,6 @@ private:
     ManagedObjectContext &context_;
     std::shared_ptr<Product> product_;
     QString searchText_;
-    std::optional<Predicate> reviewRatingsPredicate_;
-    std::optional<Predicate> searchPredicate_;
     std::optional<Predicate> filterPredicate_;
     // What the filter was built from, to tell whether it changed.
     QStringList filterInputs_;

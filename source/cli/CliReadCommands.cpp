@@ -2,7 +2,6 @@
 // and the stretches of reviews that may be missing.
 #include "cli/Cli.h"
 
-#include "catalog/ReviewFilter.h"
 #include "cli/RecordTables.h"
 #include "model/Product.h"
 #include "model/Rating.h"
@@ -75,15 +74,11 @@ int Cli::reviews(const QStringList &arguments)
     const auto &product = products->first();
 
     // The review list's filter, without touching the product's stored choice.
-    QList<Predicate> parts {
-        Predicate::format(QStringLiteral("product == %@"), product->objectID())};
-    if (parser.isSet(country))
-        parts << Predicate::format(QStringLiteral("countryCode ==[c] %@"), parser.value(country));
-    if (parser.isSet(version))
-        parts << Predicate::format(QStringLiteral("version == %@"), parser.value(version));
-    const bool narrowed = parser.isSet(country) || parser.isSet(version);
-    if (const auto text = ReviewFilter::searchPredicate(parser.value(search), narrowed))
-        parts << *text;
+    const auto chosen = [&parser](const QCommandLineOption &option) {
+        return parser.isSet(option) ? parser.value(option) : QString();
+    };
+    QList<Predicate> parts {StoreQueries::reviewFilter(
+        *product, chosen(country), chosen(version), parser.value(search))};
     if (parser.isSet(unread))
         parts << Predicate::format(QStringLiteral("read == NO OR read == nil"));
     FetchRequest request(QStringLiteral("Review"));

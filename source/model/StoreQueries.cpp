@@ -2,6 +2,7 @@
 
 #include "model/App.h"
 #include "model/Country.h"
+#include "model/CountryTable.h"
 #include "model/RecordKeys.h"
 #include "model/Review.h"
 #include "platform/Log.h"
@@ -33,17 +34,6 @@ std::optional<Products> fetchProducts(ManagedObjectContext *context, const QStri
         return std::nullopt;
     }
     return products;
-}
-
-Predicate productFilter(
-    const QString &base, const Product *product, const QString &countryCode, const QString &version)
-{
-    QList<Predicate> parts {Predicate::format(base, product)};
-    if (!version.isNull())
-        parts << Predicate::format(QStringLiteral("version == %@"), version);
-    if (!countryCode.isNull())
-        parts << Predicate::format(QStringLiteral("countryCode ==[c] %@"), countryCode);
-    return parts.size() == 1 ? parts.first() : Predicate::andPredicates(parts);
 }
 
 // Steps shared by both country queries: the distinct priorities of all
@@ -161,14 +151,40 @@ std::optional<qint64> countryCountForRegion(ManagedObjectContext *context, const
     return count;
 }
 
+Predicate reviewFilter(const Product &product, const QString &countryCode, const QString &version,
+    const QString &searchText)
+{
+    QList<Predicate> parts {Predicate::format(QStringLiteral("product == %@"), &product)};
+    if (!version.isNull())
+        parts << Predicate::format(QStringLiteral("version == %@"), version);
+    if (!countryCode.isNull())
+        parts << Predicate::format(QStringLiteral("countryCode ==[c] %@"), countryCode);
+    if (!searchText.isEmpty() && (!version.isNull() || !countryCode.isNull())) {
+        parts << Predicate::format(
+            QStringLiteral("displayTitle CONTAINS[c] %@ OR reviewer CONTAINS[c] %@"), searchText,
+            searchText);
+    } else if (!searchText.isEmpty()) {
+        // Country names exist only in memory: the codes whose name begins
+        // with the text stand in for them, so that the search runs in SQL.
+        QVariantList codes;
+        for (const CountryTable::Country &country : CountryTable::countries())
+            if (Country::localizedName(country.code).startsWith(searchText, Qt::CaseInsensitive))
+                codes << country.code;
+        parts << Predicate::format(QStringLiteral("displayTitle CONTAINS[c] %@ OR reviewer "
+                                                  "CONTAINS[c] %@ OR version LIKE %@ OR "
+                                                  "countryCode IN[c] %@"),
+            searchText, searchText, searchText, codes);
+    }
+    return parts.size() == 1 ? parts.first() : Predicate::andPredicates(parts);
+}
+
 std::optional<QList<QVariantMap>> reviewsGroupedByStarsForProduct(ManagedObjectContext *context,
     const Product *product, const QString &countryCode, const QString &version)
 {
     if (!context)
         return std::nullopt;
     FetchRequest request(QStringLiteral("Review"));
-    request.predicate =
-        productFilter(QStringLiteral("product == %@"), product, countryCode, version);
+    request.predicate = reviewFilter(*product, countryCode, version);
     request.propertiesToFetch = {RecordKey::rating};
     request.propertiesToGroupBy = {RecordKey::rating};
     request.countName = QStringLiteral("total");
@@ -188,8 +204,8 @@ std::optional<QList<std::shared_ptr<Review>>> reviewsForProduct(ManagedObjectCon
     if (!context)
         return std::nullopt;
     FetchRequest request(QStringLiteral("Review"));
-    request.predicate = productFilter(
-        QStringLiteral("product == %@ AND rating > 0.0"), product, countryCode, version);
+    request.predicate = Predicate::andPredicates({reviewFilter(*product, countryCode, version),
+        Predicate::format(QStringLiteral("rating > 0.0"))});
     Error error;
     const auto reviews = context->fetch<Review>(request, &error);
     if (error) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/store/Predicate.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QStringList>
@@ -46,6 +48,15 @@ std::optional<Countries> countriesOrderedByPriorityForRegions(
     ManagedObjectContext *context, const std::optional<QStringList> &regions);
 // The number of stored countries in one region.
 std::optional<qint64> countryCountForRegion(ManagedObjectContext *context, const QString &region);
+
+// The reviews of `product` that a review list shows, as one predicate that
+// runs in SQL: those of the chosen version and country (null for all; the
+// country in any case) whose title or reviewer contains `searchText`, or,
+// while neither a version nor a country is chosen, whose version matches it
+// as a LIKE pattern or whose country's name begins with it. The review list,
+// the companion's `reviews` command and the star counts all filter by it.
+Predicate reviewFilter(const Product &product, const QString &countryCode, const QString &version,
+    const QString &searchText = {});
 
 // {"rating", "total"} per distinct rating, highest first; filters apply when
 // the code or version is not null.

@@ -44,32 +44,6 @@ int ReviewListModel::columnForSortKey(const QString &key)
     return -1;
 }
 
-Predicate ReviewListModel::sqlPredicate() const
-{
-    QList<Predicate> parts {Predicate::format(QStringLiteral("product == %@"), filter_.product())};
-    const bool narrowed = filter_.reviewRatingsPredicate().has_value();
-    if (narrowed)
-        parts << *filter_.reviewRatingsPredicate();
-    const QString text = filter_.searchText();
-    if (!text.isEmpty()) {
-        if (narrowed) {
-            parts << *ReviewFilter::searchPredicate(text, true);
-        } else {
-            // Country names exist only in memory; the product's few country
-            // codes are matched here so that the whole search runs in SQL.
-            QVariantList codes;
-            for (const QString &code : filter_.countryCodesForProduct(*filter_.product()))
-                if (Country::localizedName(code).startsWith(text, Qt::CaseInsensitive))
-                    codes << code;
-            parts << Predicate::format(QStringLiteral("displayTitle CONTAINS[c] %@ OR reviewer "
-                                                      "CONTAINS[c] %@ OR version LIKE %@ OR "
-                                                      "countryCode IN %@"),
-                text, text, text, codes);
-        }
-    }
-    return Predicate::andPredicates(parts);
-}
-
 void ReviewListModel::reload()
 {
     beginResetModel();
@@ -79,7 +53,7 @@ void ReviewListModel::reload()
     batchOrder_.clear();
     edited_.clear();
     if (filter_.product()) {
-        predicate_ = sqlPredicate();
+        predicate_ = filter_.filterPredicate().value_or(Predicate());
         ids_ = fetchIDs(0, PageSize + 1);
         // One id beyond the page tells whether there are more.
         complete_ = ids_.size() <= PageSize;

@@ -64,10 +64,6 @@ public:
     void fetchMore(const QModelIndex &parent) override;
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
-    // The predicate sent to SQL: the product, its choices and the search,
-    // with the country-name search turned into the matching country codes.
-    Predicate sqlPredicate() const;
-
 Q_SIGNALS:
     void sortChanged(int column, Qt::SortOrder order);
 
