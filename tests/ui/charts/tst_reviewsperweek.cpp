@@ -1,4 +1,4 @@
-#include "../support/RecordingPresenter.h"
+#include "support/RecordingPresenter.h"
 #include "support/StoreFixture.h"
 
 #include "support/TestEnvironment.h"
