@@ -1,8 +1,9 @@
 #!/bin/bash
 # Prints how large the tests are against the code they test: non-blank lines
 # of C++ (.cpp and .h) committed under tests/ against those under source/.
-# Fails when the tests exceed the share we keep them under (36 %), so that
-# growth goes into tables and shared fixtures rather than more of the same.
+# Above the share we keep them under (36 %) it says so; with --check it then
+# fails, so that growth goes into tables and shared fixtures rather than more
+# of the same.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 limit=36
@@ -16,5 +17,5 @@ echo "Tests: $tests non-blank lines of C++ against $code in source/ ($share %, a
 awk -v s="$share" -v l="$limit" 'BEGIN { exit !(s <= l) }' || {
   echo "The tests are above $limit % of the code: merge cases into tables, share fixtures" \
     "in tests/support, and drop tests that repeat another." >&2
-  exit 1
+  [ "${1:-}" != --check ]
 }
