@@ -40,6 +40,8 @@ private:
         };
     }
 
+    static Downloader &dl() { return Downloader::sharedInstance(); }
+
     QList<int> pagesRequested() const
     {
         static const QRegularExpression page("/page=(\\d+)/");
@@ -89,21 +91,24 @@ private Q_SLOTS:
         Clock::setShared(nullptr);
     }
 
+    // Addresses that are no http(s) ones give way to the store's, and are logged.
     void storeRootComesFromThePreference()
     {
         QCOMPARE(Downloader::storeRootURL(), server_->rootURL());
-        UserDefaults::standard().setString("http://127.0.0.1:9", "StoreRootURL");
-        QCOMPARE(Downloader::storeRootURL(), QString("http://127.0.0.1:9/"));
-        for (const char *odd : {"ftp://example.org/", "not a url", "file:///etc/"}) {
-            UserDefaults::standard().setString(odd, "StoreRootURL");
-            QCOMPARE(Downloader::storeRootURL(), QString("https://itunes.apple.com/"));
+        const QString store = "https://itunes.apple.com/";
+        for (const auto &[set, used] :
+            {std::pair<const char *, QString> {"http://127.0.0.1:9", "http://127.0.0.1:9/"},
+                {"ftp://example.org/", store}, {"not a url", store}, {"file:///etc/", store},
+                {nullptr, store}}) {
+            if (set)
+                UserDefaults::standard().setString(set, "StoreRootURL");
+            else
+                UserDefaults::standard().removeObjectForKey("StoreRootURL");
+            QCOMPARE(Downloader::storeRootURL(), used);
         }
         QVERIFY(log_.join('\n').contains("StoreRootURL"));
-        UserDefaults::standard().removeObjectForKey("StoreRootURL");
-        QCOMPARE(Downloader::storeRootURL(), QString("https://itunes.apple.com/"));
         QCOMPARE(Downloader::reviewsURL("375380948", "jp", 2, false).toString(),
-            QString("https://itunes.apple.com/jp/rss/customerreviews/page=2/id=375380948/"
-                    "sortBy=mostRecent/xml"));
+            store + "jp/rss/customerreviews/page=2/id=375380948/sortBy=mostRecent/xml");
     }
 
     void pagingFollowsThePages_data()
@@ -113,14 +118,15 @@ private Q_SLOTS:
         QTest::addColumn<int>("fullPages");
         QTest::addColumn<QList<int>>("expectedPages");
         QTest::addColumn<QString>("segment");
-        QTest::newRow("0 pages means one")
-            << QString("xml") << quint64(0) << 20 << QList<int> {1} << "xml";
-        QTest::newRow("25 pages means ten") << QString() << quint64(25) << 20
-                                            << QList<int> {1, 2, 3, 4, 5, 6, 7, 8, 9, 10} << "xml";
-        QTest::newRow("empty second page")
-            << QString("JSON") << quint64(10) << 1 << QList<int> {1, 2} << "json";
-        QTest::newRow("limit three")
-            << QString("Xml") << quint64(3) << 20 << QList<int> {1, 2, 3} << "xml";
+        const auto row = [](const char *name, const char *format, quint64 maxPages, int fullPages,
+                             QList<int> pages, const char *segment) {
+            QTest::newRow(name) << QString(format) << maxPages << fullPages << pages
+                                << QString(segment);
+        };
+        row("0 pages means one", "xml", 0, 20, {1}, "xml");
+        row("25 pages means ten", nullptr, 25, 20, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, "xml");
+        row("empty second page", "JSON", 10, 1, {1, 2}, "json");
+        row("limit three", "Xml", 3, 20, {1, 2, 3}, "xml");
     }
 
     void pagingFollowsThePages()
@@ -133,8 +139,7 @@ private Q_SLOTS:
         for (int page = 1; page <= fullPages; ++page)
             reviewsOnPage_[page] = 3;
         Reviews result;
-        Downloader::sharedInstance().reviewsForId(
-            "42", "us", format, maxPages, queue_, collect(result));
+        dl().reviewsForId("42", "us", format, maxPages, queue_, collect(result));
         QVERIFY(!result.called);
         QVERIFY(waitFor([&] { return result.called; }));
         QVERIFY(!result.error);
@@ -150,13 +155,14 @@ private Q_SLOTS:
             QString("Text of review 100 & more <b>"));
     }
 
+    // A refused page ends the paging, keeping the pages before it.
     void failedPageKeepsEarlierPages()
     {
         for (int page = 1; page <= 10; ++page)
             reviewsOnPage_[page] = 2;
         statusOfPage_[3] = 403;
         Reviews result;
-        Downloader::sharedInstance().RSSById("42", "gb", 10, queue_, collect(result));
+        dl().RSSById("42", "gb", 10, queue_, collect(result));
         QVERIFY(waitFor([&] { return result.called; }));
         QCOMPARE(pagesRequested(), (QList<int> {1, 2, 3}));
         QCOMPARE(result.records.size(), 4);
@@ -164,22 +170,25 @@ private Q_SLOTS:
         QCOMPARE(result.error.code(), 403);
     }
 
+    // A format the feed does not have: no request, and no answer.
     void unknownFormatRequestsNothing()
     {
         Reviews result;
-        Downloader::sharedInstance().reviewsForId("42", "us", "html", 3, queue_, collect(result));
+        dl().reviewsForId("42", "us", "html", 3, queue_, collect(result));
         QTest::qWait(50);
         QVERIFY(!result.called);
         QVERIFY(server_->requests().isEmpty());
     }
 
+    // Products are fetched side by side: a next page waits behind the other
+    // product's first.
     void pagesJoinTheEndOfTheQueue()
     {
         reviewsOnPage_[1] = 1;
         reviewsOnPage_[2] = 1;
         Reviews a, b;
-        Downloader::sharedInstance().RSSById("1", "us", 2, queue_, collect(a));
-        Downloader::sharedInstance().RSSById("2", "us", 2, queue_, collect(b));
+        dl().RSSById("1", "us", 2, queue_, collect(a));
+        dl().RSSById("2", "us", 2, queue_, collect(b));
         QVERIFY(waitFor([&] { return a.called && b.called; }));
         QStringList order;
         for (const auto &request : server_->requests())
@@ -201,12 +210,11 @@ private Q_SLOTS:
         bool called = false;
         Downloader::ProductRecords results;
         Error error;
-        Downloader::sharedInstance().lookupByIds(
-            identifiers, "us", queue_, [&](const auto &records, const Error &e) {
-                called = true;
-                results = records;
-                error = e;
-            });
+        dl().lookupByIds(identifiers, "us", queue_, [&](const auto &records, const Error &e) {
+            called = true;
+            results = records;
+            error = e;
+        });
         QVERIFY(waitFor([&] { return called; }));
         QVERIFY2(!error, qPrintable(error.debugDescription() + server_->requests().first().target));
         const auto requests = server_->requests();
@@ -244,10 +252,10 @@ private Q_SLOTS:
             answers << result;
             errors << error;
         };
-        Downloader::sharedInstance().lookupById("1", QString(), queue_, record);
-        Downloader::sharedInstance().lookupById("2", "u", queue_, record);
-        Downloader::sharedInstance().lookupById("3", "", queue_, record);
-        Downloader::sharedInstance().lookupById("4", "de", queue_, record);
+        dl().lookupById("1", QString(), queue_, record);
+        dl().lookupById("2", "u", queue_, record);
+        dl().lookupById("3", "", queue_, record);
+        dl().lookupById("4", "de", queue_, record);
         QVERIFY(waitFor([&] { return answers.size() == 4; }));
         for (const auto &answer : answers)
             QVERIFY(!answer);
@@ -261,7 +269,7 @@ private Q_SLOTS:
 
         // No identifiers: no request, an empty answer, still later.
         bool called = false;
-        Downloader::sharedInstance().lookupByIds({}, "us", queue_,
+        dl().lookupByIds({}, "us", queue_,
             [&](const auto &records, const Error &error) { called = records.isEmpty() && !error; });
         QVERIFY(!called);
         QVERIFY(waitFor([&] { return called; }));
@@ -274,17 +282,17 @@ private Q_SLOTS:
         QTest::addColumn<quint64>("options");
         QTest::addColumn<QString>("entities");
         QTest::addColumn<QByteArray>("sent");
-        QTest::newRow("spaces") << "angry birds" << quint64(2) << "software,iPadSoftware"
-                                << QByteArray("angry%20birds");
-        QTest::newRow("plus") << "C++" << quint64(9) << "macSoftware,podcast"
-                              << QByteArray("C%2B%2B");
-        QTest::newRow("query characters")
-            << "a&b=c;d#e" << quint64(0) << "" << QByteArray("a%26b%3Dc%3Bd%23e");
-        QTest::newRow("all kinds")
-            << "Größe ½" << quint64(15) << "software,iPadSoftware,macSoftware,ebook,podcast"
-            << QByteArray("Gr%C3%B6%C3%9Fe%20%C2%BD");
-        QTest::newRow("percent") << "100% sure?" << quint64(4) << "ebook"
-                                 << QByteArray("100%25%20sure?");
+        const auto row = [](const char *term, quint64 options, const char *entities,
+                             const char *sent) {
+            QTest::newRow(term) << QString(term) << options << QString(entities)
+                                << QByteArray(sent);
+        };
+        row("angry birds", 2, "software,iPadSoftware", "angry%20birds");
+        row("C++", 9, "macSoftware,podcast", "C%2B%2B");
+        row("a&b=c;d#e", 0, "", "a%26b%3Dc%3Bd%23e");
+        row("Größe ½", 15, "software,iPadSoftware,macSoftware,ebook,podcast",
+            "Gr%C3%B6%C3%9Fe%20%C2%BD");
+        row("100% sure?", 4, "ebook", "100%25%20sure?");
     }
 
     void searchEncodesTheTermAndEntities()
@@ -296,12 +304,11 @@ private Q_SLOTS:
         server_->route("/search", Response::ok(StoreAnswers::lookupAnswer({7, 8})));
         std::optional<Downloader::ProductRecords> results;
         bool called = false;
-        Downloader::sharedInstance().search(
-            term, options, queue_, [&](const auto &found, const Error &error) {
-                called = true;
-                results = found;
-                QVERIFY(!error);
-            });
+        dl().search(term, options, queue_, [&](const auto &found, const Error &error) {
+            called = true;
+            results = found;
+            QVERIFY(!error);
+        });
         QVERIFY(waitFor([&] { return called; }));
         QVERIFY(results);
         QCOMPARE(results->size(), 2);
@@ -315,28 +322,21 @@ private Q_SLOTS:
             request.target.constData());
     }
 
+    // No results and an answer that is no JSON: no list and no error.
     void searchWithoutResults()
     {
-        server_->route("/search", Response::ok("{\"resultCount\":0}"));
-        std::optional<Downloader::ProductRecords> results {Downloader::ProductRecords {}};
-        bool called = false;
-        Downloader::sharedInstance().search("x", 2, queue_, [&](const auto &found, const Error &) {
-            called = true;
-            results = found;
-        });
-        QVERIFY(waitFor([&] { return called; }));
-        QVERIFY(!results);
-
-        server_->route("/search", Response::ok("]["));
-        called = false;
-        results = Downloader::ProductRecords {};
-        Downloader::sharedInstance().search("y", 2, queue_, [&](const auto &found, const Error &e) {
-            called = true;
-            results = found;
-            QVERIFY(!e);
-        });
-        QVERIFY(waitFor([&] { return called; }));
-        QVERIFY(!results);
+        for (const char *answer : {"{\"resultCount\":0}", "]["}) {
+            server_->route("/search", Response::ok(answer));
+            std::optional<Downloader::ProductRecords> results {Downloader::ProductRecords {}};
+            bool called = false;
+            dl().search("x", 2, queue_, [&](const auto &found, const Error &e) {
+                called = true;
+                results = found;
+                QVERIFY(!e);
+            });
+            QVERIFY(waitFor([&] { return called; }));
+            QVERIFY(!results);
+        }
         QVERIFY(log_.join('\n').contains("Error parsing json: "));
     }
 
@@ -347,7 +347,7 @@ private Q_SLOTS:
         server_->route("/gone.png", Response::withStatus(404, "missing"));
         QMap<QString, QPair<QImage, Error>> seen;
         for (const char *name : {"/art.png", "/garbage.png", "/gone.png"}) {
-            Downloader::sharedInstance().loadImageFromURL(server_->url(name), *queue_,
+            dl().loadImageFromURL(server_->url(name), *queue_,
                 [&seen, name](const QImage &image, const Error &error) {
                     seen.insert(name, {image, error});
                 });
@@ -371,7 +371,7 @@ private Q_SLOTS:
         Error error(Error::URLErrorDomain, 1);
         {
             RequestQueue queue;
-            Downloader::sharedInstance().loadImageFromURL(
+            dl().loadImageFromURL(
                 server_->url("/slow.png"), queue, [&](const QImage &i, const Error &e) {
                     called = true;
                     image = i;

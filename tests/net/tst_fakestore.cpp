@@ -1,4 +1,7 @@
+#include "net/AzureTranslatorProvider.h"
+#include "net/DeepLProvider.h"
 #include "net/Downloader.h"
+#include "net/LibreTranslateProvider.h"
 #include "net/RequestQueue.h"
 #include "net/Translator.h"
 #include "platform/SecretStore.h"
@@ -6,7 +9,6 @@
 #include "support/TestEnvironment.h"
 #include "support/WaitFor.h"
 
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
@@ -23,10 +25,8 @@ struct Answer {
 
 } // namespace
 
-// The store client and the translation client against the fakestore program
-// serving its sample folder, reached only through the preferences; the
-// translation services' protocols through plain requests, since the fake
-// stands in for those services in other tests.
+// The store client and the translation clients against the fakestore program
+// serving its sample folder, reached only through the preferences.
 class FakeStoreTest : public QObject {
     Q_OBJECT
 
@@ -92,7 +92,12 @@ private Q_SLOTS:
         defaults.setString(root_ + "v2/OAuth2-13", MicrosoftV2Provider::tokenURLKey);
         defaults.setString(root_ + "v2/Http.svc/Translate", MicrosoftV2Provider::translateURLKey);
         defaults.setString("demo", MicrosoftV2Provider::clientIDKey);
-        SecretStore::shared().writeSecret(Translator::secretName("MicrosoftV2"), "demo secret", {});
+        defaults.setString(root_ + "azure", AzureTranslatorProvider::endpointKey);
+        defaults.setString(root_ + "deepl", DeepLProvider::serverURLKey);
+        defaults.setString(root_ + "libre", LibreTranslateProvider::urlKey);
+        for (const QString &provider : Translator::providerNames())
+            SecretStore::shared().writeSecret(
+                Translator::secretName(provider), "fakestore-key", {});
     }
 
     void cleanupTestCase() { stop(store_); }
@@ -159,168 +164,41 @@ private Q_SLOTS:
         QCOMPARE(image.size(), QSize(16, 16));
     }
 
-    void translationGoesThroughTheFakeService()
+    // Every protocol of the fake answers the application's own client, with
+    // one request per review.
+    void translationThroughTheFake_data()
     {
-        QString translation;
+        QTest::addColumn<QString>("provider");
+        QTest::addColumn<QString>("translation");
+        QTest::newRow("MicrosoftV2") << "MicrosoftV2"
+                                     << "[fr] Cats & dogs + 1";
+        QTest::newRow("Azure") << "Azure"
+                               << "[fr] Cats & dogs + 1";
+        QTest::newRow("DeepL") << "DeepL"
+                               << "[FR] Cats & dogs + 1";
+        QTest::newRow("LibreTranslate") << "LibreTranslate"
+                                        << "[fr] Cats & dogs + 1";
+    }
+
+    void translationThroughTheFake()
+    {
+        QFETCH(QString, provider);
+        QFETCH(QString, translation);
+        UserDefaults::standard().setString(provider, Translator::providerKey);
+        const QJsonObject counts = translationCounts();
+        QString text;
         Error error;
         bool done = false;
         Translator::sharedInstance().translateFrom(
-            QString(), "fr", "Cats & dogs + 1", [&](const QString &text, const Error &e) {
-                translation = text;
+            QString(), "fr", "Cats & dogs + 1", [&](const QString &t, const Error &e) {
+                text = t;
                 error = e;
                 done = true;
             });
         QVERIFY(waitFor([&] { return done; }));
         QVERIFY2(!error, qPrintable(error.debugDescription()));
-        QCOMPARE(translation, QString("[fr] Cats & dogs + 1"));
-    }
-
-    // The title and the text of a review in one request, as the application
-    // sends them, for each protocol and kind of key, target and body.
-    void translationProtocols_data()
-    {
-        QTest::addColumn<QString>("protocol");
-        QTest::addColumn<QByteArray>("key");
-        QTest::addColumn<QString>("target");
-        QTest::addColumn<bool>("broken");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QByteArray>("answer");
-
-        const QByteArray key = "fakestore-key";
-        const QByteArray quota = "fakestore-quota";
-        QTest::newRow("Azure") << "Azure" << key << "de" << false << 200
-                               << QByteArray(R"([{"detectedLanguage":{"language":"en","score":1.0},
-            "translations":[{"text":"[de] Works","to":"de"}]},
-            {"detectedLanguage":{"language":"en","score":1.0},
-            "translations":[{"text":"[de] Crashes on <open> & more","to":"de"}]}])");
-        QTest::newRow("Azure no key") << "Azure" << QByteArray() << "de" << false << 401
-                                      << QByteArray(R"({"error":{"code":401000,"message":
-            "The request is not authorized because credentials are missing or invalid."}})");
-        QTest::newRow("Azure quota") << "Azure" << quota << "de" << false << 429
-                                     << QByteArray(R"({"error":{"code":429000,"message":
-            "The server rejected the request because the client has exceeded request limits."}})");
-        QTest::newRow("Azure unknown target")
-            << "Azure" << key << "xx" << false << 400
-            << QByteArray(
-                   R"({"error":{"code":400036,"message":"The target language is not valid."}})");
-        QTest::newRow("Azure broken body")
-            << "Azure" << key << "de" << true << 400 << QByteArray(R"({"error":{"code":400074,
-            "message":"The body of the request is not valid JSON."}})");
-
-        QTest::newRow("DeepL free key") << "DeepL" << key + ":fx"
-                                        << "DE" << false << 200 << QByteArray(R"({"translations":[
-            {"detected_source_language":"EN","text":"[DE] Works"},
-            {"detected_source_language":"EN","text":"[DE] Crashes on <open> & more"}]})");
-        QTest::newRow("DeepL wrong key")
-            << "DeepL" << QByteArray("wrong-key") << "DE" << false << 403
-            << QByteArray(
-                   R"({"message":"Authorization failed. Please supply a valid DeepL-Auth-Key."})");
-        QTest::newRow("DeepL quota") << "DeepL" << quota << "DE" << false << 456
-                                     << QByteArray(R"({"message":"Quota exceeded."})");
-        QTest::newRow("DeepL unknown target")
-            << "DeepL" << key << "XX" << false << 400
-            << QByteArray(R"({"message":"Value for 'target_lang' not supported."})");
-        QTest::newRow("DeepL broken body")
-            << "DeepL" << key << "DE" << true << 400
-            << QByteArray(R"({"message":"Parameter 'text' not specified."})");
-
-        QTest::newRow("LibreTranslate")
-            << "LibreTranslate" << key << "de" << false << 200
-            << QByteArray(R"({"translatedText":["[de] Works","[de] Crashes on <open> & more"],
-            "detectedLanguage":[{"confidence":90.0,"language":"en"},
-            {"confidence":90.0,"language":"en"}]})");
-        QTest::newRow("LibreTranslate no key")
-            << "LibreTranslate" << QByteArray() << "de" << false << 403
-            << QByteArray(R"({"error":"Invalid API key"})");
-        QTest::newRow("LibreTranslate quota")
-            << "LibreTranslate" << quota << "de" << false << 429
-            << QByteArray(R"({"error":"Too many request limits violations"})");
-        QTest::newRow("LibreTranslate unknown target")
-            << "LibreTranslate" << key << "xx" << false << 400
-            << QByteArray(R"({"error":"xx is not supported"})");
-        QTest::newRow("LibreTranslate broken body")
-            << "LibreTranslate" << key << "de" << true << 400
-            << QByteArray(R"({"error":"Invalid request: missing q parameter"})");
-    }
-
-    void translationProtocols()
-    {
-        QFETCH(QString, protocol);
-        QFETCH(QByteArray, key);
-        QFETCH(QString, target);
-        QFETCH(bool, broken);
-        QFETCH(int, status);
-        QFETCH(QByteArray, answer);
-
-        const QJsonArray texts {"Works", "Crashes on <open> & more"};
-        QNetworkRequest request;
-        QJsonDocument body;
-        if (protocol == "Azure") {
-            request.setUrl(QUrl(root_ + "azure/translate?api-version=3.0&to=" + target));
-            if (!key.isEmpty())
-                request.setRawHeader("Ocp-Apim-Subscription-Key", key);
-            request.setRawHeader("Ocp-Apim-Subscription-Region", "westeurope");
-            QJsonArray array;
-            for (const QJsonValue &text : texts)
-                array.append(QJsonObject {{"Text", text}});
-            body = broken ? QJsonDocument(array.first().toObject()) : QJsonDocument(array);
-        } else if (protocol == "DeepL") {
-            request.setUrl(QUrl(root_ + "deepl/v2/translate"));
-            request.setRawHeader("Authorization", "DeepL-Auth-Key " + key);
-            body = QJsonDocument(QJsonObject {
-                {"text", broken ? texts.first() : QJsonValue(texts)}, {"target_lang", target}});
-        } else {
-            request.setUrl(QUrl(root_ + "libre/translate"));
-            QJsonObject fields {{"source", "auto"}, {"target", target}, {"format", "text"}};
-            if (!broken)
-                fields.insert("q", texts);
-            if (!key.isEmpty())
-                fields.insert("api_key", QString::fromUtf8(key));
-            body = QJsonDocument(fields);
-        }
-        request.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
-
-        QJsonObject counts = translationCounts();
-        const Answer got = send(request, body.toJson(QJsonDocument::Compact));
-        QCOMPARE(got.status, status);
-        QCOMPARE(got.body, QJsonDocument::fromJson(answer));
-        // Each request is counted once, under its own protocol.
-        counts.insert(protocol, counts.value(protocol).toInt() + 1);
-        QCOMPARE(translationCounts(), counts);
-    }
-
-    void languageLists()
-    {
-        const Answer azure = send(
-            QNetworkRequest(QUrl(root_ + "azure/languages?api-version=3.0&scope=translation")));
-        QCOMPARE(azure.status, 200);
-        const QJsonObject translation = azure.body["translation"].toObject();
-        QCOMPARE(translation.size(), 13);
-        QCOMPARE(translation["zh-Hans"]["name"].toString(), QString("Chinese Simplified"));
-        QCOMPARE(translation["zh-Hant"]["nativeName"].toString(), QString("繁體中文 (繁體)"));
-        QCOMPARE(translation["ar"]["dir"].toString(), QString("rtl"));
-
-        QNetworkRequest deepL(QUrl(root_ + "deepl/v2/languages?type=target"));
-        QCOMPARE(send(deepL).status, 403);
-        deepL.setRawHeader("Authorization", "DeepL-Auth-Key fakestore-key");
-        const Answer targets = send(deepL);
-        QCOMPARE(targets.status, 200);
-        QStringList codes;
-        for (const QJsonValue &language : targets.body.array())
-            codes << language["language"].toString();
-        QCOMPARE(codes.first(), QString("DE"));
-        QVERIFY(targets.body[0]["supports_formality"].toBool());
-        for (const QString code : {"EN-GB", "EN-US", "PT-BR", "PT-PT", "ZH"})
-            QVERIFY2(codes.contains(code), qPrintable(code));
-        QVERIFY(!codes.contains("EN"));
-
-        const Answer libre = send(QNetworkRequest(QUrl(root_ + "libre/languages")));
-        QCOMPARE(libre.status, 200);
-        QCOMPARE(libre.body.array().size(), 13);
-        const QJsonObject german = libre.body[1].toObject();
-        QCOMPARE(german["code"].toString(), QString("de"));
-        QCOMPARE(german["name"].toString(), QString("German"));
-        QVERIFY(german["targets"].toArray().contains("en"));
+        QCOMPARE(text, translation);
+        QCOMPARE(translationCounts().value(provider).toInt(), counts.value(provider).toInt() + 1);
     }
 
     // Without a key, and q a single text: a text answers, as the service does.

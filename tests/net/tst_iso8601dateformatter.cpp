@@ -28,11 +28,6 @@ private:
                                    : inUtc.toString(Qt::ISODate);
     }
 
-    static QString localMidnight(QDate date)
-    {
-        return utc(QDateTime(date, QTime(0, 0), Qt::LocalTime));
-    }
-
 private Q_SLOTS:
     void initTestCase()
     {
@@ -57,85 +52,75 @@ private Q_SLOTS:
 
         const int year = QDate::currentDate().year();
         const QString y = QString::number(year);
+        const auto row = [](const char *name, const char *text, bool strict, const QString &utc) {
+            QTest::newRow(name) << QString(text) << strict << utc;
+        };
         // Store dates: literal offsets applied as written, all year round.
-        QTest::newRow("feed summer")
-            << "2015-08-25T01:45:00-07:00" << false << "2015-08-25T08:45:00Z";
-        QTest::newRow("feed winter")
-            << "2015-01-25T01:45:00-07:00" << false << "2015-01-25T08:45:00Z";
-        QTest::newRow("lookup Z") << "2013-05-10T12:00:00Z" << true << "2013-05-10T12:00:00Z";
-        QTest::newRow("no zone winter") << "2013-01-01T12:00:00" << false << "2013-01-01T20:00:00Z";
-        QTest::newRow("no zone summer") << "2013-07-01T12:00:00" << false << "2013-07-01T19:00:00Z";
-        QTest::newRow("offset colon ends it")
-            << "2013-01-01T00:00:00+05:30" << false << "2012-12-31T19:00:00Z";
-        QTest::newRow("offset basic")
-            << "2013-01-01T00:00:00+0530" << false << "2012-12-31T18:30:00Z";
-        QTest::newRow("space before zone")
-            << "2013-01-01T00:00 Z" << false << "2013-01-01T00:00:00Z";
+        row("feed summer", "2015-08-25T01:45:00-07:00", false, "2015-08-25T08:45:00Z");
+        row("feed winter", "2015-01-25T01:45:00-07:00", false, "2015-01-25T08:45:00Z");
+        row("lookup Z", "2013-05-10T12:00:00Z", true, "2013-05-10T12:00:00Z");
+        row("no zone winter", "2013-01-01T12:00:00", false, "2013-01-01T20:00:00Z");
+        row("no zone summer", "2013-07-01T12:00:00", false, "2013-07-01T19:00:00Z");
+        row("offset colon ends it", "2013-01-01T00:00:00+05:30", false, "2012-12-31T19:00:00Z");
+        row("offset basic", "2013-01-01T00:00:00+0530", false, "2012-12-31T18:30:00Z");
+        row("space before zone", "2013-01-01T00:00 Z", false, "2013-01-01T00:00:00Z");
         // Fractions.
-        QTest::newRow("minute fraction")
-            << "2013-01-01T10:30.5Z" << false << "2013-01-01T10:30:30Z";
-        QTest::newRow("second fraction")
-            << "2013-01-01T10:00:05.250Z" << false << "2013-01-01T10:00:05.250Z";
-        QTest::newRow("comma fraction")
-            << "2013-01-01T10:00:05,5Z" << false << "2013-01-01T10:00:05.500Z";
-        QTest::newRow("basic time hours only")
-            << "2013-01-01T10Z" << false << "2013-01-01T10:00:00Z";
-        QTest::newRow("hour rolls over") << "2013-05-10T25:00Z" << false << "2013-05-11T01:00:00Z";
+        row("minute fraction", "2013-01-01T10:30.5Z", false, "2013-01-01T10:30:30Z");
+        row("second fraction", "2013-01-01T10:00:05.250Z", false, "2013-01-01T10:00:05.250Z");
+        row("comma fraction", "2013-01-01T10:00:05,5Z", false, "2013-01-01T10:00:05.500Z");
+        row("basic time hours only", "2013-01-01T10Z", false, "2013-01-01T10:00:00Z");
+        row("hour rolls over", "2013-05-10T25:00Z", false, "2013-05-11T01:00:00Z");
         // Calendar forms.
-        QTest::newRow("YYYY-MM") << "2013-05T00:00Z" << false << "2013-05-01T00:00:00Z";
-        QTest::newRow("YYYY") << "2013" << false << localMidnight(QDate(2013, 1, 1));
-        QTest::newRow("YYYYMMDD") << "20130510T12:00Z" << true << "2013-05-10T12:00:00Z";
-        QTest::newRow("YYYY-MMDD") << "2013-0510T00:00Z" << false << "2013-05-10T00:00:00Z";
-        QTest::newRow("YYYY-MMDD strict") << "2013-0510T00:00Z" << true << "nil";
-        QTest::newRow("YYMMDD") << "130510T00:00Z" << false << "2013-05-10T00:00:00Z";
-        QTest::newRow("YYMMDD strict") << "130510T00:00Z" << true << "nil";
-        QTest::newRow("month 13 rolls") << "2013-13-01T00:00Z" << false << "2014-01-01T00:00:00Z";
-        QTest::newRow("space separator") << "2013-05-10 08:00Z" << false << "2013-05-10T08:00:00Z";
+        row("YYYY-MM", "2013-05T00:00Z", false, "2013-05-01T00:00:00Z");
+        row("YYYY", "2013", false, utc(QDateTime(QDate(2013, 1, 1), QTime(0, 0), Qt::LocalTime)));
+        row("YYYYMMDD", "20130510T12:00Z", true, "2013-05-10T12:00:00Z");
+        row("YYYY-MMDD", "2013-0510T00:00Z", false, "2013-05-10T00:00:00Z");
+        row("YYYY-MMDD strict", "2013-0510T00:00Z", true, "nil");
+        row("YYMMDD", "130510T00:00Z", false, "2013-05-10T00:00:00Z");
+        row("YYMMDD strict", "130510T00:00Z", true, "nil");
+        row("month 13 rolls", "2013-13-01T00:00Z", false, "2014-01-01T00:00:00Z");
+        row("space separator", "2013-05-10 08:00Z", false, "2013-05-10T08:00:00Z");
         // Ordinal dates.
-        QTest::newRow("YYYY-DDD") << "2013-100T00:00Z" << true << "2013-04-10T00:00:00Z";
-        QTest::newRow("YYYYDDD") << "2013100T00:00Z" << false << "2013-04-10T00:00:00Z";
-        QTest::newRow("leap 366") << "2012-366T00:00Z" << true << "2012-12-31T00:00:00Z";
-        QTest::newRow("366 strict") << "2013-366T00:00Z" << true << "nil";
-        QTest::newRow("366 lenient") << "2013-366T00:00Z" << false << "2014-01-01T00:00:00Z";
+        row("YYYY-DDD", "2013-100T00:00Z", true, "2013-04-10T00:00:00Z");
+        row("YYYYDDD", "2013100T00:00Z", false, "2013-04-10T00:00:00Z");
+        row("leap 366", "2012-366T00:00Z", true, "2012-12-31T00:00:00Z");
+        row("366 strict", "2013-366T00:00Z", true, "nil");
+        row("366 lenient", "2013-366T00:00Z", false, "2014-01-01T00:00:00Z");
         // Week dates, across year ends.
-        QTest::newRow("2009-W01-1") << "2009-W01-1T00:00Z" << true << "2008-12-29T00:00:00Z";
-        QTest::newRow("2004-W53-7") << "2004-W53-7T00:00Z" << true << "2005-01-02T00:00:00Z";
-        QTest::newRow("2010-W01") << "2010-W01T00:00Z" << true << "2010-01-04T00:00:00Z";
-        QTest::newRow("2008W011") << "2008W011T00:00Z" << false << "2007-12-31T00:00:00Z";
-        QTest::newRow("2015-W53-5") << "2015-W53-5T00:00Z" << false << "2016-01-01T00:00:00Z";
-        QTest::newRow("2020-W01-3") << "2020-W01-3T00:00Z" << false << "2020-01-01T00:00:00Z";
-        QTest::newRow("2021W527") << "2021W527T00:00Z" << false << "2022-01-02T00:00:00Z";
-        QTest::newRow("2027-W01-1") << "2027-W01-1T00:00Z" << false << "2027-01-04T00:00:00Z";
+        row("2009-W01-1", "2009-W01-1T00:00Z", true, "2008-12-29T00:00:00Z");
+        row("2004-W53-7", "2004-W53-7T00:00Z", true, "2005-01-02T00:00:00Z");
+        row("2010-W01", "2010-W01T00:00Z", true, "2010-01-04T00:00:00Z");
+        row("2008W011", "2008W011T00:00Z", false, "2007-12-31T00:00:00Z");
+        row("2015-W53-5", "2015-W53-5T00:00Z", false, "2016-01-01T00:00:00Z");
+        row("2020-W01-3", "2020-W01-3T00:00Z", false, "2020-01-01T00:00:00Z");
+        row("2021W527", "2021W527T00:00Z", false, "2022-01-02T00:00:00Z");
+        row("2027-W01-1", "2027-W01-1T00:00Z", false, "2027-01-04T00:00:00Z");
         // Truncated forms in the current year.
-        QTest::newRow("--MM-DD") << "--05-10T00:00Z" << false << y + "-05-10T00:00:00Z";
-        QTest::newRow("--MMDD") << "--0510T00:00Z" << false << y + "-05-10T00:00:00Z";
-        QTest::newRow("---DD")
-            << "---10T00:00Z" << false
-            << QDate(year, QDate::currentDate().month(), 10).toString(Qt::ISODate) + "T00:00:00Z";
-        QTest::newRow("-DDD") << "-100T00:00Z" << false
-                              << QDate(year, 1, 1).addDays(99).toString(Qt::ISODate) + "T00:00:00Z";
-        QTest::newRow("-Www-d")
-            << "-W01-1T00:00Z" << false
-            << QDate(year, 1, 4).addDays(1 - QDate(year, 1, 4).dayOfWeek()).toString(Qt::ISODate)
-                + "T00:00:00Z";
-        QTest::newRow("T time") << "T10:00Z" << false
-                                << QDate::currentDate().toString(Qt::ISODate) + "T10:00:00Z";
+        row("--MM-DD", "--05-10T00:00Z", false, y + "-05-10T00:00:00Z");
+        row("--MMDD", "--0510T00:00Z", false, y + "-05-10T00:00:00Z");
+        row("---DD", "---10T00:00Z", false,
+            QDate(year, QDate::currentDate().month(), 10).toString(Qt::ISODate) + "T00:00:00Z");
+        row("-DDD", "-100T00:00Z", false,
+            QDate(year, 1, 1).addDays(99).toString(Qt::ISODate) + "T00:00:00Z");
+        row("-Www-d", "-W01-1T00:00Z", false,
+            QDate(year, 1, 4).addDays(1 - QDate(year, 1, 4).dayOfWeek()).toString(Qt::ISODate)
+                + "T00:00:00Z");
+        row("T time", "T10:00Z", false, QDate::currentDate().toString(Qt::ISODate) + "T10:00:00Z");
         // Rejected.
-        QTest::newRow("interval") << "2013-05-10/2013-05-11" << false << "nil";
-        QTest::newRow("5 digits") << "12345" << false << "nil";
-        QTest::newRow("9 digits") << "123456789" << false << "nil";
-        QTest::newRow("3 digits") << "123" << false << "nil";
-        QTest::newRow("4 hyphens") << "----10" << false << "nil";
-        QTest::newRow("empty") << "" << false << "nil";
-        QTest::newRow("letters") << "yesterday" << false << "nil";
-        QTest::newRow("leading space strict") << " 2013-05-10T00:00Z" << true << "nil";
-        QTest::newRow("leading space") << " 2013-05-10T00:00Z" << false << "2013-05-10T00:00:00Z";
-        QTest::newRow("huge minutes") << "2013-05-10T10:99999999999999Z" << false << "nil";
-        QTest::newRow("year zero") << "0000-01-01" << false << "nil";
+        row("interval", "2013-05-10/2013-05-11", false, "nil");
+        row("5 digits", "12345", false, "nil");
+        row("9 digits", "123456789", false, "nil");
+        row("3 digits", "123", false, "nil");
+        row("4 hyphens", "----10", false, "nil");
+        row("empty", "", false, "nil");
+        row("letters", "yesterday", false, "nil");
+        row("leading space strict", " 2013-05-10T00:00Z", true, "nil");
+        row("leading space", " 2013-05-10T00:00Z", false, "2013-05-10T00:00:00Z");
+        row("huge minutes", "2013-05-10T10:99999999999999Z", false, "nil");
+        row("year zero", "0000-01-01", false, "nil");
         // Found by fuzzing: seconds past 59 roll over before 1970 as after.
-        QTest::newRow("seconds roll over")
-            << "1006T10:00:155.25.50Z" << false
-            << utc(QDateTime(QDate(1006, 1, 1), QTime(10, 2, 35, 250), Qt::LocalTime));
+        row("seconds roll over", "1006T10:00:155.25.50Z", false,
+            utc(QDateTime(QDate(1006, 1, 1), QTime(10, 2, 35, 250), Qt::LocalTime)));
     }
 
     void parsing()
@@ -148,19 +133,19 @@ private Q_SLOTS:
         QCOMPARE(utc(formatter.dateFromString(text)), expected);
     }
 
+    // Every date of the captured lookup and search answers, read through the
+    // null-safe path as the store client does, is the instant Qt reads.
     void realLookupDates()
     {
         const QString folder = qEnvironmentVariable("RK_FIXTURES");
         if (folder.isEmpty() || !QDir(folder).exists())
             QSKIP("store fixtures not available");
-        // Every date of the captured lookup and search answers, read through
-        // the null-safe path as the store client does.
         ISO8601DateFormatter formatter;
         int dates = 0;
         const QStringList names = QDir(folder).entryList({"lookup-*.json", "search-*.json"});
         QVERIFY(names.size() >= 5);
         for (const QString &name : names) {
-            QFile file(folder + QLatin1Char('/') + name);
+            QFile file(folder + '/' + name);
             QVERIFY(file.open(QIODevice::ReadOnly));
             const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
             const QJsonArray results = document.isArray()
@@ -168,22 +153,23 @@ private Q_SLOTS:
                 : DictionaryAdditions::objectForKeyOrNil(document.object(), "results").toArray();
             for (const QJsonValue &result : results) {
                 for (const char *key : {"currentVersionReleaseDate", "releaseDate"}) {
-                    const QJsonValue text =
-                        DictionaryAdditions::objectForKeyOrNil(result.toObject(), key);
-                    if (text.isUndefined())
+                    const QString text =
+                        DictionaryAdditions::objectForKeyOrNil(result.toObject(), key).toString();
+                    if (text.isNull())
                         continue;
-                    const QDateTime date = formatter.dateFromString(text.toString());
-                    QCOMPARE(date, QDateTime::fromString(text.toString(), Qt::ISODate));
+                    const QDateTime date = formatter.dateFromString(text);
+                    QCOMPARE(date, QDateTime::fromString(text, Qt::ISODate));
                     QCOMPARE(date.timeSpec(), Qt::UTC);
                     ++dates;
                 }
             }
         }
         QVERIFY(dates >= 10);
-        const QDateTime uber = formatter.dateFromString("2017-08-21T17:19:29Z");
-        QCOMPARE(uber.toMSecsSinceEpoch(), Q_INT64_C(1503335969000));
+        QCOMPARE(formatter.dateFromString("2017-08-21T17:19:29Z").toMSecsSinceEpoch(),
+            Q_INT64_C(1503335969000));
     }
 
+    // Two-digit years are read in this century and logged; store dates are not.
     void twoDigitYearsAreLogged()
     {
         ISO8601DateFormatter formatter;
@@ -208,18 +194,17 @@ private Q_SLOTS:
         formatter.setTimeZoneSeparator(u':');
         QTimeZone zone;
         QCOMPARE(utc(formatter.dateFromString("2013-01-01T00:00:00+05:30", &zone)),
-            QStringLiteral("2012-12-31T18:30:00Z"));
+            QString("2012-12-31T18:30:00Z"));
         QCOMPARE(zone.offsetFromUtc(QDateTime::currentDateTimeUtc()), 19800);
-
         formatter.setTimeSeparator(u'.');
         QCOMPARE(utc(formatter.dateFromString("2013-05-10T10.30.15Z", &zone)),
-            QStringLiteral("2013-05-10T10:30:15Z"));
+            QString("2013-05-10T10:30:15Z"));
         QCOMPARE(zone, QTimeZone::utc());
         // Strict parsing always uses ":": the rest is no time and no zone,
         // so the hours are read in the system's zone.
         formatter.setParsesStrictly(true);
-        QCOMPARE(utc(formatter.dateFromString("2013-05-10T10.30.15Z")),
-            QStringLiteral("2013-05-10T17:00:00Z"));
+        QCOMPARE(
+            utc(formatter.dateFromString("2013-05-10T10.30.15Z")), QString("2013-05-10T17:00:00Z"));
 
         ISO8601DateFormatter plain;
         ISO8601DateFormatter::Range range;
@@ -244,14 +229,10 @@ private Q_SLOTS:
         const auto parts = formatter.dateComponentsFromString(
             "2013-05-10T10:30:05.25-07:00", &zone, &range, &fraction);
         QVERIFY(parts);
-        QCOMPARE(parts->year, 2013);
-        QCOMPARE(parts->month, 5);
-        QCOMPARE(parts->day, 10);
-        QCOMPARE(parts->hour, 10);
-        QCOMPARE(parts->minute, 30);
-        QCOMPARE(parts->second, 5);
+        QCOMPARE(QList<int>({parts->year, parts->month, parts->day, parts->hour, parts->minute,
+                     parts->second, parts->zoneOffsetSeconds}),
+            QList<int>({2013, 5, 10, 10, 30, 5, -25200}));
         QCOMPARE(fraction, 0.25);
-        QCOMPARE(parts->zoneOffsetSeconds, -25200);
 
         QVariant value;
         QVERIFY(formatter.getObjectValue(&value, "2013-05-10", nullptr));
@@ -265,27 +246,27 @@ private Q_SLOTS:
         const QDateTime instant(QDate(2013, 5, 10), QTime(8, 45, 0, 250), Qt::UTC);
         ISO8601DateFormatter formatter;
         formatter.setDefaultTimeZone(QTimeZone::utc());
-        QCOMPARE(formatter.stringFromDate(instant), QStringLiteral("2013-05-10"));
+        QCOMPARE(formatter.stringFromDate(instant), QString("2013-05-10"));
         formatter.setIncludeTime(true);
-        QCOMPARE(formatter.stringFromDate(instant), QStringLiteral("2013-05-10T08:45:00Z"));
+        QCOMPARE(formatter.stringFromDate(instant), QString("2013-05-10T08:45:00Z"));
         formatter.setUseMillisecondPrecision(true);
         QCOMPARE(formatter.stringFromDate(instant, QTimeZone(-25200)),
-            QStringLiteral("2013-05-10T01:45:00.250-0700"));
+            QString("2013-05-10T01:45:00.250-0700"));
         formatter.setTimeZoneSeparator(u':');
         formatter.setTimeSeparator(u'.');
         QCOMPARE(formatter.stringFromDate(instant, QTimeZone(19800)),
-            QStringLiteral("2013-05-10T14.15.00.250+05:30"));
+            QString("2013-05-10T14.15.00.250+05:30"));
         formatter.setFormat(ISO8601DateFormatter::ISO8601DateFormatOrdinal);
         formatter.setIncludeTime(false);
-        QCOMPARE(formatter.stringFromDate(instant), QStringLiteral("2013-130"));
+        QCOMPARE(formatter.stringFromDate(instant), QString("2013-130"));
         formatter.setFormat(ISO8601DateFormatter::ISO8601DateFormatWeek);
         QCOMPARE(formatter.stringFromDate(QDateTime(QDate(2008, 12, 29), QTime(0, 0), Qt::UTC)),
-            QStringLiteral("2009-W01-01"));
+            QString("2009-W01-01"));
         formatter.setIncludeTime(true);
         formatter.setUseMillisecondPrecision(false);
         formatter.setTimeSeparator(u':');
         QCOMPARE(formatter.weekDateStringForDate(instant, QTimeZone(-25200)),
-            QStringLiteral("2013-W19-05T01:45:00-07:00"));
+            QString("2013-W19-05T01:45:00-07:00"));
 
         QVERIFY(logged_.isEmpty());
         formatter.setFormat(5);
@@ -294,14 +275,15 @@ private Q_SLOTS:
             logged_, QStringList {"self.format was 5, not calendar (0), week (2), or ordinal (1)"});
         QVERIFY(formatter.stringForObjectValue(QVariant(5)).isNull());
         QCOMPARE(logged_.size(), 2);
-        QVERIFY(logged_.last().contains(QLatin1String("Can only format NSDate objects")));
+        QVERIFY(logged_.last().contains("Can only format NSDate objects"));
     }
 
+    // Whatever the format and zone, what is written reads back as the same
+    // second (the week form carries no milliseconds).
     void outputParsesBack()
     {
         QRandomGenerator random(4);
-        ISO8601DateFormatter writer;
-        ISO8601DateFormatter reader;
+        ISO8601DateFormatter writer, reader;
         writer.setIncludeTime(true);
         writer.setUseMillisecondPrecision(true);
         writer.setTimeZoneSeparator(u':');
@@ -309,12 +291,11 @@ private Q_SLOTS:
         for (int i = 0; i < 2000; ++i) {
             const QDateTime instant = QDateTime::fromMSecsSinceEpoch(
                 random.bounded(qint64(-2000000000000), qint64(4000000000000)), Qt::UTC);
-            const QTimeZone zone(int(random.bounded(-12 * 4, 14 * 4)) * 900);
+            const QTimeZone zone(int(random.bounded(-48, 56)) * 900);
             writer.setFormat(random.bounded(3));
             const QString text = writer.stringFromDate(instant, zone);
             const QDateTime back = reader.dateFromString(text);
             QVERIFY2(back.isValid(), qPrintable(text));
-            // The week form carries no milliseconds.
             QCOMPARE(back.toMSecsSinceEpoch() / 1000, instant.toMSecsSinceEpoch() / 1000);
         }
     }

@@ -6,6 +6,8 @@
 #include <QCoreApplication>
 #include <QtTest>
 
+using Decoder = ReviewFeedDecoder;
+
 // Feed pages in both formats: the real pages captured from the store, and
 // pages of our own for the rules that decide which entries become records.
 class ReviewFeedDecoderTest : public QObject {
@@ -16,10 +18,8 @@ private:
 
     static QByteArray fixture(const QString &name)
     {
-        QFile file(qEnvironmentVariable("RK_FIXTURES") + QLatin1Char('/') + name);
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        return file.readAll();
+        QFile file(qEnvironmentVariable("RK_FIXTURES") + '/' + name);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
     static bool haveFixtures()
@@ -28,14 +28,21 @@ private:
         return !folder.isEmpty() && QDir(folder).exists();
     }
 
-    static QByteArray xmlEntry(const QByteArray &id, const QByteArray &extra = {})
+    static QByteArray xmlEntry(const QByteArray &id)
     {
         return "<entry><updated>2015-08-25T01:45:00-07:00</updated><id>" + id + "</id><title>Title "
             + id + "</title><content type=\"text\">Body " + id
             + "</content><content type=\"html\">&lt;b&gt;Body&lt;/b&gt;</content>"
               "<im:voteSum>3</im:voteSum><im:voteCount>4</im:voteCount><im:rating>4</im:rating>"
               "<im:version>2.0</im:version><author><name>Reviewer "
-            + id + "</name></author>" + extra + "</entry>";
+            + id + "</name></author></entry>";
+    }
+
+    static QByteArray without(QByteArray entry, const QList<QByteArray> &parts)
+    {
+        for (const QByteArray &part : parts)
+            entry.replace(part, "");
+        return entry;
     }
 
     static QByteArray xmlPage(const QByteArray &entries)
@@ -55,43 +62,32 @@ private Q_SLOTS:
 
     void cleanup() { setLogSink({}); }
 
+    // first and last: "id|title|rating|version|reviewer|votes" (an empty title
+    // is not checked); updated: the first date in UTC, empty where the page
+    // has no dates.
     void realPages_data()
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<int>("count");
-        QTest::addColumn<QStringList>("first"); // id, title, rating, version, reviewer, votes
-        QTest::addColumn<QStringList>("last");
-        QTest::addColumn<QString>("firstUpdatedUtc"); // empty: the page has no dates
-
-        QTest::newRow("jp xml") << "reviews-jp-xml-1.xml" << 50
-                                << QStringList {"1248275433", "お気に入り登録", "1", "3.4",
-                                       "佑介⭐️", "0/0"}
-                                << QStringList {"1088919577", "意味ない。", "1", "3.1",
-                                       "グリグリグリ", "2/2"}
-                                << "2015-08-25T08:45:00Z";
-        QTest::newRow("jp json") << "reviews-jp-json-1.json" << 50
-                                 << QStringList {"1205430410", "あまり", "4", "3.3", "m.aaa...",
-                                        "0/0"}
-                                 << QStringList {"1085809035", "使えます。", "5", "3.1", "HayaAki",
-                                        "1/1"}
-                                 << "";
-        QTest::newRow("cn json") << "reviews-cn-json-1.json" << 50
-                                 << QStringList {"6455612413", "越来越烂", "1", "12.0",
-                                        "lxzyzwoout", "0/0"}
-                                 << QStringList {"6436982592", "点击开发文档闪退", "1", "12.0",
-                                        "liolinlinlin", "2/2"}
-                                 << "";
-        QTest::newRow("gb json") << "reviews-gb-json-1.json" << 4
-                                 << QStringList {"6504352127", "Amazing photos integration", "5",
-                                        "1.1.0", "immeallme", "0/0"}
-                                 << QStringList {"6091772301", "", "5", "1.0.0", "Kel@Kai boon",
-                                        "0/0"}
-                                 << "";
-        QTest::newRow("us podcast json")
-            << "reviews-us-podcast-json-1.json" << 50
-            << QStringList {"8414391645", "Two Years", "5", "", "Human #6293839583", "0/0"}
-            << QStringList {"6265841230", "5/5", "5", "", "Daniel!777", "0/0"}
-            << "2022-03-03T02:05:59Z";
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("last");
+        QTest::addColumn<QString>("updated");
+        const auto row = [](const char *file, int count, const char *first, const char *last,
+                             const char *updated) {
+            QTest::newRow(file) << QString(file) << count << QString(first) << QString(last)
+                                << QString(updated);
+        };
+        row("reviews-jp-xml-1.xml", 50, "1248275433|お気に入り登録|1|3.4|佑介⭐️|0/0",
+            "1088919577|意味ない。|1|3.1|グリグリグリ|2/2", "2015-08-25T08:45:00Z");
+        row("reviews-jp-json-1.json", 50, "1205430410|あまり|4|3.3|m.aaa...|0/0",
+            "1085809035|使えます。|5|3.1|HayaAki|1/1", "");
+        row("reviews-cn-json-1.json", 50, "6455612413|越来越烂|1|12.0|lxzyzwoout|0/0",
+            "6436982592|点击开发文档闪退|1|12.0|liolinlinlin|2/2", "");
+        row("reviews-gb-json-1.json", 4,
+            "6504352127|Amazing photos integration|5|1.1.0|immeallme|0/0",
+            "6091772301||5|1.0.0|Kel@Kai boon|0/0", "");
+        row("reviews-us-podcast-json-1.json", 50, "8414391645|Two Years|5||Human #6293839583|0/0",
+            "6265841230|5/5|5||Daniel!777|0/0", "2022-03-03T02:05:59Z");
     }
 
     void realPages()
@@ -100,26 +96,26 @@ private Q_SLOTS:
             QSKIP("store fixtures not available");
         QFETCH(QString, file);
         QFETCH(int, count);
-        QFETCH(QStringList, first);
-        QFETCH(QStringList, last);
-        QFETCH(QString, firstUpdatedUtc);
+        QFETCH(QString, first);
+        QFETCH(QString, last);
+        QFETCH(QString, updated);
         const QByteArray data = fixture(file);
         QVERIFY(!data.isEmpty());
-        const auto records = file.endsWith(QLatin1String(".xml"))
-            ? ReviewFeedDecoder::xmlDataToReviewsArray(data)
-            : ReviewFeedDecoder::jsonDataToReviewsArray(data);
+        const auto records = file.endsWith(".xml") ? Decoder::xmlDataToReviewsArray(data)
+                                                   : Decoder::jsonDataToReviewsArray(data);
         QVERIFY(records);
         QCOMPARE(records->size(), count);
-        const auto check = [](const QVariantMap &record, const QStringList &expected) {
-            QCOMPARE(record.value("identifier").toString(), expected.at(0));
-            if (!expected.at(1).isEmpty())
-                QCOMPARE(record.value("title").toString(), expected.at(1));
-            QCOMPARE(record.value("rating").toString(), expected.at(2));
-            QCOMPARE(record.value("version").toString(), expected.at(3));
-            QCOMPARE(record.value("reviewer").toString(), expected.at(4));
+        const auto check = [](const QVariantMap &record, const QString &expected) {
+            const QStringList fields = expected.split('|');
+            QCOMPARE(record.value("identifier").toString(), fields[0]);
+            if (!fields[1].isEmpty())
+                QCOMPARE(record.value("title").toString(), fields[1]);
+            QCOMPARE(record.value("rating").toString(), fields[2]);
+            QCOMPARE(record.value("version").toString(), fields[3]);
+            QCOMPARE(record.value("reviewer").toString(), fields[4]);
             QCOMPARE(
                 record.value("voteSum").toString() + "/" + record.value("voteCount").toString(),
-                expected.at(5));
+                fields[5]);
         };
         check(records->first(), first);
         check(records->last(), last);
@@ -129,46 +125,42 @@ private Q_SLOTS:
         for (const QVariantMap &record : std::as_const(*records)) {
             identifiers.insert(record.value("identifier").toString());
             QVERIFY(!record.value("text").toString().isEmpty());
-            QVERIFY(
-                QStringList({"1", "2", "3", "4", "5"}).contains(record.value("rating").toString()));
-            if (!firstUpdatedUtc.isEmpty()) {
-                const QDateTime date = formatter.dateFromString(record.value("updated").toString());
-                QVERIFY2(date.isValid(), qPrintable(record.value("updated").toString()));
-            } else {
-                QVERIFY(!record.contains("updated"));
-            }
+            QVERIFY(QString("12345").contains(record.value("rating").toString()));
+            QCOMPARE(record.value("rating").toString().size(), 1);
+            const QDateTime date = formatter.dateFromString(record.value("updated").toString());
+            QVERIFY2(updated.isEmpty() ? !record.contains("updated") : date.isValid(),
+                qPrintable(record.value("updated").toString()));
         }
         QCOMPARE(identifiers.size(), count);
-        if (!firstUpdatedUtc.isEmpty()) {
-            const QDateTime date =
-                formatter.dateFromString(records->first().value("updated").toString());
-            QCOMPARE(date.toUTC().toString(Qt::ISODate), firstUpdatedUtc);
-        }
+        if (!updated.isEmpty())
+            QCOMPARE(formatter.dateFromString(records->first().value("updated").toString())
+                         .toUTC()
+                         .toString(Qt::ISODate),
+                updated);
         QVERIFY(logged_.isEmpty());
     }
 
+    // The store's empty pages have no records; the page past the tenth is
+    // plain text, not JSON, and is logged.
     void realPagesWithoutReviews()
     {
         if (!haveFixtures())
             QSKIP("store fixtures not available");
-        for (const char *name : {"reviews-en-json-empty-1.json",
-                 "reviews-gb-json-past-last-page.json", "reviews-gb-json-unknown-app.json"}) {
-            QVERIFY2(!ReviewFeedDecoder::jsonDataToReviewsArray(fixture(QString::fromLatin1(name))),
-                name);
-        }
+        for (const QString name : {"reviews-en-json-empty-1.json",
+                 "reviews-gb-json-past-last-page.json", "reviews-gb-json-unknown-app.json"})
+            QVERIFY2(!Decoder::jsonDataToReviewsArray(fixture(name)), qPrintable(name));
         QVERIFY(logged_.isEmpty());
-        // The page past the tenth is plain text, not JSON.
-        QVERIFY(
-            !ReviewFeedDecoder::jsonDataToReviewsArray(fixture("reviews-us-page-11-error.txt")));
+        QVERIFY(!Decoder::jsonDataToReviewsArray(fixture("reviews-us-page-11-error.txt")));
         QCOMPARE(logged_.size(), 1);
-        QVERIFY(logged_.first().startsWith(QLatin1String("Error parsing json: ")));
-        QVERIFY(!ReviewFeedDecoder::xmlDataToReviewsArray(fixture("reviews-us-page-11-error.txt")));
+        QVERIFY(logged_.first().startsWith("Error parsing json: "));
+        QVERIFY(!Decoder::xmlDataToReviewsArray(fixture("reviews-us-page-11-error.txt")));
     }
 
+    // An entry with one content element only, or without author, rating or
+    // id, is skipped; missing dates, votes and versions take the defaults.
     void xmlEntryRules()
     {
-        const QByteArray single = xmlPage(xmlEntry("1"));
-        const auto one = ReviewFeedDecoder::xmlDataToReviewsArray(single);
+        const auto one = Decoder::xmlDataToReviewsArray(xmlPage(xmlEntry("1")));
         QVERIFY(one);
         QCOMPARE(one->size(), 1);
         QCOMPARE(one->first(),
@@ -176,94 +168,73 @@ private Q_SLOTS:
                 {"version", "2.0"}, {"rating", "4"}, {"voteSum", "3"}, {"voteCount", "4"},
                 {"identifier", "1"}, {"updated", "2015-08-25T01:45:00-07:00"}}));
 
-        // One content element only, no author, no rating, no id: skipped.
-        QByteArray singleContent = xmlEntry("2");
-        singleContent.replace("<content type=\"html\">&lt;b&gt;Body&lt;/b&gt;</content>", "");
-        QByteArray noAuthor = xmlEntry("3");
-        noAuthor.replace("<author><name>Reviewer 3</name></author>", "");
-        QByteArray noRating = xmlEntry("4");
-        noRating.replace("<im:rating>4</im:rating>", "");
-        QByteArray noId = xmlEntry("5");
-        noId.replace("<id>5</id>", "");
-        const auto skipped = ReviewFeedDecoder::xmlDataToReviewsArray(
-            xmlPage(xmlEntry("6") + singleContent + noAuthor + noRating + noId + xmlEntry("7")));
+        const QByteArray noAuthor =
+            without(xmlEntry("3"), {"<author><name>Reviewer 3</name></author>"});
+        const auto skipped = Decoder::xmlDataToReviewsArray(xmlPage(xmlEntry("6")
+            + without(xmlEntry("2"), {"<content type=\"html\">&lt;b&gt;Body&lt;/b&gt;</content>"})
+            + noAuthor + without(xmlEntry("4"), {"<im:rating>4</im:rating>"})
+            + without(xmlEntry("5"), {"<id>5</id>"}) + xmlEntry("7")));
         QVERIFY(skipped);
         QCOMPARE(skipped->size(), 2);
-        QCOMPARE(skipped->at(0).value("identifier").toString(), QStringLiteral("6"));
-        QCOMPARE(skipped->at(1).value("identifier").toString(), QStringLiteral("7"));
-
-        const auto onlyNoAuthor = ReviewFeedDecoder::xmlDataToReviewsArray(xmlPage(noAuthor));
+        QCOMPARE(skipped->at(0).value("identifier").toString(), QString("6"));
+        QCOMPARE(skipped->at(1).value("identifier").toString(), QString("7"));
+        const auto onlyNoAuthor = Decoder::xmlDataToReviewsArray(xmlPage(noAuthor));
         QVERIFY(onlyNoAuthor);
         QVERIFY(onlyNoAuthor->isEmpty());
-        QVERIFY(logged_.isEmpty());
-    }
 
-    void xmlDefaults()
-    {
-        QByteArray bare = xmlEntry("1");
-        for (const char *part :
+        const auto bare = Decoder::xmlDataToReviewsArray(xmlPage(without(xmlEntry("1"),
             {"<updated>2015-08-25T01:45:00-07:00</updated>", "<im:voteSum>3</im:voteSum>",
-                "<im:voteCount>4</im:voteCount>", "<im:version>2.0</im:version>"})
-            bare.replace(part, "");
-        const auto records = ReviewFeedDecoder::xmlDataToReviewsArray(xmlPage(bare));
-        QVERIFY(records);
-        QCOMPARE(records->size(), 1);
-        const QVariantMap record = records->first();
-        QCOMPARE(record.value("updated"), QVariant(QString(QLatin1String(""))));
-        QCOMPARE(record.value("version").toString(), QStringLiteral("n/a"));
-        QCOMPARE(record.value("voteSum").toString(), QStringLiteral("0"));
-        QCOMPARE(record.value("voteCount").toString(), QStringLiteral("0"));
-    }
+                "<im:voteCount>4</im:voteCount>", "<im:version>2.0</im:version>"})));
+        QVERIFY(bare);
+        QCOMPARE(bare->size(), 1);
+        QCOMPARE(bare->first().value("updated"), QVariant(QString("")));
+        QCOMPARE(bare->first().value("version").toString(), QString("n/a"));
+        QCOMPARE(bare->first().value("voteSum").toString(), QString("0"));
+        QCOMPARE(bare->first().value("voteCount").toString(), QString("0"));
 
-    void xmlPagesWithoutEntries()
-    {
-        QVERIFY(!ReviewFeedDecoder::xmlDataToReviewsArray(xmlPage("")));
-        QVERIFY(!ReviewFeedDecoder::xmlDataToReviewsArray(QByteArray()));
+        QVERIFY(!Decoder::xmlDataToReviewsArray(xmlPage("")));
+        QVERIFY(!Decoder::xmlDataToReviewsArray(QByteArray()));
         QVERIFY(logged_.isEmpty());
-        QVERIFY(!ReviewFeedDecoder::xmlDataToReviewsArray(xmlPage("<entry>just text</entry>")));
+        QVERIFY(!Decoder::xmlDataToReviewsArray(xmlPage("<entry>just text</entry>")));
         QCOMPARE(logged_, QStringList {"Unsupported entry: QString"});
     }
 
+    // A cut page keeps its complete entries and never turns the open one
+    // into a record.
     void cutOffXmlDropsTheOpenEntry()
     {
         const QByteArray page = xmlPage(xmlEntry("1") + xmlEntry("2") + xmlEntry("3"));
-        // Cut inside the third entry, after its rating but before its author:
-        // the first two stay, the third is not turned into a record.
-        const qsizetype third = page.indexOf("<entry><updated>", page.indexOf("<id>3</id>") - 60);
-        const QByteArray insideThird = page.left(page.indexOf("<author><name>Reviewer 3"));
-        QVERIFY(third > 0);
-        const auto cut = ReviewFeedDecoder::xmlDataToReviewsArray(insideThird);
+        const auto cut =
+            Decoder::xmlDataToReviewsArray(page.left(page.indexOf("<author><name>Reviewer 3")));
         QVERIFY(cut);
         QCOMPARE(cut->size(), 2);
-        QCOMPARE(cut->last().value("identifier").toString(), QStringLiteral("2"));
+        QCOMPARE(cut->last().value("identifier").toString(), QString("2"));
 
-        // Cut right after a complete entry: nothing open, all complete entries stay.
-        const QByteArray afterSecond = page.left(page.indexOf("<entry>", third));
-        const auto whole = ReviewFeedDecoder::xmlDataToReviewsArray(afterSecond + "<entry><id>");
-        QVERIFY(whole);
-        QCOMPARE(whole->size(), 2);
-        const auto clean = ReviewFeedDecoder::xmlDataToReviewsArray(afterSecond);
-        QVERIFY(clean);
-        QCOMPARE(clean->size(), 2);
+        const QByteArray afterSecond =
+            page.left(page.indexOf("<entry><updated>", page.indexOf("<id>2</id>")));
+        for (const QByteArray &tail : {QByteArray(), QByteArray("<entry><id>")}) {
+            const auto whole = Decoder::xmlDataToReviewsArray(afterSecond + tail);
+            QVERIFY(whole);
+            QCOMPARE(whole->size(), 2);
+        }
 
-        // Every cut of a page gives complete records only.
         for (qsizetype length = 0; length < page.size(); length += 7) {
-            const auto records = ReviewFeedDecoder::xmlDataToReviewsArray(page.left(length));
-            if (!records)
-                continue;
-            for (const QVariantMap &record : *records) {
-                QVERIFY(record.value("updated").toString().endsWith(QLatin1String("-07:00")));
-                QVERIFY(record.value("reviewer").toString().startsWith(QLatin1String("Reviewer ")));
-                QCOMPARE(record.value("voteCount").toString(), QStringLiteral("4"));
-                QCOMPARE(record.value("version").toString(), QStringLiteral("2.0"));
+            const auto records = Decoder::xmlDataToReviewsArray(page.left(length));
+            for (const QVariantMap &record : records.value_or(QList<QVariantMap>())) {
+                QVERIFY(record.value("updated").toString().endsWith("-07:00"));
+                QVERIFY(record.value("reviewer").toString().startsWith("Reviewer "));
+                QCOMPARE(record.value("voteCount").toString(), QString("4"));
+                QCOMPARE(record.value("version").toString(), QString("2.0"));
             }
         }
-        // Only entry cut off: an empty page.
-        const auto onlyEntry = ReviewFeedDecoder::xmlDataToReviewsArray(
-            xmlPage(xmlEntry("1")).left(xmlPage(xmlEntry("1")).indexOf("<author>")));
+        const QByteArray single = xmlPage(xmlEntry("1"));
+        const auto onlyEntry =
+            Decoder::xmlDataToReviewsArray(single.left(single.indexOf("<author>")));
         QVERIFY(!onlyEntry || onlyEntry->isEmpty());
     }
 
+    // Entries that are no review (the product's own first entry, no author,
+    // no text, no object) are skipped; nulls take the defaults, numbers are read.
     void jsonEntryRules()
     {
         const QByteArray page = R"({"feed":{"entry":[
@@ -283,7 +254,7 @@ private Q_SLOTS:
             {"author":{"name":{"label":"Di"}},"title":{"label":"Numbers"},"content":{"label":"y"},
              "im:rating":{"label":4},"id":{"label":6108405527}}
         ]}})";
-        const auto records = ReviewFeedDecoder::jsonDataToReviewsArray(page);
+        const auto records = Decoder::jsonDataToReviewsArray(page);
         QVERIFY(records);
         QCOMPARE(records->size(), 3);
         QCOMPARE(records->at(0),
@@ -294,37 +265,36 @@ private Q_SLOTS:
             (QVariantMap {{"title", "Plain"}, {"text", "Text"}, {"reviewer", "Bob"},
                 {"version", "n/a"}, {"rating", "3"}, {"voteSum", "0"}, {"voteCount", "0"},
                 {"identifier", "r2"}}));
-        QCOMPARE(records->at(2).value("identifier").toString(), QStringLiteral("6108405527"));
-        QCOMPARE(records->at(2).value("rating").toString(), QStringLiteral("4"));
+        QCOMPARE(records->at(2).value("identifier").toString(), QString("6108405527"));
+        QCOMPARE(records->at(2).value("rating").toString(), QString("4"));
         QVERIFY(logged_.isEmpty());
     }
 
+    // A single entry is a page of one; pages without entries, answers that are
+    // no feed and pages too deep to read give no records and do not crash.
     void jsonShapes()
     {
-        const auto single = ReviewFeedDecoder::jsonDataToReviewsArray(
+        const auto single = Decoder::jsonDataToReviewsArray(
             R"({"feed":{"entry":{"author":{"name":{"label":"A"}},"title":{"label":"T"},
                 "content":{"label":"C"},"im:rating":{"label":"2"},"id":{"label":"1"}}}})");
         QVERIFY(single);
         QCOMPARE(single->size(), 1);
-
-        QVERIFY(!ReviewFeedDecoder::jsonDataToReviewsArray(R"({"feed":{"author":{}}})"));
-        QVERIFY(!ReviewFeedDecoder::jsonDataToReviewsArray(R"({"feed":{"entry":null}})"));
-        QVERIFY(!ReviewFeedDecoder::jsonDataToReviewsArray(R"([1,2,3])"));
+        for (const char *empty :
+            {R"({"feed":{"author":{}}})", R"({"feed":{"entry":null}})", "[1,2,3]"})
+            QVERIFY(!Decoder::jsonDataToReviewsArray(empty));
         QVERIFY(logged_.isEmpty());
 
-        QVERIFY(!ReviewFeedDecoder::jsonDataToReviewsArray(R"({"feed":{"entry":"text"}})"));
+        QVERIFY(!Decoder::jsonDataToReviewsArray(R"({"feed":{"entry":"text"}})"));
         QCOMPARE(logged_, QStringList {"Unsupported entry: QString"});
-
         logged_.clear();
-        QVERIFY(!ReviewFeedDecoder::jsonDataToReviewsArray(
+        QVERIFY(!Decoder::jsonDataToReviewsArray(
             "<html><head><title>502 Bad Gateway</title></head><body>nginx</body></html>"));
         QCOMPARE(logged_.size(), 1);
-        QVERIFY(logged_.first().startsWith(QLatin1String("Error parsing json: ")));
+        QVERIFY(logged_.first().startsWith("Error parsing json: "));
 
-        logged_.clear();
-        QVERIFY(!ReviewFeedDecoder::jsonDataToReviewsArray("{\"feed\":{\"entry\":[\xff\xfe]}}"));
-        QByteArray deep = QByteArray(100000, '[') + QByteArray(100000, ']');
-        QVERIFY(!ReviewFeedDecoder::jsonDataToReviewsArray(deep));
+        QVERIFY(!Decoder::jsonDataToReviewsArray("{\"feed\":{\"entry\":[\xff\xfe]}}"));
+        QVERIFY(
+            !Decoder::jsonDataToReviewsArray(QByteArray(100000, '[') + QByteArray(100000, ']')));
     }
 };
 
