@@ -1,6 +1,7 @@
 #include "catalog/ReviewFilter.h"
 #include "model/Book.h"
 #include "model/Country.h"
+#include "model/StoreQueries.h"
 #include "support/StoreFixture.h"
 #include "support/TestEnvironment.h"
 
@@ -45,11 +46,10 @@ private Q_SLOTS:
     {
         store_ = std::make_unique<StoreFixture>();
         app_ = store_->app("1");
-        addReview("de-old", "DE", "1.9", QString::fromUtf8("Über alles"), "Anna", 1);
+        addReview("de-old", "DE", "1.9", "Über alles", "Anna", 1);
         addReview("us", "US", "1.10", "Great app", "bob", 4);
-        addReview("jp", "JP", "1.10", QString::fromUtf8("すばらしいＡＰＰです"),
-            QString::fromUtf8("山田"), 3);
-        addReview("de-new", "DE", "2.0", "Meh", QString::fromUtf8("ÖLAF"), 5);
+        addReview("jp", "JP", "1.10", "すばらしいＡＰＰです", "山田", 3);
+        addReview("de-new", "DE", "2.0", "Meh", "ÖLAF", 5);
         auto other = store_->app("2");
         auto foreign = StoreFixture::review(*store_->context, other, "other", "DE");
         foreign->setValue("version", "1.10");
@@ -65,23 +65,19 @@ private Q_SLOTS:
 
     void predicatesFollowTheChoices()
     {
-        QVERIFY(!ReviewFilter::reviewRatingsPredicateForProduct(*app_));
-        QVERIFY(!ReviewFilter::searchPredicate(QString(), false));
+        // A text that would break a format stays a value.
+        QVERIFY(StoreQueries::reviewFilter(*app_, "US", {}, "%@ ' \" )").isValid());
+        QVERIFY(StoreQueries::reviewFilter(*app_, {}, {}, "%@ ' \" )").isValid());
         app_->setSelectedVersion("1.10");
-        auto both = ReviewFilter::reviewRatingsPredicateForProduct(*app_);
-        QVERIFY(both && both->isValid());
-        QVERIFY(ReviewFilter::searchPredicate("%@ ' \" )", true)->isValid());
-        QVERIFY(ReviewFilter::searchPredicate("%@ ' \" )", false)->isValid());
 
         ReviewFilter filter(*store_->context);
         QVERIFY(!filter.filterPredicate());
         QVERIFY(filter.reviews().isEmpty()); // no product
         QVERIFY(filter.searchAction("bob"));
         QVERIFY(!filter.searchAction("bob"));
-        QVERIFY(filter.filterPredicate());
         QVERIFY(filter.reviews().isEmpty());
         filter.updateReviewRatingsFilterPredicate(app_);
-        QVERIFY(filter.reviewRatingsPredicate());
+        QVERIFY(filter.filterPredicate());
         QCOMPARE(ids(filter.reviews()), QStringList {"us"});
         QVERIFY(filter.searchAction(QString()));
         QCOMPARE(ids(filter.reviews()), (QStringList {"us", "jp"}));
@@ -95,54 +91,27 @@ private Q_SLOTS:
         QTest::addColumn<QString>("country");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("all, newest first") << "***"
-                                           << "***"
-                                           << "" << QStringList {"de-new", "us", "jp", "de-old"};
-        QTest::newRow("version") << "1.10"
-                                 << "***"
-                                 << "" << QStringList {"us", "jp"};
-        QTest::newRow("country") << "***"
-                                 << "DE"
-                                 << "" << QStringList {"de-new", "de-old"};
-        QTest::newRow("both") << "2.0"
-                              << "DE"
-                              << "" << QStringList {"de-new"};
-        QTest::newRow("nothing of both") << "2.0"
-                                         << "US"
-                                         << "" << QStringList {};
-        QTest::newRow("German title, other case")
-            << "***"
-            << "***" << QString::fromUtf8("üBER") << QStringList {"de-old"};
-        QTest::newRow("German reviewer")
-            << "***"
-            << "***" << QString::fromUtf8("ölaf") << QStringList {"de-new"};
-        QTest::newRow("Japanese") << "***"
-                                  << "***" << QString::fromUtf8("すばらしい") << QStringList {"jp"};
-        QTest::newRow("full-width, other case")
-            << "***"
-            << "***" << QString::fromUtf8("ａｐｐ") << QStringList {"jp"};
-        QTest::newRow("version pattern") << "***"
-                                         << "***"
-                                         << "1.1?" << QStringList {"us", "jp"};
-        QTest::newRow("version is a pattern, not a part") << "***"
-                                                          << "***"
-                                                          << "1." << QStringList {};
-        QTest::newRow("country name start")
-            << "***"
-            << "***" << germany.left(3).toUpper() << QStringList {"de-new", "de-old"};
-        QTest::newRow("country name middle") << "***"
-                                             << "***" << germany.mid(1) << QStringList {};
-        QTest::newRow("narrowed: title") << "1.10"
-                                         << "***"
-                                         << "GREAT" << QStringList {"us"};
-        QTest::newRow("narrowed: no version match") << "***"
-                                                    << "DE"
-                                                    << "1.9" << QStringList {};
-        QTest::newRow("narrowed: no country match") << "1.9"
-                                                    << "***" << germany.left(3) << QStringList {};
-        QTest::newRow("narrowed: reviewer") << "***"
-                                            << "DE"
-                                            << "anna" << QStringList {"de-old"};
+        const auto row = [](const char *name, const char *version, const char *country,
+                             const QString &text, const QStringList &expected) {
+            QTest::newRow(name) << QString(version) << QString(country) << text << expected;
+        };
+        row("all, newest first", "***", "***", "", {"de-new", "us", "jp", "de-old"});
+        row("version", "1.10", "***", "", {"us", "jp"});
+        row("country", "***", "DE", "", {"de-new", "de-old"});
+        row("both", "2.0", "DE", "", {"de-new"});
+        row("nothing of both", "2.0", "US", "", {});
+        row("German title, other case", "***", "***", "üBER", {"de-old"});
+        row("German reviewer", "***", "***", "ölaf", {"de-new"});
+        row("Japanese", "***", "***", "すばらしい", {"jp"});
+        row("full-width, other case", "***", "***", "ａｐｐ", {"jp"});
+        row("version pattern", "***", "***", "1.1?", {"us", "jp"});
+        row("version is a pattern, not a part", "***", "***", "1.", {});
+        row("country name start", "***", "***", germany.left(3).toUpper(), {"de-new", "de-old"});
+        row("country name middle", "***", "***", germany.mid(1), {});
+        row("narrowed: title", "1.10", "***", "GREAT", {"us"});
+        row("narrowed: no version match", "***", "DE", "1.9", {});
+        row("narrowed: no country match", "1.9", "***", germany.left(3), {});
+        row("narrowed: reviewer", "***", "DE", "anna", {"de-old"});
     }
 
     void combinations()
