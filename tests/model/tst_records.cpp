@@ -1,7 +1,6 @@
 #include "model/AppGroup.h"
-#include "model/Book.h"
 #include "model/BookGroup.h"
-#include "model/Podcast.h"
+#include "model/HalfStarRounding.h"
 #include "model/PodcastGroup.h"
 #include "model/Rating.h"
 #include "platform/ManualClock.h"
@@ -11,25 +10,43 @@
 #include <QRegularExpression>
 #include <QTest>
 
+namespace {
+bool isCanonicalUuid(const QString &text)
+{
+    static const QRegularExpression pattern(
+        "^[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$");
+    return pattern.match(text).hasMatch();
+}
+
+std::shared_ptr<Review> rated(StoreFixture &store, const std::shared_ptr<Product> &product,
+    const QString &id, const QString &country, std::optional<double> stars,
+    const QString &version = "1.0")
+{
+    auto review = StoreFixture::review(*store.context, product, id, country, stars);
+    review->setValue("version", version);
+    return review;
+}
+
+ManagedObjectPtr rating(StoreFixture &store, const std::shared_ptr<App> &app, const char *country,
+    double average, qint64 count)
+{
+    auto rating = store.context->insertNewObject(
+        "Rating", {{"countryCode", country}, {"averageRating", average}, {"ratingCount", count}});
+    rating->setObject("product", app);
+    return rating;
+}
+
+// Saves and lets the derived values hear of it.
+bool save(StoreFixture &store)
+{
+    const bool saved = store.context->save();
+    QCoreApplication::processEvents();
+    return saved;
+}
+} // namespace
+
 class RecordsTest : public QObject {
     Q_OBJECT
-
-    static bool isCanonicalUuid(const QString &text)
-    {
-        static const QRegularExpression pattern(
-            QStringLiteral("^[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$"));
-        return pattern.match(text).hasMatch();
-    }
-
-    static void setReviews(
-        StoreFixture &store, const std::shared_ptr<Product> &product, int count, int incomplete)
-    {
-        for (int i = 0; i < count; ++i) {
-            auto review = StoreFixture::review(
-                *store.context, product, QString::number(i), QStringLiteral("US"));
-            review->setValue(QStringLiteral("completed"), i >= incomplete);
-        }
-    }
 
 private Q_SLOTS:
     void creationFillsIdentityDatesAndDefaults()
@@ -39,160 +56,275 @@ private Q_SLOTS:
         clock.setNow(now);
         Clock::setShared(&clock);
         StoreFixture store;
-        auto app = store.app(QStringLiteral("42"));
-        QVERIFY(isCanonicalUuid(app->uuid()));
-        QCOMPARE(app->dateCreated(), now);
-        QCOMPARE(app->isLeaf(), std::optional<bool>(true));
-        QCOMPARE(app->isSelectable(), std::optional<bool>(true));
-        QCOMPARE(app->isEditable(), std::optional<bool>(true));
-        QCOMPARE(app->isGroupRowStyle(), std::optional<bool>(false));
-        QCOMPARE(app->selectedVersion(), QStringLiteral("***"));
-        QCOMPARE(app->selectedCountryCode(), QStringLiteral("***"));
-
-        auto review =
-            StoreFixture::review(*store.context, app, QStringLiteral("r"), QStringLiteral("US"));
-        QVERIFY(isCanonicalUuid(review->uuid()));
-        QCOMPARE(review->read(), std::optional<bool>(false));
-        QCOMPARE(review->dateCreated(), now);
-        auto rating = store.context->insertNewObject<Rating>(QStringLiteral("Rating"));
-        QVERIFY(isCanonicalUuid(rating->uuid()));
-        QCOMPARE(rating->dateCreated(), now);
-        auto country = store.context->insertNewObject(QStringLiteral("Country"));
-        QVERIFY(isCanonicalUuid(country->value(QStringLiteral("uuid")).toString()));
-        QVERIFY(!country->value(QStringLiteral("dateUpdated")).isValid());
+        auto app = store.app("42");
+        auto review = StoreFixture::review(*store.context, app, "r", "US");
+        auto rating = store.context->insertNewObject<Rating>("Rating");
+        auto country = store.context->insertNewObject("Country");
+        for (const QString &uuid : {app->uuid(), review->uuid(), rating->uuid(),
+                 review->reviewContents().first()->uuid(), country->value("uuid").toString()})
+            QVERIFY2(isCanonicalUuid(uuid), qPrintable(uuid));
         QVERIFY(review->reviewContents().first()->uuid() != review->uuid());
-
+        for (const QDateTime &created :
+            {app->dateCreated(), review->dateCreated(), rating->dateCreated()})
+            QCOMPARE(created, now);
+        QCOMPARE(review->read(), std::optional<bool>(false));
+        QVERIFY(!country->value("dateUpdated").isValid());
         // Values given at creation are kept.
-        const QDateTime earlier = now.addDays(-3);
-        auto given = store.context->insertNewObject<BaseNode>(QStringLiteral("Book"),
-            {{QStringLiteral("uuid"), QStringLiteral("MINE")},
-                {QStringLiteral("dateCreated"), earlier}});
-        QCOMPARE(given->uuid(), QStringLiteral("MINE"));
-        QCOMPARE(given->dateCreated(), earlier);
+        auto given = store.context->insertNewObject<BaseNode>(
+            "Book", {{"uuid", "MINE"}, {"dateCreated", now.addDays(-3)}});
+        QCOMPARE(given->uuid(), QString("MINE"));
+        QCOMPARE(given->dateCreated(), now.addDays(-3));
         QVERIFY(store.context->save());
         Clock::setShared(nullptr);
     }
 
-    void fixedGroupsKeepTheirUuid()
+    // The fixed groups keep their uuid, cannot be selected and hold products
+    // of every kind.
+    void fixedGroupsAndProductKinds()
     {
         StoreFixture store;
         LogCapture log;
-        auto apps = store.context->insertNewObject<AppGroup>(QStringLiteral("AppGroup"));
-        auto books = store.context->insertNewObject<BookGroup>(QStringLiteral("BookGroup"));
-        auto podcasts =
-            store.context->insertNewObject<PodcastGroup>(QStringLiteral("PodcastGroup"));
-        QCOMPARE(apps->uuid(), QStringLiteral("autoGenerated-AppGroup-1"));
-        QCOMPARE(apps->title(), QStringLiteral("Applications"));
-        QCOMPARE(books->uuid(), QStringLiteral("autoGenerated-BookGroup-1"));
-        QCOMPARE(books->title(), QStringLiteral("iBooks"));
-        QCOMPARE(podcasts->title(), QStringLiteral("Podcasts"));
+        auto apps = store.context->insertNewObject<AppGroup>("AppGroup");
+        store.context->insertNewObject<BookGroup>("BookGroup");
+        auto podcasts = store.context->insertNewObject<PodcastGroup>("PodcastGroup");
+        QCOMPARE(apps->uuid(), QString("autoGenerated-AppGroup-1"));
         QCOMPARE(podcasts->isSelectable(), std::optional<bool>(false));
-        QCOMPARE(podcasts->isEditable(), std::optional<bool>(false));
-        QCOMPARE(podcasts->isLeaf(), std::optional<bool>(false));
-        QCOMPARE(podcasts->isGroupRowStyle(), std::optional<bool>(true));
-        podcasts->setUuid(QStringLiteral("SOMETHING-ELSE"));
-        QCOMPARE(podcasts->uuid(), QStringLiteral("autoGenerated-PodcastGroup-1"));
+        podcasts->setUuid("SOMETHING-ELSE");
+        QCOMPARE(podcasts->uuid(), QString("autoGenerated-PodcastGroup-1"));
         QCOMPARE(log.lines, QStringList {"uuid not setable (fixed: autoGenerated-PodcastGroup-1"});
-        QVERIFY(isCanonicalUuid(store.app(QStringLiteral("1"))->uuid()));
-    }
 
-    void productsOfEveryKindAreProducts()
-    {
-        StoreFixture store;
-        auto group = store.context->insertNewObject<AppGroup>(QStringLiteral("AppGroup"));
-        auto app = store.app(QStringLiteral("1"));
-        app->setParent(group);
-        store.context->insertNewObject(QStringLiteral("Book"));
-        store.context->insertNewObject(QStringLiteral("Podcast"));
+        store.app("1")->setParent(apps);
+        store.context->insertNewObject("Book");
+        store.context->insertNewObject("Podcast");
         QVERIFY(store.context->save());
-        QCOMPARE(store.count(QStringLiteral("Product")), 3);
-        QCOMPARE(store.count(QStringLiteral("BaseNode")), 4);
-        QCOMPARE(store.count(QStringLiteral("App")), 1);
-        QCOMPARE(group->children().size(), 1);
-        const auto products =
-            store.context->fetch<Product>(FetchRequest(QStringLiteral("Product")));
+        QCOMPARE(store.count("Product"), 3);
+        QCOMPARE(store.count("BaseNode"), 6);
+        QCOMPARE(store.count("App"), 1);
+        QCOMPARE(apps->children().size(), 1);
         int rateable = 0;
-        for (const auto &product : products)
+        for (const auto &product : store.context->fetch<Product>(FetchRequest("Product")))
             rateable += product->canHaveRatings();
         QCOMPARE(rateable, 1);
     }
 
+    // Ten pages for a product never loaded or with reviews the store has
+    // not completed, one otherwise.
+    void pagesForTheReviewRequest_data()
+    {
+        QTest::addColumn<bool>("loaded");
+        QTest::addColumn<int>("reviews");
+        QTest::addColumn<int>("incomplete");
+        QTest::addColumn<int>("pages");
+        QTest::newRow("never loaded") << false << 0 << 0 << 10;
+        QTest::newRow("fifty incomplete") << true << 50 << 50 << 1;
+        QTest::newRow("complete") << true << 51 << 0 << 1;
+        QTest::newRow("one incomplete") << true << 51 << 1 << 10;
+    }
+
     void pagesForTheReviewRequest()
     {
+        QFETCH(bool, loaded);
+        QFETCH(int, reviews);
+        QFETCH(int, incomplete);
+        QFETCH(int, pages);
         StoreFixture store;
-        auto never = store.app(QStringLiteral("never"));
-        QCOMPARE(never->numPagesForReviewsRequest(), 10);
-
-        const QDateTime loaded = QDateTime::currentDateTimeUtc();
-        auto fifty = store.app(QStringLiteral("fifty"));
-        fifty->setValue(QStringLiteral("lastReviewsUpdate"), loaded);
-        setReviews(store, fifty, 50, 50);
-        QCOMPARE(fifty->numPagesForReviewsRequest(), 1);
-
-        auto complete = store.app(QStringLiteral("complete"));
-        complete->setValue(QStringLiteral("lastReviewsUpdate"), loaded);
-        setReviews(store, complete, 51, 0);
-        QCOMPARE(complete->numPagesForReviewsRequest(), 1);
-
-        auto undated = store.app(QStringLiteral("undated"));
-        undated->setValue(QStringLiteral("lastReviewsUpdate"), loaded);
-        setReviews(store, undated, 51, 1);
-        QCOMPARE(undated->numPagesForReviewsRequest(), 10);
+        auto app = store.app("1");
+        if (loaded)
+            app->setValue("lastReviewsUpdate", QDateTime::currentDateTimeUtc());
+        for (int i = 0; i < reviews; ++i)
+            StoreFixture::review(*store.context, app, QString::number(i), "US")
+                ->setValue("completed", i >= incomplete);
+        QCOMPARE(app->numPagesForReviewsRequest(), pages);
         QVERIFY(store.context->save());
-        QCOMPARE(undated->numPagesForReviewsRequest(), 10);
-        QCOMPARE(complete->numPagesForReviewsRequest(), 1);
+        QCOMPARE(app->numPagesForReviewsRequest(), pages);
+    }
+
+    void storePageForAnotherCountry_data()
+    {
+        QTest::addColumn<QVariant>("link");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("none") << QVariant() << QString();
+        QTest::newRow("a store page") << QVariant("https://apps.apple.com/us/app/name/id123?mt=8")
+                                      << "https://apps.apple.com/de/app/name/id123?mt=8";
+        QTest::newRow("no path") << QVariant("https://apps.apple.com/") << QString();
+        QTest::newRow("not an address") << QVariant("not a url at all") << QString();
+        QTest::newRow("not text") << QVariant(12) << QString();
     }
 
     void storePageForAnotherCountry()
     {
+        QFETCH(QVariant, link);
+        QFETCH(QString, expected);
         StoreFixture store;
-        auto app = store.app(QStringLiteral("1"));
-        QVERIFY(app->urlForCountryCode(QStringLiteral("DE")).isEmpty());
-        app->setValue(QStringLiteral("jsonData"),
-            QVariantMap {{QStringLiteral("trackViewUrl"),
-                QStringLiteral("https://apps.apple.com/us/app/name/id123?mt=8")}});
-        QCOMPARE(app->urlForCountryCode(QStringLiteral("DE")),
-            QUrl(QStringLiteral("https://apps.apple.com/de/app/name/id123?mt=8")));
-        app->setValue(QStringLiteral("jsonData"),
-            QVariantMap {
-                {QStringLiteral("trackViewUrl"), QStringLiteral("https://apps.apple.com/")}});
-        QVERIFY(app->urlForCountryCode(QStringLiteral("DE")).isEmpty());
-        app->setValue(QStringLiteral("jsonData"),
-            QVariantMap {{QStringLiteral("trackViewUrl"), QStringLiteral("not a url at all")}});
-        QVERIFY(app->urlForCountryCode(QStringLiteral("DE")).isEmpty());
-        app->setValue(
-            QStringLiteral("jsonData"), QVariantMap {{QStringLiteral("trackViewUrl"), 12}});
-        QVERIFY(app->urlForCountryCode(QStringLiteral("DE")).isEmpty());
+        auto app = store.app("1");
+        if (link.isValid())
+            app->setValue("jsonData", QVariantMap {{"trackViewUrl", link}});
+        QCOMPARE(app->urlForCountryCode("DE"), QUrl(expected));
         // The archive survives a save.
-        app->setValue(QStringLiteral("jsonData"),
-            QVariantMap {{QStringLiteral("trackViewUrl"),
-                QStringLiteral("https://apps.apple.com/us/app/x/id9")}});
         QVERIFY(store.context->save());
         const QUrl uri = app->uri();
         app.reset();
         store.context = std::make_unique<ManagedObjectContext>(store.coordinator);
         auto again = std::dynamic_pointer_cast<Product>(store.context->objectWithURI(uri));
-        QCOMPARE(
-            again->urlForCountryCode(QStringLiteral("fr")).path(), QStringLiteral("/fr/app/x/id9"));
+        QCOMPARE(again->urlForCountryCode("DE"), QUrl(expected));
     }
 
     void reviewsRatingsAndContentsGoWithTheirProduct()
     {
         StoreFixture store;
-        auto doomed = store.app(QStringLiteral("1"));
-        auto kept = store.app(QStringLiteral("2"));
-        setReviews(store, doomed, 20, 0);
-        setReviews(store, kept, 3, 0);
-        auto rating = store.context->insertNewObject(QStringLiteral("Rating"));
-        rating->setObject(QStringLiteral("product"), doomed);
+        auto doomed = store.app("1");
+        auto kept = store.app("2");
+        for (int i = 0; i < 20; ++i)
+            StoreFixture::review(*store.context, i < 3 ? kept : doomed, QString::number(i), "US");
+        auto rating = ::rating(store, doomed, "US", 4, 1);
         QVERIFY(store.context->save());
         store.context->deleteObject(doomed);
         QVERIFY(store.context->save());
-        QCOMPARE(store.count(QStringLiteral("Review")), 3);
-        QCOMPARE(store.count(QStringLiteral("ReviewContent")), 3);
-        QCOMPARE(store.count(QStringLiteral("Rating")), 0);
-        QCOMPARE(store.count(QStringLiteral("Product")), 1);
+        QCOMPARE(store.count("Review"), 3);
+        QCOMPARE(store.count("ReviewContent"), 3);
+        QCOMPARE(store.count("Rating"), 0);
+        QCOMPARE(store.count("Product"), 1);
         QVERIFY(rating->isDeleted());
+    }
+
+    void halfStarRoundingAtItsBoundaries()
+    {
+        const QList<std::pair<double, double>> table {{3.05, 3.0}, {3.1, 3.0}, {3.24, 3.0},
+            {3.25, 3.0}, {3.26, 3.5}, {3.5, 3.5}, {3.75, 3.5}, {3.76, 4.0}, {4.333, 4.5},
+            {4.2, 4.0}, {4.95, 5.0}, {1.0, 1.0}};
+        for (const auto &[average, expected] : table)
+            QVERIFY2(halfStarRounded(average) == expected, qPrintable(QString::number(average)));
+    }
+
+    void starCountsAndAveragesFollowTheListFilter()
+    {
+        StoreFixture store;
+        auto app = store.app("1");
+        rated(store, app, "a", "US", 5);
+        rated(store, app, "b", "US", 4);
+        rated(store, app, "c", "us", 4, "2.0");
+        rated(store, app, "d", "GB", 1);
+        rated(store, app, "e", "GB", std::nullopt);
+        QVERIFY(store.context->save());
+        // All countries: ratings 5, 4, 4, 1 → 3.5; the unrated one counts
+        // in the total but in no star.
+        app->updateReviewsGroupedByStarsForProduct();
+        QCOMPARE((QList<qint64> {app->reviewsCount(), app->oneStarsTotal(), app->threeStarsTotal(),
+                     app->fourStarsTotal(), app->maxStarsTotal()}),
+            (QList<qint64> {5, 1, 0, 2, 2}));
+        QCOMPARE(app->totalAverageRatingForReviews(), std::optional<double>(3.5));
+        // United States only (case-insensitive): 5, 4, 4 → 4.333 → 4.5.
+        app->setSelectedCountryCode("US");
+        QCOMPARE(app->reviewsCount(), 3);
+        QCOMPARE(app->totalAverageRatingForReviews(), std::optional<double>(4.5));
+        app->setSelectedVersion("1.0");
+        QCOMPARE(app->reviewsCount(), 2);
+        QCOMPARE(app->totalAverageRatingForReviews(), std::optional<double>(4.5));
+        app->setSelectedCountryCode("***");
+        app->setSelectedVersion("***");
+        QCOMPARE(app->reviewsCount(), 5);
+        // A filter that matches nothing: no average at all.
+        app->setSelectedCountryCode("FR");
+        QCOMPARE(app->reviewsCount(), 0);
+        QVERIFY(!app->totalAverageRatingForReviews());
+    }
+
+    // The totals follow each saved rating by themselves.
+    void appTotalsAndTheirSummary()
+    {
+        StoreFixture store;
+        auto app = store.app("1");
+        QVERIFY(!app->totalRatingCount());
+        rating(store, app, "US", 4.8, 1000);
+        rating(store, app, "GB", 3.9, 10);
+        auto single = store.app("2");
+        rating(store, single, "US", 4.0, 1);
+        auto zero = store.app("3");
+        rating(store, zero, "US", 0, 0);
+        QVERIFY(save(store));
+        QCOMPARE(app->totalRatingCount(), std::optional<qint64>(1010));
+        QCOMPARE(app->totalAverageRating(), std::optional<double>(4.5));
+        QCOMPARE(app->totalAverageRatingString(), QString("1010 Ratings / 2 Countries"));
+        QCOMPARE(single->totalAverageRatingString(), QString("1 Rating / 1 Country"));
+        QVERIFY(!zero->totalRatingCount());
+        QVERIFY(!zero->totalAverageRating());
+        QVERIFY(zero->totalAverageRatingString().isEmpty());
+        rating(store, zero, "DE", 3.0, 7);
+        QVERIFY(save(store));
+        QCOMPARE(zero->totalRatingCount(), std::optional<qint64>(7));
+        QCOMPARE(zero->totalAverageRatingString(), QString("7 Ratings / 1 Country"));
+
+        QCOMPARE((QStringList {Rating::countText(std::nullopt), Rating::countText(0),
+                     Rating::countText(1), Rating::countText(2), Rating::averageText(4.5),
+                     Rating::averageText(0), Rating::averageText(std::nullopt)}),
+            (QStringList {"-:-", "-:-", "1 Rating", "2 Ratings", "4.5 Stars", "", ""}));
+    }
+
+    void unreadCountIsAbsentAtZeroAndFollowsReads()
+    {
+        StoreFixture store;
+        auto app = store.app("1");
+        QVERIFY(save(store));
+        QVERIFY(!app->unReadCount());
+        auto first = rated(store, app, "a", "US", 5);
+        rated(store, app, "b", "US", 3);
+        QVERIFY(save(store));
+        QCOMPARE(app->unReadCount(), std::optional<qint64>(2));
+        first->setRead(true);
+        QVERIFY(save(store));
+        QCOMPARE(app->unReadCount(), std::optional<qint64>(1));
+        for (const auto &review : app->reviews())
+            review->setRead(true);
+        QVERIFY(save(store));
+        QVERIFY(!app->unReadCount());
+    }
+
+    void oneMergeOf500ReviewsCausesOneRecount()
+    {
+        StoreFixture store;
+        auto app = store.app("1");
+        auto other = store.app("2");
+        QVERIFY(store.context->save());
+        QVERIFY(!app->unReadCount());
+        QVERIFY(!other->unReadCount());
+        const int before = app->unreadRecounts();
+        const int otherBefore = other->unreadRecounts();
+        auto child = store.context->newPrivateContext();
+        const ObjectID id = app->objectID();
+        child->performAndWait([&] {
+            auto product = std::dynamic_pointer_cast<Product>(child->existingObject(id));
+            for (int i = 0; i < 500; ++i)
+                StoreFixture::review(*child, product, QString::number(i), "US");
+            QVERIFY(child->save());
+        });
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        QCOMPARE(app->unreadRecounts() - before, 1);
+        QCOMPARE(other->unreadRecounts(), otherBefore);
+        QCOMPARE(app->unReadCount(), std::optional<qint64>(500));
+    }
+
+    void toolTipsAndPlaceholders()
+    {
+        StoreFixture store;
+        auto app = store.app("1");
+        app->setTitle("Weather");
+        for (const auto &[kind, tip] : {std::pair {"mac-software", "Weather | OS X"},
+                 {"software", "Weather | iOS"}, {"other", "Weather"}}) {
+            app->setValue("kind", kind);
+            QCOMPARE(app->toolTip(), QString(tip));
+        }
+        auto book = store.context->insertNewObject<Product>("Book", {{"title", "Novel"}});
+        QCOMPARE(book->toolTip(), QString("Novel | iBook"));
+        auto podcast = store.context->insertNewObject<Product>("Podcast", {{"title", "Talk"}});
+        QCOMPARE(podcast->toolTip(), QString("Talk | Podcast"));
+        QVERIFY(!app->image().isNull());
+        QVERIFY(!book->image().isNull());
+        QVERIFY(app->image() != book->image());
+        QImage artwork(8, 8, QImage::Format_RGB32);
+        artwork.fill(Qt::red);
+        app->setValue("image", artwork);
+        QCOMPARE(app->image().pixel(0, 0), QColor(Qt::red).rgb());
     }
 };
 

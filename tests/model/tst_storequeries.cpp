@@ -1,71 +1,151 @@
-#include "model/Book.h"
-#include "model/Podcast.h"
+#include "model/Country.h"
+#include "model/ReviewHistory.h"
 #include "model/StoreQueries.h"
 #include "support/StoreFixture.h"
 #include "support/TestEnvironment.h"
 
+#include <QFile>
 #include <QTest>
 
+namespace {
+template<typename List> QStringList keys(const std::optional<List> &records)
+{
+    QStringList list;
+    for (const auto &record : records.value_or(List()))
+        list << record->stringValue(
+            std::is_same_v<List, StoreQueries::Countries> ? "isoCode" : "identifier");
+    return list;
+}
+// Monday, 9 March 2026; the week before began on the 2nd.
+const QDateTime kMonday(QDate(2026, 3, 9), QTime(0, 0), Qt::UTC);
+
+struct Row {
+    const char *identifier;
+    qint64 secondsFromMonday;
+    const char *country;
+    std::optional<double> rating;
+    const char *version;
+    int earlierVersions;
+};
+// The first two fall a minute apart across the turn of the week; "d" was
+// edited but has no rating; "e" was edited twice; the week of the 16th has
+// no reviews.
+const Row kRows[] = {
+    {"a", -60, "US", 5.0, "1.0", 0},
+    {"b", 0, "us", 5.0, "1.0", 0},
+    {"c", 36 * 3600, "DE", 1.0, "2.0", 0},
+    {"d", 37 * 3600, "US", std::nullopt, "2.0", 1},
+    {"e", 2 * 86400, "US", 3.0, "2.0", 2},
+    {"f", 14 * 86400 + 5, "DE", 4.0, "2.0", 1},
+};
+} // namespace
+
+// The reviews history tests start from the reviews of kRows.
 class StoreQueriesTest : public QObject {
     Q_OBJECT
 
-    static QStringList identifiers(const std::optional<StoreQueries::Products> &products)
-    {
-        QStringList list;
-        for (const auto &product : products.value_or(StoreQueries::Products()))
-            list << product->identifier();
-        return list;
-    }
+    std::unique_ptr<StoreFixture> store_;
+    std::shared_ptr<App> app_;
 
 private Q_SLOTS:
+    void init()
+    {
+        store_ = std::make_unique<StoreFixture>();
+        app_ = store_->app("1");
+        ManagedObjectContext &context = *store_->context;
+        for (const Row &row : kRows) {
+            auto review =
+                StoreFixture::review(context, app_, row.identifier, row.country, row.rating);
+            review->setValue("dateReviewed", kMonday.addSecs(row.secondsFromMonday));
+            review->setValue("version", row.version);
+            for (int i = 0; i < row.earlierVersions; ++i)
+                context.insertNewObject("ReviewVersion", {{"rating", 2.0}})
+                    ->setObject("review", review);
+        }
+        // Another product's review in the same week counts for it only.
+        StoreFixture::review(context, store_->app("2"), "g", "US", 2.0)
+            ->setValue("dateReviewed", kMonday);
+        QVERIFY(context.save());
+    }
+
+    void cleanup()
+    {
+        app_.reset();
+        store_.reset();
+    }
+
     void productsDueForAnUpdate()
     {
         StoreFixture store;
         const QDateTime now = QDateTime::fromMSecsSinceEpoch(1700000000000, Qt::UTC);
-        auto old = store.app(QStringLiteral("old"));
-        old->setValue(QStringLiteral("lastReviewsUpdate"), now.addDays(-2));
-        old->setValue(QStringLiteral("lastRatingsUpdate"), now.addDays(-2));
-        auto exact = store.app(QStringLiteral("exact"));
-        exact->setValue(QStringLiteral("lastReviewsUpdate"), now);
-        exact->setValue(QStringLiteral("lastRatingsUpdate"), now);
-        auto fresh = store.app(QStringLiteral("fresh"));
-        fresh->setValue(QStringLiteral("lastReviewsUpdate"), now.addSecs(1));
-        store.app(QStringLiteral("never"));
-        auto book = store.context->insertNewObject(QStringLiteral("Book"));
-        book->setValue(QStringLiteral("identifier"), QStringLiteral("book"));
-        auto podcast = store.context->insertNewObject(QStringLiteral("Podcast"));
-        podcast->setValue(QStringLiteral("identifier"), QStringLiteral("podcast"));
-        podcast->setValue(QStringLiteral("lastReviewsUpdate"), now.addDays(-5));
-
+        auto product = [&](const char *entity, const char *identifier, const QVariant &reviews,
+                           const QVariant &ratings = {}) {
+            store.context->insertNewObject(entity,
+                {{"identifier", identifier}, {"lastReviewsUpdate", reviews},
+                    {"lastRatingsUpdate", ratings}});
+        };
+        product("App", "old", now.addDays(-2), now.addDays(-2));
+        product("App", "exact", now, now);
+        product("App", "fresh", now.addSecs(1));
+        product("App", "never", {});
+        product("Book", "book", {});
+        product("Podcast", "podcast", now.addDays(-5));
+        ManagedObjectContext *context = store.context.get();
         for (int pass = 0; pass < 2; ++pass) { // pending, then saved
-            QCOMPARE(identifiers(StoreQueries::productsForReviewsNotUpatedSinceDate(
-                         store.context.get(), now)),
+            QCOMPARE(keys(StoreQueries::productsForReviewsNotUpatedSinceDate(context, now)),
                 (QStringList {"never", "book", "podcast", "old", "exact"}));
-            QCOMPARE(identifiers(StoreQueries::productsNeedingReviewsUpate(store.context.get())),
+            QCOMPARE(keys(StoreQueries::productsNeedingReviewsUpate(context)),
                 (QStringList {"never", "book", "podcast", "old", "exact", "fresh"}));
-            QCOMPARE(identifiers(StoreQueries::productsForRatingsNotUpatedSinceDate(
-                         store.context.get(), now)),
+            QCOMPARE(keys(StoreQueries::productsForRatingsNotUpatedSinceDate(context, now)),
                 (QStringList {"fresh", "never", "old", "exact"}));
-            QCOMPARE(
-                identifiers(StoreQueries::productsNeedingRatingsUpate(store.context.get())).size(),
-                4);
-            QCOMPARE(StoreQueries::allProducts(store.context.get())->size(), 6);
+            QCOMPARE(keys(StoreQueries::productsNeedingRatingsUpate(context)).size(), 4);
+            QCOMPARE(StoreQueries::allProducts(context)->size(), 6);
             QVERIFY(store.context->save());
         }
         QVERIFY(!StoreQueries::allProducts(nullptr));
     }
 
+    // Countries come by priority, highest first, then by code; a region
+    // list filters them, an absent one does not.
+    void countriesByPriority()
+    {
+        StoreFixture store;
+        for (const auto &[code, priority, region] :
+            std::initializer_list<std::tuple<const char *, int, const char *>> {
+                {"US", 10, "UnitedStatesAndCanada"}, {"DE", 10, "Europe"}, {"AL", -1, "Europe"},
+                {"CA", 10, "UnitedStatesAndCanada"}, {"AT", 5, "Europe"},
+                {"ZW", -1, "AfricaTheMiddleEastAndIndia"}, {"AU", 9, "AsiaPacific"}})
+            store.context->insertNewObject(
+                "Country", {{"isoCode", code}, {"priority", priority}, {"region", region}});
+        QVERIFY(store.context->save());
+        ManagedObjectContext *context = store.context.get();
+        QCOMPARE(keys(StoreQueries::countriesOrderedByPriorityForRegions(context, std::nullopt)),
+            (QStringList {"CA", "DE", "US", "AU", "AT", "AL", "ZW"}));
+        QCOMPARE(keys(StoreQueries::countriesOrderedByPriorityForRegions(
+                     context, QStringList {"Europe"})),
+            (QStringList {"DE", "AT", "AL"}));
+        const auto none =
+            StoreQueries::countriesOrderedByPriorityForRegions(context, QStringList());
+        QVERIFY(none && none->isEmpty());
+        const auto groups = StoreQueries::countriesGroupedByPriorityForRegions(
+            context, QStringList {"UnitedStatesAndCanada", "AsiaPacific"});
+        QVERIFY(groups);
+        QCOMPARE(groups->size(), 2);
+        QCOMPARE(groups->at(0).priority, 10);
+        QCOMPARE(keys(std::optional(groups->at(0).countries)), (QStringList {"CA", "US"}));
+        QCOMPARE(groups->at(1).priority, 9);
+        QVERIFY(!StoreQueries::countriesOrderedByPriorityForRegions(nullptr, std::nullopt));
+    }
+
     void starCountsAndRatedReviews()
     {
         StoreFixture store;
-        auto app = store.app(QStringLiteral("1"));
-        auto other = store.app(QStringLiteral("2"));
+        auto app = store.app("1");
         int n = 0;
         auto add = [&](const std::shared_ptr<Product> &product, const char *country,
                        std::optional<double> rating, const char *version) {
-            auto review = StoreFixture::review(
-                *store.context, product, QString::number(++n), QLatin1String(country), rating);
-            review->setValue(QStringLiteral("version"), QLatin1String(version));
+            StoreFixture::review(*store.context, product, QString::number(++n), country, rating)
+                ->setValue("version", version);
         };
         add(app, "DE", 5, "1.0");
         add(app, "DE", 5, "2.0");
@@ -73,32 +153,96 @@ private Q_SLOTS:
         add(app, "US", 1, "2.0");
         add(app, "US", std::nullopt, "2.0");
         add(app, "US", 0.0, "1.0");
-        add(other, "DE", 5, "2.0");
+        add(store.app("2"), "DE", 5, "2.0");
         QVERIFY(store.context->save());
+        ManagedObjectContext *context = store.context.get();
 
-        const auto all =
-            StoreQueries::reviewsGroupedByStarsForProduct(store.context.get(), app.get());
+        const auto all = StoreQueries::reviewsGroupedByStarsForProduct(context, app.get());
         QVERIFY(all);
         QCOMPARE(all->size(), 5);
-        QCOMPARE(all->at(0).value(QStringLiteral("rating")).toDouble(), 5.0);
-        QCOMPARE(all->at(0).value(QStringLiteral("total")).toInt(), 2);
-        QVERIFY(!all->last().contains(QStringLiteral("rating")));
-
-        const auto german = StoreQueries::reviewsGroupedByStarsForProduct(
-            store.context.get(), app.get(), QStringLiteral("de"), QStringLiteral("2.0"));
+        QCOMPARE(all->at(0).value("rating").toDouble(), 5.0);
+        QCOMPARE(all->at(0).value("total").toInt(), 2);
+        QVERIFY(!all->last().contains("rating"));
+        const auto german =
+            StoreQueries::reviewsGroupedByStarsForProduct(context, app.get(), "de", "2.0");
         QCOMPARE(german->size(), 2);
-        QCOMPARE(german->at(0).value(QStringLiteral("total")).toInt(), 1);
-        QCOMPARE(german->at(1).value(QStringLiteral("rating")).toDouble(), 4.0);
+        QCOMPARE(german->at(0).value("total").toInt(), 1);
+        QCOMPARE(german->at(1).value("rating").toDouble(), 4.0);
 
-        QCOMPARE(StoreQueries::reviewsForProduct(store.context.get(), app.get())->size(), 4);
-        QCOMPARE(
-            StoreQueries::reviewsForProduct(store.context.get(), app.get(), QStringLiteral("dE"))
-                ->size(),
-            3);
-        QCOMPARE(StoreQueries::reviewsForProduct(
-                     store.context.get(), app.get(), {}, QStringLiteral("1.0"))
-                     ->size(),
-            1);
+        QCOMPARE(StoreQueries::reviewsForProduct(context, app.get())->size(), 4);
+        QCOMPARE(StoreQueries::reviewsForProduct(context, app.get(), "dE")->size(), 3);
+        QCOMPARE(StoreQueries::reviewsForProduct(context, app.get(), {}, "1.0")->size(), 1);
+    }
+
+    // Each week as "<Monday> <one- to five-star counts> e<edited>". The
+    // filters are the review list's stored choices: "***" and nothing both
+    // mean all.
+    void countsPerWeekAndStar_data()
+    {
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<QString>("country");
+        QTest::addColumn<QStringList>("weeks");
+        const QStringList all {
+            "2026-03-02 0 0 0 0 1 e0", "2026-03-09 1 0 1 0 1 e1", "2026-03-23 0 0 0 1 0 e1"};
+        const QStringList us {"2026-03-02 0 0 0 0 1 e0", "2026-03-09 0 0 1 0 1 e1"};
+        QTest::newRow("all") << QString("***") << "***" << all;
+        QTest::newRow("no choice stored") << QString("") << "" << all;
+        QTest::newRow("version") << QString(
+            "2.0") << "***" << QStringList {"2026-03-09 1 0 1 0 0 e1", "2026-03-23 0 0 0 1 0 e1"};
+        QTest::newRow("country, stored in either case") << QString("***") << "US" << us;
+        QTest::newRow("country chosen in lower case") << QString("***") << "us" << us;
+        QTest::newRow("both") << QString("2.0") << "de"
+                              << QStringList {"2026-03-09 1 0 0 0 0 e0", "2026-03-23 0 0 0 1 0 e1"};
+        QTest::newRow("nothing passes") << QString("1.0") << "DE" << QStringList();
+    }
+
+    void countsPerWeekAndStar()
+    {
+        QFETCH(QString, version);
+        QFETCH(QString, country);
+        QFETCH(QStringList, weeks);
+        app_->setValue("selectedVersion", version);
+        app_->setValue("selectedCountryCode", country);
+        const auto query = ReviewHistory::Query::forProduct(*app_);
+        QVERIFY(query);
+        const auto history = ReviewHistory::load(*query);
+        QVERIFY(history);
+        QStringList described;
+        for (const ReviewHistory::Week &week : history->weeks) {
+            QString text = week.start.date().toString(Qt::ISODate);
+            for (qint64 count : week.stars)
+                text += QStringLiteral(" %1").arg(count);
+            described << text + QStringLiteral(" e%1").arg(week.edited);
+            QCOMPARE(ReviewHistory::weekStart(week.start.addSecs(7 * 86400 - 1)), week.start);
+        }
+        QCOMPARE(described, weeks);
+    }
+
+    void unreadableStoreGivesNoHistoryAndALoggedLine_data()
+    {
+        QTest::addColumn<bool>("withModel");
+        QTest::newRow("not a store") << true;
+        QTest::newRow("no model") << false;
+    }
+
+    void unreadableStoreGivesNoHistoryAndALoggedLine()
+    {
+        QFETCH(bool, withModel);
+        LogCapture log;
+        auto query = ReviewHistory::Query::forProduct(*app_);
+        QVERIFY(query);
+        if (withModel) {
+            query->storePath = store_->dir.filePath("other.db");
+            QFile junk(query->storePath);
+            QVERIFY(junk.open(QIODevice::WriteOnly));
+            junk.write(QByteArray(4096, 'x'));
+        } else {
+            query->model.reset();
+        }
+        QVERIFY(!ReviewHistory::load(*query));
+        QCOMPARE(log.matching("reviewHistoryForProduct").size(), 1);
+        // The store itself is untouched.
+        QCOMPARE(store_->count("Review"), qint64(std::size(kRows) + 1));
     }
 };
 

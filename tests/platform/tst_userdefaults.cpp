@@ -8,51 +8,46 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-class UserDefaultsTest : public QObject
-{
+class UserDefaultsTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir_;
-    QString path(const char *name) const { return dir_.filePath(QString::fromLatin1(name)); }
+    QString path(const char *name) const { return dir_.filePath(name); }
 
 private Q_SLOTS:
+    // Every key the application reads has a default; none is written to the
+    // user's file. Without them every key reads as nothing.
     void registeredDefaultsComeFromTheResource()
     {
         UserDefaults defaults(path("registered.conf"));
         QVERIFY(defaults.registerDefaultsFromFile(Resources::defaultsPlist()));
-        // Every key the application reads has a default.
-        for (const char *key :
-             {"FirstLaunch", "ShowNotifications", "PlayNotificationSound", "SelectedRegions",
-              "AutomaticUpdateInterval", "AutoUpdateAtStartup", "RateLimitExceededSuppress",
-              "SelectedMainView", "TranslationLanguageCode", "DeleteProductAlertSuppress",
-              "OSXSearchSelected", "IOSSearchSelected", "eBookSearchSelected",
-              "PodcastSearchSelected"})
-            QVERIFY2(defaults.objectForKey(QString::fromLatin1(key)).isValid(), key);
+        for (const char *key : {"FirstLaunch", "ShowNotifications", "PlayNotificationSound",
+                 "SelectedRegions", "AutomaticUpdateInterval", "AutoUpdateAtStartup",
+                 "RateLimitExceededSuppress", "SelectedMainView", "TranslationLanguageCode",
+                 "DeleteProductAlertSuppress", "OSXSearchSelected", "IOSSearchSelected",
+                 "eBookSearchSelected", "PodcastSearchSelected"})
+            QVERIFY2(defaults.objectForKey(key).isValid(), key);
         QVERIFY(defaults.boolForKey("FirstLaunch"));
         QVERIFY(defaults.dictionaryForKey("SelectedRegions").value("Europe").toBool());
         QVERIFY(!defaults.dictionaryForKey("SelectedRegions").value("AsiaPacific").toBool());
         QVERIFY(defaults.integerForKey("AutomaticUpdateInterval") > 0);
-        // Registered values are never written to the user's file.
         defaults.synchronize();
-        QVERIFY(!QFile(path("registered.conf")).exists()
-                || !QFile(path("registered.conf")).size());
-    }
+        QVERIFY(!QFile(path("registered.conf")).exists() || !QFile(path("registered.conf")).size());
 
-    void withoutDefaultsEveryKeyReadsAsNothing()
-    {
-        UserDefaults defaults(path("empty.conf"));
-        QVERIFY(!defaults.registerDefaultsFromFile(path("missing.plist")));
-        QCOMPARE(defaults.boolForKey("ShowNotifications"), false);
-        QCOMPARE(defaults.integerForKey("AutomaticUpdateInterval"), 0);
-        QVERIFY(defaults.stringForKey("TranslationLanguageCode").isNull());
-        QVERIFY(defaults.dictionaryForKey("SelectedRegions").isEmpty());
-        QVERIFY(defaults.arrayForKey("Anything").isEmpty());
-        QVERIFY(!defaults.dateForKey("LastAutomaticUpdate").isValid());
+        UserDefaults empty(path("empty.conf"));
+        QVERIFY(!empty.registerDefaultsFromFile(path("missing.plist")));
+        QCOMPARE(empty.boolForKey("ShowNotifications"), false);
+        QCOMPARE(empty.integerForKey("AutomaticUpdateInterval"), 0);
+        QVERIFY(empty.stringForKey("TranslationLanguageCode").isNull());
+        QVERIFY(empty.dictionaryForKey("SelectedRegions").isEmpty());
+        QVERIFY(empty.arrayForKey("Anything").isEmpty());
+        QVERIFY(!empty.dateForKey("LastAutomaticUpdate").isValid());
     }
 
     void storedValuesSurviveAFreshInstanceWithTheirTypes()
     {
         const QDateTime when(QDate(2026, 3, 4), QTime(5, 6, 7, 890), Qt::UTC);
+        const QStringList sort {"title:1", "date, with comma:0"};
         {
             UserDefaults defaults(path("round.conf"));
             defaults.registerDefaults({{"ShowNotifications", true}, {"Interval", 60}});
@@ -60,10 +55,10 @@ private Q_SLOTS:
             defaults.setInteger(3600, "Interval");
             defaults.setDouble(0.25, "Delay");
             defaults.setObject(when, "LastAutomaticUpdate");
-            defaults.setObject(QVariantMap{{"Europe", true}, {"AsiaPacific", false}},
-                               "SelectedRegions");
-            defaults.setObject(QStringList{"title:1", "date, with comma:0"}, "Sort");
-            defaults.setObject(QStringList{"only"}, "Single");
+            defaults.setObject(
+                QVariantMap {{"Europe", true}, {"AsiaPacific", false}}, "SelectedRegions");
+            defaults.setObject(sort, "Sort");
+            defaults.setObject(QStringList {"only"}, "Single");
             defaults.setString("日本語 & ümlaut", "Text");
             QVERIFY(defaults.synchronize());
         }
@@ -76,11 +71,9 @@ private Q_SLOTS:
         const QVariantMap regions = defaults.dictionaryForKey("SelectedRegions");
         QCOMPARE(regions.value("Europe").toBool(), true);
         QCOMPARE(regions.value("AsiaPacific").toBool(), false);
-        QCOMPARE(defaults.stringArrayForKey("Sort"),
-                 (QStringList{"title:1", "date, with comma:0"}));
-        QCOMPARE(defaults.stringArrayForKey("Single"), QStringList{"only"});
+        QCOMPARE(defaults.stringArrayForKey("Sort"), sort);
+        QCOMPARE(defaults.stringArrayForKey("Single"), QStringList {"only"});
         QCOMPARE(defaults.stringForKey("Text"), QString("日本語 & ümlaut"));
-
         // The file stays readable: dates as ISO text, maps as groups.
         QFile file(path("round.conf"));
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -88,7 +81,6 @@ private Q_SLOTS:
         QVERIFY(text.contains("LastAutomaticUpdate=2026-03-04T05:06:07.890Z"));
         QVERIFY(text.contains("[SelectedRegions]"));
         QVERIFY(!text.contains("@Variant"));
-
         defaults.removeObjectForKey("SelectedRegions");
         QVERIFY(!defaults.hasStoredValue("SelectedRegions"));
         QVERIFY(defaults.dictionaryForKey("SelectedRegions").isEmpty());
@@ -123,42 +115,38 @@ private Q_SLOTS:
         QString error;
         const QVariantMap map = PropertyList::parse(xml, &error).toMap();
         QVERIFY2(error.isEmpty(), qPrintable(error));
-        QCOMPARE(map.value("s").toString(), QString("a & b"));
-        QCOMPARE(map.value("i").toLongLong(), -42);
-        QCOMPARE(map.value("r").toDouble(), 2.5);
-        QCOMPARE(map.value("t").toBool(), true);
-        QCOMPARE(map.value("f").toBool(), false);
-        QCOMPARE(map.value("a").toList().size(), 3);
-        QCOMPARE(map.value("d").toDateTime(),
-                 QDateTime(QDate(2026, 12, 6), QTime(10, 0), Qt::UTC));
-        QCOMPARE(map.value("n").toMap().value("deep").toString(), QString("y"));
+        const QVariantMap expected {{"s", "a & b"}, {"i", -42}, {"r", 2.5}, {"t", true},
+            {"f", false}, {"a", QVariantList {1, "x", QVariantMap()}},
+            {"d", QDateTime(QDate(2026, 12, 6), QTime(10, 0), Qt::UTC)},
+            {"n", QVariantMap {{"deep", "y"}}}};
+        for (auto it = expected.cbegin(); it != expected.cend(); ++it)
+            QVERIFY2(map.value(it.key()) == it.value(), qPrintable(it.key()));
         QCOMPARE(PropertyList::parse(PropertyList::serialize(map)).toMap(), map);
 
-        for (const QByteArray &bad :
-             {QByteArray("<plist><dict><key>a</key></dict></plist>"),
-              QByteArray("<plist><dict><string>x</string></dict></plist>"),
-              QByteArray("<plist><integer>x1</integer></plist>"),
-              QByteArray("<plist><dict><key>a</key><string>x"), QByteArray("not xml"),
-              QByteArray("<plist><blob/></plist>"), QByteArray()}) {
-            QString message;
-            QVERIFY2(!PropertyList::parse(bad, &message).isValid(), bad.constData());
-            QVERIFY(!message.isEmpty());
-        }
         QByteArray deep;
         for (int i = 0; i < 1000; ++i)
             deep += "<array>";
-        QVERIFY(!PropertyList::parse("<plist>" + deep + "</plist>").isValid());
+        for (const QByteArray &bad : {QByteArray("<plist><dict><key>a</key></dict></plist>"),
+                 QByteArray("<plist><dict><string>x</string></dict></plist>"),
+                 QByteArray("<plist><integer>x1</integer></plist>"),
+                 QByteArray("<plist><dict><key>a</key><string>x"), QByteArray("not xml"),
+                 QByteArray("<plist><blob/></plist>"), QByteArray(),
+                 QByteArray("<plist>" + deep + "</plist>")}) {
+            QString message;
+            QVERIFY2(!PropertyList::parse(bad, &message).isValid(), bad.left(60).constData());
+            QVERIFY(!message.isEmpty());
+        }
     }
 
     void applicationPathsFollowXdg()
     {
         QVERIFY(AppPaths::localStoreFile().startsWith(qEnvironmentVariable("XDG_DATA_HOME")));
-        QVERIFY(AppPaths::localStoreFile().endsWith(
-            "/org.reviewkeeper.ReviewKeeper/ReviewKeeper.db"));
+        QVERIFY(
+            AppPaths::localStoreFile().endsWith("/org.reviewkeeper.ReviewKeeper/ReviewKeeper.db"));
         QVERIFY(AppPaths::preferencesFile().startsWith(qEnvironmentVariable("XDG_CONFIG_HOME")));
         QVERIFY(AppPaths::cacheDirectory().startsWith(qEnvironmentVariable("XDG_CACHE_HOME")));
         QCOMPARE(QFileInfo(AppPaths::lockFile()).absolutePath(),
-                 QFileInfo(AppPaths::localStoreFile()).absolutePath());
+            QFileInfo(AppPaths::localStoreFile()).absolutePath());
     }
 };
 

@@ -7,6 +7,10 @@
 #include "platform/SharedURLCache.h"
 #include "platform/UserDefaults.h"
 #include "platform/UserNotifier.h"
+#include "platform/store/FetchRequest.h"
+#include "platform/store/ManagedObjectContext.h"
+#include "platform/store/PersistentStoreCoordinator.h"
+#include "platform/store/SqliteConnection.h"
 #include "shell/AppDelegate.h"
 #include "support/PrivateBus.h"
 #include "support/RecordingPresenter.h"
@@ -19,7 +23,6 @@
 #include <QTest>
 
 namespace {
-
 // Shows the window and answers Shift as a test wants.
 class TestDelegate : public AppDelegate {
 public:
@@ -39,21 +42,45 @@ struct LogCapture {
     }
     ~LogCapture() { setLogSink({}); }
 };
-
 } // namespace
 
+// Every test has a data folder that does not exist yet, fresh preferences
+// and a delegate that uses them.
 class AppDelegateTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir_;
-    int configs_ = 0;
-    std::unique_ptr<UserDefaults> freshDefaults()
+    int runs_ = 0;
+    RecordingPresenter presenter_;
+    std::unique_ptr<UserDefaults> defaults_;
+    std::unique_ptr<TestDelegate> delegate_;
+
+    static QString storeFile() { return AppDelegate::localStoreURL().toLocalFile(); }
+    static qint64 countries(AppDelegate &delegate)
     {
-        return std::make_unique<UserDefaults>(
-            dir_.filePath(QString("prefs%1.conf").arg(++configs_)));
+        return delegate.managedObjectContext()->countForFetchRequest(FetchRequest("Country"));
     }
 
 private Q_SLOTS:
+    void init()
+    {
+        ++runs_;
+        qputenv("XDG_DATA_HOME",
+            QFile::encodeName(dir_.filePath(QStringLiteral("home%1/data").arg(runs_))));
+        presenter_ = RecordingPresenter();
+        Presenter::setShared(&presenter_);
+        defaults_ = std::make_unique<UserDefaults>(
+            dir_.filePath(QStringLiteral("prefs%1.conf").arg(runs_)));
+        delegate_ = std::make_unique<TestDelegate>();
+        delegate_->setUserDefaults(defaults_.get());
+    }
+    void cleanup()
+    {
+        delegate_.reset();
+        defaults_.reset();
+        Presenter::setShared(nullptr);
+    }
+
     void startWithTheLock_data()
     {
         QTest::addColumn<QString>("situation");
@@ -66,10 +93,9 @@ private Q_SLOTS:
         QTest::newRow("lock file cannot be written")
             << "unwritable" << QList<int> {1} << "ReviewKeeper cannot start."
             << "The lock file %1 could not be created: Not a directory.";
-        QTest::newRow("stale lock of a dead process") << "stale" << QList<int> {} << ""
-                                                      << "";
-        QTest::newRow("free") << "free" << QList<int> {} << ""
-                              << "";
+        QTest::newRow("stale lock of a dead process")
+            << QString("stale") << QList<int> {} << QString() << "";
+        QTest::newRow("free") << QString("free") << QList<int> {} << QString() << "";
     }
 
     void startWithTheLock()
@@ -98,8 +124,8 @@ private Q_SLOTS:
         InstanceLock lock(path);
         RecordingPresenter presenter;
         QList<int> exited;
-        QCOMPARE(AppDelegate::exitIfRunningTwice(lock, presenter, [&](int s) { exited << s; }),
-            !exits.isEmpty());
+        const auto exit = [&](int status) { exited << status; };
+        QCOMPARE(AppDelegate::exitIfRunningTwice(lock, presenter, exit), !exits.isEmpty());
         QCOMPARE(exited, exits);
         QCOMPARE(lock.isLocked(), exits.isEmpty());
         QCOMPARE(presenter.alerts.size(), exits.size());
@@ -110,87 +136,65 @@ private Q_SLOTS:
         // Once the holder is gone, the next start goes on.
         holder.unlock();
         lock.unlock();
-        if (situation == "held") {
-            InstanceLock next(path);
-            QVERIFY(!AppDelegate::exitIfRunningTwice(next, presenter, [&](int s) { exited << s; }));
-        }
+        InstanceLock next(path);
+        QCOMPARE(AppDelegate::exitIfRunningTwice(next, presenter, exit), situation == "unwritable");
     }
 
+    // A run that never reached applicationWillTerminate is reported once.
     void crashMarker()
     {
-        auto defaults = freshDefaults();
-        TestDelegate delegate;
-        delegate.setUserDefaults(defaults.get());
-        {
+        for (const QStringList expected :
+            {QStringList(), {"It seems that ReviewKeeper crashed!"}}) {
             LogCapture log;
-            delegate.awakeFromNib();
-            QVERIFY(log.lines.isEmpty());
+            delegate_->awakeFromNib();
+            QCOMPARE(log.lines, expected);
+            QCOMPARE(defaults_->boolForKey("crashed"), true);
         }
-        QCOMPARE(defaults->boolForKey("crashed"), true);
-        {
-            // The previous run never reached applicationWillTerminate.
-            LogCapture log;
-            delegate.awakeFromNib();
-            QCOMPARE(log.lines, QStringList {"It seems that ReviewKeeper crashed!"});
-        }
-        delegate.applicationWillTerminate();
-        QCOMPARE(defaults->boolForKey("crashed"), false);
-        UserDefaults reread(defaults->fileName());
-        QCOMPARE(reread.objectForKey("crashed").toString(), QString("false"));
-        {
-            LogCapture log;
-            delegate.awakeFromNib();
-            QVERIFY(log.lines.isEmpty());
-        }
+        delegate_->applicationWillTerminate();
+        QCOMPARE(UserDefaults(defaults_->fileName()).objectForKey("crashed").toString(),
+            QString("false"));
+        LogCapture log;
+        delegate_->awakeFromNib();
+        QVERIFY(log.lines.isEmpty());
     }
 
     void activityTokenNeedsNoBalance()
     {
-        TestDelegate delegate;
-        delegate.beginActivity();
-        delegate.beginActivity();
-        QVERIFY(delegate.activity().isActive());
-        QCOMPARE(delegate.activity().reason(), QString("Network activity started"));
-        delegate.endActivity();
-        QVERIFY(!delegate.activity().isActive());
-        delegate.endActivity();
-        QVERIFY(!delegate.activity().isActive());
+        delegate_->beginActivity();
+        delegate_->beginActivity();
+        QVERIFY(delegate_->activity().isActive());
+        QCOMPARE(delegate_->activity().reason(), QString("Network activity started"));
+        delegate_->endActivity();
+        QVERIFY(!delegate_->activity().isActive());
+        delegate_->endActivity();
+        QVERIFY(!delegate_->activity().isActive());
     }
 
     void finishLaunchingShowsAnnouncesAndGreets()
     {
-        auto defaults = freshDefaults();
-        defaults->registerDefaults({{"FirstLaunch", true}});
-        TestDelegate delegate;
-        delegate.setUserDefaults(defaults.get());
-        int started = 0;
-        const void *poster = nullptr;
-        const auto id = NotificationCenter::defaultCenter().addObserver(
-            kApplicationDidStartNotification, nullptr, [&](const Notification &n) {
-                ++started;
-                poster = n.object;
-            });
+        defaults_->registerDefaults({{"FirstLaunch", true}});
+        QList<const void *> posters;
+        const auto id =
+            NotificationCenter::defaultCenter().addObserver(kApplicationDidStartNotification,
+                nullptr, [&](const Notification &n) { posters << n.object; });
         LogCapture log;
-        delegate.applicationDidFinishLaunching();
-        delegate.applicationDidFinishLaunching();
+        delegate_->applicationDidFinishLaunching();
+        delegate_->applicationDidFinishLaunching();
         NotificationCenter::defaultCenter().removeObserver(id);
-        QCOMPARE(delegate.shownCentred, (QList<bool> {true, false}));
-        QCOMPARE(started, 2);
-        QCOMPARE(poster, static_cast<const void *>(&delegate));
-        QVERIFY(log.lines.contains("Welcome " + AppDelegate::userFullName()));
+        QCOMPARE(delegate_->shownCentred, (QList<bool> {true, false}));
+        QCOMPARE(posters, (QList<const void *> {delegate_.get(), delegate_.get()}));
         QVERIFY(!AppDelegate::userFullName().isEmpty());
+        QVERIFY(log.lines.contains("Welcome " + AppDelegate::userFullName()));
         QVERIFY(NetworkAccess::sharedURLCache());
     }
 
     void shiftAtStartClearsTheHttpCache()
     {
-        TestDelegate delegate;
-        delegate.setUpSharedURLCache(false);
+        delegate_->setUpSharedURLCache(false);
         SharedURLCache *cache = NetworkAccess::sharedURLCache();
         QVERIFY(cache);
         QCOMPARE(cache->maximumCacheSize(), SharedURLCache::DiskCapacity);
         QVERIFY(cache->cacheDirectory().startsWith(qEnvironmentVariable("XDG_CACHE_HOME")));
-
         QNetworkCacheMetaData meta;
         meta.setUrl(QUrl("https://example.com/feed"));
         meta.setSaveToDisk(true);
@@ -198,12 +202,9 @@ private Q_SLOTS:
         QVERIFY(device);
         device->write("cached body");
         cache->insert(device);
-        const QNetworkCacheMetaData stored = cache->metaData(meta.url());
-        QVERIFY(SharedURLCache::cachedDate(stored).isValid());
-
-        delegate.shift = true;
+        QVERIFY(SharedURLCache::cachedDate(cache->metaData(meta.url())).isValid());
         LogCapture log;
-        delegate.setUpSharedURLCache(delegate.shift);
+        delegate_->setUpSharedURLCache(true);
         QCOMPARE(log.lines, QStringList {"Clearing disk cache"});
         QVERIFY(!NetworkAccess::sharedURLCache()->metaData(meta.url()).isValid());
     }
@@ -213,45 +214,33 @@ private Q_SLOTS:
         PrivateBus bus;
         if (!bus.isRunning())
             QSKIP("dbus-daemon is not available");
-        NotificationServiceStub service;
-        QVERIFY(service.registerOn(bus.address()));
-
         UserNotifier notifier;
         notifier.setBusAddress(bus.address());
-        QSignalSpy delivered(&notifier, &UserNotifier::delivered);
-        auto defaults = freshDefaults();
-        TestDelegate delegate;
-        delegate.setUserDefaults(defaults.get());
-        delegate.setUserNotifier(&notifier);
+        {
+            NotificationServiceStub service;
+            QVERIFY(service.registerOn(bus.address()));
+            QSignalSpy delivered(&notifier, &UserNotifier::delivered);
+            delegate_->setUserNotifier(&notifier);
 
-        defaults->setBool(false, "ShowNotifications");
-        delegate.notifyWithTitle("ReviewKeeper", "You have 2 new reviews.");
-        QTest::qWait(100);
-        QCOMPARE(service.calls.size(), 0);
-
-        defaults->setBool(true, "ShowNotifications");
-        defaults->setBool(false, "PlayNotificationSound");
-        delegate.notifyWithTitle("ReviewKeeper", "You have 2 new reviews.", "Weather Pro");
-        QTRY_COMPARE(service.calls.size(), 1);
-        QCOMPARE(service.calls[0].summary, QString("ReviewKeeper"));
-        QCOMPARE(service.calls[0].body, QString("You have 2 new reviews.\nWeather Pro"));
-        QVERIFY(!service.calls[0].hints.contains("sound-name"));
-        QTRY_COMPARE(delivered.size(), 1);
-
-        defaults->setBool(true, "PlayNotificationSound");
-        delegate.notifyWithTitle("ReviewKeeper", "You have 1 new review.");
-        QTRY_COMPARE(service.calls.size(), 2);
-        QVERIFY(service.calls[1].hints.contains("sound-name"));
-        QCOMPARE(service.calls[1].body, QString("You have 1 new review."));
-    }
-
-    void withoutAServiceTheNotificationIsLogged()
-    {
-        PrivateBus bus;
-        if (!bus.isRunning())
-            QSKIP("dbus-daemon is not available");
-        UserNotifier notifier;
-        notifier.setBusAddress(bus.address());
+            defaults_->setBool(false, "ShowNotifications");
+            delegate_->notifyWithTitle("ReviewKeeper", "You have 2 new reviews.");
+            QTest::qWait(100);
+            QCOMPARE(service.calls.size(), 0);
+            defaults_->setBool(true, "ShowNotifications");
+            defaults_->setBool(false, "PlayNotificationSound");
+            delegate_->notifyWithTitle("ReviewKeeper", "You have 2 new reviews.", "Weather Pro");
+            QTRY_COMPARE(service.calls.size(), 1);
+            QCOMPARE(service.calls[0].summary, QString("ReviewKeeper"));
+            QCOMPARE(service.calls[0].body, QString("You have 2 new reviews.\nWeather Pro"));
+            QVERIFY(!service.calls[0].hints.contains("sound-name"));
+            QTRY_COMPARE(delivered.size(), 1);
+            defaults_->setBool(true, "PlayNotificationSound");
+            delegate_->notifyWithTitle("ReviewKeeper", "You have 1 new review.");
+            QTRY_COMPARE(service.calls.size(), 2);
+            QVERIFY(service.calls[1].hints.contains("sound-name"));
+            QCOMPARE(service.calls[1].body, QString("You have 1 new review."));
+        }
+        // Without a service the notification is logged.
         QSignalSpy failed(&notifier, &UserNotifier::failed);
         LogCapture log;
         notifier.deliver({"ReviewKeeper", "You have 3 new reviews.", {}, {}, false});
@@ -266,6 +255,134 @@ private Q_SLOTS:
                     .toString(QUrl::FullyEncoded)
                     .endsWith("?subject=ReviewKeeper%20" + AppPaths::version()));
         QCOMPARE(AppDelegate::productPageURL().scheme(), QString("https"));
+    }
+
+    // The countries are added to a store without any, and only then.
+    void firstStartCreatesTheFolderTheStoreAndTheCountries()
+    {
+        QVERIFY(!QFileInfo::exists(AppDelegate::applicationSupportDirectory()));
+        {
+            AppDelegate delegate;
+            delegate.initializeDataBaseIfRequired();
+            QVERIFY(presenter_.errors.isEmpty());
+            QCOMPARE(storeFile(),
+                QDir(AppDelegate::applicationSupportDirectory()).filePath("ReviewKeeper.db"));
+            QVERIFY(QFileInfo(storeFile()).isFile());
+            QCOMPARE(countries(delegate), 175);
+            QVERIFY(!delegate.managedObjectContext()->hasChanges());
+            QCOMPARE(delegate.managedObjectContext(), delegate.managedObjectContext());
+            // Quitting without changes asks nothing.
+            QVERIFY(delegate.applicationShouldTerminate());
+            QVERIFY(presenter_.alerts.isEmpty());
+        }
+        {
+            AppDelegate second;
+            second.initializeDataBaseIfRequired();
+            QCOMPARE(countries(second), 175);
+            second.managedObjectContext()->deleteObject(
+                second.managedObjectContext()
+                    ->executeFetchRequest(FetchRequest("Country"))
+                    .first());
+            second.saveAction();
+        }
+        AppDelegate third;
+        third.initializeDataBaseIfRequired();
+        QCOMPARE(countries(third), 174);
+    }
+
+    // The application runs on without a store, says so once, and leaves the
+    // file it refused as it was.
+    void refusedStores_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("a file where the folder should be") << QString(
+            "folder") << "Expected a folder to store application data, found a file (%1).";
+        QTest::newRow("a file that is no store") << QString(
+            "garbage") << "There was an error creating or loading the application's saved data.";
+    }
+
+    void refusedStores()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        const QString folder = AppDelegate::applicationSupportDirectory();
+        const QString path = kind == "folder" ? folder : storeFile();
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        const QByteArray garbage = QByteArray("\x01\x02 garbage ", 11).repeated(1000);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(garbage) == garbage.size());
+        file.close();
+
+        delegate_->initializeDataBaseIfRequired();
+        QVERIFY(!delegate_->managedObjectContext());
+        QVERIFY(!delegate_->persistentStoreCoordinator());
+        QCOMPARE(presenter_.errors.size(), 1);
+        const Error error = presenter_.errors.first();
+        QCOMPARE(error.domain(), QString("YOUR_ERROR_DOMAIN"));
+        QCOMPARE(error.code(), 9999);
+        QCOMPARE(error.localizedDescription(),
+            QString("Failed to initialize the application's saved data"));
+        QCOMPARE(error.localizedFailureReason(), reason.arg(folder));
+        QCOMPARE(error.hasUnderlyingError(), kind == "garbage");
+        delegate_->saveAction();
+        QVERIFY(delegate_->applicationShouldTerminate());
+        QCOMPARE(presenter_.errors.size(), 1);
+        QVERIFY(presenter_.alerts.isEmpty());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), garbage);
+    }
+
+    void quittingWhenEditingCannotBeCommitted()
+    {
+        delegate_->managedObjectContext()->setCommitEditingHandler([] { return false; });
+        LogCapture log;
+        QVERIFY(!delegate_->applicationShouldTerminate());
+        delegate_->saveAction();
+        QCOMPARE(log.lines,
+            (QStringList {
+                "AppDelegate:applicationShouldTerminate: unable to commit editing to terminate",
+                "AppDelegate:saveAction: unable to commit editing before saving"}));
+    }
+
+    void quittingWhenTheSaveFails_data()
+    {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<bool>("terminates");
+        QTest::newRow("Quit anyway") << 0 << true;
+        QTest::newRow("Cancel") << 1 << false;
+    }
+
+    void quittingWhenTheSaveFails()
+    {
+        QFETCH(int, button);
+        QFETCH(bool, terminates);
+        TestDelegate &delegate = *delegate_;
+        ManagedObjectContext *context = delegate.managedObjectContext();
+        // Another writer took the row id the next record will get, so the
+        // save fails on a constraint.
+        const qint64 taken = delegate.persistentStoreCoordinator()->nextRowId();
+        SqliteConnection other;
+        QVERIFY(other.open(storeFile(), false, nullptr));
+        QVERIFY(other.exec(
+            "INSERT INTO \"Country\" (id, entity) VALUES (" + QByteArray::number(taken) + ", 10)"));
+        context->insertNewObject("Country");
+
+        presenter_.response.buttonIndex = button;
+        QCOMPARE(delegate.applicationShouldTerminate(), terminates);
+        QCOMPARE(presenter_.errors.size(), 1);
+        QCOMPARE(presenter_.alerts.size(), 1);
+        const Alert alert = presenter_.alerts.first();
+        QCOMPARE(alert.messageText, QString("Could not save changes while quitting. Quit anyway?"));
+        QCOMPARE(alert.informativeText,
+            QString("Quitting now will lose any changes you have made since the last successful "
+                    "save"));
+        QCOMPARE(alert.buttons, (QStringList {"Quit anyway", "Cancel"}));
+        QVERIFY(context->hasChanges());
+        // A save error during normal use is presented and the changes stay.
+        delegate.saveAction();
+        QCOMPARE(presenter_.errors.size(), 2);
+        QVERIFY(context->hasChanges());
     }
 };
 

@@ -18,7 +18,7 @@ public:
     {
         if (key != u"initial")
             return ManagedObject::valueForKey(key);
-        const QString name = value(QStringLiteral("name")).toString();
+        const QString name = value("name").toString();
         return name.isEmpty() ? QVariant() : QVariant(name.left(1));
     }
 };
@@ -29,32 +29,26 @@ public:
 inline std::shared_ptr<ManagedObjectModel> testModel(
     int version = 1, const std::function<void(ManagedObjectModel &)> &customize = {})
 {
+    using T = AttributeType;
     auto model = std::make_shared<ManagedObjectModel>(version);
-    model->addEntity(QStringLiteral("Box"));
-    model->addEntity(QStringLiteral("Item"));
-    model->addEntity(QStringLiteral("Tool"), QStringLiteral("Item"));
-    model->addAttribute(QStringLiteral("Box"), QStringLiteral("title"), AttributeType::String);
-    model->addAttribute(QStringLiteral("Item"), QStringLiteral("name"), AttributeType::String);
-    model->addAttribute(QStringLiteral("Item"), QStringLiteral("score"), AttributeType::Float);
-    model->addAttribute(QStringLiteral("Item"), QStringLiteral("count"), AttributeType::Integer);
-    model->addAttribute(QStringLiteral("Item"), QStringLiteral("flag"), AttributeType::Boolean);
-    model->addAttribute(QStringLiteral("Item"), QStringLiteral("when"), AttributeType::Date);
-    model->addAttribute(QStringLiteral("Item"), QStringLiteral("blob"), AttributeType::Data);
-    model->addAttribute(QStringLiteral("Item"), QStringLiteral("info"), AttributeType::Object);
-    model->addAttribute(QStringLiteral("Tool"), QStringLiteral("weight"), AttributeType::Float);
-    model->addRelationship(QStringLiteral("Item"), QStringLiteral("box"), QStringLiteral("Box"),
-        QStringLiteral("items"), DeleteRule::Cascade);
-    model->addRelationship(QStringLiteral("Box"), QStringLiteral("shelf"), QStringLiteral("Box"),
-        QStringLiteral("boxes"), DeleteRule::Nullify);
-    model->addIndex(
-        QStringLiteral("Item"), {QStringLiteral("box"), QStringLiteral("rk_fold(\"name\")")});
-    model->setClass<TestItem>(QStringLiteral("Item"));
+    model->addEntity("Box");
+    model->addEntity("Item");
+    model->addEntity("Tool", "Item");
+    model->addAttribute("Box", "title", T::String);
+    for (const auto &[name, type] :
+        {std::pair {"name", T::String}, {"score", T::Float}, {"count", T::Integer},
+            {"flag", T::Boolean}, {"when", T::Date}, {"blob", T::Data}, {"info", T::Object}})
+        model->addAttribute("Item", name, type);
+    model->addAttribute("Tool", "weight", T::Float);
+    model->addRelationship("Item", "box", "Box", "items", DeleteRule::Cascade);
+    model->addRelationship("Box", "shelf", "Box", "boxes", DeleteRule::Nullify);
+    model->addIndex("Item", {"box", "rk_fold(\"name\")"});
+    model->setClass<TestItem>("Item");
     if (version >= 2) {
-        model->addAttribute(QStringLiteral("Box"), QStringLiteral("label"), AttributeType::String);
-        model->addIndex(QStringLiteral("Box"), {QStringLiteral("label")});
+        model->addAttribute("Box", "label", T::String);
+        model->addIndex("Box", {"label"});
         // Version 1 stored titles with padding; version 2 trims them.
-        model->addUpgradeStep(
-            1, {QStringLiteral("UPDATE \"Box\" SET \"title\" = trim(\"title\")")});
+        model->addUpgradeStep(1, {"UPDATE \"Box\" SET \"title\" = trim(\"title\")"});
     }
     if (customize)
         customize(*model);
@@ -68,7 +62,7 @@ struct TestStore {
     std::unique_ptr<ManagedObjectContext> context;
 
     explicit TestStore(int version = 1) { open(version); }
-    QString path() const { return dir.filePath(QStringLiteral("store.db")); }
+    QString path() const { return dir.filePath("store.db"); }
     bool open(int version, Error *error = nullptr)
     {
         context.reset();
@@ -80,19 +74,28 @@ struct TestStore {
         context = std::make_unique<ManagedObjectContext>(coordinator);
         return ok;
     }
+    // A fresh main context over the same store, that has loaded nothing.
+    void reload() { context = std::make_unique<ManagedObjectContext>(coordinator); }
     ManagedObjectPtr item(const QString &name, const ManagedObjectPtr &box = {})
     {
-        auto item = context->insertNewObject(QStringLiteral("Item"));
-        item->setValue(QStringLiteral("name"), name);
+        auto item = context->insertNewObject("Item");
+        item->setValue("name", name);
         if (box)
-            item->setObject(QStringLiteral("box"), box);
+            item->setObject("box", box);
         return item;
     }
     QStringList names(const FetchRequest &request)
     {
         QStringList names;
         for (const auto &object : context->executeFetchRequest(request))
-            names << object->value(QStringLiteral("name")).toString();
+            names << object->value("name").toString();
         return names;
+    }
+    qint64 count(const QString &entity, const QString &predicate = {})
+    {
+        FetchRequest request(entity);
+        if (!predicate.isEmpty())
+            request.predicate = Predicate::fromFormat(predicate);
+        return context->countForFetchRequest(request);
     }
 };
