@@ -1,36 +1,42 @@
+#include "support/UiRecorders.h"
 #include "support/UpdateFixture.h"
 
 #include "net/Translator.h"
 #include "platform/Localization.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
-#include "support/TestEnvironment.h"
+#include "platform/SecretStore.h"
 #include "ui/preferences/PreferencesPopoverViewController.h"
 #include "ui/preferences/TranslationPreferencesSection.h"
 #include "ui/widgets/Popover.h"
 #include "ui/window/HostViewController.h"
 #include "update/UpdateController.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QCollator>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTest>
 #include <QTranslator>
 
 namespace {
 
 const QString kInterval = QStringLiteral("AutomaticUpdateInterval");
-const QString kRegions = QStringLiteral("SelectedRegions");
 const QString kLanguage = QStringLiteral("TranslationLanguageCode");
+
+QString fileText(UserDefaults &defaults)
+{
+    defaults.synchronize();
+    QFile file(defaults.fileName());
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
 
 // The controller over a fresh store and preferences file, with the
 // interval notifications it posts recorded.
 struct Fixture {
     StoreFixture store;
-    UserDefaults defaults {store.dir.filePath(QStringLiteral("prefs.ini"))};
+    UserDefaults defaults {store.dir.filePath("prefs.ini")};
     PreferencesPopoverViewController controller {*store.context, defaults};
     QVariantList posted;
     QObject observation;
@@ -40,20 +46,47 @@ struct Fixture {
         NotificationCenter::defaultCenter().addObserver(
             kAutoUpdateTimeDidChangeNotification, &observation, [this](const Notification &note) {
                 QCOMPARE(note.object, static_cast<const void *>(&controller));
-                posted << note.userInfo.value(QStringLiteral("timeInterval"));
+                posted << note.userInfo.value("timeInterval");
             });
     }
-
     // Reopens the popover so that the controls read the preferences again.
     void reopen(QWidget *anchor = nullptr)
     {
         controller.closePopoverAction();
         controller.showPopoverForView(anchor);
     }
-    QString fileText() const
+};
+
+// The translation section over its own preferences and an in-memory secret
+// store; tests answer its Test requests themselves.
+struct TranslationFixture {
+    QTemporaryDir dir;
+    UserDefaults defaults {dir.filePath("prefs.ini")};
+    MemorySecretStore secrets;
+    QList<TranslationPreferencesSection::TranslationCompletion> requests;
+    std::unique_ptr<TranslationPreferencesSection> section;
+
+    TranslationFixture()
     {
-        QFile file(defaults.fileName());
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+        defaults.setString("de", kLanguage);
+        section = std::make_unique<TranslationPreferencesSection>(
+            defaults, secrets, [this](const QString &text, const QString &to, auto completion) {
+                QCOMPARE(text + " > " + to, TranslationPreferencesSection::TestText + " > de");
+                requests << std::move(completion);
+            });
+        QTest::qWait(1); // the secret store answers on the next turn
+    }
+    void choose(const QString &provider)
+    {
+        section->providerSelectedAction(section->providerPopUpButton()->findData(provider));
+        QTest::qWait(1);
+    }
+    void typeKey(const QString &key)
+    {
+        section->keyField()->setText(key);
+        QSignalSpy stored(section.get(), &TranslationPreferencesSection::keyStored);
+        section->keyEditedAction();
+        QVERIFY(!stored.isEmpty() || stored.wait(1000));
     }
 };
 
@@ -65,24 +98,25 @@ class PreferencesPopoverTest : public QObject {
 private Q_SLOTS:
     void init() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
 
+    // Only a new interval is stored, written to disk and announced.
     void interval_data()
     {
         QTest::addColumn<QVariant>("stored");
         QTest::addColumn<qint64>("shown");
         QTest::addColumn<qint64>("chosen");
         QTest::addColumn<bool>("posts");
-        QTest::newRow("the stored one")
-            << QVariant(21600) << qint64(21600) << qint64(21600) << false;
-        QTest::newRow("another") << QVariant(21600) << qint64(21600) << qint64(3600) << true;
-        QTest::newRow("off") << QVariant(86400) << qint64(86400) << qint64(0) << true;
-        QTest::newRow("off again") << QVariant(0) << qint64(0) << qint64(0) << false;
-        QTest::newRow("odd value kept") << QVariant(5400) << qint64(5400) << qint64(5400) << false;
-        QTest::newRow("odd value, then a day")
-            << QVariant(5400) << qint64(5400) << qint64(86400) << true;
-        QTest::newRow("text reads as off") << QVariant("soon") << qint64(0) << qint64(0) << false;
+        const auto row = [](const char *name, QVariant stored, qint64 shown, qint64 chosen,
+                             bool posts) {
+            QTest::newRow(name) << stored << shown << chosen << posts;
+        };
+        row("the stored one", 21600, 21600, 21600, false);
+        row("another", 21600, 21600, 3600, true);
+        row("off", 86400, 86400, 0, true);
+        row("off again", 0, 0, 0, false);
+        row("odd value kept", 5400, 5400, 5400, false);
+        row("odd value, then a day", 5400, 5400, 86400, true);
+        row("text reads as off", "soon", 0, 0, false);
     }
-
-    // Only a new interval is stored, written to disk and announced.
     void interval()
     {
         QFETCH(QVariant, stored);
@@ -92,23 +126,19 @@ private Q_SLOTS:
         LogCapture log;
         Fixture fixture;
         fixture.defaults.setObject(stored, kInterval);
-        fixture.defaults.synchronize();
         fixture.reopen();
         QComboBox *menu = fixture.controller.updateIntervalPopUpButton();
         QCOMPARE(menu->currentData().toLongLong(), shown);
         QCOMPARE(menu->itemData(0).toLongLong(), qint64(0));
-        QCOMPARE(log.matching(QStringLiteral("Unreadable")).isEmpty(),
-            stored.typeId() != QMetaType::QString);
-        const QString before = fixture.fileText();
+        QCOMPARE(log.matching("Unreadable").isEmpty(), stored.typeId() != QMetaType::QString);
+        const QString before = fileText(fixture.defaults);
 
         fixture.controller.autoUpdateTimeDidChangeAction(menu->findData(qlonglong(chosen)));
         QCOMPARE(fixture.posted, posts ? QVariantList {qlonglong(chosen)} : QVariantList());
-        if (posts) {
-            QCOMPARE(fixture.defaults.integerForKey(kInterval), chosen);
-            QVERIFY(fixture.fileText().contains(QStringLiteral("=%1\n").arg(chosen)));
-        } else {
-            QCOMPARE(fixture.fileText(), before);
-        }
+        if (posts)
+            QVERIFY(fileText(fixture.defaults).contains(QString("=%1\n").arg(chosen)));
+        else
+            QCOMPARE(fileText(fixture.defaults), before);
     }
 
     // Off stops the timer of the content host's update engine.
@@ -138,15 +168,15 @@ private Q_SLOTS:
     {
         Fixture fixture;
         QWidget window;
-        auto *button = new QPushButton(QStringLiteral("Preferences"), &window);
+        auto *button = new QPushButton("Preferences", &window);
         button->setGeometry(10, 200, 80, 24);
         // Low on the screen, as the button sits at the bottom of the window.
         window.setGeometry(50, 320, 300, 240);
-        QObject::connect(button, &QPushButton::clicked, &fixture.controller,
-            [&] { fixture.controller.showPopoverForView(button); });
+        PreferencesPopoverViewController &controller = fixture.controller;
+        QObject::connect(button, &QPushButton::clicked, &controller,
+            [&] { controller.showPopoverForView(button); });
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
-        PreferencesPopoverViewController &controller = fixture.controller;
 
         controller.showPopoverForView(button);
         QVERIFY(controller.popover() && controller.popover()->isShown());
@@ -177,50 +207,47 @@ private Q_SLOTS:
 
         // A new popover each time, with the same controls.
         controller.showPopoverForView(button);
-        QVERIFY(controller.popover()->isAncestorOf(controller.updateIntervalPopUpButton()));
+        QVERIFY(controller.popover()->isAncestorOf(controller.view()));
         QTest::keyClick(controller.updateIntervalPopUpButton(), Qt::Key_Escape);
         QVERIFY(!controller.popover());
     }
 
-    // Tab visits every control from top to bottom; each has a name.
+    // Tab visits every control from top to bottom.
     void keyboardOrder()
     {
         Fixture fixture;
         PreferencesPopoverViewController &controller = fixture.controller;
         QList<QWidget *> expected {controller.updateIntervalPopUpButton(),
-            controller.checkBoxForKey(QStringLiteral("AutoUpdateAtStartup"))};
+            controller.checkBoxForKey("AutoUpdateAtStartup")};
         for (const char *region : {"UnitedStatesAndCanada", "Europe", "AsiaPacific",
                  "AfricaTheMiddleEastAndIndia", "LatinAmericaAndTheCaribbean"})
-            expected << controller.regionCheckBox(QString::fromLatin1(region));
+            expected << controller.regionCheckBox(region);
         const TranslationPreferencesSection *translation = controller.translationSection();
         expected << controller.languagesPopUpButton() << translation->providerPopUpButton()
                  << translation->keyField() << translation->regionField()
                  << translation->addressField() << translation->testButton()
-                 << controller.checkBoxForKey(QStringLiteral("ShowNotifications"))
-                 << controller.checkBoxForKey(QStringLiteral("PlayNotificationSound"));
+                 << controller.checkBoxForKey("ShowNotifications")
+                 << controller.checkBoxForKey("PlayNotificationSound");
         QWidget *widget = expected.first();
         for (QWidget *control : expected) {
             QCOMPARE(widget, control);
-            QVERIFY(!control->accessibleName().isEmpty());
             do
                 widget = widget->nextInFocusChain();
             while (!(widget->focusPolicy() & Qt::TabFocus));
         }
-        QVERIFY(!controller.view()->accessibleName().isEmpty());
     }
 
+    // The stored language is marked, from the table or from the service's
+    // own list when it arrives; choosing stores the item's code.
     void markedLanguage_data()
     {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("marked");
         QTest::newRow("none stored") << QString() << QString();
         QTest::newRow("unknown code") << "xx-Nowhere" << QString();
-        QTest::newRow("German") << "de"
-                                << "German";
-        QTest::newRow("Klingon (pIqaD)") << "tlh-Qaak"
-                                         << "Klingon (pIqaD";
+        QTest::newRow("German") << "de" << QString("German");
+        QTest::newRow("Klingon (pIqaD)") << "tlh-Qaak" << QString("Klingon (pIqaD");
     }
-
     void markedLanguage()
     {
         QFETCH(QString, stored);
@@ -234,22 +261,18 @@ private Q_SLOTS:
         QCOMPARE(menu->currentIndex() >= 0, !marked.isNull());
         QCOMPARE(menu->currentText(), marked);
 
-        // Choosing stores the item's code.
-        fixture.controller.languageSelectedAction(menu->findText(QStringLiteral("Welsh")));
-        QCOMPARE(fixture.defaults.stringForKey(kLanguage), QStringLiteral("cy"));
-
-        // The service's own languages replace the table when they arrive; the
-        // stored language stays marked.
+        fixture.controller.languageSelectedAction(menu->findText("Welsh"));
+        QCOMPARE(fixture.defaults.stringForKey(kLanguage), QString("cy"));
         std::function<void(const QMap<QString, QString> &)> answer;
         fixture.controller.setLanguagesSource([&answer](auto completion) { answer = completion; });
         fixture.reopen();
         QCOMPARE(menu->count(), Translator::languageCodes().size());
-        answer({{QStringLiteral("cy"), QStringLiteral("Welsh")},
-            {QStringLiteral("fr"), QStringLiteral("French")}});
+        answer({{"cy", "Welsh"}, {"fr", "French"}});
         QCOMPARE(menu->count(), 2);
-        QCOMPARE(menu->currentText(), QStringLiteral("Welsh"));
+        QCOMPARE(menu->currentText(), QString("Welsh"));
     }
 
+    // Ordered by the names shown, in the user's language.
     void languageOrder_data()
     {
         QTest::addColumn<QString>("language");
@@ -257,8 +280,6 @@ private Q_SLOTS:
         QTest::newRow("English") << "en" << QStringList {"en", "de"};
         QTest::newRow("German") << "de" << QStringList {"de", "en"};
     }
-
-    // Ordered by the names shown, in the user's language.
     void languageOrder()
     {
         QFETCH(QString, language);
@@ -281,63 +302,128 @@ private Q_SLOTS:
     }
 
     // Tooltips count each region's stored countries; a box changes only its
-    // own key of the selection.
-    void regions()
+    // own key of the selection, and each switch writes its own key.
+    void regionsAndSwitches()
     {
         Fixture fixture;
         for (const char *code : {"DE", "FR", "JP"})
-            fixture.store.context->insertNewObject(QStringLiteral("Country"),
-                {{QStringLiteral("isoCode"), QString::fromLatin1(code)},
-                    {QStringLiteral("region"),
-                        QString::fromLatin1(code[0] == 'J' ? "AsiaPacific" : "Europe")}});
+            fixture.store.context->insertNewObject("Country",
+                {{"isoCode", code}, {"region", code[0] == 'J' ? "AsiaPacific" : "Europe"}});
         fixture.defaults.setObject(
-            QVariantMap {{QStringLiteral("Europe"), true}, {QStringLiteral("Atlantis"), true}},
-            kRegions);
+            QVariantMap {{"Europe", true}, {"Atlantis", true}}, "SelectedRegions");
         fixture.reopen();
         PreferencesPopoverViewController &controller = fixture.controller;
-        QCheckBox *europe = controller.regionCheckBox(QStringLiteral("Europe"));
-        QCheckBox *asia = controller.regionCheckBox(QStringLiteral("AsiaPacific"));
-        QCOMPARE(controller.countryCountForRegion(QStringLiteral("Europe")), 2);
-        QCOMPARE(controller.toolTipForEurope(), QStringLiteral("2 Countries"));
-        QCOMPARE(asia->toolTip(), QStringLiteral("1 Countries"));
-        QCOMPARE(controller.toolTipForAfricaTheMiddleEastAndIndia(), QStringLiteral("0 Countries"));
-        QCOMPARE(controller.toolTipForLatinAmericaAndTheCaribbean(), QStringLiteral("0 Countries"));
-        QVERIFY(controller.regionCheckBox(QStringLiteral("UnitedStatesAndCanada"))
-                    ->toolTip()
-                    .isEmpty());
-
-        QVERIFY(europe->isChecked());
-        QVERIFY(!asia->isChecked());
+        QCheckBox *europe = controller.regionCheckBox("Europe");
+        QCheckBox *asia = controller.regionCheckBox("AsiaPacific");
+        QCOMPARE(europe->toolTip(), QString("2 Countries"));
+        QCOMPARE(asia->toolTip(), QString("1 Countries"));
+        QCOMPARE(controller.regionCheckBox("LatinAmericaAndTheCaribbean")->toolTip(),
+            QString("0 Countries"));
+        QVERIFY(controller.regionCheckBox("UnitedStatesAndCanada")->toolTip().isEmpty());
+        QVERIFY(europe->isChecked() && !asia->isChecked());
         asia->click();
         europe->click();
-        const QVariantMap regions = fixture.defaults.dictionaryForKey(kRegions);
+        const QVariantMap regions = fixture.defaults.dictionaryForKey("SelectedRegions");
         QCOMPARE(regions.size(), 3);
-        QVERIFY(regions.value(QStringLiteral("AsiaPacific")).toBool());
-        QVERIFY(!regions.value(QStringLiteral("Europe")).toBool());
-        QVERIFY(regions.value(QStringLiteral("Atlantis")).toBool());
+        QVERIFY(regions.value("AsiaPacific").toBool() && regions.value("Atlantis").toBool());
+        QVERIFY(!regions.value("Europe").toBool());
+
+        for (const char *key :
+            {"AutoUpdateAtStartup", "ShowNotifications", "PlayNotificationSound"}) {
+            QCheckBox *box = controller.checkBoxForKey(key);
+            box->click();
+            QCOMPARE(fixture.defaults.boolForKey(key), box->isChecked());
+            fixture.reopen();
+            QCOMPARE(box->isChecked(), fixture.defaults.boolForKey(key));
+        }
     }
 
-    void checkBoxes_data()
+    // Each service keeps its own key, in the secret store only; emptying the
+    // field removes the key.
+    void translationKeysPerServiceStayOutOfThePreferences()
     {
-        QTest::addColumn<QString>("key");
-        QTest::newRow("startup") << "AutoUpdateAtStartup";
-        QTest::newRow("notifications") << "ShowNotifications";
-        QTest::newRow("sound") << "PlayNotificationSound";
+        TranslationFixture fixture;
+        QCOMPARE(fixture.section->providerPopUpButton()->currentData().toString(), "DeepL");
+        fixture.typeKey("deepl-secret:fx");
+        fixture.choose("Azure");
+        QCOMPARE(fixture.defaults.stringForKey("TranslationProvider"), "Azure");
+        QVERIFY(fixture.section->keyField()->text().isEmpty());
+        QVERIFY(!fixture.section->regionField()->isHidden());
+        fixture.typeKey("azure-secret");
+        fixture.choose("DeepL");
+        QCOMPARE(fixture.section->keyField()->text(), "deepl-secret:fx");
+        QVERIFY(fixture.section->regionField()->isHidden());
+        QCOMPARE(fixture.secrets.secrets(),
+            (QHash<QString, QString> {{"TranslatorKey-DeepL", "deepl-secret:fx"},
+                {"TranslatorKey-Azure", "azure-secret"}}));
+        QVERIFY(!fileText(fixture.defaults).contains("secret"));
+        fixture.typeKey(QString());
+        QVERIFY(!fixture.secrets.secrets().contains("TranslatorKey-DeepL"));
     }
 
-    void checkBoxes()
+    // Only web addresses with a host are stored; empty means the service's own.
+    void translationAddresses_data()
     {
-        QFETCH(QString, key);
-        Fixture fixture;
-        fixture.defaults.setBool(true, key);
-        fixture.reopen();
-        QCheckBox *box = fixture.controller.checkBoxForKey(key);
-        QVERIFY(box->isChecked());
-        box->click();
-        QVERIFY(fixture.defaults.hasStoredValue(key));
-        QVERIFY(!fixture.defaults.boolForKey(key));
-        box->click();
-        QVERIFY(fixture.defaults.boolForKey(key));
+        QTest::addColumn<QString>("provider");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored");
+        const auto row = [](const char *name, const char *provider, const char *typed,
+                             const char *stored) {
+            QTest::newRow(name) << QString(provider) << QString(typed) << QString(stored);
+        };
+        const char *before = "http://127.0.0.1:8642/libre";
+        row("server of one's own", "LibreTranslate", "http://localhost:5000",
+            "http://localhost:5000");
+        row("not a web address kept out", "LibreTranslate", "ftp://example.org", before);
+        row("no host", "LibreTranslate", "https://", before);
+        row("empty", "LibreTranslate", "", "");
+        row("Azure endpoint", "Azure", "http://127.0.0.1:8642/azure",
+            "http://127.0.0.1:8642/azure");
+    }
+    void translationAddresses()
+    {
+        QFETCH(QString, provider);
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        TranslationFixture fixture;
+        fixture.defaults.setString("http://127.0.0.1:8642/libre", "LibreTranslateURL");
+        fixture.choose(provider);
+        const QString key = provider == "Azure" ? "AzureTranslatorEndpoint" : "LibreTranslateURL";
+        fixture.section->addressField()->setText(typed);
+        fixture.section->addressEditedAction();
+        QCOMPARE(fixture.defaults.stringForKey(key), stored);
+        // A refused address is said why in place.
+        QCOMPARE(fixture.section->statusLabel()->text().isEmpty(), stored == typed);
+    }
+
+    // Test stores a key typed but not yet stored, then translates into the
+    // chosen language and shows the answer or the error in place.
+    void translationTestShowsTheAnswerOrTheError_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<bool>("fails");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("answer") << "Guten Morgen!" << false << "Guten Morgen!";
+        QTest::newRow("wrong key") << "" << true << "The key was refused.";
+        QTest::newRow("empty answer") << "" << false << "The service answered with no text.";
+    }
+    void translationTestShowsTheAnswerOrTheError()
+    {
+        QFETCH(QString, answer);
+        QFETCH(bool, fails);
+        QFETCH(QString, shown);
+        TranslationFixture fixture;
+        QSignalSpy finished(fixture.section.get(), &TranslationPreferencesSection::testFinished);
+        fixture.section->keyField()->setText("typed-key");
+        fixture.section->testAction();
+        QVERIFY(!fixture.section->testButton()->isEnabled());
+        QTRY_COMPARE(fixture.requests.size(), 1);
+        QCOMPARE(fixture.secrets.secrets().value("TranslatorKey-DeepL"), QString("typed-key"));
+        fixture.requests[0](answer,
+            fails ? Error("test", 401, {{Error::LocalizedDescriptionKey, shown}}) : Error());
+        QCOMPARE(finished.size(), 1);
+        QCOMPARE(fixture.section->statusLabel()->text(), shown);
+        QVERIFY(fixture.section->testButton()->isEnabled());
     }
 };
 

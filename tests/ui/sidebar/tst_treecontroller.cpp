@@ -1,91 +1,60 @@
-#include "support/TestEnvironment.h"
+#include "support/UiRecorders.h"
+
+#include "model/BaseNode.h"
+#include "ui/sidebar/BaseNodeTreeAccessor.h"
 #include "ui/sidebar/IndexPath.h"
 #include "ui/sidebar/QXTreeController.h"
 #include "ui/sidebar/TreeItemModel.h"
 
-#include <QAbstractItemModelTester>
-#include <QTest>
-
 namespace {
 
-struct Node {
-    QString title;
-    std::optional<qint64> sortIndex;
-    bool leaf = false;
-    Node *parent = nullptr;
-    QList<std::shared_ptr<Node>> children; // the model keeps them unordered
-};
+using Node = std::shared_ptr<BaseNode>;
 
-std::shared_ptr<Node> cast(const TreeObject &object)
-{
-    return std::static_pointer_cast<Node>(object);
-}
+// The tree controller and its item model over group and product records.
+struct Tree {
+    StoreFixture store;
+    BaseNodeTreeAccessor accessor;
+    QXTreeController controller {&accessor};
+    TreeItemModel model {&controller};
+    QAbstractItemModelTester tester {
+        &model, QAbstractItemModelTester::FailureReportingMode::QtTest};
 
-class Accessor : public TreeContentAccessor {
-public:
-    QList<TreeObject> children(const TreeObject &object) const override
+    Node record(const char *entity, const QString &title, std::optional<qint64> sortIndex)
     {
-        QList<TreeObject> list;
-        for (const auto &child : cast(object)->children)
-            list.append(child);
+        auto node = store.context->insertNewObject<BaseNode>(entity);
+        node->setTitle(title);
+        node->setSortIndex(sortIndex);
+        return node;
+    }
+    // A group of apps whose products are named by letter, with their sort indexes.
+    Node group(const QString &title, qint64 sortIndex, const QList<std::optional<qint64>> &products)
+    {
+        const Node group = record("AppGroup", title, sortIndex);
+        for (int i = 0; i < products.size(); ++i)
+            record("App", QString(QChar('a' + i + (title == "Books" ? 23 : 0))), products[i])
+                ->setParent(group);
+        return group;
+    }
+    QStringList titles(const QList<TreeObject> &objects) const
+    {
+        QStringList list;
+        for (const TreeObject &object : objects)
+            list << BaseNodeTreeAccessor::node(object)->title();
         return list;
     }
-    bool isLeaf(const TreeObject &object) const override { return cast(object)->leaf; }
-    std::optional<qint64> sortIndex(const TreeObject &object) const override
+    QStringList titles() const { return titles(controller.flattenedObjects()); }
+    Node at(const IndexPath &path) const
     {
-        return cast(object)->sortIndex;
+        return BaseNodeTreeAccessor::node(controller.nodeAtIndexPath(path)->representedObject());
     }
-    void setSortIndex(const TreeObject &object, qint64 index) override
+    QList<qint64> sortIndexes(const Node &parent) const
     {
-        cast(object)->sortIndex = index;
-    }
-    void setParent(const TreeObject &object, const TreeObject &parent) override
-    {
-        auto node = cast(object);
-        if (node->parent)
-            node->parent->children.removeIf([&](const auto &c) { return c == node; });
-        node->parent = parent ? cast(parent).get() : nullptr;
-        if (parent)
-            cast(parent)->children.append(node);
-    }
-    QVariant data(const TreeObject &object, int role) const override
-    {
-        if (role == TreeItemModel::TitleRole)
-            return cast(object)->title;
-        if (role == TreeItemModel::GroupRowStyleRole)
-            return !cast(object)->leaf;
-        return {};
+        QList<qint64> list;
+        for (TreeNode *node : controller.nodeForObject(parent)->childNodes())
+            list << BaseNodeTreeAccessor::node(node->representedObject())->sortIndex().value_or(-1);
+        return list;
     }
 };
-
-std::shared_ptr<Node> group(const QString &title, qint64 sortIndex,
-    QList<std::pair<QString, std::optional<qint64>>> products)
-{
-    auto g = std::make_shared<Node>(Node {title, sortIndex, false, nullptr, {}});
-    // Added in reverse so that the model's order is not the shown order.
-    std::reverse(products.begin(), products.end());
-    for (const auto &[name, index] : products) {
-        auto p = std::make_shared<Node>(Node {name, index, true, g.get(), {}});
-        g->children.append(p);
-    }
-    return g;
-}
-
-QStringList titles(const QList<TreeObject> &objects)
-{
-    QStringList list;
-    for (const TreeObject &object : objects)
-        list << cast(object)->title;
-    return list;
-}
-
-QList<qint64> sortIndexes(const std::shared_ptr<Node> &parent, const TreeController &controller)
-{
-    QList<qint64> list;
-    for (TreeNode *node : controller.nodeForObject(parent)->childNodes())
-        list << cast(node->representedObject())->sortIndex.value_or(-1);
-    return list;
-}
 
 } // namespace
 
@@ -93,143 +62,121 @@ class TreeControllerTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void indexPathAdditions()
+    // Rows follow the sort indexes, those without one first.
+    void flattenedOrderFollowsSortIndexes()
     {
         const IndexPath path {2, 5};
         QCOMPARE(path.firstIndex(), 2);
-        QCOMPARE(path.lastIndex(), 5);
         QCOMPARE(path.indexPathByIncrementingLastIndex(), (IndexPath {2, 6}));
         QCOMPARE(path.indexPathByReplacingIndexAtPosition(0, 7), (IndexPath {7, 5}));
         QCOMPARE(path.toString(), QString("2.5"));
+
+        Tree tree;
+        tree.controller.setContent(
+            {tree.group("Apps", 1, {1, 0}), tree.group("Books", 0, {1, {}})});
+        QCOMPARE(tree.titles(), (QStringList {"Books", "y", "x", "Apps", "b", "a"}));
+        QCOMPARE(tree.titles(tree.controller.rootObjects()), (QStringList {"Books", "Apps"}));
+        QCOMPARE(tree.controller.rootNodes().first()->adjacentIndexPath(), IndexPath {1});
+        QCOMPARE(tree.at({1, 1})->title(), QString("a"));
+        QVERIFY(!tree.controller.nodeAtIndexPath({2}));
+        QVERIFY(!tree.controller.nodeAtIndexPath({0, 9}));
+        QCOMPARE(tree.controller.rootNodes().first()->descendants().size(), 2);
+        const QModelIndex apps = tree.model.index(1, 0);
+        QVERIFY(tree.model.data(apps, TreeItemModel::GroupRowStyleRole).toBool());
+        QVERIFY(!(tree.model.flags(apps) & Qt::ItemIsSelectable));
+        QVERIFY(tree.model.flags(tree.model.index(0, 0, apps)) & Qt::ItemIsSelectable);
+        QVERIFY(!tree.model.data(tree.model.index(0, 0, apps), TreeItemModel::ImageRole)
+                     .value<QImage>()
+                     .isNull());
     }
 
-    void flattenedOrderFollowsSortIndexes()
+    // Every sibling list is numbered from 0 again after a move, in the store.
+    void movingRenumbersEverySiblingList()
     {
-        Accessor accessor;
-        QXTreeController controller(&accessor);
-        auto apps = group("Apps", 1, {{"b", 1}, {"a", 0}});
-        auto books = group("Books", 0, {{"d", 1}, {"c", std::nullopt}});
-        controller.setContent({apps, books});
-        QCOMPARE(titles(controller.flattenedObjects()),
-            (QStringList {"Books", "c", "d", "Apps", "a", "b"}));
-        QCOMPARE(titles(controller.rootObjects()), (QStringList {"Books", "Apps"}));
-        QCOMPARE(controller.rootNodes().first()->adjacentIndexPath(), IndexPath {1});
-        QCOMPARE(
-            cast(controller.nodeAtIndexPath({1, 1})->representedObject())->title, QString("b"));
-        QVERIFY(!controller.nodeAtIndexPath({2}));
-        QVERIFY(!controller.nodeAtIndexPath({0, 9}));
-        QCOMPARE(controller.rootNodes().first()->descendants().size(), 2);
-    }
-
-    void movingTheThirdProductToTheTopRenumbersEverySiblingList()
-    {
-        Accessor accessor;
-        QXTreeController controller(&accessor);
-        TreeItemModel model(&controller);
-        QAbstractItemModelTester tester(
-            &model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-        auto apps = group("Apps", 3, {{"a", 0}, {"b", 1}, {"c", 2}, {"d", 3}});
-        auto books = group("Books", 7, {{"x", 5}, {"y", 9}});
+        Tree tree;
+        QXTreeController &controller = tree.controller;
+        const Node apps = tree.group("Apps", 3, {0, 1, 2, 3});
+        const Node books = tree.group("Books", 7, {5, 9});
         controller.setContent({apps, books});
 
-        TreeNode *third = controller.nodeAtIndexPath({0, 2});
-        QCOMPARE(cast(third->representedObject())->title, QString("c"));
-        controller.setSelectedObject(third->representedObject());
-        controller.moveNode(third, {0, 0});
-
-        QCOMPARE(titles(controller.flattenedObjects()),
-            (QStringList {"Apps", "c", "a", "b", "d", "Books", "x", "y"}));
-        QCOMPARE(sortIndexes(apps, controller), (QList<qint64> {0, 1, 2, 3}));
-        QCOMPARE(cast(controller.nodeAtIndexPath({0, 0})->representedObject())->sortIndex, 0);
-        QCOMPARE(sortIndexes(books, controller), (QList<qint64> {0, 1}));
-        QCOMPARE(apps->sortIndex, 0);
-        QCOMPARE(books->sortIndex, 1);
+        controller.setSelectedObject(tree.at({0, 2}));
+        controller.moveNode(controller.nodeAtIndexPath({0, 2}), {0, 0});
+        const QStringList moved {"Apps", "c", "a", "b", "d", "Books", "x", "y"};
+        QCOMPARE(tree.titles(), moved);
+        QCOMPARE(tree.sortIndexes(apps), (QList<qint64> {0, 1, 2, 3}));
+        QCOMPARE(tree.sortIndexes(books), (QList<qint64> {0, 1}));
+        QCOMPARE(apps->sortIndex(), 0);
+        QCOMPARE(books->sortIndex(), 1);
         // The selection follows the moved node.
         QCOMPARE(controller.selectionIndexPaths(), QList<IndexPath> {IndexPath({0, 0})});
-
-        // The order survives a rebuild from the model.
+        // The order survives a rebuild from the store.
+        QVERIFY(tree.store.context->save());
         controller.rearrangeObjects();
-        QCOMPARE(titles(controller.flattenedObjects()),
-            (QStringList {"Apps", "c", "a", "b", "d", "Books", "x", "y"}));
+        QCOMPARE(tree.titles(), moved);
 
         // Moving down within a group and across groups.
         controller.moveNode(controller.nodeAtIndexPath({0, 0}), {0, 3});
-        QCOMPARE(
-            titles(controller.flattenedObjects()).mid(1, 4), (QStringList {"a", "b", "c", "d"}));
+        QCOMPARE(tree.titles().mid(1, 4), (QStringList {"a", "b", "c", "d"}));
         controller.moveNodes(
             {controller.nodeAtIndexPath({0, 1}), controller.nodeAtIndexPath({0, 3})}, {1, 1});
-        QCOMPARE(titles(controller.flattenedObjects()),
-            (QStringList {"Apps", "a", "c", "Books", "x", "b", "d", "y"}));
-        QCOMPARE(sortIndexes(books, controller), (QList<qint64> {0, 1, 2, 3}));
-        QCOMPARE(apps->children.size(), 2);
-        QCOMPARE(books->children.size(), 4);
-        QCOMPARE(
-            cast(controller.nodeAtIndexPath({1, 1})->representedObject())->parent, books.get());
+        QCOMPARE(tree.titles(), (QStringList {"Apps", "a", "c", "Books", "x", "b", "d", "y"}));
+        QCOMPARE(tree.sortIndexes(books), (QList<qint64> {0, 1, 2, 3}));
+        QCOMPARE(apps->childrenCount(), 2);
+        QCOMPARE(tree.at({1, 1})->parent(), books);
     }
 
     void identityAndSelection()
     {
-        Accessor accessor;
-        QXTreeController controller(&accessor);
-        auto apps = group("Apps", 0, {{"a", 0}, {"b", 1}});
-        controller.setContent({apps});
-        auto twin = std::make_shared<Node>(Node {"a", 0, true, nullptr, {}});
-        QVERIFY(!controller.nodeForObject(twin));
-        QVERIFY(controller.indexPathToObject(twin).isEmpty());
+        Tree tree;
+        QXTreeController &controller = tree.controller;
+        controller.setContent({tree.group("Apps", 0, {0, 1})});
+        const Node stranger = tree.record("App", "a", 0);
+        QVERIFY(!controller.nodeForObject(stranger));
+        QVERIFY(controller.indexPathToObject(stranger).isEmpty());
 
-        const TreeObject b = controller.nodeAtIndexPath({0, 1})->representedObject();
-        controller.setSelectedObjects({twin, b});
-        QCOMPARE(titles(controller.selectedObjects()), QStringList {"b"});
+        controller.setSelectedObjects({stranger, tree.at({0, 1})});
+        QCOMPARE(tree.titles(controller.selectedObjects()), QStringList {"b"});
         controller.setSelectedNode(nullptr); // nothing changes
         QCOMPARE(controller.selectedObjects().size(), 1);
 
         controller.selectParentFromSelection();
-        QCOMPARE(titles(controller.selectedObjects()), QStringList {"Apps"});
+        QCOMPARE(tree.titles(controller.selectedObjects()), QStringList {"Apps"});
         controller.selectParentFromSelection(); // a top-level node has no parent to select
         QVERIFY(controller.selectedObjects().isEmpty());
         controller.selectParentFromSelection();
         QVERIFY(controller.selectedObjects().isEmpty());
-
-        controller.setSelectedObjects({});
-        QVERIFY(controller.selectionIndexPaths().isEmpty());
     }
 
     void insertAndRemoveKeepTheModelAndNumbering()
     {
-        Accessor accessor;
-        QXTreeController controller(&accessor);
-        TreeItemModel model(&controller);
-        QAbstractItemModelTester tester(
-            &model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-        auto apps = group("Apps", 0, {{"a", 0}, {"b", 1}});
-        auto books = group("Books", 1, {{"x", 0}});
+        Tree tree;
+        QXTreeController &controller = tree.controller;
+        const Node apps = tree.group("Apps", 0, {0, 1});
+        const Node books = tree.group("Books", 1, {0});
         controller.setContent({apps, books});
 
-        auto fresh = std::make_shared<Node>(Node {"new", std::nullopt, true, nullptr, {}});
+        const Node fresh = tree.record("App", "new", {});
         controller.insertObject(fresh, {0, 1});
-        QCOMPARE(fresh->parent, apps.get());
-        QCOMPARE(titles(controller.flattenedObjects()).mid(0, 4),
-            (QStringList {"Apps", "a", "new", "b"}));
-        QCOMPARE(sortIndexes(apps, controller), (QList<qint64> {0, 1, 2}));
-        QCOMPARE(titles(controller.selectedObjects()), QStringList {"new"});
-        QCOMPARE(model.rowCount(model.index(0, 0)), 3);
-        QCOMPARE(
-            model.data(model.index(1, 0, model.index(0, 0)), TreeItemModel::TitleRole).toString(),
-            QString("new"));
+        QCOMPARE(fresh->parent(), apps);
+        QCOMPARE(tree.titles().mid(0, 4), (QStringList {"Apps", "a", "new", "b"}));
+        QCOMPARE(tree.sortIndexes(apps), (QList<qint64> {0, 1, 2}));
+        QCOMPARE(tree.titles(controller.selectedObjects()), QStringList {"new"});
+        QCOMPARE(tree.model.index(1, 0, tree.model.index(0, 0)).data(TreeItemModel::TitleRole),
+            QVariant("new"));
 
         controller.removeObjectsAtArrangedObjectIndexPaths({{0, 0}, {0, 1}, {1, 0}});
-        QCOMPARE(titles(controller.flattenedObjects()), (QStringList {"Apps", "b", "Books"}));
-        QCOMPARE(sortIndexes(apps, controller), QList<qint64> {0});
+        QCOMPARE(tree.titles(), (QStringList {"Apps", "b", "Books"}));
+        QCOMPARE(tree.sortIndexes(apps), QList<qint64> {0});
         QVERIFY(controller.selectedObjects().isEmpty());
-        QVERIFY(!fresh->parent);
+        QVERIFY(!fresh->parent());
 
         // A group removed with its products selected clears the selection.
-        controller.setSelectedObject(controller.nodeAtIndexPath({0, 0})->representedObject());
+        controller.setSelectedObject(tree.at({0, 0}));
         controller.removeObjectAtArrangedObjectIndexPath({0});
         QVERIFY(controller.selectedObjects().isEmpty());
-        QCOMPARE(titles(controller.rootObjects()), QStringList {"Books"});
-        QCOMPARE(books->sortIndex, 0);
-        QCOMPARE(model.rowCount(), 1);
+        QCOMPARE(tree.titles(controller.rootObjects()), QStringList {"Books"});
+        QCOMPARE(books->sortIndex(), 0);
+        QCOMPARE(tree.model.rowCount(), 1);
     }
 };
 

@@ -2,7 +2,6 @@
 #include "support/TestEnvironment.h"
 #include "ui/widgets/BadgeTextFieldCell.h"
 #include "ui/widgets/ColoredView.h"
-#include "ui/widgets/ImageTinting.h"
 #include "ui/widgets/RankingIndicator.h"
 #include "ui/widgets/RankingIndicatorDelegate.h"
 #include "ui/widgets/RatingBarView.h"
@@ -19,25 +18,19 @@
 
 namespace {
 
-QImage render(double value, int style, const StarRatingPainter &stars, QSize size = {100, 20})
+template<typename Draw> QImage painted(QSize size, Draw draw)
 {
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
-    stars.paint(painter, QRectF(QPointF(0, 0), size), value, style);
+    draw(painter, QRect(QPoint(0, 0), size));
     return image;
 }
 
-// Alpha at the middle of star `k` of a 20-point row, optionally offset.
-int alphaAt(const QImage &image, int k, int dx = 0)
-{
-    return qAlpha(image.pixel(k * 20 + 10 + dx, 11));
-}
-
-bool isEmpty(const QImage &image)
+bool isEmpty(const QImage &image, int fromX = 0)
 {
     for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
+        for (int x = fromX; x < image.width(); ++x)
             if (qAlpha(image.pixel(x, y)))
                 return false;
     return true;
@@ -62,119 +55,109 @@ class ControlsTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void zeroShowsFaintStarsOnlyWhenAsked()
+    // `alphas` gives, star by star of a 20-point row, the alpha at its middle,
+    // or "left|right" a little off it, or "*" for any.
+    void stars_data()
     {
-        StarRatingPainter stars;
-        QVERIFY(isEmpty(render(0, StarRatingPainter::Light, stars)));
-        stars.displayWithoutValue = true;
-        const QImage faint = render(0, StarRatingPainter::Light, stars);
-        for (int k = 0; k < 5; ++k)
-            QVERIFY2(qAbs(alphaAt(faint, k) - 64) <= 3, qPrintable(QString::number(k)));
-        QCOMPARE(qAlpha(faint.pixel(99, 0)), 0);
+        QTest::addColumn<double>("value");
+        QTest::addColumn<int>("style");
+        QTest::addColumn<bool>("faint");
+        QTest::addColumn<bool>("indicate");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QString>("alphas");
+        QTest::addColumn<QColor>("first"); // the colour of the first star, if drawn
+        const int light = StarRatingPainter::Light;
+        const auto row = [](const char *name, double value, int style, bool faint, bool indicate,
+                             int width, const char *alphas, QColor first) {
+            QTest::newRow(name) << value << style << faint << indicate << width << QString(alphas)
+                                << first;
+        };
+        const QColor red(200, 0, 0);
+        row("zero draws nothing", 0, light, false, false, 100, "0 0 0 0 0", {});
+        row("zero: faint stars when asked", 0, light, true, false, 100, "64 64 64 64 64", {});
+        row("a half star over the faint one", 4.5, light, false, true, 100,
+            "204 204 204 204 217|64", red);
+        row("3.2 reads as three and a half", 3.2, light, false, false, 100, "* * * 204|0 0", red);
+        row("3.8 reads as three and a half", 3.8, light, false, false, 100, "* * * 204|0 0", red);
+        row("five: nothing faint", 5, light, false, true, 100, "204 204 204 204 204", red);
+        row("squares of the height, from the left", 5, light, false, false, 300, "* * * * 204",
+            red);
+        row("selected rows: white, opaque", 2, StarRatingPainter::Dark, false, false, 100,
+            "255 255 0 0 0", Qt::white);
+        row("unknown style draws nothing", 3, 7, false, false, 100, "0 0 0 0 0", {});
     }
-
-    void fractionsDrawAHalfStarOverTheFaintOne()
+    void stars()
     {
-        StarRatingPainter stars;
-        stars.indicateStars = true;
-        stars.color = QColor(200, 0, 0);
-        const QImage image = render(4.5, StarRatingPainter::Light, stars);
-        for (int k = 0; k < 4; ++k) {
-            QVERIFY(qAbs(alphaAt(image, k) - 204) <= 3);
-            // Tinted: the opaque pixels take the colour.
-            const QColor c = QColor::fromRgba(image.pixel(k * 20 + 10, 11)).toRgb();
-            QVERIFY(c.red() > 150 && c.green() < 10);
-        }
-        // Left half: the half star at 0.8 over the faint star at 0.25.
-        QVERIFY(qAbs(alphaAt(image, 4, -4) - 217) <= 4);
-        QVERIFY2(qAbs(alphaAt(image, 4, +3) - 64) <= 3,
-            qPrintable(QString::number(alphaAt(image, 4, +3))));
-
-        // 3.2 and 3.8 both read as three and a half.
-        stars.indicateStars = false;
-        for (double value : {3.2, 3.8}) {
-            const QImage partial = render(value, StarRatingPainter::Light, stars);
-            QVERIFY(alphaAt(partial, 3, -4) > 150);
-            QCOMPARE(alphaAt(partial, 3, +4), 0);
-            QCOMPARE(alphaAt(partial, 4), 0);
-        }
-
-        // Five with indicateStars: five full stars, nothing faint.
-        stars.indicateStars = true;
-        const QImage five = render(5, StarRatingPainter::Light, stars);
-        for (int k = 0; k < 5; ++k)
-            QVERIFY(qAbs(alphaAt(five, k) - 204) <= 3);
-    }
-
-    void starsAreSquaresOfTheHeightFromTheLeftEdge()
-    {
-        StarRatingPainter stars;
-        const QImage wide = render(5, StarRatingPainter::Light, stars, QSize(300, 20));
-        QVERIFY(alphaAt(wide, 4) > 0);
-        for (int x = 100; x < 300; ++x)
-            for (int y = 0; y < 20; ++y)
-                QCOMPARE(qAlpha(wide.pixel(x, y)), 0);
-        QVERIFY(isEmpty(render(3, 7, stars))); // unknown style draws nothing
-    }
-
-    void selectedRowsUseTheWhiteStarsAtFullOpacity()
-    {
+        QFETCH(double, value);
+        QFETCH(int, style);
+        QFETCH(bool, faint);
+        QFETCH(bool, indicate);
+        QFETCH(int, width);
+        QFETCH(QString, alphas);
+        QFETCH(QColor, first);
         StarRatingPainter stars;
         stars.color = QColor(200, 0, 0);
-        const QImage image = render(2, StarRatingPainter::Dark, stars);
-        const QColor c = QColor::fromRgba(image.pixel(10, 11));
-        QCOMPARE(c.alpha(), 255);
-        QCOMPARE(c.red(), 255);
-        QCOMPARE(c.green(), 255);
+        stars.displayWithoutValue = faint;
+        stars.indicateStars = indicate;
+        const QImage image = painted(QSize(width, 20),
+            [&](QPainter &painter, QRect frame) { stars.paint(painter, frame, value, style); });
+        const QStringList expected = alphas.split(' ');
+        for (int k = 0; k < 5; ++k) {
+            const QStringList parts = expected[k].split('|');
+            const QList<int> dx = parts.size() == 2 ? QList<int> {-4, 3} : QList<int> {0};
+            for (int i = 0; i < dx.size(); ++i) {
+                const int alpha = qAlpha(image.pixel(k * 20 + 10 + dx[i], 11));
+                QVERIFY2(parts[i] == "*" || qAbs(alpha - parts[i].toInt()) <= 4,
+                    qPrintable(QString("star %1: %2").arg(k).arg(alpha)));
+            }
+        }
+        QVERIFY(isEmpty(image, 100));
+        QCOMPARE(isEmpty(image), expected == QStringList(5, "0"));
+        if (first.isValid()) {
+            const QColor drawn = QColor::fromRgba(image.pixel(10, 11));
+            QVERIFY(
+                qAbs(drawn.red() - first.red()) < 50 && qAbs(drawn.green() - first.green()) < 10);
+        }
     }
 
-    void tintingKeepsTransparency()
+    void badgeShareBarAndBackgrounds()
     {
-        QImage image(4, 1, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        image.setPixel(0, 0, qRgba(0, 0, 0, 255));
-        image.setPixel(1, 0, qPremultiply(qRgba(0, 0, 0, 128)));
-        const QImage tinted = tintedImageWithColor(image, QColor(0, 255, 0));
-        QCOMPARE(tinted.pixel(0, 0), qRgba(0, 255, 0, 255));
-        QCOMPARE(qAlpha(tinted.pixel(1, 0)), 128);
-        QCOMPARE(qAlpha(tinted.pixel(2, 0)), 0);
-    }
-
-    void badgeAndShareBar()
-    {
-        QImage image(40, 20, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        {
-            QPainter painter(&image);
-            BadgeTextFieldCell badge;
-            badge.drawWithFrame(painter, image.rect());
-        }
-        QVERIFY(isEmpty(image));
-        {
-            QPainter painter(&image);
-            BadgeTextFieldCell badge;
-            badge.title = "12";
-            badge.drawWithFrame(painter, image.rect());
-        }
+        BadgeTextFieldCell badge;
+        const auto drawBadge = [&](QPainter &painter, QRect frame) {
+            badge.drawWithFrame(painter, frame);
+        };
+        QVERIFY(isEmpty(painted(QSize(40, 20), drawBadge))); // no title, no badge
+        badge.title = "12";
+        const QImage image = painted(QSize(40, 20), drawBadge);
         QCOMPARE(QColor(image.pixel(3, 10)), BadgeTextFieldCell::PlateColor);
         QCOMPARE(qAlpha(image.pixel(0, 0)), 0); // rounded corner
 
-        QImage bar(100, 10, QImage::Format_ARGB32_Premultiplied);
-        bar.fill(Qt::transparent);
-        {
-            QPainter painter(&bar);
-            RatingBarView::paintBar(painter, bar.rect(), 37, 37, {}, Qt::blue);
-        }
-        QCOMPARE(QColor(bar.pixel(0, 0)), QColor(Qt::blue));
-        QCOMPARE(QColor(bar.pixel(99, 7)), QColor(Qt::blue));
-        QCOMPARE(qAlpha(bar.pixel(50, 8)), 0); // the bottom two rows stay free
-        bar.fill(Qt::transparent);
-        {
-            QPainter painter(&bar);
-            RatingBarView::paintBar(painter, bar.rect(), 1, 4, {}, Qt::blue);
-        }
-        QCOMPARE(QColor(bar.pixel(20, 4)), QColor(Qt::blue));
-        QCOMPARE(QColor(bar.pixel(30, 4)), QColor(Qt::white));
+        const QImage full = painted(QSize(100, 10), [](QPainter &painter, QRect frame) {
+            RatingBarView::paintBar(painter, frame, 37, 37, {}, Qt::blue);
+        });
+        QCOMPARE(QColor(full.pixel(99, 7)), QColor(Qt::blue));
+        QCOMPARE(qAlpha(full.pixel(50, 8)), 0); // the bottom two rows stay free
+        const QImage quarter = painted(QSize(100, 10), [](QPainter &painter, QRect frame) {
+            RatingBarView::paintBar(painter, frame, 1, 4, {}, Qt::blue);
+        });
+        QCOMPARE(QColor(quarter.pixel(20, 4)), QColor(Qt::blue));
+        QCOMPARE(QColor(quarter.pixel(30, 4)), QColor(Qt::white));
+
+        ColoredView clear;
+        clear.setColor(Qt::transparent);
+        clear.resize(10, 10);
+        QVERIFY(isEmpty(painted(QSize(10, 10), [&](QPainter &painter, QRect) {
+            clear.render(&painter, {}, {}, QWidget::RenderFlags());
+        })));
+        RoundedView rounded;
+        rounded.resize(40, 40);
+        rounded.setColor(Qt::red);
+        const QImage round = painted(QSize(40, 40), [&](QPainter &painter, QRect) {
+            rounded.render(&painter, {}, {}, QWidget::RenderFlags());
+        });
+        QCOMPARE(rounded.xRadius(), 8.0);
+        QCOMPARE(qAlpha(round.pixel(0, 0)), 0);
+        QCOMPARE(QColor(round.pixel(20, 20)), QColor(Qt::red));
     }
 
     void clickingStarsInAListSelectsTheRowAndNeverEdits()
@@ -191,14 +174,13 @@ private Q_SLOTS:
         table.show();
         QVERIFY(QTest::qWaitForWindowExposed(&table));
 
-        const QRect cell = table.visualRect(model.index(1, 0));
-        QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, cell.topLeft() + QPoint(8, 6));
-        QTest::mouseDClick(table.viewport(), Qt::LeftButton, {}, cell.topLeft() + QPoint(8, 6));
+        const QPoint star = table.visualRect(model.index(1, 0)).topLeft() + QPoint(8, 6);
+        QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, star);
+        QTest::mouseDClick(table.viewport(), Qt::LeftButton, {}, star);
         QCOMPARE(table.selectionModel()->selectedRows().value(0).row(), 1);
         QCOMPARE(model.data(model.index(1, 0)).toDouble(), 3.0);
         QVERIFY(!table.indexWidget(model.index(1, 0)));
-        QVERIFY(!QApplication::focusWidget()
-            || !qobject_cast<QLineEdit *>(QApplication::focusWidget()));
+        QVERIFY(!qobject_cast<QLineEdit *>(QApplication::focusWidget()));
 
         // The star widget placed in a cell lets the click reach the row too.
         auto *indicator = new RankingIndicator;
@@ -209,62 +191,46 @@ private Q_SLOTS:
         QCOMPARE(indicator->value(), 4.0);
     }
 
+    // A spinner in no visible window does not turn; stopped, it fades out
+    // and, when told, hides; started again during a fade, it starts at 0.
     void spinnerFadesOutAndRestartsAtZero()
-    {
-        ManualClock clock;
-        ZQSpinningProgressIndicator spinner(nullptr, &clock);
-        spinner.setUsesThreadedAnimation(false);
-        spinner.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&spinner));
-
-        spinner.setCurrentValue(10); // determinate: start does nothing
-        spinner.startAnimation();
-        QVERIFY(!spinner.isAnimating());
-        spinner.setIsIndeterminate(true);
-
-        spinner.startAnimation();
-        QVERIFY(spinner.isAnimating());
-        clock.advance(Clock::Duration(7 * 50));
-        QCOMPARE(spinner.position(), 7);
-        // The brightest fin is the one whose (position + index) mod 12 is 0.
-        QCOMPARE(spinner.alphaValueForPosition(5), 1.0);
-
-        spinner.stopAnimation();
-        clock.advance(Clock::Duration(300));
-        QVERIFY(spinner.isAnimating());
-        QVERIFY(spinner.isFadingOut());
-        QCOMPARE(spinner.position(), 7); // fins keep their places while fading
-        clock.advance(Clock::Duration(350));
-        QVERIFY(spinner.isAnimating());
-        clock.advance(Clock::Duration(100));
-        QVERIFY(!spinner.isAnimating());
-        QCOMPARE(clock.pendingCount(), 0);
-
-        // Starting again during a fade restarts at position 0.
-        spinner.startAnimation();
-        clock.advance(Clock::Duration(150));
-        spinner.stopAnimation();
-        clock.advance(Clock::Duration(100));
-        spinner.startAnimation();
-        QVERIFY(!spinner.isFadingOut());
-        QCOMPARE(spinner.position(), 0);
-    }
-
-    void hiddenSpinnerShowsWhileAnimatingAndWaitsForItsWindow()
     {
         ManualClock clock;
         QWidget window;
         auto *spinner = new ZQSpinningProgressIndicator(nullptr, &clock);
         spinner->setUsesThreadedAnimation(false);
+        (new QHBoxLayout(&window))->addWidget(spinner);
+        spinner->setCurrentValue(10); // determinate: start does nothing
+        spinner->startAnimation();
+        QVERIFY(!spinner->isAnimating());
+        spinner->setIsIndeterminate(true);
         spinner->startAnimation();
         clock.advance(Clock::Duration(200));
-        QCOMPARE(spinner->position(), 0); // in no visible window yet
-        auto *layout = new QHBoxLayout(&window);
-        layout->addWidget(spinner);
+        QCOMPARE(spinner->position(), 0);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
+        clock.advance(Clock::Duration(7 * 50));
+        QCOMPARE(spinner->position(), 7);
+        // The brightest fin is the one whose (position + index) mod 12 is 0.
+        QCOMPARE(spinner->alphaValueForPosition(5), 1.0);
+
+        spinner->stopAnimation();
+        clock.advance(Clock::Duration(300));
+        QVERIFY(spinner->isFadingOut());
+        QCOMPARE(spinner->position(), 7); // fins keep their places while fading
+        clock.advance(Clock::Duration(350));
+        QVERIFY(spinner->isAnimating());
         clock.advance(Clock::Duration(100));
-        QCOMPARE(spinner->position(), 2);
+        QVERIFY(!spinner->isAnimating());
+        QCOMPARE(clock.pendingCount(), 0);
+
+        spinner->startAnimation();
+        clock.advance(Clock::Duration(150));
+        spinner->stopAnimation();
+        clock.advance(Clock::Duration(100));
+        spinner->startAnimation();
+        QVERIFY(!spinner->isFadingOut());
+        QCOMPARE(spinner->position(), 0);
 
         spinner->setDisplayedWhenStopped(false);
         spinner->stopAnimation();
@@ -290,9 +256,8 @@ private Q_SLOTS:
     {
         QWidget window;
         auto *layout = new QHBoxLayout(&window);
-        auto *other = new QLineEdit;
         auto *field = new XFSearchField;
-        layout->addWidget(other);
+        layout->addWidget(new QLineEdit);
         layout->addWidget(field);
         Delegate delegate;
         field->setDelegate(&delegate);
@@ -300,19 +265,16 @@ private Q_SLOTS:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(field->width(), XFSearchField::CollapsedWidth);
-        QCOMPARE(field->expansion(), 0.0);
 
         field->toggleWidth();
         QTRY_VERIFY(!field->isCollapsed());
         QCOMPARE(field->width(), 200);
         QCOMPARE(field->expansion(), 1.0);
         QVERIFY(field->hasFocus());
-        QCOMPARE(delegate.calls, QStringList {"didExpand"});
 
         delegate.allowCollapse = false;
         field->setIsCollapsed(true);
         QTest::qWait(100);
-        QVERIFY(!field->isCollapsed());
         QCOMPARE(field->width(), 200);
         QVERIFY(field->hasFocus());
 
@@ -325,27 +287,6 @@ private Q_SLOTS:
         QCOMPARE(field->width(), XFSearchField::CollapsedWidth);
         QCOMPARE(delegate.calls,
             (QStringList {"didExpand", "shouldCollapse", "shouldCollapse", "didCollapse"}));
-    }
-
-    void backgroundsDrawAsTold()
-    {
-        ColoredView clear;
-        clear.setColor(Qt::transparent);
-        clear.resize(10, 10);
-        QImage image(10, 10, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        clear.render(&image, {}, {}, QWidget::RenderFlags());
-        QVERIFY(isEmpty(image));
-
-        RoundedView rounded;
-        rounded.resize(40, 40);
-        rounded.setColor(Qt::red);
-        image = QImage(40, 40, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        rounded.render(&image, {}, {}, QWidget::RenderFlags());
-        QCOMPARE(rounded.xRadius(), 8.0);
-        QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
-        QCOMPARE(QColor(image.pixel(20, 20)), QColor(Qt::red));
     }
 };
 

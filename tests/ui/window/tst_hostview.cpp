@@ -17,14 +17,12 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QStackedWidget>
 #include <QTest>
 
 namespace {
 
 const QString kSelectedMainView = QStringLiteral("SelectedMainView");
 const QString kSuppress = QStringLiteral("RateLimitExceededSuppress");
-const QString kInterval = QStringLiteral("AutomaticUpdateInterval");
 
 // A page's own menu actions, recorded.
 class PageResponder : public ActionResponder {
@@ -42,15 +40,14 @@ private:
 // tree over one app and one book.
 struct HostFixture {
     StoreFixture store;
-    UserDefaults defaults {store.dir.filePath(QStringLiteral("prefs.ini"))};
+    UserDefaults defaults {store.dir.filePath("prefs.ini")};
     RecordingServices services;
     RecordingPresenter presenter;
     HostViewController host {&defaults};
     UpdateController engine {services, host};
-    QWidget reviews;
-    QWidget ratings;
-    PageResponder reviewActions {QStringLiteral("performFindPanelAction")};
-    PageResponder ratingsActions {QStringLiteral("copy")};
+    QWidget reviews, ratings;
+    PageResponder reviewActions {"performFindPanelAction"};
+    PageResponder ratingsActions {"copy"};
     BaseNodeTreeAccessor accessor;
     QXTreeController tree {&accessor};
     std::shared_ptr<App> app;
@@ -66,10 +63,8 @@ struct HostFixture {
         host.setTreeController(&tree);
         host.setReviewController(&reviews, &reviewActions);
         host.setRatingsViewController(&ratings, &ratingsActions);
-        app = store.app(QStringLiteral("1"));
-        app->setTitle(QStringLiteral("App"));
-        book = store.context->insertNewObject<Product>(QStringLiteral("Book"));
-        book->setTitle(QStringLiteral("Book"));
+        app = store.app("1");
+        book = store.context->insertNewObject<Product>("Book");
         store.context->save();
         tree.setContent({BaseNodeTreeAccessor::object(app), BaseNodeTreeAccessor::object(book)});
         NotificationCenter::defaultCenter().addObserver(kViewControllerDidChangeNotification, &host,
@@ -102,33 +97,26 @@ private Q_SLOTS:
     void viewSwitch_data()
     {
         QTest::addColumn<QString>("sender");
-        QTest::addColumn<int>("expected");
-        QTest::addColumn<QString>("logged");
-        QTest::newRow("menu item tag 1") << "item 1" << 1 << QString();
-        QTest::newRow("menu item tag 0") << "item 0" << 0 << QString();
-        QTest::newRow("number 1") << "number 1" << 1 << QString();
-        QTest::newRow("number 2 refused")
-            << "number 2" << -1 << "Invalid selection for controller: 2";
-        QTest::newRow("negative refused")
-            << "number -1" << -1 << "Invalid selection for controller: -1";
-        QTest::newRow("segmented control") << "control 1" << 1 << QString();
-        QTest::newRow("no sender") << "none" << 0 << QString();
+        QTest::addColumn<int>("expected"); // -1: refused and logged
+        QTest::newRow("menu item tag 1") << "item 1" << 1;
+        QTest::newRow("menu item tag 0") << "item 0" << 0;
+        QTest::newRow("number 1") << "number 1" << 1;
+        QTest::newRow("number 2 refused") << "number 2" << -1;
+        QTest::newRow("negative refused") << "number -1" << -1;
+        QTest::newRow("segmented control") << "control 1" << 1;
+        QTest::newRow("no sender") << "none" << 0;
     }
 
-    // The page shown follows the sender, is stored, announced and restored
-    // by the next host.
+    // The page shown follows the sender, is stored and announced.
     void viewSwitch()
     {
         QFETCH(QString, sender);
         QFETCH(int, expected);
-        QFETCH(QString, logged);
         HostFixture fixture;
         HostViewController &host = fixture.host;
         fixture.defaults.setInteger(1, kSelectedMainView);
         host.viewDidLoad();
-        QCOMPARE(host.currentIndex(), 1);
         QCOMPARE(host.currentView(), &fixture.ratings);
-        fixture.shownViews.clear();
         // Start from the other page than the one asked for.
         const int start = expected == 1 ? 0 : 1;
         host.changeViewControllerAction(start);
@@ -138,60 +126,42 @@ private Q_SLOTS:
         QVariant value;
         const QString kind = sender.section(' ', 0, 0);
         const int number = sender.section(' ', 1, 1).toInt();
-        if (kind == u"item") {
-            item.setData(number);
+        item.setData(number);
+        control.setProperty("currentIndex", number);
+        if (kind == u"item")
             value = QVariant::fromValue<QObject *>(&item);
-        } else if (kind == u"control") {
-            control.setProperty("currentIndex", number);
+        else if (kind == u"control")
             value = QVariant::fromValue<QObject *>(&control);
-        } else if (kind == u"number") {
+        else if (kind == u"number")
             value = number;
-        }
         fixture.shownViews.clear();
         LogCapture log;
-        fixture.host.performAction(QStringLiteral("changeViewControllerAction"), value);
+        host.performAction("changeViewControllerAction", value);
 
         const int shown = expected < 0 ? start : expected;
-        QCOMPARE(host.currentIndex(), shown);
         QCOMPARE(host.currentView(), shown == 0 ? &fixture.reviews : &fixture.ratings);
         QVERIFY(host.currentView()->isVisibleTo(host.view()));
-        QCOMPARE(fixture.defaults.integerForKey(kSelectedMainView), qint64(shown));
-        QCOMPARE(fixture.shownViews.size(), expected < 0 ? 0 : 1);
-        if (expected >= 0)
-            QCOMPARE(fixture.shownViews.first(), static_cast<const void *>(host.currentView()));
-        QCOMPARE(log.matching("Invalid selection").size(), logged.isEmpty() ? 0 : 1);
-        if (!logged.isEmpty())
-            QCOMPARE(log.matching("Invalid selection").first(), logged);
+        QCOMPARE(fixture.shownViews,
+            expected < 0 ? QList<const void *>() : QList<const void *> {host.currentView()});
+        QCOMPARE(
+            log.matching("Invalid selection for controller: " + QString::number(number)).size(),
+            expected < 0 ? 1 : 0);
 
-        QVERIFY(fixture.defaults.synchronize());
-        UserDefaults reread(fixture.defaults.fileName());
-        HostViewController again(&reread);
-        QWidget first, second;
-        again.setReviewController(&first, nullptr);
-        again.setRatingsViewController(&second, nullptr);
-        again.viewDidLoad();
-        QCOMPARE(again.currentIndex(), shown);
-        QCOMPARE(again.currentView(), shown == 0 ? &first : &second);
-        first.setParent(nullptr);
-        second.setParent(nullptr);
+        QCOMPARE(fixture.defaults.integerForKey(kSelectedMainView), qint64(shown));
     }
 
+    // Selecting a book shows its reviews; back on the app nothing switches.
     void bookSelectionShowsTheReviews()
     {
         HostFixture fixture;
         fixture.host.viewDidLoad();
         fixture.select(fixture.app);
         fixture.host.changeViewControllerAction(1);
-        QCOMPARE(fixture.host.currentIndex(), 1);
         fixture.shownViews.clear();
-
         fixture.select(fixture.book);
         QCOMPARE(fixture.host.currentIndex(), 0);
-        QCOMPARE(fixture.host.currentView(), &fixture.reviews);
         QCOMPARE(fixture.defaults.integerForKey(kSelectedMainView), 0);
         QCOMPARE(fixture.shownViews, QList<const void *> {&fixture.reviews});
-
-        // Back on the app the reviews stay; nothing switches by itself.
         fixture.select(fixture.app);
         QCOMPARE(fixture.host.currentIndex(), 0);
     }
@@ -206,7 +176,6 @@ private Q_SLOTS:
         QTest::newRow("book") << "book" << 0 << false;
         QTest::newRow("nothing selected") << "none" << 0 << false;
     }
-
     void viewMenuItems()
     {
         QFETCH(QString, selection);
@@ -218,20 +187,21 @@ private Q_SLOTS:
                 : selection == u"book"     ? fixture.book
                                            : nullptr);
         fixture.host.changeViewControllerAction(page);
-
-        const QString action = QStringLiteral("changeViewControllerAction");
         QAction reviews, ratings, other;
         reviews.setData(0);
         ratings.setData(1);
         other.setData(7);
-        QVERIFY(fixture.host.validateAction(action, &reviews));
-        QCOMPARE(fixture.host.validateAction(action, &ratings), ratingsEnabled);
-        QVERIFY(fixture.host.validateAction(action, &other));
+        QVERIFY(fixture.host.validateAction("changeViewControllerAction", &reviews));
+        QCOMPARE(
+            fixture.host.validateAction("changeViewControllerAction", &ratings), ratingsEnabled);
+        QVERIFY(fixture.host.validateAction("changeViewControllerAction", &other));
         QCOMPARE(reviews.isChecked(), page == 0);
         QCOMPARE(ratings.isChecked(), page == 1);
         QVERIFY(!other.isChecked());
     }
 
+    // Update All is left to the timer when automatic updates are on, unless
+    // Ctrl is held; the item must not keep what an earlier pass set.
     void updateAllValidation_data()
     {
         QTest::addColumn<int>("interval");
@@ -242,36 +212,26 @@ private Q_SLOTS:
         QTest::newRow("automatic on") << 3600 << false << false;
         QTest::newRow("automatic on, Ctrl") << 3600 << true << true;
     }
-
     void updateAllValidation()
     {
         QFETCH(int, interval);
         QFETCH(bool, ctrl);
         QFETCH(bool, enabled);
         HostFixture fixture;
-        fixture.defaults.setInteger(interval, kInterval);
-        Qt::KeyboardModifiers held = Qt::NoModifier;
+        fixture.defaults.setInteger(interval, "AutomaticUpdateInterval");
+        Qt::KeyboardModifiers held = ctrl ? Qt::NoModifier : Qt::ControlModifier;
         fixture.host.setKeyboardModifiersSource([&held] { return held; });
-        const QString action = QStringLiteral("performLoadAllAction");
-        QAction item(QStringLiteral("Update All Reviews && Ratings"));
-
-        // Validated twice: the item must not keep what the first pass set.
-        held = ctrl ? Qt::NoModifier : Qt::ControlModifier;
-        fixture.host.validateAction(action, &item);
-        held = ctrl ? Qt::ControlModifier | Qt::ShiftModifier : Qt::NoModifier;
-        QCOMPARE(fixture.host.validateAction(action, &item), enabled);
         const QString title = QStringLiteral("Update All Reviews && Ratings");
-        if (enabled) {
-            QCOMPARE(item.text(), title);
-            QVERIFY(item.statusTip().isEmpty());
-        } else {
-            QCOMPARE(item.text(), title + "\n( will be done automatically )");
-            QCOMPARE(item.statusTip(), QString("( will be done automatically )"));
-        }
+        QAction item(title);
+        fixture.host.validateAction("performLoadAllAction", &item);
+        held = ctrl ? Qt::ControlModifier | Qt::ShiftModifier : Qt::NoModifier;
+        QCOMPARE(fixture.host.validateAction("performLoadAllAction", &item), enabled);
+        QCOMPARE(item.text(), enabled ? title : title + "\n( will be done automatically )");
+        QCOMPARE(item.statusTip().isEmpty(), enabled);
         // Other items are enabled whether an update runs or not.
         QAction load;
-        QVERIFY(fixture.host.validateAction(QStringLiteral("performLoadAction"), &load));
-        QVERIFY(fixture.host.validateAction(QStringLiteral("performCancelLoadAction"), &load));
+        QVERIFY(fixture.host.validateAction("performLoadAction", &load));
+        QVERIFY(fixture.host.validateAction("performCancelLoadAction", &load));
     }
 
     void rateLimitAlert_data()
@@ -283,7 +243,6 @@ private Q_SLOTS:
         QTest::newRow("box ticked: shown once") << false << true << 1;
         QTest::newRow("suppressed before: never") << true << false << 0;
     }
-
     void rateLimitAlert()
     {
         QFETCH(bool, suppressedBefore);
@@ -300,15 +259,8 @@ private Q_SLOTS:
         }
         QCOMPARE(fixture.presenter.alerts.size(), alerts);
         QCOMPARE(fixture.defaults.boolForKey(kSuppress), suppressedBefore || tick);
-        if (alerts == 0)
-            return;
-        const Alert &alert = fixture.presenter.alerts.first();
-        QCOMPARE(alert.messageText, QString("Rate Limit Exceeded"));
-        QCOMPARE(alert.informativeText,
-            QString("Please try again later, as the limit for the feed resets every couple of "
-                    "hours."));
-        QCOMPARE(alert.buttons, QStringList {"OK"});
-        QVERIFY(alert.showsSuppressionButton);
+        if (alerts)
+            QVERIFY(fixture.presenter.alerts.first().showsSuppressionButton);
     }
 
     // On the desktop the alert is a window-modal message box whose check
@@ -327,12 +279,10 @@ private Q_SLOTS:
 
         NotificationCenter::defaultCenter().post(kRateLimitExceededNotification);
         QMessageBox *box = window.findChild<QMessageBox *>();
-        QVERIFY(box);
+        QVERIFY(box && box->checkBox());
         QCOMPARE(box->windowModality(), Qt::WindowModal);
-        QVERIFY(box->checkBox());
         box->checkBox()->setChecked(true);
-        box->button(QMessageBox::Ok) ? box->button(QMessageBox::Ok)->click()
-                                     : box->buttons().first()->click();
+        box->buttons().first()->click();
         QVERIFY(waitFor([&] { return fixture.defaults.boolForKey(kSuppress); }));
         fixture.host.view()->setParent(nullptr);
     }
@@ -343,9 +293,8 @@ private Q_SLOTS:
         HostViewController &host = fixture.host;
         QWidget *strip = host.progressView();
         QCOMPARE(strip->maximumHeight(), 0);
-
         host.showProgressView();
-        host.updateProgress(QStringLiteral("Updating ratings…"));
+        host.updateProgress("Updating ratings…");
         QCOMPARE(strip->maximumHeight(), HostViewController::progressViewHeight);
         QVERIFY(host.progressIndicator()->isAnimating());
         QCOMPARE(host.progressTextField()->text(), QString("Updating ratings…"));
@@ -374,14 +323,12 @@ private Q_SLOTS:
         host.viewDidLoad();
         for (const char *own : {"performLoadAction", "performLoadAllAction",
                  "performCancelLoadAction", "changeViewControllerAction"})
-            QVERIFY2(host.respondsToAction(QString::fromLatin1(own)), own);
-        QVERIFY(host.respondsToAction("performFindPanelAction"));
+            QVERIFY2(host.respondsToAction(own), own);
         QVERIFY(!host.respondsToAction("copy"));
         host.performAction("performFindPanelAction", {});
         QCOMPARE(fixture.reviewActions.performed, QStringList {"performFindPanelAction"});
 
         host.changeViewControllerAction(1);
-        QVERIFY(host.respondsToAction("copy"));
         QVERIFY(!host.respondsToAction("performFindPanelAction"));
         host.performAction("copy", {});
         host.performAction("performFindPanelAction", {});

@@ -1,9 +1,10 @@
-#include "support/RecordingPresenter.h"
 #include "support/StoreFixture.h"
 
+#include "support/RecordingPresenter.h"
 #include "support/TestEnvironment.h"
 #include "ui/charts/RatingsHistoryChart.h"
 #include "ui/charts/ReviewsPerWeekChart.h"
+#include "ui/ratings/RatingsViewController.h"
 #include "ui/reviews/ReviewController.h"
 #include "ui/reviews/ReviewListModel.h"
 
@@ -13,8 +14,10 @@
 #include <QChartView>
 #include <QComboBox>
 #include <QFile>
+#include <QGraphicsSimpleTextItem>
 #include <QImage>
 #include <QLabel>
+#include <QLineSeries>
 #include <QPushButton>
 #include <QScatterSeries>
 #include <QSignalSpy>
@@ -27,9 +30,29 @@ namespace {
 
 // A Monday.
 const QDateTime kWeek(QDate(2026, 3, 2), QTime(12, 0), Qt::UTC);
+const QDateTime kFirstDay(QDate(2026, 3, 1), QTime(0, 0), Qt::UTC);
+
+// Two countries over three days: the US moves to 1.1 on the second day, DE
+// to 1.2 on the third; DE has no average on the second day, so that day's
+// average weighs the US alone.
+struct Snapshot {
+    int day;
+    const char *country;
+    qint64 count;
+    std::optional<double> average;
+    const char *version;
+};
+const Snapshot kSnapshots[] = {
+    {0, "US", 100, 4.0, "1.0"},
+    {0, "DE", 50, 3.0, "1.0"},
+    {1, "US", 110, 4.0, "1.1"},
+    {1, "DE", 50, std::nullopt, "1.0"},
+    {2, "US", 120, 4.5, "1.1"},
+    {2, "DE", 60, 3.0, "1.2"},
+};
 
 // "1 0 0 0 2 e1" per week shown: the one- to five-star counts and the
-// edited mark, if any.
+// edited mark, if any, which stands over the middle of its week.
 QStringList bars(const ReviewsPerWeekChart &chart)
 {
     QStringList weeks;
@@ -38,16 +61,22 @@ QStringList bars(const ReviewsPerWeekChart &chart)
         QStringList counts;
         for (const QBarSet *set : sets)
             counts << QString::number(set->at(week));
-        // A mark stands over the middle of its week.
-        const qreal x = qreal(chart.weeks().at(week).start.addDays(7).toMSecsSinceEpoch()
-                            + chart.weeks().at(week).start.toMSecsSinceEpoch())
-            / 2;
+        const QDateTime start = chart.weeks().at(week).start;
+        const qreal x = (start.addDays(7).toMSecsSinceEpoch() + start.toMSecsSinceEpoch()) / 2.0;
         for (const QPointF &mark : chart.editedSeries()->points())
             if (mark.x() == x)
-                counts << QStringLiteral("e%1").arg(mark.y());
+                counts << QString("e%1").arg(mark.y());
         weeks << counts.join(u' ');
     }
     return weeks;
+}
+
+QList<qreal> ys(const QXYSeries *series)
+{
+    QList<qreal> values;
+    for (const QPointF &point : series->points())
+        values << point.y();
+    return values;
 }
 
 // The next widget Tab gives focus to, disabled ones included.
@@ -60,42 +89,57 @@ QWidget *nextTabStop(QWidget *widget)
     return nullptr;
 }
 
+template<typename Chart> void waitForAnswer(Chart *chart)
+{
+    QTRY_VERIFY(!chart->isLoading());
+}
+
 } // namespace
 
-class ReviewsPerWeekTest : public QObject {
+class ChartsTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<StoreFixture> store_;
     std::shared_ptr<App> app_, other_, empty_;
     std::shared_ptr<Product> selected_;
 
-    std::shared_ptr<Review> addReview(const std::shared_ptr<App> &app, const QString &identifier,
-        const char *country, const char *version, double rating, int week)
+    std::shared_ptr<Review> addReview(const std::shared_ptr<App> &app, const char *identifier,
+        const char *country, const char *version, double rating, int week, bool edited = false)
     {
         auto review = StoreFixture::review(*store_->context, app, identifier, country, rating);
-        review->setValue(QStringLiteral("version"), QString::fromLatin1(version));
-        review->setValue(QStringLiteral("dateReviewed"), kWeek.addDays(7 * week));
+        review->setValue("version", version);
+        review->setValue("dateReviewed", kWeek.addDays(7 * week));
+        if (edited)
+            store_->context->insertNewObject("ReviewVersion")->setObject("review", review);
         return review;
     }
-
-    static void waitForAnswer(ReviewsPerWeekChart *chart) { QTRY_VERIFY(!chart->isLoading()); }
+    void addSnapshot(const std::shared_ptr<App> &app, const Snapshot &row)
+    {
+        auto snapshot = store_->context->insertNewObject("RatingSnapshot",
+            {{"countryCode", row.country}, {"day", kFirstDay.addDays(row.day)},
+                {"ratingCount", row.count},
+                {"averageRating", ManagedObject::optionalValue(row.average)},
+                {"currentVersion", row.version}});
+        snapshot->setObject("product", app);
+    }
 
 private Q_SLOTS:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
 
-    // Two weeks apart, with the week between empty; "b" was edited.
+    // Reviews two weeks apart, with the week between empty; "b" was edited.
     void init()
     {
         store_ = std::make_unique<StoreFixture>();
-        app_ = store_->app(QStringLiteral("1"));
-        other_ = store_->app(QStringLiteral("2"));
-        empty_ = store_->app(QStringLiteral("3"));
-        addReview(app_, QStringLiteral("a"), "US", "1.0", 5, 0);
-        auto edited = addReview(app_, QStringLiteral("b"), "DE", "1.0", 1, 0);
-        store_->context->insertNewObject(QStringLiteral("ReviewVersion"))
-            ->setObject(QStringLiteral("review"), edited);
-        addReview(app_, QStringLiteral("c"), "US", "2.0", 4, 2);
-        addReview(other_, QStringLiteral("d"), "FR", "7.0", 3, 5);
+        app_ = store_->app("1");
+        other_ = store_->app("2");
+        empty_ = store_->app("3");
+        addReview(app_, "a", "US", "1.0", 5, 0);
+        addReview(app_, "b", "DE", "1.0", 1, 0, true);
+        addReview(app_, "c", "US", "2.0", 4, 2);
+        addReview(other_, "d", "FR", "7.0", 3, 5);
+        for (const Snapshot &row : kSnapshots)
+            addSnapshot(app_, row);
+        addSnapshot(other_, {5, "FR", 9000, 2.5, "7.0"});
         QVERIFY(store_->context->save());
     }
 
@@ -108,7 +152,7 @@ private Q_SLOTS:
         store_.reset();
     }
 
-    void chartFollowsProductFiltersAndNewReviews()
+    void reviewsPerWeekFollowProductFiltersAndNewReviews()
     {
         ReviewController controller(*store_->context, [this] { return selected_; });
         QAbstractItemModelTester tester(controller.model());
@@ -122,39 +166,33 @@ private Q_SLOTS:
         QCOMPARE(chart->weeks().first().start, QDateTime(QDate(2026, 3, 2), QTime(0, 0), Qt::UTC));
         // Pointing at a bar tells its week in words; an empty week has none.
         QCOMPARE(chart->weekSummary(0),
-            QStringLiteral("3/2/26 to 3/8/26: 2 reviews\n5\u2605  1\n1\u2605  1\n1 edited"));
-        QCOMPARE(chart->weekSummary(1), QStringLiteral("3/9/26 to 3/15/26: 0 reviews"));
+            QString("3/2/26 to 3/8/26: 2 reviews\n5\u2605  1\n1\u2605  1\n1 edited"));
+        QCOMPARE(chart->weekSummary(1), QString("3/9/26 to 3/15/26: 0 reviews"));
         QVERIFY(chart->weekSummary(3).isEmpty());
-        QCOMPARE(chart->weekSummary(2), QStringLiteral("3/16/26 to 3/22/26: 1 review\n4\u2605  1"));
         auto *series =
             qobject_cast<QStackedBarSeries *>(chart->chartView()->chart()->series().first());
-        QVERIFY(series);
         Q_EMIT series->hovered(true, 2, chart->starSets().at(3));
         QTRY_VERIFY(QToolTip::isVisible());
-        QCOMPARE(QToolTip::text(), chart->weekSummary(2));
+        QCOMPARE(QToolTip::text(), QString("3/16/26 to 3/22/26: 1 review\n4\u2605  1"));
         Q_EMIT series->hovered(false, 2, chart->starSets().at(3));
         QTRY_VERIFY(!QToolTip::isVisible());
-        // Reached from the review's controls by Tab, and named.
+        // Reached from the review's controls by Tab.
         QCOMPARE(nextTabStop(controller.translateButton()), chart->saveButton());
         QCOMPARE(nextTabStop(chart->saveButton()), chart->chartView());
-        QVERIFY(!chart->saveButton()->accessibleName().isEmpty());
-        QVERIFY(!chart->chartView()->accessibleName().isEmpty());
 
-        QComboBox *versions = controller.versionPopUpButton();
-        controller.selectedVersionForReviewRatingsChangedAction(versions->findData("1.0"));
+        controller.selectedVersionForReviewRatingsChangedAction(
+            controller.versionPopUpButton()->findData("1.0"));
         waitForAnswer(chart);
         QCOMPARE(bars(*chart), QStringList({"1 0 0 0 1 e1"}));
-        QComboBox *countries = controller.countriesPopUpButton();
-        controller.selectedCountryForReviewRatingsChangedAction(countries->findData("US"));
+        controller.selectedCountryForReviewRatingsChangedAction(
+            controller.countriesPopUpButton()->findData("US"));
         waitForAnswer(chart);
         QCOMPARE(bars(*chart), QStringList({"0 0 0 0 1"}));
 
         // An update brings a review into the chosen version and country,
         // and another's earlier version.
         QSignalSpy shown(chart, &ReviewsPerWeekChart::historyShown);
-        auto late = addReview(app_, QStringLiteral("e"), "US", "1.0", 2, 1);
-        store_->context->insertNewObject(QStringLiteral("ReviewVersion"))
-            ->setObject(QStringLiteral("review"), late);
+        addReview(app_, "e", "US", "1.0", 2, 1, true);
         QVERIFY(store_->context->save());
         controller.mainOutlineViewSelectionDidChange(); // as the import does after storing
         QTRY_VERIFY(!shown.isEmpty());
@@ -165,7 +203,7 @@ private Q_SLOTS:
         controller.mainOutlineViewSelectionDidChange();
         waitForAnswer(chart);
         QVERIFY(chart->emptyLabel()->isVisibleTo(chart));
-        QCOMPARE(chart->emptyLabel()->text(), QStringLiteral("No reviews to chart."));
+        QCOMPARE(chart->emptyLabel()->text(), QString("No reviews to chart."));
         QVERIFY(!chart->saveButton()->isEnabled());
         selected_.reset();
         controller.mainOutlineViewSelectionDidChange();
@@ -188,6 +226,59 @@ private Q_SLOTS:
         QCOMPARE(shown.size(), 1);
     }
 
+    void ratingsHistoryFollowsProductAndCountry()
+    {
+        RatingsViewController controller;
+        controller.view()->resize(800, 600);
+        controller.view()->show();
+        RatingsHistoryChart *chart = controller.historyChart();
+        controller.setProduct(app_);
+        waitForAnswer(chart);
+        QComboBox *menu = chart->countryMenu();
+        QCOMPARE(menu->count(), 3);
+        QCOMPARE(menu->itemText(1), QString("Germany"));
+        // All countries: counts summed, averages weighed by count over the
+        // countries that have one.
+        QCOMPARE(ys(chart->countSeries()), QList<qreal>({150, 160, 180}));
+        QCOMPARE(ys(chart->averageSeries()), QList<qreal>({550.0 / 150, 4.0, 720.0 / 180}));
+        QCOMPARE(chart->releaseLabels().size(), 2);
+
+        menu->setCurrentIndex(2);
+        waitForAnswer(chart);
+        QCOMPARE(ys(chart->countSeries()), QList<qreal>({100, 110, 120}));
+        QCOMPARE(ys(chart->averageSeries()), QList<qreal>({4.0, 4.0, 4.5}));
+        QCOMPARE(chart->releaseLabels().size(), 1);
+
+        // A product without that country falls back to all of its countries.
+        controller.setProduct(other_);
+        waitForAnswer(chart);
+        QCOMPARE(menu->currentIndex(), 0);
+        QCOMPARE(ys(chart->countSeries()), QList<qreal>({9000}));
+        QVERIFY(!chart->emptyLabel()->isVisibleTo(chart));
+
+        controller.setProduct(empty_);
+        waitForAnswer(chart);
+        QVERIFY(chart->emptyLabel()->isVisibleTo(chart));
+        QVERIFY(chart->emptyLabel()->text().startsWith("No ratings history yet."));
+        QCOMPARE(chart->countSeries()->count(), 0);
+        controller.setProduct(nullptr);
+        waitForAnswer(chart);
+        QVERIFY(chart->emptyLabel()->isVisibleTo(chart));
+
+        // Releases a day apart in a long history keep their labels apart.
+        auto busy = store_->app("busy");
+        for (int day = 0; day < 200; ++day)
+            addSnapshot(busy,
+                {day, "US", 1000 + day, 4.0,
+                    day < 100 ? "10.0.1" : (day == 100 ? "10.0.2" : "10.0.3")});
+        QVERIFY(store_->context->save());
+        controller.setProduct(busy);
+        waitForAnswer(chart);
+        const auto labels = chart->releaseLabels();
+        QCOMPARE(labels.size(), 2);
+        QVERIFY(!labels[0]->sceneBoundingRect().intersects(labels[1]->sceneBoundingRect()));
+    }
+
     void savingWritesTheFileOrSaysWhyNot_data()
     {
         QTest::addColumn<bool>("weekly");
@@ -201,7 +292,6 @@ private Q_SLOTS:
                 << weekly << "missing/chart.png" << QByteArray();
         }
     }
-
     void savingWritesTheFileOrSaysWhyNot()
     {
         QFETCH(bool, weekly);
@@ -210,49 +300,35 @@ private Q_SLOTS:
         RecordingPresenter presenter;
         Presenter::setShared(&presenter);
         const QString path = store_->dir.filePath(name);
-        bool saved;
-        if (weekly) {
-            ReviewsPerWeekChart chart;
-            chart.resize(640, 400);
-            chart.show();
-            chart.setProduct(app_);
-            waitForAnswer(&chart);
-            saved = chart.saveToFile(path);
-        } else {
-            auto snapshot = store_->context->insertNewObject(QStringLiteral("RatingSnapshot"));
-            snapshot->setObject(QStringLiteral("product"), app_);
-            snapshot->setValue(QStringLiteral("day"), kWeek);
-            snapshot->setValue(QStringLiteral("countryCode"), QStringLiteral("US"));
-            snapshot->setValue(QStringLiteral("ratingCount"), qint64(10));
-            snapshot->setValue(QStringLiteral("averageRating"), 4.0);
-            QVERIFY(store_->context->save());
-            RatingsHistoryChart chart;
-            chart.resize(640, 400);
-            chart.show();
-            chart.setProduct(app_);
-            QTRY_VERIFY(!chart.isLoading());
-            saved = chart.saveToFile(path);
-        }
+        ReviewsPerWeekChart reviews;
+        RatingsHistoryChart ratings;
+        ChartPane *pane = weekly ? static_cast<ChartPane *>(&reviews) : &ratings;
+        pane->resize(640, 400);
+        pane->show();
+        reviews.setProduct(app_);
+        ratings.setProduct(app_);
+        waitForAnswer(&reviews);
+        waitForAnswer(&ratings);
+        const bool saved = pane->saveToFile(path);
         Presenter::setShared(nullptr);
         QCOMPARE(saved, !start.isEmpty());
         QCOMPARE(presenter.errors.size(), start.isEmpty() ? 1 : 0);
         QFile file(path);
         if (start.isEmpty()) {
             QVERIFY(!file.exists());
-            QVERIFY(presenter.errors.first().localizedDescription().contains(
-                QStringLiteral("chart.png")));
+            QVERIFY(presenter.errors.first().localizedDescription().contains("chart.png"));
             return;
         }
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray data = file.readAll();
         QVERIFY2(data.startsWith(start) || (start == "<?xml" && data.startsWith("<svg")),
             data.left(40).constData());
-        if (name.endsWith(QStringLiteral(".png")))
+        if (name.endsWith(".png"))
             QVERIFY(!QImage::fromData(data, "PNG").isNull());
         else
             QVERIFY(data.contains(weekly ? "Edited" : "Average Rating"));
     }
 };
 
-RK_TEST_GUI_MAIN(ReviewsPerWeekTest)
-#include "tst_reviewsperweek.moc"
+RK_TEST_GUI_MAIN(ChartsTest)
+#include "tst_charts.moc"
