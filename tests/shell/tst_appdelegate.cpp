@@ -143,7 +143,7 @@ private Q_SLOTS:
     // A run that never reached applicationWillTerminate is reported once.
     void crashMarker()
     {
-        for (const QStringList expected :
+        for (const QStringList &expected :
             {QStringList(), {"It seems that ReviewKeeper crashed!"}}) {
             LogCapture log;
             delegate_->awakeFromNib();
