@@ -1,28 +1,20 @@
-#include "support/StoreFixture.h"
+#include "support/UiRecorders.h"
 
-#include "support/RecordingPresenter.h"
-#include "support/TestEnvironment.h"
 #include "ui/charts/RatingsHistoryChart.h"
 #include "ui/charts/ReviewsPerWeekChart.h"
 #include "ui/ratings/RatingsViewController.h"
 #include "ui/reviews/ReviewController.h"
 #include "ui/reviews/ReviewListModel.h"
 
-#include <QAbstractItemModelTester>
-#include <QApplication>
 #include <QBarSet>
 #include <QChartView>
 #include <QComboBox>
-#include <QFile>
 #include <QGraphicsSimpleTextItem>
-#include <QImage>
 #include <QLabel>
 #include <QLineSeries>
 #include <QPushButton>
 #include <QScatterSeries>
-#include <QSignalSpy>
 #include <QStackedBarSeries>
-#include <QTest>
 #include <QToolButton>
 #include <QToolTip>
 
@@ -297,8 +289,7 @@ private Q_SLOTS:
         QFETCH(bool, weekly);
         QFETCH(QString, name);
         QFETCH(QByteArray, start);
-        RecordingPresenter presenter;
-        Presenter::setShared(&presenter);
+        SharedPresenter presenter;
         const QString path = store_->dir.filePath(name);
         ReviewsPerWeekChart reviews;
         RatingsHistoryChart ratings;
@@ -310,7 +301,6 @@ private Q_SLOTS:
         waitForAnswer(&reviews);
         waitForAnswer(&ratings);
         const bool saved = pane->saveToFile(path);
-        Presenter::setShared(nullptr);
         QCOMPARE(saved, !start.isEmpty());
         QCOMPARE(presenter.errors.size(), start.isEmpty() ? 1 : 0);
         QFile file(path);

@@ -273,25 +273,17 @@ private Q_SLOTS:
     }
 
     // Ordered by the names shown, in the user's language.
-    void languageOrder_data()
-    {
-        QTest::addColumn<QString>("language");
-        QTest::addColumn<QStringList>("before"); // a pair of codes in the order shown
-        QTest::newRow("English") << "en" << QStringList {"en", "de"};
-        QTest::newRow("German") << "de" << QStringList {"de", "en"};
-    }
     void languageOrder()
     {
-        QFETCH(QString, language);
-        QFETCH(QStringList, before);
-        const QLocale locale(language);
-        QLocale::setDefault(locale);
-        Localization::install(*qApp, locale);
+        QVERIFY(Localization::install(*qApp, QLocale(QLocale::English)).isEmpty()); // none needed
+        const QLocale german(QLocale::German, QLocale::Germany);
+        QLocale::setDefault(german);
+        Localization::install(*qApp, german);
         Fixture fixture;
         fixture.reopen();
         QComboBox *menu = fixture.controller.languagesPopUpButton();
-        QVERIFY(menu->findData(before.at(0)) < menu->findData(before.at(1)));
-        QCollator collator {locale};
+        QVERIFY(menu->findData("de") < menu->findData("en")); // Deutsch, Englisch
+        QCollator collator {german};
         for (int i = 1; i < menu->count(); ++i)
             QVERIFY2(collator.compare(menu->itemText(i - 1), menu->itemText(i)) < 0,
                 qPrintable(menu->itemText(i)));

@@ -95,43 +95,6 @@ private Q_SLOTS:
         store_.reset();
     }
 
-    // The model's own SQL lists what the filter lists, country names included.
-    void listsWhatTheFilterLists_data()
-    {
-        QTest::addColumn<QString>("version");
-        QTest::addColumn<QString>("country");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QStringList>("expected");
-        const auto row = [](const char *name, const char *version, const char *country,
-                             const char *text, const QStringList &expected) {
-            QTest::newRow(name) << QString(version) << QString(country) << QString(text)
-                                << expected;
-        };
-        row("all", "***", "***", "", {"de-new", "us", "jp", "fr", "de-old"});
-        row("title or reviewer", "***", "***", "great", {"us", "fr"});
-        row("version pattern", "***", "***", "1.1*", {"us", "jp"});
-        row("country name", "***", "***", "germ", {"de-new", "de-old"});
-        row("country narrows, no name match", "***", "DE", "germ", {});
-        row("version narrows, no pattern", "1.10", "***", "1.1*", {});
-        row("version and title", "1.9", "***", "bof", {"fr"});
-        row("version and country", "1.10", "US", "", {"us"});
-    }
-    void listsWhatTheFilterLists()
-    {
-        QFETCH(QString, version);
-        QFETCH(QString, country);
-        QFETCH(QString, text);
-        QFETCH(QStringList, expected);
-        app_->setSelectedVersion(version);
-        app_->setSelectedCountryCode(country);
-        ReviewListModel model(*store_->context);
-        QAbstractItemModelTester tester(&model);
-        model.setProduct(app_);
-        model.setSearchText(text);
-        QCOMPARE(identifiers(model), expected);
-        QCOMPARE(model.rowCount(), int(expected.size()));
-    }
-
     // Rows come a page at a time, records a batch at a time, in SQL order;
     // marking all reaches the rows not handed to the view yet.
     void pagesOfRows()
@@ -218,7 +181,7 @@ private Q_SLOTS:
         QVERIFY(!list->tableContextMenuIsOpen());
     }
 
-    // Mark All acts on the reviews listed, and is saved.
+    // Mark All acts on the reviews the filter and search list, and is saved.
     void markAllActsOnTheListed_data()
     {
         QTest::addColumn<QString>("country");

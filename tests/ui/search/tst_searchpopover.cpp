@@ -1,20 +1,17 @@
+#include "support/UiRecorders.h"
+
 #include "LocalHttpServer.h"
 #include "catalog/ProductCatalog.h"
 #include "catalog/StoreSearch.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
-#include "platform/UrlOpener.h"
 #include "platform/UserDefaults.h"
-#include "support/RecordingPresenter.h"
-#include "support/TestEnvironment.h"
 #include "support/WaitFor.h"
 #include "ui/search/SearchPopoverViewController.h"
 #include "ui/search/SearchResultsModel.h"
 #include "ui/widgets/Popover.h"
 #include "ui/widgets/ZQSpinningProgressIndicator.h"
 
-#include <QAbstractItemModelTester>
-#include <QApplication>
 #include <QCheckBox>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -22,7 +19,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
-#include <QTest>
 
 using Response = LocalHttpServer::Response;
 
@@ -133,7 +129,6 @@ private Q_SLOTS:
         controller_.reset();
         window_.reset();
         server_.reset();
-        UrlOpener::setHandler({});
     }
 
     // The same text runs once; any kind box lets it run again with the new kinds.
@@ -271,11 +266,7 @@ private Q_SLOTS:
     // Kinds the table shows by name (the others are in the sort below).
     void doubleClickOpensWebPagesOnlyAndKindsShow()
     {
-        QList<QUrl> opened;
-        UrlOpener::setHandler([&](const QUrl &url) {
-            opened << url;
-            return true;
-        });
+        OpenedUrls opened;
         c().model()->setResults({result(7, "A", "B", "ebook"),
             QJsonObject {
                 {"trackName", "B"}, {"trackViewUrl", "file:///etc/passwd"}, {"kind", "Podcast"}}});

@@ -1,5 +1,6 @@
+#include "support/UiRecorders.h"
+
 #include "platform/ManualClock.h"
-#include "support/TestEnvironment.h"
 #include "ui/widgets/BadgeTextFieldCell.h"
 #include "ui/widgets/ColoredView.h"
 #include "ui/widgets/RankingIndicator.h"
@@ -9,12 +10,11 @@
 #include "ui/widgets/XFSearchField.h"
 #include "ui/widgets/ZQSpinningProgressIndicator.h"
 
-#include <QApplication>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QPainter>
 #include <QStandardItemModel>
 #include <QTableView>
-#include <QTest>
 
 namespace {
 

@@ -1,16 +1,15 @@
-#include "support/TestEnvironment.h"
+#include "support/UiRecorders.h"
+
 #include "ui/window/ActionResponder.h"
 #include "ui/window/MainWindow.h"
 #include "ui/window/MainWindowController.h"
 #include "ui/window/MessageBoxPresenter.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QStackedWidget>
-#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 
