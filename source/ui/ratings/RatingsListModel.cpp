@@ -8,11 +8,6 @@
 
 namespace {
 
-template<typename T> QVariant optionalValue(const std::optional<T> &value)
-{
-    return value ? QVariant::fromValue(*value) : QVariant();
-}
-
 // Each column: the key its sort is kept under in the preferences, the value
 // it sorts by, and the text it shows.
 struct Column {
@@ -28,15 +23,15 @@ const Column kColumns[RatingsListModel::ColumnCount] = {
             return name.isNull() ? QVariant() : QVariant(name);
         },
         [](const Rating &r) { return r.localizedCountryName(); }},
-    {"ratingCount", [](const Rating &r) { return optionalValue(r.ratingCount()); },
+    {"ratingCount", [](const Rating &r) { return Rating::optionalValue(r.ratingCount()); },
         [](const Rating &r) { return r.ratingCountString(); }},
-    {"averageRating", [](const Rating &r) { return optionalValue(r.averageRating()); },
+    {"averageRating", [](const Rating &r) { return Rating::optionalValue(r.averageRating()); },
         [](const Rating &r) { return r.averageRatingString(); }},
     {"ratingCountForCurrentVersion",
-        [](const Rating &r) { return optionalValue(r.ratingCountForCurrentVersion()); },
+        [](const Rating &r) { return Rating::optionalValue(r.ratingCountForCurrentVersion()); },
         [](const Rating &r) { return r.ratingCountForCurrentVersionString(); }},
     {"averageRatingForCurrentVersion",
-        [](const Rating &r) { return optionalValue(r.averageRatingForCurrentVersion()); },
+        [](const Rating &r) { return Rating::optionalValue(r.averageRatingForCurrentVersion()); },
         [](const Rating &r) { return r.averageRatingForCurrentVersionString(); }},
 };
 
