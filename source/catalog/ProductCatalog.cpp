@@ -235,20 +235,6 @@ ProductCatalog::Products ProductCatalog::addProductsForResults(const QList<QVari
     return added;
 }
 
-void ProductCatalog::addProductsForResultsNotification(const Notification &notification)
-{
-    addProductsForResults(
-        resultsFromVariant(notification.userInfo.value(QStringLiteral("results"))));
-}
-
-void ProductCatalog::observeAddProductsNotifications()
-{
-    NotificationCenter::defaultCenter().addObserver(
-        kAddProductsForResultsNotification, this, [this](const Notification &notification) {
-            addProductsForResultsNotification(notification);
-        });
-}
-
 void ProductCatalog::save()
 {
     if (save_) {

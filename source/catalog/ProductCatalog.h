@@ -16,7 +16,6 @@ class Group;
 class ManagedObjectContext;
 class Product;
 class RequestQueue;
-struct Notification;
 
 // Products enter and leave the store here: store results become App, Book
 // or Podcast records under the group of their kind, and deleted products
@@ -72,11 +71,6 @@ public:
     // products; when no result is left after the id check nothing is
     // created, saved or posted.
     Products addProductsForResults(const QList<QVariantMap> &results);
-    // Handler of "kAddProductsForResultsNotification" ("results").
-    void addProductsForResultsNotification(const Notification &notification);
-    // Observes "kAddProductsForResultsNotification" from any sender for the
-    // catalogue's lifetime.
-    void observeAddProductsNotifications();
     // The outline row of the last product added by the latest addition.
     qint64 lastAddedRow() const { return lastAddedRow_; }
 
