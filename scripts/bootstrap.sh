@@ -16,7 +16,8 @@ export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=true
 packages=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-qpa-plugins qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-translations-l10n
-  libgl-dev libsqlite3-dev libicu-dev qtkeychain-qt6-dev libsecret-1-0 qt6-charts-dev qt6-svg-dev
+  libgl-dev libsqlite3-dev libicu-dev libssl-dev qtkeychain-qt6-dev libsecret-1-0 qt6-charts-dev
+  qt6-svg-dev
   # Qt6Charts' CMake package needs Qt6OpenGL's, which qt6-charts-dev does not pull in.
   libqt6opengl6-dev
 )

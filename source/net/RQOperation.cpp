@@ -107,11 +107,19 @@ void RQOperation::start()
         Q_EMIT executingChanged(true);
 }
 
+// Only plain reads are shared: an answer to a signed-in request is the
+// account's own and is asked for afresh each time.
+bool RQOperation::isCacheable() const
+{
+    return request_.httpMethod() == "GET"
+        && request_.valueForHTTPHeaderField("Authorization").isEmpty();
+}
+
 bool RQOperation::startLoadingCache()
 {
     revalidating_.reset();
-    SharedURLCache *cache = NetworkAccess::sharedURLCache();
-    if (!cache || request_.httpMethod() != "GET")
+    SharedURLCache *cache = isCacheable() ? NetworkAccess::sharedURLCache() : nullptr;
+    if (!cache)
         return false;
     const QNetworkCacheMetaData metaData = cache->metaData(request_.url());
     if (!metaData.isValid())
@@ -283,8 +291,8 @@ void RQOperation::replyFinished()
 // 304's headers and so counts as fresh from now.
 void RQOperation::keepInCache()
 {
-    SharedURLCache *cache = NetworkAccess::sharedURLCache();
-    if (!cache || request_.httpMethod() != "GET" || responseReceived_.isNull())
+    SharedURLCache *cache = isCacheable() ? NetworkAccess::sharedURLCache() : nullptr;
+    if (!cache || responseReceived_.isNull())
         return;
     if (responseReceived_.statusCode() == 304 && revalidating_) {
         const HTTPURLResponse &stored = revalidating_->response;

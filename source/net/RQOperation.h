@@ -103,6 +103,7 @@ private:
         QByteArray body;
     };
 
+    bool isCacheable() const;
     bool startLoadingCache();
     void startConnection();
     void dropConnection();

@@ -58,6 +58,12 @@ inline constexpr PreferenceKey<QString> TranslatorTranslateURL {"TranslatorTrans
 // Kept in the preferences by earlier versions; moved to the secret store.
 inline constexpr PreferenceKey<QString> TranslatorClientSecret {"TranslatorClientSecret"};
 
+// App Store Connect: the API's address (empty for Apple's), and the team
+// key's issuer and key identifiers; the private key is in the secret store.
+inline constexpr PreferenceKey<QString> AppStoreConnectURL {"AppStoreConnectURL"};
+inline constexpr PreferenceKey<QString> AppStoreConnectIssuerID {"AppStoreConnectIssuerID"};
+inline constexpr PreferenceKey<QString> AppStoreConnectKeyID {"AppStoreConnectKeyID"};
+
 // A list's sort order ("<autosave name>-SortDescriptors") and the sidebar's
 // expanded and selected rows ("<autosave name>-SavedOutlineViewItemState").
 inline QString sortDescriptorsKey(const QString &autosaveName)

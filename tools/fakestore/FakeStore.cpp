@@ -53,18 +53,21 @@ QByteArray httpDate(const QDateTime &time)
 } // namespace
 
 FakeStore::FakeStore(const QString &folder, Options options)
-    : folder_(folder), options_(options), translator_({options.libreOpen})
+    : folder_(folder), options_(options), translator_({options.libreOpen}),
+      connect_(folder, options.connect)
 {
 }
 
 void FakeStore::setOptions(const Options &options)
 {
     options_ = options;
+    connect_.setOptions(options.connect);
 }
 
 void FakeStore::attach(LocalHttpServer &server)
 {
     root_ = server.rootURL();
+    connect_.setRoot(root_);
     server.setFallback([this](const LocalHttpServer::Request &request) -> std::optional<Response> {
         return answer(request);
     });
@@ -109,6 +112,8 @@ Response FakeStore::answer(const LocalHttpServer::Request &request)
         return search(request);
     if (path.startsWith(QLatin1String("/images/")))
         return image(request, path.mid(8));
+    if (auto connected = connect_.answer(request))
+        return *connected;
     if (auto translated = translator_.answer(request))
         return *translated;
     return Response::withStatus(404, "<html><body>Not found</body></html>");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FakeAppStoreConnect.h"
 #include "FakeTranslator.h"
 #include "LocalHttpServer.h"
 
@@ -14,7 +15,8 @@
 // Answers requests the way the store's web service and the translation
 // service do, from a folder of answers (see README.md): review feed pages by
 // country, product and page, lookups and searches over product records,
-// artwork; translation requests go to a FakeTranslator.
+// artwork; translation requests go to a FakeTranslator, App Store Connect's
+// to a FakeAppStoreConnect.
 class FakeStore {
 public:
     struct Options {
@@ -35,6 +37,8 @@ public:
         QSet<QString> cutPages;
         // LibreTranslate translates without a key.
         bool libreOpen = false;
+        // The App Store Connect stand-in's key and limits.
+        FakeAppStoreConnect::Options connect;
     };
 
     FakeStore(const QString &folder, Options options);
@@ -49,6 +53,7 @@ public:
     LocalHttpServer::Response answer(const LocalHttpServer::Request &request);
 
     const FakeTranslator &translator() const { return translator_; }
+    FakeAppStoreConnect &appStoreConnect() { return connect_; }
 
 private:
     LocalHttpServer::Response reviews(const LocalHttpServer::Request &request,
@@ -68,4 +73,5 @@ private:
     QString root_;
     int xmlFeedRequests_ = 0;
     FakeTranslator translator_;
+    FakeAppStoreConnect connect_;
 };

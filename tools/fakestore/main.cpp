@@ -5,6 +5,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 
 #include <cstdio>
@@ -43,9 +44,17 @@ int main(int argc, char **argv)
         QStringLiteral("cc/page"));
     QCommandLineOption libreOpen(
         QStringLiteral("libre-open"), QStringLiteral("LibreTranslate translates without a key."));
+    QCommandLineOption connectKey(QStringLiteral("connect-key"),
+        QStringLiteral("Check App Store Connect tokens with this public key (PEM)."),
+        QStringLiteral("file"));
+    QCommandLineOption connectBudget(QStringLiteral("connect-budget"),
+        QStringLiteral("Answer App Store Connect requests with 429 after <n>."),
+        QStringLiteral("n"), QStringLiteral("3500"));
+    QCommandLineOption connectReadOnly(QStringLiteral("connect-read-only"),
+        QStringLiteral("The App Store Connect key may not reply (403)."));
     QCommandLineOption quiet(QStringLiteral("quiet"), QStringLiteral("Do not list requests."));
-    parser.addOptions(
-        {port, rateLimit, maxAge, cacheControl, expires, etag, fail, cut, libreOpen, quiet});
+    parser.addOptions({port, rateLimit, maxAge, cacheControl, expires, etag, fail, cut, libreOpen,
+        connectKey, connectBudget, connectReadOnly, quiet});
     parser.process(app);
 
     if (parser.positionalArguments().size() != 1) {
@@ -85,6 +94,16 @@ int main(int argc, char **argv)
     for (const QString &value : parser.values(cut))
         options.cutPages.insert(value.toLower());
     options.libreOpen = parser.isSet(libreOpen);
+    if (parser.isSet(connectKey)) {
+        QFile file(parser.value(connectKey));
+        if (!file.open(QIODevice::ReadOnly)) {
+            std::fprintf(stderr, "fakestore: cannot read %s.\n", qPrintable(file.fileName()));
+            return 2;
+        }
+        options.connect.publicKey = file.readAll();
+    }
+    options.connect.hourlyBudget = parser.value(connectBudget).toInt();
+    options.connect.readOnlyKey = parser.isSet(connectReadOnly);
     LocalHttpServer server;
     if (!server.listen(quint16(portNumber))) {
         std::fprintf(stderr, "fakestore: cannot listen on 127.0.0.1:%u.\n", portNumber);
