@@ -14,8 +14,8 @@
 
 #include <memory>
 
-const QString AppStoreConnectClient::defaultURL
-    = QStringLiteral("https://api.appstoreconnect.apple.com/");
+const QString AppStoreConnectClient::defaultURL =
+    QStringLiteral("https://api.appstoreconnect.apple.com/");
 
 namespace {
 
@@ -61,7 +61,7 @@ struct AppStoreConnectClient::State : std::enable_shared_from_this<State> {
 
     // Reads `url` and the pages its answers link to, for as long as the
     // handler wants more.
-    template <typename T, typename Decode>
+    template<typename T, typename Decode>
     void readPages(const QUrl &url, Decode decode, PageHandler<T> pageHandler,
         std::shared_ptr<QList<T>> collected, ListCompletion<T> completion)
     {
@@ -97,8 +97,8 @@ AppStoreConnectClient::AppStoreConnectClient(RequestQueue *queue)
 
 QString AppStoreConnectClient::rootURL()
 {
-    const QString value
-        = UserDefaults::standard().stringForKey(Preference::AppStoreConnectURL).trimmed();
+    const QString value =
+        UserDefaults::standard().stringForKey(Preference::AppStoreConnectURL).trimmed();
     if (value.isEmpty())
         return defaultURL;
     const QUrl url(value, QUrl::StrictMode);
@@ -192,8 +192,9 @@ void AppStoreConnectClient::State::send(
             if (!header.isEmpty())
                 self->rateLimit = AppStoreConnectDecoder::rateLimit(header);
             if (error && response.isNull()) {
-                answer({}, connectError(error.code(), text("App Store Connect cannot be reached."),
-                               error.localizedDescription()));
+                answer({},
+                    connectError(error.code(), text("App Store Connect cannot be reached."),
+                        error.localizedDescription()));
                 return;
             }
             answer(data, errorFor(response.statusCode(), data, method));
@@ -226,8 +227,8 @@ void AppStoreConnectClient::versions(
     state_->readPages<AppStoreConnectVersion>(
         apiURL(QStringLiteral("v1/apps/%1/appStoreVersions").arg(pathPiece(appID)),
             QStringLiteral("limit=%1").arg(pageLimit)),
-        &AppStoreConnectDecoder::versionPage, {},
-        std::make_shared<QList<AppStoreConnectVersion>>(), std::move(completion));
+        &AppStoreConnectDecoder::versionPage, {}, std::make_shared<QList<AppStoreConnectVersion>>(),
+        std::move(completion));
 }
 
 void AppStoreConnectClient::versionReviews(const QString &versionID,

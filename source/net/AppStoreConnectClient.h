@@ -36,11 +36,10 @@ public:
     // that an update stops before the service refuses it.
     static constexpr int reserveRequests = 25;
 
-    template <typename T>
+    template<typename T>
     using ListCompletion = std::function<void(const QList<T> &items, const Error &error)>;
     // Told of each page in order; answers whether the next page is wanted.
-    template <typename T>
-    using PageHandler = std::function<bool(const QList<T> &items)>;
+    template<typename T> using PageHandler = std::function<bool(const QList<T> &items)>;
     using ReplyCompletion =
         std::function<void(const std::optional<AppStoreConnectReply> &reply, const Error &error)>;
     using Completion = std::function<void(const Error &error)>;

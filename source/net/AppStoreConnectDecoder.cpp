@@ -34,7 +34,7 @@ std::optional<AppStoreConnectReply> replyOf(const QJsonObject &resource)
 }
 
 // The list of a page and its next link; nullopt when `data` is no list document.
-template <typename T, typename Read>
+template<typename T, typename Read>
 std::optional<AppStoreConnectPage<T>> pageOf(const QByteArray &data, Read read)
 {
     const auto document = documentOf(data);
@@ -98,12 +98,11 @@ std::optional<AppStoreConnectPage<AppStoreConnectReview>> reviewPage(const QByte
 
 std::optional<AppStoreConnectPage<AppStoreConnectApp>> appPage(const QByteArray &data)
 {
-    return pageOf<AppStoreConnectApp>(
-        data, [](const QJsonObject &resource, const QJsonObject &) {
-            const QJsonObject attributes = resource.value("attributes").toObject();
-            return std::optional(AppStoreConnectApp {resource.value("id").toString(),
-                attributes.value("name").toString(), attributes.value("bundleId").toString()});
-        });
+    return pageOf<AppStoreConnectApp>(data, [](const QJsonObject &resource, const QJsonObject &) {
+        const QJsonObject attributes = resource.value("attributes").toObject();
+        return std::optional(AppStoreConnectApp {resource.value("id").toString(),
+            attributes.value("name").toString(), attributes.value("bundleId").toString()});
+    });
 }
 
 std::optional<AppStoreConnectPage<AppStoreConnectVersion>> versionPage(const QByteArray &data)

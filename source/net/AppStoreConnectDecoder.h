@@ -48,8 +48,7 @@ struct AppStoreConnectVersion {
 
 // One page of a list, with the address of the next page exactly as given
 // (empty on the last page).
-template <typename T>
-struct AppStoreConnectPage {
+template<typename T> struct AppStoreConnectPage {
     QList<T> items;
     QUrl next;
 };

@@ -17,8 +17,7 @@ const QString AppStoreConnectToken::ErrorDomain = QStringLiteral("AppStoreConnec
 
 namespace {
 
-template <typename T, void (*Free)(T *)>
-struct Deleter {
+template<typename T, void (*Free)(T *)> struct Deleter {
     void operator()(T *p) const { Free(p); }
 };
 using KeyPtr = std::unique_ptr<EVP_PKEY, Deleter<EVP_PKEY, EVP_PKEY_free>>;
@@ -94,8 +93,8 @@ QByteArray AppStoreConnectToken::sign(
         return QByteArray();
     };
     if (!key.isComplete())
-        return fail(localized("AppStoreConnect",
-            "The issuer ID, the key ID and the private key are all needed."));
+        return fail(localized(
+            "AppStoreConnect", "The issuer ID, the key ID and the private key are all needed."));
     const KeyPtr privateKey = readPrivateKey(key.privateKey);
     if (!privateKey)
         return fail(localized("AppStoreConnect",
@@ -117,8 +116,7 @@ QByteArray AppStoreConnectToken::token(
     const AppStoreConnectKey &key, const QDateTime &now, Error *error)
 {
     const QByteArray digest = QCryptographicHash::hash(key.privateKey, QCryptographicHash::Sha256);
-    const bool sameKey
-        = key.issuerID == issuerID_ && key.keyID == keyID_ && digest == keyDigest_;
+    const bool sameKey = key.issuerID == issuerID_ && key.keyID == keyID_ && digest == keyDigest_;
     if (sameKey && !token_.isEmpty() && now.secsTo(expiry_) > renewalMarginSeconds
         && now >= expiry_.addSecs(-lifetimeSeconds))
         return token_;

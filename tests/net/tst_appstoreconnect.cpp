@@ -58,21 +58,19 @@ private:
                 {"territory", "USA"}, {"version", i % 2 ? "1.0" : "2.0"}};
             if (i % 10 == 0)
                 review.insert("response",
-                    QJsonObject {{"id", QString("answer-%1").arg(i)},
-                        {"responseBody", "Thanks"}, {"lastModifiedDate", "2026-11-02T08:00:00Z"},
-                        {"state", "PUBLISHED"}});
+                    QJsonObject {{"id", QString("answer-%1").arg(i)}, {"responseBody", "Thanks"},
+                        {"lastModifiedDate", "2026-11-02T08:00:00Z"}, {"state", "PUBLISHED"}});
             reviews.append(review);
         }
         write(folder_.filePath("connect/reviews-100.json"), reviews);
         write(folder_.filePath("connect/versions-100.json"),
-            {QJsonObject {{"id", "v1"}, {"versionString", "1.0"},
-                 {"createdDate", "2025-01-01T00:00:00Z"}},
+            {QJsonObject {
+                 {"id", "v1"}, {"versionString", "1.0"}, {"createdDate", "2025-01-01T00:00:00Z"}},
                 QJsonObject {{"id", "v2"}, {"versionString", "2.0"},
                     {"createdDate", "2026-01-01T00:00:00Z"}}});
     }
 
-    template <typename T>
-    struct Result {
+    template<typename T> struct Result {
         bool done = false;
         QList<T> items;
         Error error;
@@ -120,17 +118,17 @@ private Q_SLOTS:
         const QByteArray token = tokens.token(key(), now, &error);
         QVERIFY(!error);
         QCOMPARE(FakeAppStoreConnect::checkToken("Bearer " + token, keys_.publicKey, now), "");
-        QCOMPARE(FakeAppStoreConnect::checkToken(
-                     "Bearer " + token, TestKeys::make().publicKey, now),
+        QCOMPARE(
+            FakeAppStoreConnect::checkToken("Bearer " + token, TestKeys::make().publicKey, now),
             "the signature does not verify");
         const QList<QByteArray> parts = token.split('.');
         QCOMPARE(QByteArray::fromBase64(parts[2], QByteArray::Base64UrlEncoding).size(), 64);
-        const QJsonObject header = QJsonDocument::fromJson(
-            QByteArray::fromBase64(parts[0], QByteArray::Base64UrlEncoding))
-                                       .object();
-        const QJsonObject payload = QJsonDocument::fromJson(
-            QByteArray::fromBase64(parts[1], QByteArray::Base64UrlEncoding))
-                                        .object();
+        const QJsonObject header =
+            QJsonDocument::fromJson(QByteArray::fromBase64(parts[0], QByteArray::Base64UrlEncoding))
+                .object();
+        const QJsonObject payload =
+            QJsonDocument::fromJson(QByteArray::fromBase64(parts[1], QByteArray::Base64UrlEncoding))
+                .object();
         QCOMPARE(header, (QJsonObject {{"alg", "ES256"}, {"kid", "KEY123"}, {"typ", "JWT"}}));
         QCOMPARE(payload.value("iss"), "issuer-1");
         QCOMPARE(payload.value("aud"), "appstoreconnect-v1");
@@ -194,8 +192,8 @@ private Q_SLOTS:
 
         server_->clearRequests();
         Result<AppStoreConnectReview> first;
-        client_->reviews("100", [](const QList<AppStoreConnectReview> &) { return false; },
-            first.completion());
+        client_->reviews(
+            "100", [](const QList<AppStoreConnectReview> &) { return false; }, first.completion());
         QVERIFY(waitFor([&] { return first.done; }, nullptr, 5000));
         QCOMPARE(first.items.size(), 200);
         QCOMPARE(server_->requests().size(), 1);
@@ -235,7 +233,8 @@ private Q_SLOTS:
             QCOMPARE(reply->state, "PENDING_PUBLISH");
         }
         Result<AppStoreConnectReview> page;
-        client_->reviews("100", [](const auto &) { return false; }, page.completion());
+        client_->reviews(
+            "100", [](const auto &) { return false; }, page.completion());
         QVERIFY(waitFor([&] { return page.done; }));
         QCOMPARE(page.items[2].reply->body, "Thank you, fixed in 2.1");
 
@@ -244,7 +243,8 @@ private Q_SLOTS:
         QVERIFY(waitFor([&] { return deleted.domain() != "pending"; }));
         QVERIFY(!deleted);
         Result<AppStoreConnectReview> again;
-        client_->reviews("100", [](const auto &) { return false; }, again.completion());
+        client_->reviews(
+            "100", [](const auto &) { return false; }, again.completion());
         QVERIFY(waitFor([&] { return again.done; }));
         QVERIFY(!again.items[2].reply);
     }

@@ -20,11 +20,10 @@ namespace {
 
 Response errorAnswer(int status, const char *code, const QString &title, const QString &detail)
 {
-    const QJsonObject error {{"status", QString::number(status)}, {"code", code},
-        {"title", title}, {"detail", detail}};
+    const QJsonObject error {
+        {"status", QString::number(status)}, {"code", code}, {"title", title}, {"detail", detail}};
     return Response::withStatus(status,
-        QJsonDocument(QJsonObject {{"errors", QJsonArray {error}}})
-            .toJson(QJsonDocument::Compact))
+        QJsonDocument(QJsonObject {{"errors", QJsonArray {error}}}).toJson(QJsonDocument::Compact))
         .withHeader("Content-Type", "application/json");
 }
 
@@ -54,8 +53,8 @@ bool verifiesES256(const QByteArray &input, const QByteArray &raw, const QByteAr
     if (!key || !signature)
         return false;
     const auto *bytes = reinterpret_cast<const unsigned char *>(raw.constData());
-    ECDSA_SIG_set0(signature.get(), BN_bin2bn(bytes, 32, nullptr),
-        BN_bin2bn(bytes + 32, 32, nullptr));
+    ECDSA_SIG_set0(
+        signature.get(), BN_bin2bn(bytes, 32, nullptr), BN_bin2bn(bytes + 32, 32, nullptr));
     unsigned char *der = nullptr;
     const int derLength = i2d_ECDSA_SIG(signature.get(), &der);
     if (derLength <= 0)
@@ -123,10 +122,12 @@ std::optional<Response> FakeAppStoreConnect::answer(const LocalHttpServer::Reque
     const int remaining = std::max(0, options_.hourlyBudget - requests_);
     Response response = [&] {
         if (requests_ > options_.hourlyBudget)
-            return errorAnswer(429, "RATE_LIMIT_EXCEEDED", QStringLiteral("The request rate limit has been reached."),
-                QStringLiteral("We've received too many requests for this API. Please wait and try again or slow down your request rate."));
-        const QString refusal = checkToken(request.header("Authorization"), options_.publicKey,
-            QDateTime::currentDateTimeUtc());
+            return errorAnswer(429, "RATE_LIMIT_EXCEEDED",
+                QStringLiteral("The request rate limit has been reached."),
+                QStringLiteral("We've received too many requests for this API. Please wait and try "
+                               "again or slow down your request rate."));
+        const QString refusal = checkToken(
+            request.header("Authorization"), options_.publicKey, QDateTime::currentDateTimeUtc());
         if (!refusal.isEmpty())
             return errorAnswer(401, "NOT_AUTHORIZED",
                 QStringLiteral("Authentication credentials are missing or invalid."),
@@ -151,7 +152,8 @@ Response FakeAppStoreConnect::route(const LocalHttpServer::Request &request)
         QStringLiteral("^/v1/customerReviewResponses/([^/]+)$"));
     const QString path = request.path();
     const auto notFound = [] {
-        return errorAnswer(404, "NOT_FOUND", QStringLiteral("The specified resource does not exist"),
+        return errorAnswer(404, "NOT_FOUND",
+            QStringLiteral("The specified resource does not exist"),
             QStringLiteral("There is no resource with this id."));
     };
 
@@ -171,8 +173,10 @@ Response FakeAppStoreConnect::route(const LocalHttpServer::Request &request)
         for (const QJsonObject &app : apps)
             data.append(QJsonObject {{"type", "apps"}, {"id", app.value("id")},
                 {"attributes",
-                    QJsonObject {{"name", app.value("name")}, {"bundleId", app.value("bundleId")}}}});
-        return jsonAnswer(200, {{"data", data}, {"links", QJsonObject {{"self", QString(root_ + path.mid(1))}}}});
+                    QJsonObject {
+                        {"name", app.value("name")}, {"bundleId", app.value("bundleId")}}}});
+        return jsonAnswer(
+            200, {{"data", data}, {"links", QJsonObject {{"self", QString(root_ + path.mid(1))}}}});
     }
     if (const auto match = appPath.match(path); match.hasMatch()) {
         const QString appID = match.captured(1);
@@ -187,9 +191,10 @@ Response FakeAppStoreConnect::route(const LocalHttpServer::Request &request)
         }
         if (match.captured(2) == QLatin1String("appStoreVersions")) {
             QList<QJsonObject> versions = readList(QStringLiteral("versions-%1.json").arg(appID));
-            std::sort(versions.begin(), versions.end(), [](const QJsonObject &a, const QJsonObject &b) {
-                return a.value("createdDate").toString() > b.value("createdDate").toString();
-            });
+            std::sort(
+                versions.begin(), versions.end(), [](const QJsonObject &a, const QJsonObject &b) {
+                    return a.value("createdDate").toString() > b.value("createdDate").toString();
+                });
             QJsonArray data;
             for (const QJsonObject &version : versions)
                 data.append(QJsonObject {{"type", "appStoreVersions"}, {"id", version.value("id")},
@@ -203,7 +208,8 @@ Response FakeAppStoreConnect::route(const LocalHttpServer::Request &request)
     if (const auto match = versionPath.match(path); match.hasMatch()) {
         for (const QJsonObject &app : apps) {
             const QString appID = app.value("id").toString();
-            for (const QJsonObject &version : readList(QStringLiteral("versions-%1.json").arg(appID))) {
+            for (const QJsonObject &version :
+                readList(QStringLiteral("versions-%1.json").arg(appID))) {
                 if (version.value("id").toString() != match.captured(1))
                     continue;
                 QList<const Review *> reviews;
@@ -234,7 +240,8 @@ Response FakeAppStoreConnect::reviewPage(const LocalHttpServer::Request &request
             resource.insert("relationships",
                 QJsonObject {{"response",
                     QJsonObject {{"data",
-                        QJsonObject {{"type", "customerReviewResponses"}, {"id", reply.value("id")}}}}}});
+                        QJsonObject {
+                            {"type", "customerReviewResponses"}, {"id", reply.value("id")}}}}}});
             if (withReplies)
                 included.append(reply);
         }
@@ -244,10 +251,12 @@ Response FakeAppStoreConnect::reviewPage(const LocalHttpServer::Request &request
     if (cursor + limit < reviews.size()) {
         query.removeAllQueryItems("cursor");
         query.addQueryItem("cursor", QString::number(cursor + limit));
-        links.insert("next", QString(root_ + path.mid(1) + '?' + query.toString(QUrl::FullyEncoded)));
+        links.insert(
+            "next", QString(root_ + path.mid(1) + '?' + query.toString(QUrl::FullyEncoded)));
     }
     QJsonObject document {{"data", data}, {"links", links},
-        {"meta", QJsonObject {{"paging", QJsonObject {{"total", reviews.size()}, {"limit", limit}}}}}};
+        {"meta",
+            QJsonObject {{"paging", QJsonObject {{"total", reviews.size()}, {"limit", limit}}}}}};
     if (withReplies)
         document.insert("included", included);
     return jsonAnswer(200, document);
@@ -272,7 +281,8 @@ Response FakeAppStoreConnect::createReply(const LocalHttpServer::Request &reques
                                  .toString();
     if (data.value("type") != QLatin1String("customerReviewResponses") || text.isEmpty()
         || text.size() > 5970)
-        return errorAnswer(422, "ENTITY_UNPROCESSABLE", QStringLiteral("The request entity is not valid"),
+        return errorAnswer(422, "ENTITY_UNPROCESSABLE",
+            QStringLiteral("The request entity is not valid"),
             QStringLiteral("A reply needs a review and a body of at most 5970 characters."));
     bool known = false;
     for (const QString &file : folder_.entryList({QStringLiteral("reviews-*.json")}, QDir::Files)) {
@@ -281,7 +291,8 @@ Response FakeAppStoreConnect::createReply(const LocalHttpServer::Request &reques
             known = known || review.resource.value("id").toString() == reviewID;
     }
     if (!known)
-        return errorAnswer(404, "NOT_FOUND", QStringLiteral("The specified resource does not exist"),
+        return errorAnswer(404, "NOT_FOUND",
+            QStringLiteral("The specified resource does not exist"),
             QStringLiteral("There is no review with this id."));
     const QJsonObject reply {{"type", "customerReviewResponses"},
         {"id", QString(QStringLiteral("response-") + reviewID)},
@@ -320,16 +331,17 @@ const QList<FakeAppStoreConnect::Review> &FakeAppStoreConnect::reviewsOf(const Q
         QJsonObject attributes = record;
         for (const char *name : {"id", "version", "response"})
             attributes.remove(name);
-        reviews.append({QJsonObject {{"type", "customerReviews"}, {"id", id},
-                            {"attributes", attributes}},
-            record.value("version").toString(),
-            QDateTime::fromString(record.value("createdDate").toString(), Qt::ISODate)});
+        reviews.append(
+            {QJsonObject {{"type", "customerReviews"}, {"id", id}, {"attributes", attributes}},
+                record.value("version").toString(),
+                QDateTime::fromString(record.value("createdDate").toString(), Qt::ISODate)});
         const QJsonObject reply = record.value("response").toObject();
         if (!reply.isEmpty()) {
             QJsonObject replyAttributes = reply;
             replyAttributes.remove("id");
-            replies_.insert(id, QJsonObject {{"type", "customerReviewResponses"},
-                                    {"id", reply.value("id")}, {"attributes", replyAttributes}});
+            replies_.insert(id,
+                QJsonObject {{"type", "customerReviewResponses"}, {"id", reply.value("id")},
+                    {"attributes", replyAttributes}});
         }
     }
     std::stable_sort(reviews.begin(), reviews.end(),

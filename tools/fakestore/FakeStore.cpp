@@ -53,7 +53,9 @@ QByteArray httpDate(const QDateTime &time)
 } // namespace
 
 FakeStore::FakeStore(const QString &folder, Options options)
-    : folder_(folder), options_(options), translator_({options.libreOpen}),
+    : folder_(folder),
+      options_(options),
+      translator_({options.libreOpen}),
       connect_(folder, options.connect)
 {
 }
