@@ -2,6 +2,8 @@
 
 #include <QHash>
 
+#include <unicode/uloc.h>
+
 namespace {
 struct Entry {
     const char *code;
@@ -231,6 +233,23 @@ QStringList regionKeys()
     return {QStringLiteral("UnitedStatesAndCanada"), QStringLiteral("Europe"),
         QStringLiteral("AsiaPacific"), QStringLiteral("LatinAmericaAndTheCaribbean"),
         QStringLiteral("AfricaTheMiddleEastAndIndia")};
+}
+
+QString codeForTerritory(const QString &territory)
+{
+    // ICU knows the three-letter code of every two-letter one; the reverse
+    // table is built once.
+    static const QHash<QString, QString> codes = [] {
+        QHash<QString, QString> table;
+        for (const char *const *code = uloc_getISOCountries(); *code; ++code) {
+            const QByteArray locale = QByteArray("und_") + *code;
+            const char *three = uloc_getISO3Country(locale.constData());
+            if (three && *three)
+                table.insert(QString::fromLatin1(three), QString::fromLatin1(*code));
+        }
+        return table;
+    }();
+    return codes.value(territory.trimmed().toUpper());
 }
 
 } // namespace CountryTable

@@ -26,5 +26,9 @@ QVariantMap countryCodes();
 QString displayName(const QString &code);
 // The five region keys.
 QStringList regionKeys();
+// The two-letter code of an ISO 3166 three-letter one (USA -> "US"), as App
+// Store Connect names territories, in any case; a null text for a code ISO
+// does not know. The result may be a country the table lacks.
+QString codeForTerritory(const QString &territory);
 
 } // namespace CountryTable

@@ -112,6 +112,12 @@ std::shared_ptr<const ManagedObjectModel> build()
     for (const QString &name : {RecordKey::completed, RecordKey::read, RecordKey::translated})
         m.addAttribute(review, name, T::Boolean);
     m.addAttribute(review, RecordKey::displayData, T::Data);
+    // Reviews the developer's own account reads through App Store Connect
+    // keep its identifier, and the developer's reply to them. Version 6.
+    for (const QString &name : {RecordKey::connectIdentifier, RecordKey::replyIdentifier,
+             RecordKey::replyText, RecordKey::replyState})
+        m.addAttribute(review, name, T::String);
+    m.addAttribute(review, RecordKey::replyDate, T::Date);
     // Reviews and ratings have no life without their product.
     m.addRelationship(review, RecordKey::product, product, RecordKey::reviews, DeleteRule::Cascade);
 
@@ -200,6 +206,7 @@ std::shared_ptr<const ManagedObjectModel> build()
     m.addIndex(review, {RecordKey::product, RecordKey::dateReviewed});
     m.addIndex(review, {RecordKey::product, RecordKey::version});
     m.addIndex(review, {RecordKey::product, RecordKey::countryCode});
+    m.addIndex(review, {RecordKey::product, RecordKey::connectIdentifier});
     m.addIndex(rating, {RecordKey::product, QStringLiteral("rk_fold(\"countryCode\")")});
     m.addIndex(product, {RecordKey::identifier});
     m.addIndex(node, {RecordKey::parent});
@@ -225,6 +232,8 @@ std::shared_ptr<const ManagedObjectModel> build()
     // the reviews' rating index by one that also holds the date.
     m.addUpgradeStep(
         4, {QStringLiteral("DROP INDEX IF EXISTS \"rk_index_Review_product_rating\"")});
+    // Version 6 adds the App Store Connect identifier and the reply to the
+    // reviews; the new columns are empty for every review stored before.
 
     model->finalize();
     return model;

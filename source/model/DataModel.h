@@ -10,11 +10,12 @@
 // review gaps and the storefronts opened since; version 3 adds the indexes
 // of the review list's date order and its two menus; version 4 adds the
 // ratings history (RatingSnapshot); version 5 the earlier versions of
-// edited reviews (ReviewVersion) and the date in the reviews' rating index.
+// edited reviews (ReviewVersion) and the date in the reviews' rating index;
+// version 6 the App Store Connect identifier and reply of a review.
 // A later version adds its upgrade step here.
 namespace DataModel {
 
-constexpr int Version = 5;
+constexpr int Version = 6;
 
 std::shared_ptr<const ManagedObjectModel> shared();
 

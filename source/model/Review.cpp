@@ -34,6 +34,25 @@ QList<std::shared_ptr<ReviewContent>> Review::reviewContents() const
     return recordsCast<ReviewContent>(objects(RecordKey::reviewContents));
 }
 
+std::optional<ReviewReply> Review::reply() const
+{
+    const QString text = stringValue(RecordKey::replyText);
+    if (text.isEmpty())
+        return std::nullopt;
+    return ReviewReply {stringValue(RecordKey::replyIdentifier), text,
+        stringValue(RecordKey::replyState), dateValue(RecordKey::replyDate)};
+}
+
+void Review::setReply(const std::optional<ReviewReply> &reply)
+{
+    if (this->reply() == reply)
+        return;
+    setValue(RecordKey::replyIdentifier, reply ? QVariant(reply->identifier) : QVariant());
+    setValue(RecordKey::replyText, reply ? QVariant(reply->text) : QVariant());
+    setValue(RecordKey::replyState, reply ? QVariant(reply->state) : QVariant());
+    setValue(RecordKey::replyDate, reply ? QVariant(reply->date) : QVariant());
+}
+
 QString Review::localizedCountryName() const
 {
     return Country::localizedName(countryCode());

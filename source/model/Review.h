@@ -19,6 +19,17 @@ struct ReviewEdit {
     QDateTime dateReviewed;
 };
 
+// The developer's reply to a review, as App Store Connect last reported it.
+struct ReviewReply {
+    QString identifier;
+    QString text;
+    QString state; // "PUBLISHED" or "PENDING_PUBLISH"
+    QDateTime date;
+
+    bool isPublished() const { return state == QLatin1String("PUBLISHED"); }
+    bool operator==(const ReviewReply &) const = default;
+};
+
 // One customer review of one product in one country, with its original
 // content and any translations.
 class Review : public ManagedObject {
@@ -62,6 +73,16 @@ public:
         return stringValue(RecordKey::translatedLanguageCode);
     }
     QString uuid() const { return stringValue(RecordKey::uuid); }
+    // The review's identifier in App Store Connect; empty for one only the
+    // feed gave.
+    QString connectIdentifier() const { return stringValue(RecordKey::connectIdentifier); }
+    void setConnectIdentifier(const QString &identifier)
+    {
+        setValue(RecordKey::connectIdentifier, identifier);
+    }
+    std::optional<ReviewReply> reply() const;
+    // Stores the reply, or removes it for nullopt.
+    void setReply(const std::optional<ReviewReply> &reply);
 
     std::shared_ptr<Product> product() const;
     void setProduct(const std::shared_ptr<Product> &product);

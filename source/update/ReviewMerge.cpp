@@ -11,6 +11,7 @@
 #include "platform/Log.h"
 #include "platform/StringFormat.h"
 #include "platform/store/ManagedObjectContext.h"
+#include "update/ReviewMatch.h"
 
 #include <utility>
 
@@ -95,6 +96,48 @@ std::shared_ptr<Review> insertReview(ManagedObjectContext &context,
     return review;
 }
 
+// Reviews App Store Connect gave first that a record of the feed is, by
+// content: they take the feed's identifier from now on, so that the review
+// is kept once and the feed finds it directly next time.
+void adoptConnectReviews(ManagedObjectContext &context, const ObjectID &productId,
+    const QString &countryCode, const QList<QVariantMap> &records,
+    QHash<QString, std::shared_ptr<Review>> &byIdentifier, Error *error)
+{
+    QList<const QVariantMap *> unknown;
+    QVariantList reviewers;
+    for (const QVariantMap &record : records) {
+        const QString identifier = record.value(kIdentifierKey).toString();
+        if (!identifier.isEmpty() && !byIdentifier.contains(identifier)) {
+            unknown << &record;
+            reviewers << record.value(QStringLiteral("reviewer")).toString();
+        }
+    }
+    if (unknown.isEmpty())
+        return;
+    FetchRequest request(QStringLiteral("Review"));
+    request.predicate = Predicate::format(
+        QStringLiteral("product == %@ AND countryCode ==[c] %@ AND connectIdentifier != nil AND "
+                       "reviewer IN %@"),
+        productId, countryCode, reviewers);
+    QList<std::shared_ptr<Review>> candidates;
+    for (const auto &review : context.fetch<Review>(request, error))
+        if (review->identifier() == review->connectIdentifier())
+            candidates << review;
+    for (const QVariantMap *record : std::as_const(unknown)) {
+        const ReviewEdit edit = editOf(*record);
+        const ReviewFace face {countryCode, record->value(QStringLiteral("reviewer")).toString(),
+            edit.rating, edit.title, edit.text, edit.dateReviewed};
+        for (qsizetype i = 0; i < candidates.size(); ++i) {
+            if (isSameReview(ReviewFace::of(*candidates[i]), face)) {
+                const QString identifier = record->value(kIdentifierKey).toString();
+                candidates[i]->setIdentifier(identifier);
+                byIdentifier.insert(identifier, candidates.takeAt(i));
+                break;
+            }
+        }
+    }
+}
+
 Error productMissing(const std::shared_ptr<Product> &product)
 {
     return Error::storeError(localized("ReviewImporter", "The reviews could not be stored."),
@@ -156,6 +199,11 @@ void ReviewImporter::importReviewsFromDictionaries(const QList<QVariantMap> &rec
         byIdentifier.reserve(existing.size());
         for (const auto &review : existing)
             byIdentifier.insert(review->identifier(), review);
+        adoptConnectReviews(*context, productId, countryCode, records, byIdentifier, &error);
+        if (error.isError()) {
+            safeDispatchImportCompletion(std::move(completion), {}, error);
+            return;
+        }
 
         // Only reviews whose piece was saved count as new or edited.
         ReviewCounts stored;

@@ -10,6 +10,7 @@
 #include "platform/UserDefaults.h"
 #include "platform/WakeMonitor.h"
 #include "platform/store/ManagedObjectContext.h"
+#include "update/AppStoreConnectImporter.h"
 #include "update/RatingsImporter.h"
 #include "update/ReviewImporter.h"
 #include "update/UpdateHost.h"
@@ -26,7 +27,8 @@ UpdateController::UpdateController(UpdateServices &services, UpdateHost &host, Q
       services_(services),
       host_(host),
       reviews_(std::make_unique<ReviewImporter>(services, &host)),
-      ratings_(std::make_unique<RatingsImporter>(services, &host))
+      ratings_(std::make_unique<RatingsImporter>(services, &host)),
+      connect_(std::make_unique<AppStoreConnectImporter>(services, &host))
 {
     NotificationCenter &center = NotificationCenter::defaultCenter();
     center.addObserver(kApplicationDidStartNotification, this,
@@ -50,6 +52,7 @@ void UpdateController::setUserDefaults(UserDefaults *defaults)
     defaults_ = defaults;
     reviews_->setUserDefaults(defaults);
     ratings_->setUserDefaults(defaults);
+    connect_->setUserDefaults(defaults);
 }
 
 UserDefaults &UpdateController::defaults() const
@@ -62,9 +65,22 @@ void UpdateController::updateProgress(const QString &text)
     host_.updateProgress(text);
 }
 
+// The developer's own apps through App Store Connect, after the feed, so
+// that a refused key never keeps the feed's reviews from any app.
+void UpdateController::loadConnectReviews(const Products &products, DispatchGroup group)
+{
+    QPointer<UpdateController> self(this);
+    connect_->loadReviewsForProducts(products, [self, group](const Error &error) mutable {
+        group.leave();
+        if (self)
+            self->presentIfError(error);
+    });
+}
+
 void UpdateController::drainMerges()
 {
     ratings_->drainMerges();
+    connect_->drainMerges();
     if (ManagedObjectContext *context = reviews_->privateManagedObjectContext())
         context->performAndWait([] {});
 }
@@ -106,10 +122,13 @@ void UpdateController::performLoadAction(const std::shared_ptr<Product> &given, 
             return;
         }
         self->reviews_->loadReviewsForProducts(
-            {product}, [self, group](const Error &error) mutable {
-                group.leave();
-                if (self)
-                    self->presentIfError(error);
+            {product}, [self, group, product](const Error &error) mutable {
+                if (!self) {
+                    group.leave();
+                    return;
+                }
+                self->presentIfError(error);
+                self->loadConnectReviews({product}, group);
             });
     };
     if (product->canHaveRatings()) {
@@ -158,11 +177,15 @@ void UpdateController::performLoadAllAction(const std::optional<Products> &given
                 self->presentIfError(error);
             return;
         }
-        self->reviews_->loadReviewsForProducts(products, [self, group](const Error &error) mutable {
-            group.leave();
-            if (self)
+        self->reviews_->loadReviewsForProducts(
+            products, [self, group, products](const Error &error) mutable {
+                if (!self) {
+                    group.leave();
+                    return;
+                }
                 self->presentIfError(error);
-        });
+                self->loadConnectReviews(products, group);
+            });
     });
     group.notify([self, finished = std::move(finished)] {
         if (!self)
@@ -179,6 +202,7 @@ void UpdateController::performCancelLoadAction()
 {
     reviews_->cancelLoadAction();
     ratings_->cancelLoadAction();
+    connect_->cancelLoadAction();
 }
 
 void UpdateController::performScheduledReviewsAndRatingsUpdate()

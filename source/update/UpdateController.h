@@ -10,6 +10,8 @@
 #include <memory>
 #include <optional>
 
+class AppStoreConnectImporter;
+class DispatchGroup;
 class Product;
 class RatingsImporter;
 class ReviewImporter;
@@ -22,7 +24,8 @@ class WakeMonitor;
 // the update actions, the hourly automatic update (also shortly after
 // start-up and after waking), updates of newly added products and the
 // rate-limit alert. Every update loads the ratings first, then the reviews,
-// and ends exactly once, through its completion group. Main thread only.
+// then the developer's own apps through App Store Connect, and ends exactly
+// once, through its completion group. Main thread only.
 class UpdateController : public QObject {
     Q_OBJECT
 
@@ -40,6 +43,7 @@ public:
 
     ReviewImporter &reviewController() { return *reviews_; }
     RatingsImporter &ratingsViewController() { return *ratings_; }
+    AppStoreConnectImporter &connectImporter() { return *connect_; }
 
     // One product: the given one, else the sidebar's selected product.
     void performLoadAction(const std::shared_ptr<Product> &product = {}, Finished finished = {});
@@ -75,6 +79,7 @@ private:
     void beginUpdate();
     void endUpdate(const Finished &finished);
     void presentIfError(const class Error &error);
+    void loadConnectReviews(const Products &products, DispatchGroup group);
     UserDefaults &defaults() const;
 
     UpdateServices &services_;
@@ -82,6 +87,7 @@ private:
     UserDefaults *defaults_ = nullptr;
     std::unique_ptr<ReviewImporter> reviews_;
     std::unique_ptr<RatingsImporter> ratings_;
+    std::unique_ptr<AppStoreConnectImporter> connect_;
     Clock::TimerId timer_ = 0;
     // Watches for waking only while the timer exists.
     std::unique_ptr<WakeMonitor> wakeMonitor_;

@@ -1,0 +1,261 @@
+#include "update/AppStoreConnectImporter.h"
+
+#include "model/App.h"
+#include "net/AppStoreConnectAccount.h"
+#include "net/AppStoreConnectClient.h"
+#include "platform/AppPaths.h"
+#include "platform/Log.h"
+#include "platform/StringFormat.h"
+#include "platform/store/ManagedObjectContext.h"
+#include "update/UpdateHost.h"
+#include "update/UpdateServices.h"
+
+#include <QPointer>
+
+#include <algorithm>
+
+struct AppStoreConnectImporter::Load {
+    Completion completion;
+    std::shared_ptr<AppStoreConnectClient> client;
+    QList<std::shared_ptr<Product>> apps;
+    qsizetype next = 0;
+    QSet<QString> visible;
+    Error error;
+    ReviewCounts counts;
+    QList<std::shared_ptr<Product>> changed;
+};
+
+namespace {
+
+// Identifiers of the app's reviews that App Store Connect gave before.
+QSet<QString> storedConnectIdentifiers(ManagedObjectContext &context, const Product &product)
+{
+    FetchRequest request(QStringLiteral("Review"));
+    request.predicate = Predicate::format(
+        QStringLiteral("product == %@ AND connectIdentifier != nil"), product.objectID());
+    request.propertiesToFetch = {QStringLiteral("connectIdentifier")};
+    QSet<QString> identifiers;
+    for (const QVariantMap &row : context.executeDictionaryFetch(request))
+        identifiers.insert(row.value(QStringLiteral("connectIdentifier")).toString());
+    return identifiers;
+}
+
+bool reachesStored(const QList<AppStoreConnectReview> &page, const QSet<QString> &stored)
+{
+    return std::any_of(page.begin(), page.end(),
+        [&](const AppStoreConnectReview &review) { return stored.contains(review.identifier); });
+}
+
+} // namespace
+
+AppStoreConnectImporter::AppStoreConnectImporter(
+    UpdateServices &services, UpdateHost *host, QObject *parent)
+    : Importer(services, host, 0, parent)
+{
+}
+
+AppStoreConnectImporter::~AppStoreConnectImporter() = default;
+
+void AppStoreConnectImporter::loadReviewsForProducts(
+    const QList<std::shared_ptr<Product>> &products, Completion completion)
+{
+    auto load = std::make_shared<Load>();
+    load->completion = std::move(completion);
+    for (const auto &product : products)
+        if (std::dynamic_pointer_cast<App>(product) && isLive(*product)
+            && !product->identifier().isEmpty() && !load->apps.contains(product))
+            load->apps << product;
+    waitingApps_ = 0;
+    if (load->apps.isEmpty()) {
+        deliver(std::move(load->completion), {});
+        return;
+    }
+    QPointer<AppStoreConnectImporter> self(this);
+    AppStoreConnectAccount::loadKey([self, load](const std::optional<AppStoreConnectKey> &key,
+                                        const Error &error) {
+        if (!self)
+            return;
+        if (!key) {
+            // No key is no App Store Connect; a key that cannot be read is said.
+            self->deliver(std::move(load->completion), error);
+            return;
+        }
+        load->client = self->client_
+            ? self->client_
+            : std::make_shared<AppStoreConnectClient>(&self->requestQueue());
+        load->client->setKey(*key);
+        self->updateProgress(localized("AppStoreConnect", "Loading App Store Connect Reviews…"));
+        load->client->apps([self, load](const QList<AppStoreConnectApp> &apps, const Error &error) {
+            if (!self)
+                return;
+            if (error) {
+                load->error = error;
+                self->finish(load);
+                return;
+            }
+            for (const AppStoreConnectApp &app : apps)
+                load->visible.insert(app.identifier);
+            self->loadNext(load);
+        });
+    });
+}
+
+void AppStoreConnectImporter::loadNext(const std::shared_ptr<Load> &load)
+{
+    while (load->next < load->apps.size()) {
+        const auto product = load->apps.at(load->next);
+        if (!load->visible.contains(product->identifier()) || !isLive(*product)) {
+            ++load->next;
+            continue;
+        }
+        if (load->client->budgetSpent()) {
+            stopForBudget(load, load->next);
+            return;
+        }
+        ++load->next;
+        readApp(load, product);
+        return;
+    }
+    finish(load);
+}
+
+void AppStoreConnectImporter::readApp(
+    const std::shared_ptr<Load> &load, const std::shared_ptr<Product> &product)
+{
+    ManagedObjectContext *context = managedObjectContext();
+    const QSet<QString> stored =
+        context ? storedConnectIdentifiers(*context, *product) : QSet<QString>();
+    const bool firstLoad = stored.isEmpty();
+    QPointer<AppStoreConnectImporter> self(this);
+    load->client->reviews(
+        product->identifier(),
+        [firstLoad, stored](const QList<AppStoreConnectReview> &page) {
+            return firstLoad || !reachesStored(page, stored);
+        },
+        [self, load, product, firstLoad](
+            const QList<AppStoreConnectReview> &reviews, const Error &error) {
+            if (!self)
+                return;
+            if (error.code() == AppStoreConnectClient::NotFound) {
+                self->loadNext(load); // not the key's app after all
+                return;
+            }
+            if (error.code() == AppStoreConnectClient::RateLimited) {
+                self->stopForBudget(load, load->next - 1); // this app waits too
+                return;
+            }
+            if (error) {
+                load->error = error;
+                self->finish(load);
+                return;
+            }
+            self->placeInVersions(load, product, reviews, firstLoad);
+        });
+}
+
+void AppStoreConnectImporter::placeInVersions(const std::shared_ptr<Load> &load,
+    const std::shared_ptr<Product> &product, QList<AppStoreConnectReview> reviews, bool firstLoad)
+{
+    QPointer<AppStoreConnectImporter> self(this);
+    auto versionOf = std::make_shared<QHash<QString, QString>>();
+    auto merge = [self, load, product, versionOf, reviews] {
+        if (!self)
+            return;
+        self->importReviews(reviews, *versionOf, product,
+            [self, load, product](const ReviewCounts &counts, const Error &error) {
+                if (!self)
+                    return;
+                if (error && !load->error)
+                    load->error = error;
+                load->counts += counts;
+                if (!counts.isEmpty())
+                    load->changed << product;
+                self->loadNext(load);
+            });
+    };
+    QSet<QString> fresh;
+    for (const AppStoreConnectReview &review : reviews)
+        fresh.insert(review.identifier);
+    load->client->versions(product->identifier(),
+        [self, load, versionOf, merge, firstLoad, fresh](
+            QList<AppStoreConnectVersion> versions, const Error &error) {
+            if (!self)
+                return;
+            if (error)
+                logLine(formatString(QStringLiteral("App Store Connect: versions not read: %@"),
+                    error.debugDescription()));
+            std::stable_sort(versions.begin(), versions.end(),
+                [](const auto &a, const auto &b) { return a.created > b.created; });
+            // A routine load places only what it just read, from the current
+            // version's newest pages.
+            if (!firstLoad && !versions.isEmpty())
+                versions = versions.mid(0, 1);
+            auto walk = std::make_shared<std::function<void(qsizetype)>>();
+            *walk = [self, load, versionOf, merge, firstLoad, fresh, versions, walk](qsizetype i) {
+                if (!self || i >= versions.size()) {
+                    const auto done = merge;
+                    *walk = nullptr; // ends the cycle through its own capture
+                    done();
+                    return;
+                }
+                const QString version = versions.at(i).versionString;
+                load->client->versionReviews(
+                    versions.at(i).identifier,
+                    // Past a page holding an older review, no new one is left.
+                    [firstLoad, fresh](const QList<AppStoreConnectReview> &page) {
+                        return firstLoad
+                            || std::all_of(page.begin(), page.end(), [&](const auto &review) {
+                                   return fresh.contains(review.identifier);
+                               });
+                    },
+                    [versionOf, version, walk, i](
+                        const QList<AppStoreConnectReview> &placed, const Error &) {
+                        for (const AppStoreConnectReview &review : placed)
+                            versionOf->insert(review.identifier, version);
+                        if (*walk)
+                            (*walk)(i + 1);
+                    });
+            };
+            (*walk)(0);
+        });
+}
+
+void AppStoreConnectImporter::stopForBudget(const std::shared_ptr<Load> &load, qsizetype from)
+{
+    for (qsizetype i = from; i < load->apps.size(); ++i)
+        waitingApps_ += load->visible.contains(load->apps.at(i)->identifier()) ? 1 : 0;
+    finish(load);
+}
+
+void AppStoreConnectImporter::finish(const std::shared_ptr<Load> &load)
+{
+    services_.saveAction();
+    reviewsTotal_ += load->counts;
+    if (!load->counts.isEmpty()) {
+        if (host_)
+            host_->mainOutlineViewSelectionDidChange();
+        QVariantList productIDs;
+        for (const auto &product : std::as_const(load->changed)) {
+            if (!isLive(*product))
+                continue;
+            product->updateReviewsGroupedByStarsForProduct();
+            productIDs << QVariant::fromValue(product->objectID());
+        }
+        services_.notifyWithTitle(AppPaths::applicationName(),
+            ReviewImporter::announcement(load->counts), {},
+            {{QStringLiteral("productIDs"), productIDs}});
+    }
+    if (waitingApps_ > 0) {
+        const QString text = formatString(
+            localized("AppStoreConnect",
+                "App Store Connect's hourly request limit is reached: %ld apps wait for the next "
+                "update."),
+            qint64(waitingApps_));
+        logLine(text);
+        updateProgress(text);
+    }
+    if (load->error)
+        logLine(
+            formatString(QStringLiteral("App Store Connect: %@"), load->error.debugDescription()));
+    deliver(std::move(load->completion), load->error);
+}

@@ -1,0 +1,285 @@
+#include "support/UpdateFixture.h"
+
+#include "FakeStore.h"
+#include "model/ReviewContent.h"
+#include "net/AppStoreConnectAccount.h"
+#include "net/RequestQueue.h"
+#include "platform/PreferenceKeys.h"
+#include "support/TestEnvironment.h"
+#include "support/TestKeys.h"
+#include "update/AppStoreConnectImporter.h"
+#include "update/ReviewImporter.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+
+namespace {
+
+const QDateTime newest(QDate(2026, 11, 1), QTime(12, 0), Qt::UTC);
+
+QJsonObject apiReview(const QString &id, const QString &territory, int rating, const QString &title,
+    const QString &body, const QDateTime &created, const QString &version = {})
+{
+    QJsonObject review {{"id", id}, {"rating", rating}, {"title", title}, {"body", body},
+        {"reviewerNickname", QString("Reviewer " + id)},
+        {"createdDate", created.toString(Qt::ISODate)}, {"territory", territory}};
+    if (!version.isEmpty())
+        review.insert("version", version);
+    return review;
+}
+
+// The engine around an App Store Connect stand-in whose key the
+// environment names, as under cron.
+struct Run : UpdateFixture {
+    TestKeyPair keys = TestKeys::make();
+    QTemporaryDir folder;
+    LocalHttpServer connectServer;
+    std::unique_ptr<FakeStore> fake;
+    AppStoreConnectImporter importer {services, &host};
+    ReviewImporter feed {services, &host};
+
+    Run()
+    {
+        QDir(folder.path()).mkpath("connect");
+        write("connect/AuthKey.p8", keys.privateKey);
+        qputenv(AppStoreConnectAccount::issuerVariable, "issuer");
+        qputenv(AppStoreConnectAccount::keyIDVariable, "KEY");
+        qputenv(AppStoreConnectAccount::keyFileVariable,
+            QFile::encodeName(folder.filePath("connect/AuthKey.p8")));
+        QVERIFY(connectServer.listen());
+        serve({});
+        UserDefaults::standard().setString(connectServer.rootURL(), Preference::AppStoreConnectURL);
+        feed.requestQueue().setRequestsPerSecond(0);
+    }
+
+    void write(const QString &name, const QByteArray &data)
+    {
+        QFile file(folder.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(data);
+    }
+    void write(const QString &name, const QJsonArray &list)
+    {
+        write(name, QJsonDocument(list).toJson(QJsonDocument::Compact));
+    }
+
+    void serve(FakeAppStoreConnect::Options options)
+    {
+        options.publicKey = keys.publicKey;
+        FakeStore::Options storeOptions;
+        storeOptions.connect = options;
+        fake = std::make_unique<FakeStore>(folder.path(), storeOptions);
+        fake->attach(connectServer);
+    }
+
+    Error load(const QList<std::shared_ptr<Product>> &products)
+    {
+        bool done = false;
+        Error result;
+        importer.loadReviewsForProducts(products, [&](const Error &error) {
+            result = error;
+            done = true;
+        });
+        waitFor([&] { return done; }, nullptr, 30000);
+        importer.drainMerges();
+        return result;
+    }
+
+    ReviewImporter::ReviewCounts import(AppStoreConnectImporter &into,
+        const std::shared_ptr<Product> &product, const QList<AppStoreConnectReview> &reviews)
+    {
+        bool done = false;
+        ReviewImporter::ReviewCounts counts;
+        into.importReviews(
+            reviews, {}, product, [&](const ReviewImporter::ReviewCounts &c, const Error &) {
+                counts = c;
+                done = true;
+            });
+        waitFor([&] { return done; }, nullptr, 5000);
+        into.drainMerges();
+        return counts;
+    }
+
+    std::shared_ptr<Review> feedReview(const std::shared_ptr<Product> &product, const QString &id,
+        const QString &country, double rating, const QString &title, const QString &text,
+        const QDateTime &date)
+    {
+        auto review = StoreFixture::review(*store.context, product, id, country, rating);
+        review->setReviewer("Reviewer api");
+        review->setDateReviewed(date);
+        review->setCompleted(true);
+        review->originalReviewContent()->setTitle(title);
+        review->originalReviewContent()->setData(text.toUtf8());
+        store.context->save();
+        return review;
+    }
+
+    qint64 count(const QString &predicate = {})
+    {
+        FetchRequest request("Review");
+        if (!predicate.isEmpty())
+            request.predicate = Predicate::format(predicate);
+        return store.context->countForFetchRequest(request);
+    }
+};
+
+} // namespace
+
+class ConnectImportTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // A first load stores every review the account has, more than the feed's
+    // 500 in one country, each in its version where a version's list places
+    // it; a routine load reads one page and stores nothing twice.
+    void wholeHistoryThenNewestFirst()
+    {
+        Run run;
+        auto app = run.app("100");
+        run.app("200"); // tracked, but not the key's
+        QJsonArray reviews;
+        for (int i = 1; i <= 620; ++i)
+            reviews.append(apiReview(QString::number(i), i <= 600 ? "USA" : "GBR", 1 + i % 5,
+                "Title", QString("Body %1").arg(i), newest.addSecs(-600 * i),
+                i == 7 ? QString() : (i % 2 ? "1.0" : "2.0")));
+        QJsonObject replied = reviews[2].toObject();
+        replied.insert("response",
+            QJsonObject {{"id", "answer-3"}, {"responseBody", "Fixed in 2.0"},
+                {"lastModifiedDate", "2026-11-02T08:00:00Z"}, {"state", "PUBLISHED"}});
+        reviews[2] = replied;
+        reviews.append(apiReview("621", "ZZZ", 5, "Far", "Away", newest.addDays(-30)));
+        run.write("connect/apps.json", QJsonArray {QJsonObject {{"id", "100"}}});
+        run.write("connect/reviews-100.json", reviews);
+        run.write("connect/versions-100.json",
+            QJsonArray {QJsonObject {{"id", "v1"}, {"versionString", "1.0"},
+                            {"createdDate", "2025-01-01T00:00:00Z"}},
+                QJsonObject {{"id", "v2"}, {"versionString", "2.0"},
+                    {"createdDate", "2026-01-01T00:00:00Z"}}});
+        LogCapture log;
+
+        QVERIFY(!run.load(run.store.context->fetch<Product>(FetchRequest("Product"))));
+        QCOMPARE(run.count(), 621);
+        QCOMPARE(run.count("countryCode == 'US'"), 600);
+        QCOMPARE(run.count("countryCode == 'GB'"), 20);
+        QCOMPARE(run.count("countryCode == 'ZZZ'"), 1);
+        QVERIFY(log.lines.join("\n").contains("territory \"ZZZ\""));
+        QCOMPARE(run.count("read == NO"), 621);
+        QCOMPARE(run.services.notifications.last(), "ReviewKeeper: You have 621 new reviews.");
+        const auto stored = run.storedReviews(app);
+        QCOMPARE(stored.value("US/2")->version(), "2.0");
+        QCOMPARE(stored.value("US/3")->version(), "1.0");
+        QCOMPARE(stored.value("US/7")->version(), "");
+        QCOMPARE(stored.value("US/3")->reply()->text, "Fixed in 2.0");
+        QVERIFY(stored.value("US/3")->reply()->isPublished());
+        QCOMPARE(stored.value("US/4")->connectIdentifier(), "4");
+        QCOMPARE(stored.value("US/4")->dateReviewed(), newest.addSecs(-2400));
+
+        // Newest first until a page reaches what is stored: one page of
+        // reviews, the versions, one page of the current version's list.
+        const int before = run.fake->appStoreConnect().requestCount();
+        run.services.notifications.clear();
+        QVERIFY(!run.load({app}));
+        QCOMPARE(run.fake->appStoreConnect().requestCount() - before, 4);
+        QCOMPARE(run.count(), 621);
+        QVERIFY(run.services.notifications.isEmpty());
+    }
+
+    // The same review from the feed and from App Store Connect is kept once,
+    // whichever came first; near misses are two reviews.
+    void matchWithFeedReviews_data()
+    {
+        QTest::addColumn<QString>("country");
+        QTest::addColumn<double>("rating");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("hoursApart");
+        QTest::addColumn<bool>("feedFirst");
+        QTest::addColumn<bool>("same");
+        QTest::newRow("same") << "US" << 4.0 << "Good app" << 0 << true << true;
+        QTest::newRow("other spacing, a day apart")
+            << "us" << 4.0 << "Good\n  app" << 23 << true << true;
+        QTest::newRow("feed after App Store Connect")
+            << "US" << 4.0 << "Good app" << 2 << false << true;
+        QTest::newRow("other rating") << "US" << 3.0 << "Good app" << 0 << true << false;
+        QTest::newRow("other country") << "DE" << 4.0 << "Good app" << 0 << true << false;
+        QTest::newRow("other text") << "US" << 4.0 << "Good apps" << 0 << true << false;
+        QTest::newRow("two days apart") << "US" << 4.0 << "Good app" << 49 << true << false;
+    }
+
+    void matchWithFeedReviews()
+    {
+        QFETCH(QString, country);
+        QFETCH(double, rating);
+        QFETCH(QString, text);
+        QFETCH(int, hoursApart);
+        QFETCH(bool, feedFirst);
+        QFETCH(bool, same);
+        Run run;
+        auto app = run.app("100");
+        const QDateTime date = newest.addSecs(3600 * hoursApart);
+        const AppStoreConnectReview fromApi {"api", 4, "Title", "Good app", "Reviewer api", newest,
+            "USA", AppStoreConnectReply {"answer", "Thanks", newest, "PENDING_PUBLISH"}};
+        if (feedFirst) {
+            run.feedReview(app, "feed", country, rating, "Title", text, date);
+            const auto counts = run.import(run.importer, app, {fromApi});
+            QCOMPARE(counts.added, same ? 0 : 1);
+        } else {
+            run.import(run.importer, app, {fromApi});
+            bool done = false;
+            run.feed.importReviewsFromDictionaries(
+                {{{"identifier", "feed"}, {"reviewer", "Reviewer api"}, {"rating", rating},
+                    {"title", "Title"}, {"text", text}, {"version", "2.0"},
+                    {"updated", date.toString(Qt::ISODate)}}},
+                app, country, [&](const auto &, const Error &) { done = true; });
+            QVERIFY(waitFor([&] { return done; }, nullptr, 5000));
+            run.feed.drainMerges();
+        }
+        QCOMPARE(run.count(), same ? 1 : 2);
+        if (same) {
+            const auto review = run.storedReviews(app).value(country + "/feed");
+            QVERIFY(review);
+            QCOMPARE(review->connectIdentifier(), "api");
+            QCOMPARE(review->reply()->state, "PENDING_PUBLISH");
+        }
+    }
+
+    // A refused key is the update's error; an app the key cannot see is left
+    // to the feed; a spent budget leaves apps for the next update.
+    void refusals_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("waiting");
+        QTest::newRow("refused key") << "key" << 401 << 0;
+        QTest::newRow("not the key's app") << "app" << 0 << 0;
+        QTest::newRow("budget spent") << "budget" << 0 << 2;
+    }
+
+    void refusals()
+    {
+        QFETCH(QString, fault);
+        QFETCH(int, code);
+        QFETCH(int, waiting);
+        Run run;
+        const auto first = run.app("100");
+        const auto second = run.app("200");
+        run.write("connect/apps.json",
+            fault == "app" ? QJsonArray {}
+                           : QJsonArray {QJsonObject {{"id", "100"}}, QJsonObject {{"id", "200"}}});
+        run.write(
+            "connect/reviews-100.json", QJsonArray {apiReview("1", "USA", 5, "T", "B", newest)});
+        FakeAppStoreConnect::Options options;
+        options.hourlyBudget = fault == "budget" ? 1 : 3500;
+        run.serve(options);
+        if (fault == "key")
+            run.write("connect/AuthKey.p8", TestKeys::make().privateKey);
+        const Error error = run.load({first, second});
+        QCOMPARE(error.code(), code);
+        QCOMPARE(run.importer.waitingApps(), waiting);
+        QCOMPARE(run.count(), 0);
+    }
+};
+
+RK_TEST_MAIN(ConnectImportTest)
+#include "tst_connectimport.moc"
