@@ -39,10 +39,13 @@ QString Cli::usageText()
         "  update [ID...]\n"
         "  products [--json|--csv]\n"
         "  reviews ID [--country CC] [--version V] [--search TEXT] [--unread]\n"
-        "             [--mark-read] [--translate LANG] [--json|--csv]\n"
+        "             [--unanswered] [--mark-read] [--translate LANG] [--json|--csv]\n"
         "  ratings ID [--history [--country CC]] [--json|--csv]\n"
         "  gaps [ID] [--json|--csv]\n"
         "  config [KEY [VALUE]]\n"
+        "  connect --issuer ID --key-id ID --key-file PATH\n"
+        "  disconnect\n"
+        "  reply REVIEW TEXT | reply REVIEW --delete\n"
         "\n"
         "Options: --help, --version\n"
         "\n"
@@ -72,7 +75,8 @@ int Cli::run()
         {QStringLiteral("remove"), &Cli::remove}, {QStringLiteral("update"), &Cli::update},
         {QStringLiteral("products"), &Cli::products}, {QStringLiteral("reviews"), &Cli::reviews},
         {QStringLiteral("ratings"), &Cli::ratings}, {QStringLiteral("gaps"), &Cli::gaps},
-        {QStringLiteral("config"), &Cli::config}};
+        {QStringLiteral("config"), &Cli::config}, {QStringLiteral("connect"), &Cli::connect},
+        {QStringLiteral("disconnect"), &Cli::disconnect}, {QStringLiteral("reply"), &Cli::reply}};
     const auto found = commands.constFind(command);
     if (found == commands.cend())
         return usageError(QStringLiteral("Unknown command \"%1\".").arg(command));

@@ -42,6 +42,9 @@ private:
     int ratings(const QStringList &arguments);
     int gaps(const QStringList &arguments);
     int config(const QStringList &arguments);
+    int connect(const QStringList &arguments);
+    int disconnect(const QStringList &arguments);
+    int reply(const QStringList &arguments);
 
     // Parses a command's options; false (and a usage message) when they are wrong.
     bool parse(QCommandLineParser &parser, const QStringList &arguments, int minimum, int maximum);

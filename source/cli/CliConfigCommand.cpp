@@ -17,9 +17,10 @@ namespace {
 QStringList hiddenKeys()
 {
     // Keys are kept in the secret service, never in this file.
-    return {Downloader::storeRootURLKey, QStringLiteral("TranslatorClientID"),
-        QStringLiteral("TranslatorTokenURL"), QStringLiteral("TranslatorTranslateURL"),
-        QStringLiteral("LastAutomaticUpdate")};
+    return {Downloader::storeRootURLKey, Preference::AppStoreConnectURL,
+        Preference::AppStoreConnectIssuerID, Preference::AppStoreConnectKeyID,
+        QStringLiteral("TranslatorClientID"), QStringLiteral("TranslatorTokenURL"),
+        QStringLiteral("TranslatorTranslateURL"), QStringLiteral("LastAutomaticUpdate")};
 }
 
 QString displayValue(const QString &key, const QVariant &value)

@@ -58,7 +58,9 @@ int Cli::reviews(const QStringList &arguments)
         QStringLiteral("LANG"));
     const QCommandLineOption edited(QStringLiteral("edited"),
         QStringLiteral("Only reviews their authors edited, with their earlier versions."));
-    parser.addOptions({country, version, search, unread, markRead, translate, edited});
+    const QCommandLineOption unanswered(QStringLiteral("unanswered"),
+        QStringLiteral("Only reviews with no reply, neither pending nor published."));
+    parser.addOptions({country, version, search, unread, markRead, translate, edited, unanswered});
     const auto format = parseListing(parser, arguments, 1, 1);
     if (!format)
         return Usage;
@@ -81,6 +83,8 @@ int Cli::reviews(const QStringList &arguments)
         *product, chosen(country), chosen(version), parser.value(search))};
     if (parser.isSet(unread))
         parts << Predicate::format(QStringLiteral("read == NO OR read == nil"));
+    if (parser.isSet(unanswered))
+        parts << StoreQueries::unansweredReviews();
     FetchRequest request(QStringLiteral("Review"));
     request.predicate = Predicate::andPredicates(parts);
     request.sortDescriptors = {{QStringLiteral("dateReviewed"), false}};

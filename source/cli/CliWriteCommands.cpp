@@ -9,6 +9,7 @@
 #include "net/RequestQueue.h"
 #include "platform/StringFormat.h"
 #include "platform/store/ManagedObjectContext.h"
+#include "update/AppStoreConnectImporter.h"
 #include "update/ReviewImporter.h"
 #include "update/UpdateController.h"
 
@@ -16,6 +17,14 @@
 #include <QJsonObject>
 
 namespace {
+
+// What the feed and App Store Connect stored so far.
+ReviewImporter::ReviewCounts storedReviews(UpdateController &controller)
+{
+    ReviewImporter::ReviewCounts counts = controller.reviewController().reviewsTotal();
+    counts += controller.connectImporter().reviewsTotal();
+    return counts;
+}
 
 QString newReviewsLine(const ReviewImporter::ReviewCounts &counts)
 {
@@ -79,7 +88,7 @@ int Cli::add(const QStringList &arguments)
     const auto added = catalog.addProductsForResults(
         ProductCatalog::resultsFromVariant(ProductCatalog::resultsToVariant(results)));
     // The addition started an update of exactly the new products.
-    const ReviewImporter::ReviewCounts before = controller->reviewController().reviewsTotal();
+    const ReviewImporter::ReviewCounts before = storedReviews(*controller);
     waitUntil([&] {
         return controller->runningUpdates() == 0 && catalog.artworkQueue().requestCount() == 0;
     });
@@ -92,9 +101,7 @@ int Cli::add(const QStringList &arguments)
             product->identifier(), RecordTables::kindOfProduct(*product), product->title()};
     if (!added.isEmpty()) {
         out(table.plain());
-        out(newReviewsLine(controller->reviewController().reviewsTotal() - before)
-                .toUtf8()
-                .append('\n'));
+        out(newReviewsLine(storedReviews(*controller) - before).toUtf8().append('\n'));
     }
     if (!host_.errors().isEmpty())
         status = Failure;
@@ -138,6 +145,6 @@ int Cli::update(const QStringList &arguments)
     waitUntil([&] { return finished; });
     if (!finishWriting())
         return Failure;
-    out(newReviewsLine(controller->reviewController().reviewsTotal()).toUtf8().append('\n'));
+    out(newReviewsLine(storedReviews(*controller)).toUtf8().append('\n'));
     return host_.errors().isEmpty() ? Success : Failure;
 }

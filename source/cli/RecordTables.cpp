@@ -86,7 +86,7 @@ OutputTable reviews(const QList<std::shared_ptr<Review>> &reviews, const Earlier
         QStringLiteral("rating"), QStringLiteral("title"), QStringLiteral("text"),
         QStringLiteral("dateReviewed"), QStringLiteral("completed"), QStringLiteral("read"),
         QStringLiteral("voteSum"), QStringLiteral("voteCount"), QStringLiteral("edited"),
-        QStringLiteral("previousRating")};
+        QStringLiteral("previousRating"), QStringLiteral("response")};
     if (listEarlier)
         table.columns << QStringLiteral("previousVersions");
     for (const auto &review : reviews) {
@@ -108,6 +108,12 @@ OutputTable reviews(const QList<std::shared_ptr<Review>> &reviews, const Earlier
         table.rows.last() << !versions.isEmpty()
                           << (versions.isEmpty() ? QVariant()
                                                  : optional(versions.last()->rating()));
+        const auto reply = review->reply();
+        table.rows.last() << (reply
+                ? QVariant(QVariantMap {{QStringLiteral("body"), reply->text},
+                    {QStringLiteral("state"), reply->state},
+                    {QStringLiteral("lastModified"), OutputTable::isoDate(reply->date)}})
+                : QVariant());
         if (listEarlier) {
             QVariantList list;
             for (const auto &version : versions)

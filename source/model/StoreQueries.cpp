@@ -151,6 +151,11 @@ std::optional<qint64> countryCountForRegion(ManagedObjectContext *context, const
     return count;
 }
 
+Predicate unansweredReviews()
+{
+    return Predicate::format(QStringLiteral("replyText == nil OR replyText == ''"));
+}
+
 Predicate reviewFilter(const Product &product, const QString &countryCode, const QString &version,
     const QString &searchText)
 {

@@ -58,6 +58,10 @@ std::optional<qint64> countryCountForRegion(ManagedObjectContext *context, const
 Predicate reviewFilter(const Product &product, const QString &countryCode, const QString &version,
     const QString &searchText = {});
 
+// Reviews without a reply, neither pending nor published: the "Unanswered"
+// filter of the list and the companion.
+Predicate unansweredReviews();
+
 // {"rating", "total"} per distinct rating, highest first; filters apply when
 // the code or version is not null.
 std::optional<QList<QVariantMap>> reviewsGroupedByStarsForProduct(ManagedObjectContext *context,
