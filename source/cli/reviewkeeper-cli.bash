@@ -6,7 +6,7 @@ _reviewkeeper_cli()
     cur="${COMP_WORDS[COMP_CWORD]}"
     prev=""
     ((COMP_CWORD > 0)) && prev="${COMP_WORDS[COMP_CWORD - 1]}"
-    local commands="search add remove update products reviews ratings gaps config help"
+    local commands="search add remove update products reviews ratings gaps config connect disconnect reply help"
     COMPREPLY=()
 
     if ((COMP_CWORD == 1)); then
@@ -26,6 +26,10 @@ _reviewkeeper_cli()
         COMPREPLY=($(compgen -P "$done" -W "ios mac book podcast" -- "$last"))
         return 0
         ;;
+    --key-file)
+        COMPREPLY=($(compgen -f -- "$cur"))
+        return 0
+        ;;
     --country | --version | --search)
         [ "$command" = reviews ] || [ "$command" = ratings ] && return 0
         ;;
@@ -36,7 +40,9 @@ _reviewkeeper_cli()
     search) options="--kinds --json --csv" ;;
     products | gaps) options="--json --csv" ;;
     ratings) options="--history --country --json --csv" ;;
-    reviews) options="--country --version --search --unread --edited --mark-read --translate --json --csv" ;;
+    reviews) options="--country --version --search --unread --unanswered --edited --mark-read --translate --json --csv" ;;
+    connect) options="--issuer --key-id --key-file" ;;
+    reply) options="--delete" ;;
     config)
         if ((COMP_CWORD == 2)); then
             local keys
