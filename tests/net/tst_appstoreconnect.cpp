@@ -19,7 +19,9 @@
 #include <QTest>
 
 // The App Store Connect client against the fake service: the signed token,
-// paging, versions, replies and each refusal the service answers with.
+// paging, replies and each refusal the service answers with (the version
+// lists and a role that may not reply are exercised by the import and the
+// companion's tests).
 class AppStoreConnectTest : public QObject {
     Q_OBJECT
 
@@ -41,8 +43,7 @@ private:
     }
 
     // One app with `reviewCount` reviews an hour apart, the newest first in
-    // the list's order being "1"; every tenth has a published reply, and
-    // reviews alternate between versions 1.0 and 2.0.
+    // the list's order being "1"; every tenth has a published reply.
     void writeAccount()
     {
         QDir(folder_.path()).mkpath("connect");
@@ -55,7 +56,7 @@ private:
                 {"title", QString("Title %1").arg(i)}, {"body", QString("Body %1").arg(i)},
                 {"reviewerNickname", QString("Reviewer %1").arg(i)},
                 {"createdDate", newest.addSecs(-3600 * i).toString(Qt::ISODate)},
-                {"territory", "USA"}, {"version", i % 2 ? "1.0" : "2.0"}};
+                {"territory", "USA"}};
             if (i % 10 == 0)
                 review.insert("response",
                     QJsonObject {{"id", QString("answer-%1").arg(i)}, {"responseBody", "Thanks"},
@@ -63,11 +64,6 @@ private:
             reviews.append(review);
         }
         write(folder_.filePath("connect/reviews-100.json"), reviews);
-        write(folder_.filePath("connect/versions-100.json"),
-            {QJsonObject {
-                 {"id", "v1"}, {"versionString", "1.0"}, {"createdDate", "2025-01-01T00:00:00Z"}},
-                QJsonObject {{"id", "v2"}, {"versionString", "2.0"},
-                    {"createdDate", "2026-01-01T00:00:00Z"}}});
     }
 
     template<typename T> struct Result {
@@ -199,20 +195,6 @@ private Q_SLOTS:
         QCOMPARE(server_->requests().size(), 1);
     }
 
-    void versions()
-    {
-        Result<AppStoreConnectVersion> versions;
-        client_->versions("100", versions.completion());
-        QVERIFY(waitFor([&] { return versions.done; }));
-        QCOMPARE(versions.items.size(), 2);
-        QCOMPARE(versions.items.first().versionString, "2.0");
-        Result<AppStoreConnectReview> reviews;
-        client_->versionReviews(versions.items.first().identifier, {}, reviews.completion());
-        QVERIFY(waitFor([&] { return reviews.done; }, nullptr, 5000));
-        QCOMPARE(reviews.items.size(), reviewCount / 2);
-        QCOMPARE(reviews.items.first().identifier, "2");
-    }
-
     // A reply is created, replaced, read back with the reviews, and deleted.
     void replyEditAndDelete()
     {
@@ -256,9 +238,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("description");
         QTest::newRow("other key") << "key" << 401 << "App Store Connect refused the key";
-        QTest::newRow("read-only role") << "role" << 403
-                                        << "This App Store Connect key may read reviews but not "
-                                           "reply to them; its role needs to allow replies.";
         QTest::newRow("not the key's app") << "app" << 404 << "App Store Connect does not show";
         QTest::newRow("budget spent") << "budget" << 429 << "App Store Connect's hourly";
     }
@@ -270,25 +249,17 @@ private Q_SLOTS:
         QFETCH(QString, description);
         FakeStore::Options options;
         options.connect.publicKey = keys_.publicKey;
-        options.connect.readOnlyKey = fault == "role";
         options.connect.hourlyBudget = fault == "budget" ? 0 : 3500;
         store_->setOptions(options);
         if (fault == "key")
             client_->setKey({"issuer-1", "KEY123", TestKeys::make().privateKey});
         Error error;
         bool done = false;
-        if (fault == "role") {
-            client_->reply("3", "Thanks", [&](const auto &, const Error &e) {
+        client_->reviews(fault == "app" ? "999" : "100", {},
+            [&](const QList<AppStoreConnectReview> &, const Error &e) {
                 error = e;
                 done = true;
             });
-        } else {
-            client_->reviews(fault == "app" ? "999" : "100", {},
-                [&](const QList<AppStoreConnectReview> &, const Error &e) {
-                    error = e;
-                    done = true;
-                });
-        }
         QVERIFY(waitFor([&] { return done; }));
         QCOMPARE(error.domain(), AppStoreConnectToken::ErrorDomain);
         QCOMPARE(error.code(), code);
