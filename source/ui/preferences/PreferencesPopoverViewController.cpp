@@ -9,6 +9,7 @@
 #include "platform/SecretStore.h"
 #include "platform/StringFormat.h"
 #include "platform/UserDefaults.h"
+#include "ui/preferences/ConnectPreferencesSection.h"
 #include "ui/preferences/PreferencesChoices.h"
 #include "ui/preferences/TranslationPreferencesSection.h"
 #include "ui/widgets/Popover.h"
@@ -100,6 +101,10 @@ void PreferencesPopoverViewController::buildView()
     tabOrder << translation_->providerPopUpButton() << translation_->keyField()
              << translation_->regionField() << translation_->addressField()
              << translation_->testButton();
+    connect_ = new ConnectPreferencesSection({}, this);
+    lower->addRow(connect_->view());
+    tabOrder << connect_->issuerField() << connect_->keyIDField() << connect_->chooseButton()
+             << connect_->testButton() << connect_->disconnectButton();
     lower->addRow(
         addKeyBox(Preference::ShowNotifications, localized(kContext, "Show notifications")));
     lower->addRow(addKeyBox(
@@ -144,6 +149,7 @@ void PreferencesPopoverViewController::popoverWillShow()
     updateCheckBoxes();
     updateLanguagesMenu();
     translation_->reload();
+    connect_->reload();
     if (languagesSource_) {
         languagesSource_([self = QPointer(this)](const QMap<QString, QString> &languages) {
             if (!self || languages.isEmpty() || languages == self->languages_)

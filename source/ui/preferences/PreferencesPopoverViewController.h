@@ -12,6 +12,7 @@ class Popover;
 class QCheckBox;
 class QComboBox;
 class QWidget;
+class ConnectPreferencesSection;
 class TranslationPreferencesSection;
 class UserDefaults;
 
@@ -63,6 +64,7 @@ public:
     QCheckBox *regionCheckBox(const QString &region) const { return regionBoxes_.value(region); }
     QCheckBox *checkBoxForKey(const QString &key) const { return keyBoxes_.value(key); }
     TranslationPreferencesSection *translationSection() const { return translation_; }
+    ConnectPreferencesSection *connectSection() const { return connect_; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -86,6 +88,7 @@ private:
     QHash<QString, QCheckBox *> regionBoxes_;
     QHash<QString, QCheckBox *> keyBoxes_;
     TranslationPreferencesSection *translation_ = nullptr;
+    ConnectPreferencesSection *connect_ = nullptr;
     LanguagesSource languagesSource_;
     QMap<QString, QString> languages_;
     bool closedByPress_ = false;

@@ -1,0 +1,223 @@
+#include "ui/preferences/ConnectPreferencesSection.h"
+
+#include "net/AppStoreConnectAccount.h"
+#include "net/AppStoreConnectClient.h"
+#include "platform/PreferenceKeys.h"
+#include "platform/StringFormat.h"
+#include "platform/UserDefaults.h"
+
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <memory>
+
+namespace {
+constexpr const char *kContext = "ConnectPreferencesSection";
+} // namespace
+
+ConnectPreferencesSection::ConnectPreferencesSection(ListFunction list, QObject *parent)
+    : QObject(parent), list_(std::move(list))
+{
+    if (!list_) {
+        list_ = [](const AppStoreConnectKey &key, AppsCompletion completion) {
+            auto client = std::make_shared<AppStoreConnectClient>();
+            client->setKey(key);
+            // The client lives until its answer came.
+            client->apps([client, completion](
+                             const auto &apps, const Error &error) { completion(apps, error); });
+        };
+    }
+    buildView();
+    reload();
+}
+
+ConnectPreferencesSection::~ConnectPreferencesSection()
+{
+    if (view_ && !view_->parent())
+        delete view_;
+}
+
+void ConnectPreferencesSection::buildView()
+{
+    view_ = new QGroupBox(localized(kContext, "App Store Connect"));
+    view_->setAccessibleName(view_->title());
+    auto *form = new QFormLayout(view_);
+
+    issuerField_ = new QLineEdit;
+    issuerField_->setAccessibleName(localized(kContext, "Issuer ID"));
+    issuerField_->setPlaceholderText(localized(kContext, "shown above the keys"));
+    form->addRow(localized(kContext, "Issuer ID:"), issuerField_);
+    keyIDField_ = new QLineEdit;
+    keyIDField_->setAccessibleName(localized(kContext, "Key ID"));
+    form->addRow(localized(kContext, "Key ID:"), keyIDField_);
+
+    auto *buttons = new QHBoxLayout;
+    chooseButton_ = new QPushButton(localized(kContext, "Choose Key File…"));
+    chooseButton_->setAccessibleName(localized(kContext, "Choose the key's .p8 file"));
+    connect(chooseButton_, &QPushButton::clicked, this,
+        &ConnectPreferencesSection::chooseKeyFileAction);
+    testButton_ = new QPushButton(localized(kContext, "Test"));
+    testButton_->setAccessibleName(localized(kContext, "Test the App Store Connect key"));
+    connect(testButton_, &QPushButton::clicked, this, &ConnectPreferencesSection::testAction);
+    disconnectButton_ = new QPushButton(localized(kContext, "Disconnect"));
+    disconnectButton_->setAccessibleName(localized(kContext, "Forget the App Store Connect key"));
+    connect(disconnectButton_, &QPushButton::clicked, this,
+        &ConnectPreferencesSection::disconnectAction);
+    buttons->addWidget(chooseButton_);
+    buttons->addWidget(testButton_);
+    buttons->addWidget(disconnectButton_);
+    buttons->addStretch();
+    form->addRow(buttons);
+
+    statusLabel_ = new QLabel;
+    statusLabel_->setWordWrap(true);
+    statusLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    statusLabel_->setAccessibleName(localized(kContext, "App Store Connect Status"));
+    form->addRow(statusLabel_);
+
+    QWidget::setTabOrder(issuerField_, keyIDField_);
+    QWidget::setTabOrder(keyIDField_, chooseButton_);
+    QWidget::setTabOrder(chooseButton_, testButton_);
+    QWidget::setTabOrder(testButton_, disconnectButton_);
+}
+
+void ConnectPreferencesSection::reload()
+{
+    const UserDefaults &defaults = UserDefaults::standard();
+    issuerField_->setText(defaults.stringForKey(Preference::AppStoreConnectIssuerID));
+    keyIDField_->setText(defaults.stringForKey(Preference::AppStoreConnectKeyID));
+    const bool connected = AppStoreConnectAccount::hasStoredIdentifiers();
+    disconnectButton_->setEnabled(connected);
+    setStatus(connected ? localized(kContext, "A key is connected.")
+                        : localized(kContext,
+                            "Connect a team key to read every review of your own apps and "
+                            "reply to them."),
+        false);
+}
+
+void ConnectPreferencesSection::setStatus(const QString &text, bool isError)
+{
+    statusLabel_->setText(text);
+    statusLabel_->setForegroundRole(isError ? QPalette::BrightText : QPalette::WindowText);
+    statusLabel_->setAccessibleDescription(text);
+}
+
+void ConnectPreferencesSection::showApps(const QList<AppStoreConnectApp> &apps)
+{
+    QStringList names;
+    for (const AppStoreConnectApp &app : apps)
+        names << (app.name.isEmpty() ? app.identifier : app.name);
+    setStatus(apps.isEmpty() ? localized(kContext, "The key works, but it sees no apps.")
+                             : formatString(localized(kContext, "The key sees %ld apps: %@."),
+                                 qint64(apps.size()), names.join(QStringLiteral(", "))),
+        false);
+}
+
+void ConnectPreferencesSection::chooseKeyFileAction()
+{
+    auto *dialog = new QFileDialog(view_, localized(kContext, "Choose the App Store Connect Key"),
+        QString(), localized(kContext, "App Store Connect keys (*.p8)"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    connect(
+        dialog, &QFileDialog::fileSelected, this, &ConnectPreferencesSection::keyFileChosenAction);
+    dialog->open();
+}
+
+void ConnectPreferencesSection::keyFileChosenAction(const QString &path)
+{
+    const AppStoreConnectKey partial {
+        issuerField_->text().trimmed(), keyIDField_->text().trimmed(), {}};
+    if (partial.issuerID.isEmpty() || partial.keyID.isEmpty()) {
+        setStatus(localized(kContext, "Enter the issuer ID and the key ID first."), true);
+        return;
+    }
+    Error error;
+    const auto pem = AppStoreConnectAccount::readKeyFile(path, &error);
+    if (!pem) {
+        setStatus(
+            error.localizedDescription() + QLatin1Char(' ') + error.localizedFailureReason(), true);
+        Q_EMIT finished(error);
+        return;
+    }
+    const AppStoreConnectKey key {partial.issuerID, partial.keyID, *pem};
+    const quint64 generation = ++generation_;
+    setStatus(localized(kContext, "Trying the key…"), false);
+    QPointer<ConnectPreferencesSection> self(this);
+    list_(key, [self, generation, key](const QList<AppStoreConnectApp> &apps, const Error &error) {
+        if (!self || generation != self->generation_)
+            return;
+        if (error) {
+            self->setStatus(error.localizedDescription(), true);
+            Q_EMIT self->finished(error);
+            return;
+        }
+        AppStoreConnectAccount::connect(key, [self, apps](const Error &keepError) {
+            if (!self)
+                return;
+            self->disconnectButton_->setEnabled(!keepError);
+            if (keepError)
+                self->setStatus(keepError.localizedDescription(), true);
+            else
+                self->showApps(apps);
+            Q_EMIT self->finished(keepError);
+        });
+    });
+}
+
+void ConnectPreferencesSection::withKey(std::function<void(const AppStoreConnectKey &key)> then)
+{
+    QPointer<ConnectPreferencesSection> self(this);
+    AppStoreConnectAccount::loadKey(
+        [self, then](const std::optional<AppStoreConnectKey> &key, const Error &error) {
+            if (!self)
+                return;
+            if (!key) {
+                self->setStatus(error
+                        ? error.localizedDescription()
+                        : localized(kContext, "No key is connected: choose its key file."),
+                    true);
+                Q_EMIT self->finished(error);
+                return;
+            }
+            then(*key);
+        });
+}
+
+void ConnectPreferencesSection::testAction()
+{
+    const quint64 generation = ++generation_;
+    setStatus(localized(kContext, "Asking App Store Connect…"), false);
+    QPointer<ConnectPreferencesSection> self(this);
+    withKey([self, generation](const AppStoreConnectKey &key) {
+        self->list_(
+            key, [self, generation](const QList<AppStoreConnectApp> &apps, const Error &error) {
+                if (!self || generation != self->generation_)
+                    return;
+                if (error)
+                    self->setStatus(error.localizedDescription(), true);
+                else
+                    self->showApps(apps);
+                Q_EMIT self->finished(error);
+            });
+    });
+}
+
+void ConnectPreferencesSection::disconnectAction()
+{
+    ++generation_;
+    QPointer<ConnectPreferencesSection> self(this);
+    AppStoreConnectAccount::disconnect([self](const Error &error) {
+        if (!self)
+            return;
+        if (error)
+            self->setStatus(error.localizedDescription(), true);
+        else
+            self->reload();
+        Q_EMIT self->finished(error);
+    });
+}
