@@ -17,6 +17,7 @@
 #include "platform/store/ManagedObjectContext.h"
 #include "ui/charts/ReviewsPerWeekChart.h"
 #include "ui/reviews/EarlierVersionsText.h"
+#include "ui/reviews/ReplyPane.h"
 #include "ui/reviews/ReviewListModel.h"
 #include "ui/widgets/RankingIndicatorDelegate.h"
 #include "ui/widgets/SortDescriptorArchive.h"
@@ -187,9 +188,14 @@ void ReviewController::buildViews()
     translateButton_->setEnabled(false);
     connect(translateButton_, &QToolButton::clicked, this, &ReviewController::translateAction);
 
+    replyPane_ = new ReplyPane(context_, this);
+    connect(replyPane_, &ReplyPane::replied, this, [this] { showSelectedReview(); });
+
     auto *foot = new QHBoxLayout;
     foot->addWidget(smileyTextField_);
     foot->addStretch();
+    foot->addWidget(replyPane_->replyButton());
+    foot->addWidget(replyPane_->deleteButton());
     foot->addWidget(translateButton_);
 
     auto *reading = new QWidget(this);
@@ -221,7 +227,9 @@ void ReviewController::buildViews()
     setTabOrder(countriesPopUpButton_, searchField_);
     setTabOrder(searchField_, tableView_);
     setTabOrder(tableView_, reviewTextView_);
-    setTabOrder(reviewTextView_, translateButton_);
+    setTabOrder(reviewTextView_, replyPane_->replyButton());
+    setTabOrder(replyPane_->replyButton(), replyPane_->deleteButton());
+    setTabOrder(replyPane_->deleteButton(), translateButton_);
     setTabOrder(translateButton_, weekChart_->saveButton());
     setTabOrder(weekChart_->saveButton(), weekChart_->chartView());
 }
@@ -386,9 +394,12 @@ void ReviewController::showSelectedReview()
     if (review) {
         QTextCursor cursor(reviewTextView_->document());
         cursor.movePosition(QTextCursor::End);
-        appendEarlierVersions(cursor, review->previousVersions(),
-            reviewTextView_->palette().color(QPalette::PlaceholderText));
+        const QColor detail = reviewTextView_->palette().color(QPalette::PlaceholderText);
+        if (const auto reply = review->reply())
+            appendReply(cursor, *reply, detail);
+        appendEarlierVersions(cursor, review->previousVersions(), detail);
     }
+    replyPane_->showReview(review);
     QSignalBlocker blocker(translateButton_);
     translateButton_->setEnabled(review != nullptr);
     translateButton_->setChecked(review && !review->translatedLanguageCode().isEmpty());

@@ -22,6 +22,7 @@ class Review;
 class ReviewListModel;
 class ReviewsPerWeekChart;
 class QSplitter;
+class ReplyPane;
 
 // The review list: the selected product's reviews in a sortable table, the
 // selected review's text, the search field, the version and country menus,
@@ -103,6 +104,7 @@ public:
     ReviewsPerWeekChart *weekChart() const { return weekChart_; }
     QSplitter *splitter() const { return splitter_; }
     std::shared_ptr<Review> selectedReview() const;
+    ReplyPane *replyPane() const { return replyPane_; }
     int selectedRow() const;
 
     // The notice's text for a product and the country shown ("***": all).
@@ -125,6 +127,7 @@ private:
     void saveAction();
 
     ManagedObjectContext &context_;
+    ReplyPane *replyPane_ = nullptr;
     ProductSource selectedProduct_;
     ReviewListModel *model_ = nullptr;
     QTableView *tableView_ = nullptr;
