@@ -23,6 +23,12 @@ bool ReviewFilter::searchAction(const QString &text)
     return rebuildFilter();
 }
 
+bool ReviewFilter::setUnansweredOnly(bool unansweredOnly)
+{
+    unansweredOnly_ = unansweredOnly;
+    return rebuildFilter();
+}
+
 bool ReviewFilter::rebuildFilter()
 {
     // The filter is a function of these; comparing them stands in for
@@ -34,8 +40,11 @@ bool ReviewFilter::rebuildFilter()
         filterPredicate_ = StoreQueries::reviewFilter(*product_,
             Product::filterValue(product_->selectedCountryCode()),
             Product::filterValue(product_->selectedVersion()), searchText_);
+        if (unansweredOnly_)
+            filterPredicate_ =
+                Predicate::andPredicates({*filterPredicate_, StoreQueries::unansweredReviews()});
     }
-    inputs << searchText_;
+    inputs << searchText_ << (unansweredOnly_ ? QStringLiteral("unanswered") : QString());
     const bool changed = inputs != filterInputs_;
     filterInputs_ = inputs;
     return changed;

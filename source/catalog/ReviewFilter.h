@@ -30,6 +30,10 @@ public:
     void updateReviewRatingsFilterPredicate(const std::shared_ptr<Product> &product);
     // Applies a search text; true when the list filter changed.
     bool searchAction(const QString &text);
+    // Keeps only reviews without a reply (the "Unanswered" filter); true
+    // when the list filter changed.
+    bool setUnansweredOnly(bool unansweredOnly);
+    bool unansweredOnly() const { return unansweredOnly_; }
 
     std::shared_ptr<Product> product() const { return product_; }
     QString searchText() const { return searchText_; }
@@ -64,6 +68,7 @@ private:
     ManagedObjectContext &context_;
     std::shared_ptr<Product> product_;
     QString searchText_;
+    bool unansweredOnly_ = false;
     std::optional<Predicate> filterPredicate_;
     // What the filter was built from, to tell whether it changed.
     QStringList filterInputs_;

@@ -89,9 +89,19 @@ void ReviewController::buildViews()
             searchField_->setIsCollapsed(true);
     });
 
+    // Shown for products with reviews from App Store Connect, the only ones
+    // that can be answered.
+    unansweredButton_ = new QToolButton(this);
+    unansweredButton_->setText(tr("Unanswered"));
+    unansweredButton_->setAccessibleName(tr("Only unanswered reviews"));
+    unansweredButton_->setCheckable(true);
+    unansweredButton_->hide();
+    connect(unansweredButton_, &QToolButton::toggled, this, &ReviewController::unansweredAction);
+
     auto *bar = new QHBoxLayout;
     bar->addWidget(versionPopUpButton_);
     bar->addWidget(countriesPopUpButton_);
+    bar->addWidget(unansweredButton_);
     bar->addStretch();
     bar->addWidget(searchField_);
 
@@ -224,7 +234,8 @@ void ReviewController::buildViews()
     layout->addWidget(splitter_, 1);
 
     setTabOrder(versionPopUpButton_, countriesPopUpButton_);
-    setTabOrder(countriesPopUpButton_, searchField_);
+    setTabOrder(countriesPopUpButton_, unansweredButton_);
+    setTabOrder(unansweredButton_, searchField_);
     setTabOrder(searchField_, tableView_);
     setTabOrder(tableView_, reviewTextView_);
     setTabOrder(reviewTextView_, replyPane_->replyButton());
@@ -251,6 +262,22 @@ void ReviewController::mainOutlineViewSelectionDidChange()
     buildVersionsMenu();
     buildCountriesMenu();
     updateReviewRatingsFilterPredicate(nullptr);
+    const auto product = selectedProduct_();
+    FetchRequest connected(QStringLiteral("Review"));
+    connected.predicate = product
+        ? Predicate::format(
+            QStringLiteral("product == %@ AND connectIdentifier != nil"), product->objectID())
+        : Predicate::format(QStringLiteral("FALSEPREDICATE"));
+    connected.fetchLimit = 1;
+    const bool answerable = product && context_.countForFetchRequest(connected) > 0;
+    unansweredButton_->setVisible(answerable);
+    if (!answerable && unansweredButton_->isChecked())
+        unansweredButton_->setChecked(false);
+}
+
+void ReviewController::unansweredAction(bool unansweredOnly)
+{
+    model_->setUnansweredOnly(unansweredOnly);
 }
 
 void ReviewController::setNextKeyViewForView(QWidget *view)

@@ -67,6 +67,8 @@ public:
     void updateReviewRatingsFilterPredicate(const std::shared_ptr<Product> &product);
     void searchAction();
     void selectSearchAction();
+    // Keeps only the reviews without a reply, or all again.
+    void unansweredAction(bool unansweredOnly);
     // The delayed request for a row: marks it read if it is still selected.
     void markReadAction(int row);
     void toggleReadAction(const std::shared_ptr<Review> &review);
@@ -105,6 +107,7 @@ public:
     QSplitter *splitter() const { return splitter_; }
     std::shared_ptr<Review> selectedReview() const;
     ReplyPane *replyPane() const { return replyPane_; }
+    QToolButton *unansweredButton() const { return unansweredButton_; }
     int selectedRow() const;
 
     // The notice's text for a product and the country shown ("***": all).
@@ -128,6 +131,7 @@ private:
 
     ManagedObjectContext &context_;
     ReplyPane *replyPane_ = nullptr;
+    QToolButton *unansweredButton_ = nullptr;
     ProductSource selectedProduct_;
     ReviewListModel *model_ = nullptr;
     QTableView *tableView_ = nullptr;

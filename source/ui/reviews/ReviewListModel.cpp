@@ -29,6 +29,12 @@ void ReviewListModel::setSearchText(const QString &text)
         reload();
 }
 
+void ReviewListModel::setUnansweredOnly(bool unansweredOnly)
+{
+    if (filter_.setUnansweredOnly(unansweredOnly))
+        reload();
+}
+
 QString ReviewListModel::sortKeyForColumn(int column)
 {
     if (column < 0 || column >= ColumnCount)
@@ -203,16 +209,33 @@ QVariant ReviewListModel::data(const QModelIndex &index, int role) const
             return rating;
         return tr("%1 of 5 stars").arg(rating);
     }
-    case Title:
-        // Edited reviews carry a pencil before the title, which stays in
-        // view where the title is cut short.
-        if (!edited_.contains(review->objectID().rowId))
+    case Title: {
+        // Edited reviews carry a pencil and answered ones an arrow before
+        // the title, which stay in view where the title is cut short.
+        const bool edited = edited_.contains(review->objectID().rowId);
+        const auto reply = review->reply();
+        if (!edited && !reply)
             return review->displayTitle();
+        QStringList notes;
+        QString marks;
+        if (edited) {
+            notes << tr("Edited by its author; what it said before shows below its text.");
+            marks += QStringLiteral("\u270E ");
+        }
+        if (reply) {
+            notes << (reply->isPublished() ? tr("Answered; the reply is published.")
+                                           : tr("Answered; the reply is pending."));
+            marks += QStringLiteral("\u21A9 ");
+        }
         if (role == Qt::ToolTipRole)
-            return tr("Edited by its author; what it said before shows below its text.");
+            return notes.join(QLatin1Char(' '));
         if (role == Qt::AccessibleTextRole)
-            return tr("%1 (edited)").arg(review->displayTitle());
-        return QString(QStringLiteral("\u270E ") + review->displayTitle());
+            return QStringLiteral("%1 (%2)").arg(review->displayTitle(),
+                edited && reply ? tr("edited, answered")
+                    : edited    ? tr("edited")
+                                : tr("answered"));
+        return QString(marks + review->displayTitle());
+    }
     case Reviewer:
         return review->reviewer();
     case Version:

@@ -37,6 +37,7 @@ public:
     void setProduct(const std::shared_ptr<Product> &product);
     // Applies a search text; refetches only when the filter changed.
     void setSearchText(const QString &text);
+    void setUnansweredOnly(bool unansweredOnly);
     // Fetches the ids again (after an import or a filter choice).
     void reload();
 

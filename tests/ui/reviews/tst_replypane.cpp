@@ -5,6 +5,10 @@
 #include "support/TestEnvironment.h"
 #include "support/WaitFor.h"
 #include "ui/reviews/ReplyPane.h"
+#include "ui/reviews/ReviewController.h"
+#include "ui/reviews/ReviewListModel.h"
+
+#include <QAbstractItemModelTester>
 
 #include <QApplication>
 #include <QLabel>
@@ -72,6 +76,40 @@ private Q_SLOTS:
         QCOMPARE(sent,
             QStringList({"api-1||Thanks for the report.", "api-1||Fixed in 2.1.", "api-1|answer-1|",
                 "api-1|answer-1|"}));
+    }
+
+    // The list keeps only unanswered reviews on request, marks answered ones,
+    // and offers the filter only for products App Store Connect gave reviews of.
+    void unansweredFilterAndMark()
+    {
+        StoreFixture store;
+        auto app = store.app("100");
+        auto other = store.app("200");
+        auto answered = StoreFixture::review(*store.context, app, "a", "US");
+        answered->setConnectIdentifier("a");
+        answered->setReply(ReviewReply {"r", "Thanks", "PUBLISHED", {}});
+        StoreFixture::review(*store.context, app, "b", "US")->setConnectIdentifier("b");
+        StoreFixture::review(*store.context, other, "c", "US");
+        store.context->save();
+        ReviewListModel model(*store.context);
+        QAbstractItemModelTester tester(&model);
+        model.setProduct(app);
+        QCOMPARE(model.rowCount(), 2);
+        const int row = model.rowForID(answered->objectID());
+        const QModelIndex title = model.index(row, ReviewListModel::Title);
+        QCOMPARE(title.data().toString(), "\u21A9 Title a");
+        QCOMPARE(title.data(Qt::AccessibleTextRole).toString(), "Title a (answered)");
+        model.setUnansweredOnly(true);
+        QCOMPARE(model.rowCount(), 1);
+        QCOMPARE(model.reviewAt(0)->identifier(), "b");
+
+        std::shared_ptr<Product> selected = app;
+        ReviewController controller(*store.context, [&] { return selected; });
+        controller.mainOutlineViewSelectionDidChange();
+        QVERIFY(!controller.unansweredButton()->isHidden());
+        selected = other;
+        controller.mainOutlineViewSelectionDidChange();
+        QVERIFY(controller.unansweredButton()->isHidden());
     }
 
     void editorCounts_data()
