@@ -17,6 +17,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -101,10 +103,14 @@ void PreferencesPopoverViewController::buildView()
     tabOrder << translation_->providerPopUpButton() << translation_->keyField()
              << translation_->regionField() << translation_->addressField()
              << translation_->testButton();
-    connect_ = new ConnectPreferencesSection({}, this);
-    lower->addRow(connect_->view());
-    tabOrder << connect_->issuerField() << connect_->keyIDField() << connect_->chooseButton()
-             << connect_->testButton() << connect_->disconnectButton();
+    // App Store Connect is set up once, in a window of its own, so that the
+    // popover stays small enough to open above the button on any screen.
+    connectButton_ = new QPushButton(localized(kContext, "App Store Connect…"));
+    connectButton_->setAccessibleName(localized(kContext, "Set up App Store Connect"));
+    connect(connectButton_, &QPushButton::clicked, this,
+        &PreferencesPopoverViewController::showConnectSectionAction);
+    lower->addRow(localized(kContext, "Your own apps:"), connectButton_);
+    tabOrder << connectButton_;
     lower->addRow(
         addKeyBox(Preference::ShowNotifications, localized(kContext, "Show notifications")));
     lower->addRow(addKeyBox(
@@ -113,6 +119,30 @@ void PreferencesPopoverViewController::buildView()
     for (int i = 1; i < tabOrder.size(); ++i)
         QWidget::setTabOrder(tabOrder.at(i - 1), tabOrder.at(i));
     view_->setFocusProxy(intervalPopUpButton_);
+}
+
+void PreferencesPopoverViewController::showConnectSectionAction()
+{
+    if (connectDialog_) {
+        connectDialog_->raise();
+        connectDialog_->activateWindow();
+        return;
+    }
+    // The window the popover opened over, before the popover goes.
+    QWidget *parent = popover_ ? popover_->parentWidget() : nullptr;
+    closePopoverAction();
+    auto *dialog = new QDialog(parent);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowTitle(localized(kContext, "App Store Connect"));
+    auto *layout = new QVBoxLayout(dialog);
+    auto *section = new ConnectPreferencesSection({}, dialog);
+    layout->addWidget(section->view());
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close);
+    connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    connectDialog_ = dialog;
+    dialog->resize(520, dialog->sizeHint().height());
+    dialog->open();
 }
 
 void PreferencesPopoverViewController::showPopoverForView(QWidget *anchor)
@@ -149,7 +179,6 @@ void PreferencesPopoverViewController::popoverWillShow()
     updateCheckBoxes();
     updateLanguagesMenu();
     translation_->reload();
-    connect_->reload();
     if (languagesSource_) {
         languagesSource_([self = QPointer(this)](const QMap<QString, QString> &languages) {
             if (!self || languages.isEmpty() || languages == self->languages_)

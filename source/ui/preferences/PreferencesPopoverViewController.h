@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDialog>
 #include <QHash>
 #include <QMap>
 #include <QObject>
@@ -12,7 +13,7 @@ class Popover;
 class QCheckBox;
 class QComboBox;
 class QWidget;
-class ConnectPreferencesSection;
+class QPushButton;
 class TranslationPreferencesSection;
 class UserDefaults;
 
@@ -64,7 +65,10 @@ public:
     QCheckBox *regionCheckBox(const QString &region) const { return regionBoxes_.value(region); }
     QCheckBox *checkBoxForKey(const QString &key) const { return keyBoxes_.value(key); }
     TranslationPreferencesSection *translationSection() const { return translation_; }
-    ConnectPreferencesSection *connectSection() const { return connect_; }
+    QPushButton *connectButton() const { return connectButton_; }
+    // The App Store Connect window, while it is open.
+    QDialog *connectDialog() const { return connectDialog_; }
+    void showConnectSectionAction();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -88,7 +92,8 @@ private:
     QHash<QString, QCheckBox *> regionBoxes_;
     QHash<QString, QCheckBox *> keyBoxes_;
     TranslationPreferencesSection *translation_ = nullptr;
-    ConnectPreferencesSection *connect_ = nullptr;
+    QPushButton *connectButton_ = nullptr;
+    QPointer<QDialog> connectDialog_;
     LanguagesSource languagesSource_;
     QMap<QString, QString> languages_;
     bool closedByPress_ = false;

@@ -226,7 +226,7 @@ private Q_SLOTS:
         expected << controller.languagesPopUpButton() << translation->providerPopUpButton()
                  << translation->keyField() << translation->regionField()
                  << translation->addressField() << translation->testButton()
-                 << controller.checkBoxForKey("ShowNotifications")
+                 << controller.connectButton() << controller.checkBoxForKey("ShowNotifications")
                  << controller.checkBoxForKey("PlayNotificationSound");
         QWidget *widget = expected.first();
         for (QWidget *control : expected) {
