@@ -1,12 +1,11 @@
 #include "net/AppStoreConnectClient.h"
 
 #include "net/RequestQueue.h"
+#include "net/ServiceAddress.h"
 #include "platform/Clock.h"
 #include "platform/Dispatch.h"
-#include "platform/Log.h"
 #include "platform/PreferenceKeys.h"
 #include "platform/StringFormat.h"
-#include "platform/UserDefaults.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -60,7 +59,15 @@ struct AppStoreConnectClient::State : std::enable_shared_from_this<State> {
     void send(const QByteArray &method, const QUrl &url, const QByteArray &body, Answer answer);
 
     // Reads `url` and the pages its answers link to, for as long as the
-    // handler wants more.
+    // handler wants more; the completion has every item read.
+    template<typename T, typename Decode>
+    void readList(
+        const QUrl &url, Decode decode, PageHandler<T> pageHandler, ListCompletion<T> completion)
+    {
+        readPages<T>(url, decode, std::move(pageHandler), std::make_shared<QList<T>>(),
+            std::move(completion));
+    }
+
     template<typename T, typename Decode>
     void readPages(const QUrl &url, Decode decode, PageHandler<T> pageHandler,
         std::shared_ptr<QList<T>> collected, ListCompletion<T> completion)
@@ -97,19 +104,7 @@ AppStoreConnectClient::AppStoreConnectClient(RequestQueue *queue)
 
 QString AppStoreConnectClient::rootURL()
 {
-    const QString value =
-        UserDefaults::standard().stringForKey(Preference::AppStoreConnectURL).trimmed();
-    if (value.isEmpty())
-        return defaultURL;
-    const QUrl url(value, QUrl::StrictMode);
-    if (!url.isValid() || url.host().isEmpty()
-        || (url.scheme() != QLatin1String("https") && url.scheme() != QLatin1String("http"))) {
-        logLine(formatString(QStringLiteral("Ignoring the AppStoreConnectURL preference \"%@\": "
-                                            "not an http or https address."),
-            value));
-        return defaultURL;
-    }
-    return value.endsWith(QLatin1Char('/')) ? value : value + QLatin1Char('/');
+    return serviceAddress(Preference::AppStoreConnectURL, defaultURL);
 }
 
 void AppStoreConnectClient::setKey(const AppStoreConnectKey &key)
@@ -203,43 +198,39 @@ void AppStoreConnectClient::State::send(
 
 void AppStoreConnectClient::apps(ListCompletion<AppStoreConnectApp> completion)
 {
-    state_->readPages<AppStoreConnectApp>(
+    state_->readList<AppStoreConnectApp>(
         apiURL(QStringLiteral("v1/apps"),
             QStringLiteral("limit=%1&fields[apps]=name,bundleId").arg(pageLimit)),
-        &AppStoreConnectDecoder::appPage, {}, std::make_shared<QList<AppStoreConnectApp>>(),
-        std::move(completion));
+        &AppStoreConnectDecoder::appPage, {}, std::move(completion));
 }
 
 void AppStoreConnectClient::reviews(const QString &appID,
     PageHandler<AppStoreConnectReview> pageHandler,
     ListCompletion<AppStoreConnectReview> completion)
 {
-    state_->readPages<AppStoreConnectReview>(
+    state_->readList<AppStoreConnectReview>(
         apiURL(QStringLiteral("v1/apps/%1/customerReviews").arg(pathPiece(appID)),
             QStringLiteral("sort=-createdDate&limit=%1&include=response").arg(pageLimit)),
-        &AppStoreConnectDecoder::reviewPage, std::move(pageHandler),
-        std::make_shared<QList<AppStoreConnectReview>>(), std::move(completion));
+        &AppStoreConnectDecoder::reviewPage, std::move(pageHandler), std::move(completion));
 }
 
 void AppStoreConnectClient::versions(
     const QString &appID, ListCompletion<AppStoreConnectVersion> completion)
 {
-    state_->readPages<AppStoreConnectVersion>(
+    state_->readList<AppStoreConnectVersion>(
         apiURL(QStringLiteral("v1/apps/%1/appStoreVersions").arg(pathPiece(appID)),
             QStringLiteral("limit=%1").arg(pageLimit)),
-        &AppStoreConnectDecoder::versionPage, {}, std::make_shared<QList<AppStoreConnectVersion>>(),
-        std::move(completion));
+        &AppStoreConnectDecoder::versionPage, {}, std::move(completion));
 }
 
 void AppStoreConnectClient::versionReviews(const QString &versionID,
     PageHandler<AppStoreConnectReview> pageHandler,
     ListCompletion<AppStoreConnectReview> completion)
 {
-    state_->readPages<AppStoreConnectReview>(
+    state_->readList<AppStoreConnectReview>(
         apiURL(QStringLiteral("v1/appStoreVersions/%1/customerReviews").arg(pathPiece(versionID)),
             QStringLiteral("sort=-createdDate&limit=%1").arg(pageLimit)),
-        &AppStoreConnectDecoder::reviewPage, std::move(pageHandler),
-        std::make_shared<QList<AppStoreConnectReview>>(), std::move(completion));
+        &AppStoreConnectDecoder::reviewPage, std::move(pageHandler), std::move(completion));
 }
 
 void AppStoreConnectClient::reply(

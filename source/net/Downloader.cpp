@@ -4,12 +4,12 @@
 #include "net/ISO8601DateFormatter.h"
 #include "net/RequestQueue.h"
 #include "net/ReviewFeedDecoder.h"
+#include "net/ServiceAddress.h"
 #include "net/URLError.h"
 #include "platform/Dispatch.h"
 #include "platform/DispatchGroup.h"
 #include "platform/Log.h"
 #include "platform/StringFormat.h"
-#include "platform/UserDefaults.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -18,7 +18,6 @@
 
 #include <cstring>
 #include <memory>
-#include <mutex>
 
 const QString Downloader::defaultStoreRootURL = QStringLiteral("https://itunes.apple.com/");
 const QString Downloader::storeRootURLKey = Preference::StoreRootURL;
@@ -83,24 +82,7 @@ ISO8601DateFormatter &Downloader::isoDateFormatter()
 
 QString Downloader::storeRootURL()
 {
-    const QString value = UserDefaults::standard().stringForKey(storeRootURLKey).trimmed();
-    if (value.isEmpty())
-        return defaultStoreRootURL;
-    const QUrl url(value, QUrl::StrictMode);
-    if (!url.isValid() || url.host().isEmpty()
-        || (url.scheme() != QLatin1String("https") && url.scheme() != QLatin1String("http"))) {
-        static std::mutex mutex;
-        static QString reported;
-        std::lock_guard lock(mutex);
-        if (reported != value) {
-            reported = value;
-            logLine(formatString(QStringLiteral("Ignoring the StoreRootURL preference \"%@\": "
-                                                "not an http or https address."),
-                value));
-        }
-        return defaultStoreRootURL;
-    }
-    return value.endsWith(QLatin1Char('/')) ? value : value + QLatin1Char('/');
+    return serviceAddress(storeRootURLKey, defaultStoreRootURL);
 }
 
 QString Downloader::entityListForOptions(quint64 options)

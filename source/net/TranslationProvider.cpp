@@ -1,9 +1,9 @@
 #include "net/TranslationProvider.h"
 
 #include "net/RequestQueue.h"
+#include "net/ServiceAddress.h"
 #include "platform/Log.h"
 #include "platform/StringFormat.h"
-#include "platform/UserDefaults.h"
 
 namespace TranslationError {
 
@@ -144,17 +144,7 @@ URLRequest TranslationProvider::postJSON(const QUrl &url, const QJsonDocument &b
 
 QString TranslationProvider::addressPreference(const QString &key, const QString &fallback)
 {
-    QString value = UserDefaults::standard().stringForKey(key).trimmed();
-    if (value.isEmpty())
-        return fallback;
-    const QUrl url(value, QUrl::StrictMode);
-    if (!url.isValid() || url.host().isEmpty()
-        || (url.scheme() != QLatin1String("https") && url.scheme() != QLatin1String("http"))) {
-        logLine(formatString(QStringLiteral("Ignoring the %@ preference \"%@\": not an http or "
-                                            "https address."),
-            key, value));
-        return fallback;
-    }
+    QString value = serviceAddress(key, fallback);
     while (value.endsWith(QLatin1Char('/')))
         value.chop(1);
     return value;
