@@ -4,11 +4,11 @@
 #include "model/CountryTable.h"
 #include "model/Product.h"
 #include "model/Review.h"
-#include "model/ReviewContent.h"
 #include "platform/Clock.h"
 #include "platform/Log.h"
 #include "platform/StringFormat.h"
 #include "platform/store/ManagedObjectContext.h"
+#include "update/NewReview.h"
 #include "update/ReviewMatch.h"
 
 #include <QMultiHash>
@@ -17,8 +17,6 @@
 #include <utility>
 
 namespace {
-
-constexpr qint64 secondsInADay = 24 * 60 * 60;
 
 std::optional<ReviewReply> replyOf(const AppStoreConnectReview &review)
 {
@@ -108,7 +106,7 @@ void AppStoreConnectImporter::importReviews(const QList<AppStoreConnectReview> &
             feed.predicate = Predicate::format(
                 QStringLiteral("product == %@ AND connectIdentifier == nil AND dateReviewed >= %@ "
                                "AND dateReviewed <= %@"),
-                productId, earliest.addSecs(-secondsInADay), latest.addSecs(secondsInADay));
+                productId, earliest.addSecs(-sameReviewSeconds), latest.addSecs(sameReviewSeconds));
             for (const auto &review : context->fetch<Review>(feed, &error))
                 feedReviews.insert(faceKey(review->countryCode(), review->reviewer()), review);
         }
@@ -146,25 +144,13 @@ void AppStoreConnectImporter::importReviews(const QList<AppStoreConnectReview> &
                 if (review->version().isEmpty() && !version.isEmpty())
                     review->setVersion(version);
             } else {
-                review = context->insertNewObject<Review>(QStringLiteral("Review"));
-                review->setProduct(mine);
-                review->setCountryCode(countryCode);
-                review->setIdentifier(apiReview.identifier);
+                review = insertReview(*context, mine, apiReview.identifier, countryCode,
+                    apiReview.reviewerNickname,
+                    {double(apiReview.rating), apiReview.title, apiReview.body, version,
+                        apiReview.created},
+                    now);
                 review->setConnectIdentifier(apiReview.identifier);
-                review->setReviewer(apiReview.reviewerNickname);
-                review->setVersion(version);
-                review->setRating(double(apiReview.rating));
-                review->setDateReviewed(apiReview.created.isValid() ? apiReview.created : now);
-                review->setCompleted(apiReview.created.isValid());
                 review->setReply(replyOf(apiReview));
-                const QByteArray data = apiReview.body.toUtf8();
-                auto content =
-                    context->insertNewObject<ReviewContent>(QStringLiteral("ReviewContent"));
-                content->setReview(review);
-                content->setTitle(apiReview.title);
-                content->setData(data);
-                review->setDisplay(apiReview.title, data);
-                review->setDateUpdated(now);
                 ++inPiece.added;
             }
             byConnect.insert(apiReview.identifier, review);

@@ -3,23 +3,7 @@
 #include "model/Review.h"
 #include "model/ReviewContent.h"
 
-#include <cmath>
-
-namespace {
-
-constexpr qint64 secondsInADay = 24 * 60 * 60;
-
-QString withoutSpace(const QString &text)
-{
-    QString result;
-    result.reserve(text.size());
-    for (const QChar c : text)
-        if (!c.isSpace())
-            result.append(c);
-    return result;
-}
-
-} // namespace
+#include <cstdlib>
 
 ReviewFace ReviewFace::of(Review &review)
 {
@@ -37,8 +21,11 @@ bool isSameReview(const ReviewFace &a, const ReviewFace &b)
     if (a.countryCode.compare(b.countryCode, Qt::CaseInsensitive) != 0
         || a.reviewer.trimmed() != b.reviewer.trimmed() || a.rating != b.rating)
         return false;
-    if (a.date.isValid() && b.date.isValid() && std::llabs(a.date.secsTo(b.date)) > secondsInADay)
+    if (a.date.isValid() && b.date.isValid()
+        && std::llabs(a.date.secsTo(b.date)) > sameReviewSeconds)
         return false;
-    return withoutSpace(a.title) == withoutSpace(b.title)
-        && withoutSpace(a.text) == withoutSpace(b.text);
+    // The two feed formats and App Store Connect render white space alike
+    // only up to runs and line breaks.
+    return a.title.simplified() == b.title.simplified()
+        && a.text.simplified() == b.text.simplified();
 }

@@ -21,6 +21,9 @@ struct ReviewFace {
     static ReviewFace of(Review &review);
 };
 
+// The dates two sources give one review lie this close together.
+inline constexpr qint64 sameReviewSeconds = 24 * 60 * 60;
+
 // The same review: country (any case), reviewer, rating, title and text
 // (ignoring white space) are equal, and the dates lie within a day of each
 // other where both are known.

@@ -3,7 +3,6 @@
 
 #include "model/Product.h"
 #include "model/Review.h"
-#include "model/ReviewContent.h"
 #include "net/Downloader.h"
 #include "net/ISO8601DateFormatter.h"
 #include "platform/Clock.h"
@@ -11,6 +10,7 @@
 #include "platform/Log.h"
 #include "platform/StringFormat.h"
 #include "platform/store/ManagedObjectContext.h"
+#include "update/NewReview.h"
 #include "update/ReviewMatch.h"
 
 #include <utility>
@@ -65,34 +65,13 @@ bool completeStored(Review &review, const QVariantMap &record, const QDateTime &
     return edited;
 }
 
-std::shared_ptr<Review> insertReview(ManagedObjectContext &context,
+std::shared_ptr<Review> insertFeedReview(ManagedObjectContext &context,
     const std::shared_ptr<Product> &product, const QString &countryCode, const QVariantMap &record,
     const QDateTime &now)
 {
-    auto review = context.insertNewObject<Review>(QStringLiteral("Review"));
-    review->setProduct(product);
-    review->setCountryCode(countryCode);
-    review->setIdentifier(record.value(kIdentifierKey).toString());
-    review->setReviewer(record.value(QStringLiteral("reviewer")).toString());
-    review->setVersion(record.value(QStringLiteral("version")).toString());
-    const double rating = record.value(QStringLiteral("rating")).toDouble();
-    if (rating > 0)
-        review->setRating(rating);
-    const QDateTime date = ReviewImporter::reviewedDate(record);
-    review->setDateReviewed(date.isValid() ? date : now);
-    review->setCompleted(date.isValid());
+    auto review = insertReview(context, product, record.value(kIdentifierKey).toString(),
+        countryCode, record.value(QStringLiteral("reviewer")).toString(), editOf(record), now);
     storeVotes(*review, record);
-
-    // A new review has no content yet: its original goes in with it, in the
-    // same save, so that no stored review is ever without its text.
-    const QString title = record.value(QStringLiteral("title")).toString();
-    const QByteArray data = record.value(QStringLiteral("text")).toString().toUtf8();
-    auto content = context.insertNewObject<ReviewContent>(QStringLiteral("ReviewContent"));
-    content->setReview(review);
-    content->setTitle(title);
-    content->setData(data);
-    review->setDisplay(title, data);
-    review->setDateUpdated(now);
     return review;
 }
 
@@ -220,7 +199,7 @@ void ReviewImporter::importReviewsFromDictionaries(const QList<QVariantMap> &rec
                 // Indexed too, so that an identifier repeated within the answer
                 // updates the review just inserted instead of adding a second.
                 byIdentifier.insert(
-                    identifier, insertReview(*context, mine, countryCode, record, now));
+                    identifier, insertFeedReview(*context, mine, countryCode, record, now));
                 ++inPiece.added;
             }
             // Saving in pieces keeps each hand-over to the main thread short.
