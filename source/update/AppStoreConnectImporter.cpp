@@ -3,7 +3,6 @@
 #include "model/App.h"
 #include "net/AppStoreConnectAccount.h"
 #include "net/AppStoreConnectClient.h"
-#include "platform/AppPaths.h"
 #include "platform/Log.h"
 #include "platform/StringFormat.h"
 #include "platform/store/ManagedObjectContext.h"
@@ -231,20 +230,8 @@ void AppStoreConnectImporter::finish(const std::shared_ptr<Load> &load)
 {
     services_.saveAction();
     reviewsTotal_ += load->counts;
-    if (!load->counts.isEmpty()) {
-        if (host_)
-            host_->mainOutlineViewSelectionDidChange();
-        QVariantList productIDs;
-        for (const auto &product : std::as_const(load->changed)) {
-            if (!isLive(*product))
-                continue;
-            product->updateReviewsGroupedByStarsForProduct();
-            productIDs << QVariant::fromValue(product->objectID());
-        }
-        services_.notifyWithTitle(AppPaths::applicationName(),
-            ReviewImporter::announcement(load->counts), {},
-            {{QStringLiteral("productIDs"), productIDs}});
-    }
+    if (!load->counts.isEmpty())
+        announceReviews(ReviewImporter::announcement(load->counts), load->changed);
     if (waitingApps_ > 0) {
         const QString text = formatString(
             localized("AppStoreConnect",

@@ -4,6 +4,7 @@
 #include "model/Product.h"
 #include "model/StoreQueries.h"
 #include "net/RequestQueue.h"
+#include "platform/AppPaths.h"
 #include "platform/Dispatch.h"
 #include "platform/Log.h"
 #include "platform/StringFormat.h"
@@ -139,4 +140,20 @@ std::optional<QList<std::shared_ptr<Country>>> Importer::selectedCountries(bool 
         return std::nullopt;
     }
     return countries;
+}
+
+void Importer::announceReviews(
+    const QString &announcement, const QList<std::shared_ptr<Product>> &products)
+{
+    if (host_)
+        host_->mainOutlineViewSelectionDidChange();
+    QVariantList productIDs;
+    for (const auto &product : products) {
+        if (!product || !isLive(*product))
+            continue;
+        product->updateReviewsGroupedByStarsForProduct();
+        productIDs << QVariant::fromValue(product->objectID());
+    }
+    services_.notifyWithTitle(AppPaths::applicationName(), announcement, {},
+        {{QStringLiteral("productIDs"), productIDs}});
 }

@@ -69,6 +69,11 @@ protected:
     // Asks the main context, from any thread, to save itself on a later turn
     // of the main loop; nothing is asked once the importer is gone.
     void saveMainContextLater();
+    // Tells the host and the user of new or edited reviews of `products`,
+    // in the order they were updated: the list is refreshed, the products'
+    // star counts recomputed, and clicking the notification shows them.
+    void announceReviews(
+        const QString &announcement, const QList<std::shared_ptr<Product>> &products);
     // The countries of the selected regions, highest priority first; none
     // (with the log line the store queries or the selection gives) when
     // nothing is selected or nothing found.

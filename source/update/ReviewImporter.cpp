@@ -6,7 +6,6 @@
 #include "model/Rating.h"
 #include "net/Downloader.h"
 #include "net/RequestQueue.h"
-#include "platform/AppPaths.h"
 #include "platform/Clock.h"
 #include "platform/Dispatch.h"
 #include "platform/Log.h"
@@ -231,19 +230,11 @@ void ReviewImporter::finishLoad(const std::shared_ptr<Load> &load)
         counts += state.reviews;
     reviewsTotal_ += counts;
     if (!counts.isEmpty()) {
-        if (host_)
-            host_->mainOutlineViewSelectionDidChange();
-        // Clicking the notification shows these products, in the order updated.
-        QVariantList productIDs;
-        for (const PlanEntry &entry : std::as_const(load->plan)) {
-            if (!entry.product || !isLive(*entry.product))
-                continue;
-            entry.product->updateReviewsGroupedByStarsForProduct();
-            if (!load->products.value(entry.product.get()).reviews.isEmpty())
-                productIDs << QVariant::fromValue(entry.product->objectID());
-        }
-        services_.notifyWithTitle(AppPaths::applicationName(), announcement(counts), {},
-            {{QStringLiteral("productIDs"), productIDs}});
+        QList<std::shared_ptr<Product>> changed;
+        for (const PlanEntry &entry : std::as_const(load->plan))
+            if (entry.product && !load->products.value(entry.product.get()).reviews.isEmpty())
+                changed << entry.product;
+        announceReviews(announcement(counts), changed);
     }
     const bool json = load->format.compare(QStringLiteral("json"), Qt::CaseInsensitive) == 0;
     if (load->rateLimited && json)
