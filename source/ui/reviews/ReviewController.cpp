@@ -262,14 +262,14 @@ void ReviewController::mainOutlineViewSelectionDidChange()
     buildVersionsMenu();
     buildCountriesMenu();
     updateReviewRatingsFilterPredicate(nullptr);
-    const auto product = selectedProduct_();
-    FetchRequest connected(QStringLiteral("Review"));
-    connected.predicate = product
-        ? Predicate::format(
-            QStringLiteral("product == %@ AND connectIdentifier != nil"), product->objectID())
-        : Predicate::format(QStringLiteral("FALSEPREDICATE"));
-    connected.fetchLimit = 1;
-    const bool answerable = product && context_.countForFetchRequest(connected) > 0;
+    bool answerable = false;
+    if (const auto product = selectedProduct_()) {
+        FetchRequest connected(QStringLiteral("Review"));
+        connected.predicate = Predicate::format(
+            QStringLiteral("product == %@ AND connectIdentifier != nil"), product->objectID());
+        connected.fetchLimit = 1;
+        answerable = context_.countForFetchRequest(connected) > 0;
+    }
     unansweredButton_->setVisible(answerable);
     if (!answerable && unansweredButton_->isChecked())
         unansweredButton_->setChecked(false);
