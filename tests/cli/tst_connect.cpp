@@ -1,8 +1,7 @@
-#include "FakeStore.h"
+#include "support/ConnectFake.h"
 #include "support/FeedServer.h"
 #include "support/ProcessRun.h"
 #include "support/TestEnvironment.h"
-#include "support/TestKeys.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -19,10 +18,7 @@ class ConnectCliTest : public QObject {
 
     static constexpr int historySize = 520;
     FeedServer feed_;
-    LocalHttpServer connectServer_;
-    QTemporaryDir folder_;
-    TestKeyPair keys_ = TestKeys::make();
-    std::unique_ptr<FakeStore> fake_;
+    ConnectFake connect_;
     QProcessEnvironment environment_ = QProcessEnvironment::systemEnvironment();
 
     ProcessRun cli(const QStringList &arguments) const
@@ -38,22 +34,6 @@ class ConnectCliTest : public QObject {
     {
         return QJsonDocument::fromJson(cli(QStringList {"reviews", "111", "--json"} + options).out)
             .array();
-    }
-
-    void serve(FakeAppStoreConnect::Options options)
-    {
-        options.publicKey = keys_.publicKey;
-        FakeStore::Options storeOptions;
-        storeOptions.connect = options;
-        fake_ = std::make_unique<FakeStore>(folder_.path(), storeOptions);
-        fake_->attach(connectServer_);
-    }
-
-    void writeFile(const QString &name, const QByteArray &data)
-    {
-        QFile file(folder_.filePath(name));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(data);
     }
 
     static QJsonObject reviewOf(const QString &id, const QString &title, const QString &text,
@@ -88,22 +68,18 @@ private Q_SLOTS:
             QJsonObject {{"id", "answer-1"}, {"responseBody", "Thank you"},
                 {"lastModifiedDate", "2026-01-03T08:00:00Z"}, {"state", "PUBLISHED"}});
         history.prepend(first);
-        QDir(folder_.path()).mkpath("connect");
-        writeFile(
-            "connect/apps.json", QJsonDocument(QJsonArray {QJsonObject {{"id", "111"}}}).toJson());
-        writeFile("connect/reviews-111.json", QJsonDocument(history).toJson());
-        writeFile("AuthKey.p8", keys_.privateKey);
-        writeFile("Other.p8", TestKeys::make().privateKey);
-        QVERIFY(connectServer_.listen());
-        serve({});
+        connect_.write("connect/apps.json", QJsonArray {QJsonObject {{"id", "111"}}});
+        connect_.write("connect/reviews-111.json", history);
+        connect_.write("AuthKey.p8", connect_.keys.privateKey);
+        connect_.write("Other.p8", TestKeys::make().privateKey);
 
         // No secret service: the key comes from the environment.
         environment_.remove("DBUS_SESSION_BUS_ADDRESS");
         environment_.insert("REVIEWKEEPER_ASC_ISSUER", "issuer");
         environment_.insert("REVIEWKEEPER_ASC_KEY_ID", "KEY");
-        environment_.insert("REVIEWKEEPER_ASC_KEY_FILE", folder_.filePath("AuthKey.p8"));
+        environment_.insert("REVIEWKEEPER_ASC_KEY_FILE", connect_.path("AuthKey.p8"));
         QCOMPARE(cli({"config", "StoreRootURL", feed_.rootURL()}).status, 0);
-        QCOMPARE(cli({"config", "AppStoreConnectURL", connectServer_.rootURL()}).status, 0);
+        QCOMPARE(cli({"config", "AppStoreConnectURL", connect_.server.rootURL()}).status, 0);
     }
 
     // A first update stores every review the account has, the feed's own
@@ -141,14 +117,14 @@ private Q_SLOTS:
 
         FakeAppStoreConnect::Options readOnly;
         readOnly.readOnlyKey = true;
-        serve(readOnly);
+        connect_.serve(readOnly);
         const ProcessRun refused = cli({"reply", "asc-7", "--delete"});
         QCOMPARE(refused.status, 1);
         QVERIFY(refused.err.contains("This App Store Connect key may read reviews but not reply "
                                      "to them; its role needs to allow replies."));
         QCOMPARE(responseOf("asc-7")["state"], "PENDING_PUBLISH");
 
-        serve({});
+        connect_.serve({});
         QCOMPARE(cli({"reply", "asc-7", "--delete"}).status, 1); // the fake forgot it
         QCOMPARE(cli({"reply", "r2", "Thanks"}).status, 1); // the feed's own review
         QCOMPARE(cli({"reply", "asc-7"}).status, 2);
@@ -159,16 +135,16 @@ private Q_SLOTS:
     // budget leaves the app for the next update without failing.
     void refusedKeyAndSpentBudget()
     {
-        environment_.insert("REVIEWKEEPER_ASC_KEY_FILE", folder_.filePath("Other.p8"));
+        environment_.insert("REVIEWKEEPER_ASC_KEY_FILE", connect_.path("Other.p8"));
         const ProcessRun refused = cli({"update"});
         QCOMPARE(refused.status, 1);
         QVERIFY(refused.err.contains("App Store Connect refused the key"));
         QCOMPARE(reviews().size(), historySize + 2);
 
-        environment_.insert("REVIEWKEEPER_ASC_KEY_FILE", folder_.filePath("AuthKey.p8"));
+        environment_.insert("REVIEWKEEPER_ASC_KEY_FILE", connect_.path("AuthKey.p8"));
         FakeAppStoreConnect::Options spent;
         spent.hourlyBudget = 1;
-        serve(spent);
+        connect_.serve(spent);
         const ProcessRun waiting = cli({"update"});
         QCOMPARE(waiting.status, 0);
         QVERIFY2(waiting.err.contains("1 apps wait for the next update"), waiting.err.constData());

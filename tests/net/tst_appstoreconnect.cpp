@@ -1,6 +1,3 @@
-#include "FakeAppStoreConnect.h"
-#include "FakeStore.h"
-#include "LocalHttpServer.h"
 #include "net/AppStoreConnectClient.h"
 #include "net/RequestQueue.h"
 #include "platform/ManualClock.h"
@@ -8,8 +5,8 @@
 #include "platform/PreferenceKeys.h"
 #include "platform/SharedURLCache.h"
 #include "platform/UserDefaults.h"
+#include "support/ConnectFake.h"
 #include "support/TestEnvironment.h"
-#include "support/TestKeys.h"
 #include "support/WaitFor.h"
 
 #include <QJsonArray>
@@ -27,28 +24,20 @@ class AppStoreConnectTest : public QObject {
 
 private:
     static constexpr int reviewCount = 450;
-    TestKeyPair keys_ = TestKeys::make();
-    QTemporaryDir folder_;
-    std::unique_ptr<LocalHttpServer> server_;
-    std::unique_ptr<FakeStore> store_;
+    ConnectFake connect_;
+    LocalHttpServer *const server_ = &connect_.server;
+    const TestKeyPair &keys_ = connect_.keys;
     std::unique_ptr<AppStoreConnectClient> client_;
 
     AppStoreConnectKey key() const { return {"issuer-1", "KEY123", keys_.privateKey}; }
-
-    static void write(const QString &path, const QJsonArray &list)
-    {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QJsonDocument(list).toJson());
-    }
 
     // One app with `reviewCount` reviews an hour apart, the newest first in
     // the list's order being "1"; every tenth has a published reply.
     void writeAccount()
     {
-        QDir(folder_.path()).mkpath("connect");
-        write(folder_.filePath("connect/apps.json"),
-            {QJsonObject {{"id", "100"}, {"name", "Mine"}, {"bundleId", "com.example.mine"}}});
+        connect_.write("connect/apps.json",
+            QJsonArray {
+                QJsonObject {{"id", "100"}, {"name", "Mine"}, {"bundleId", "com.example.mine"}}});
         QJsonArray reviews;
         const QDateTime newest(QDate(2026, 11, 1), QTime(12, 0), Qt::UTC);
         for (int i = 1; i <= reviewCount; ++i) {
@@ -63,7 +52,7 @@ private:
                         {"lastModifiedDate", "2026-11-02T08:00:00Z"}, {"state", "PUBLISHED"}});
             reviews.append(review);
         }
-        write(folder_.filePath("connect/reviews-100.json"), reviews);
+        connect_.write("connect/reviews-100.json", reviews);
     }
 
     template<typename T> struct Result {
@@ -93,12 +82,8 @@ private Q_SLOTS:
 
     void init()
     {
-        server_ = std::make_unique<LocalHttpServer>();
-        QVERIFY(server_->listen());
-        FakeStore::Options options;
-        options.connect.publicKey = keys_.publicKey;
-        store_ = std::make_unique<FakeStore>(folder_.path(), options);
-        store_->attach(*server_);
+        connect_.serve({});
+        server_->clearRequests();
         UserDefaults::standard().setString(server_->rootURL(), Preference::AppStoreConnectURL);
         client_ = std::make_unique<AppStoreConnectClient>();
         client_->setKey(key());
@@ -247,10 +232,9 @@ private Q_SLOTS:
         QFETCH(QString, fault);
         QFETCH(int, code);
         QFETCH(QString, description);
-        FakeStore::Options options;
-        options.connect.publicKey = keys_.publicKey;
-        options.connect.hourlyBudget = fault == "budget" ? 0 : 3500;
-        store_->setOptions(options);
+        FakeAppStoreConnect::Options options;
+        options.hourlyBudget = fault == "budget" ? 0 : 3500;
+        connect_.serve(options);
         if (fault == "key")
             client_->setKey({"issuer-1", "KEY123", TestKeys::make().privateKey});
         Error error;

@@ -1,12 +1,11 @@
 #include "support/UpdateFixture.h"
 
-#include "FakeStore.h"
 #include "model/ReviewContent.h"
 #include "net/AppStoreConnectAccount.h"
 #include "net/RequestQueue.h"
 #include "platform/PreferenceKeys.h"
+#include "support/ConnectFake.h"
 #include "support/TestEnvironment.h"
-#include "support/TestKeys.h"
 #include "update/AppStoreConnectImporter.h"
 #include "update/ReviewImporter.h"
 
@@ -33,45 +32,20 @@ QJsonObject apiReview(const QString &id, const QString &territory, int rating, c
 // The engine around an App Store Connect stand-in whose key the
 // environment names, as under cron.
 struct Run : UpdateFixture {
-    TestKeyPair keys = TestKeys::make();
-    QTemporaryDir folder;
-    LocalHttpServer connectServer;
-    std::unique_ptr<FakeStore> fake;
+    ConnectFake connect;
     AppStoreConnectImporter importer {services, &host};
     ReviewImporter feed {services, &host};
 
     Run()
     {
-        QDir(folder.path()).mkpath("connect");
-        write("connect/AuthKey.p8", keys.privateKey);
+        connect.write("AuthKey.p8", connect.keys.privateKey);
         qputenv(AppStoreConnectAccount::issuerVariable, "issuer");
         qputenv(AppStoreConnectAccount::keyIDVariable, "KEY");
-        qputenv(AppStoreConnectAccount::keyFileVariable,
-            QFile::encodeName(folder.filePath("connect/AuthKey.p8")));
-        QVERIFY(connectServer.listen());
-        serve({});
-        UserDefaults::standard().setString(connectServer.rootURL(), Preference::AppStoreConnectURL);
+        qputenv(
+            AppStoreConnectAccount::keyFileVariable, QFile::encodeName(connect.path("AuthKey.p8")));
+        UserDefaults::standard().setString(
+            connect.server.rootURL(), Preference::AppStoreConnectURL);
         feed.requestQueue().setRequestsPerSecond(0);
-    }
-
-    void write(const QString &name, const QByteArray &data)
-    {
-        QFile file(folder.filePath(name));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(data);
-    }
-    void write(const QString &name, const QJsonArray &list)
-    {
-        write(name, QJsonDocument(list).toJson(QJsonDocument::Compact));
-    }
-
-    void serve(FakeAppStoreConnect::Options options)
-    {
-        options.publicKey = keys.publicKey;
-        FakeStore::Options storeOptions;
-        storeOptions.connect = options;
-        fake = std::make_unique<FakeStore>(folder.path(), storeOptions);
-        fake->attach(connectServer);
     }
 
     Error load(const QList<std::shared_ptr<Product>> &products)
@@ -150,9 +124,9 @@ private Q_SLOTS:
                 {"lastModifiedDate", "2026-11-02T08:00:00Z"}, {"state", "PUBLISHED"}});
         reviews[2] = replied;
         reviews.append(apiReview("621", "ZZZ", 5, "Far", "Away", newest.addDays(-30)));
-        run.write("connect/apps.json", QJsonArray {QJsonObject {{"id", "100"}}});
-        run.write("connect/reviews-100.json", reviews);
-        run.write("connect/versions-100.json",
+        run.connect.write("connect/apps.json", QJsonArray {QJsonObject {{"id", "100"}}});
+        run.connect.write("connect/reviews-100.json", reviews);
+        run.connect.write("connect/versions-100.json",
             QJsonArray {QJsonObject {{"id", "v1"}, {"versionString", "1.0"},
                             {"createdDate", "2025-01-01T00:00:00Z"}},
                 QJsonObject {{"id", "v2"}, {"versionString", "2.0"},
@@ -178,10 +152,10 @@ private Q_SLOTS:
 
         // Newest first until a page reaches what is stored: one page of
         // reviews, the versions, one page of the current version's list.
-        const int before = run.fake->appStoreConnect().requestCount();
+        const int before = run.connect.service().requestCount();
         run.services.notifications.clear();
         QVERIFY(!run.load({app}));
-        QCOMPARE(run.fake->appStoreConnect().requestCount() - before, 4);
+        QCOMPARE(run.connect.service().requestCount() - before, 4);
         QCOMPARE(run.count(), 621);
         QVERIFY(run.services.notifications.isEmpty());
     }
@@ -264,16 +238,16 @@ private Q_SLOTS:
         Run run;
         const auto first = run.app("100");
         const auto second = run.app("200");
-        run.write("connect/apps.json",
+        run.connect.write("connect/apps.json",
             fault == "app" ? QJsonArray {}
                            : QJsonArray {QJsonObject {{"id", "100"}}, QJsonObject {{"id", "200"}}});
-        run.write(
+        run.connect.write(
             "connect/reviews-100.json", QJsonArray {apiReview("1", "USA", 5, "T", "B", newest)});
         FakeAppStoreConnect::Options options;
         options.hourlyBudget = fault == "budget" ? 1 : 3500;
-        run.serve(options);
+        run.connect.serve(options);
         if (fault == "key")
-            run.write("connect/AuthKey.p8", TestKeys::make().privateKey);
+            run.connect.write("AuthKey.p8", TestKeys::make().privateKey);
         const Error error = run.load({first, second});
         QCOMPARE(error.code(), code);
         QCOMPARE(run.importer.waitingApps(), waiting);
