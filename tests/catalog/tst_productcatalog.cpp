@@ -17,11 +17,10 @@ using Response = LocalHttpServer::Response;
 
 namespace {
 
-QVariantMap result(const QVariant &trackId, const QString &kind, const QString &name = {})
+QVariantMap result(const QVariant &trackId, const QString &kind, const QString &artwork = {})
 {
-    QVariantMap map {{"trackId", trackId}, {"kind", kind},
-        {"trackName", name.isEmpty() ? QString("Product %1").arg(trackId.toString()) : name}};
-    return map;
+    return {{"trackId", trackId}, {"kind", kind},
+        {"trackName", QString("Product %1").arg(trackId.toString())}, {"artworkUrl100", artwork}};
 }
 
 // Every "kNewProductsAddedNotification" posted while it lives.
@@ -187,11 +186,7 @@ private Q_SLOTS:
             ++saves;
             QVERIFY(store.context->save());
         });
-        auto withArt = [&](int id, const QString &art) {
-            QVariantMap map = result(id, "software");
-            map.insert("artworkUrl100", art);
-            return map;
-        };
+        auto withArt = [&](int id, const QString &art) { return result(id, "software", art); };
         const auto added =
             catalog.addProductsForResults({withArt(1, server.url("/fast.png").toString()),
                 withArt(2, server.url("/slow.png").toString()),

@@ -96,14 +96,10 @@ private Q_SLOTS:
             QTest::newRow(name) << QString(version) << QString(country) << text << expected;
         };
         row("all, newest first", "***", "***", "", {"de-new", "us", "jp", "de-old"});
-        row("version", "1.10", "***", "", {"us", "jp"});
-        row("country", "***", "DE", "", {"de-new", "de-old"});
         row("both", "2.0", "DE", "", {"de-new"});
         row("nothing of both", "2.0", "US", "", {});
         row("German title, other case", "***", "***", "üBER", {"de-old"});
         row("German reviewer", "***", "***", "ölaf", {"de-new"});
-        row("Japanese", "***", "***", "すばらしい", {"jp"});
-        row("full-width, other case", "***", "***", "ａｐｐ", {"jp"});
         row("version pattern", "***", "***", "1.1?", {"us", "jp"});
         row("version is a pattern, not a part", "***", "***", "1.", {});
         row("country name start", "***", "***", germany.left(3).toUpper(), {"de-new", "de-old"});
@@ -121,16 +117,6 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(QStringList, expected);
         QCOMPARE(listed(version, country, text), expected);
-    }
-
-    void pendingReviewsAndOtherOrders()
-    {
-        addReview("pending", "US", "3.0", "Fresh", "bz", 9);
-        ReviewFilter filter(*store_->context);
-        filter.updateReviewRatingsFilterPredicate(app_);
-        QCOMPARE(ids(filter.reviews()).first(), QString("pending"));
-        filter.setSortDescriptors({{"reviewer", true}});
-        QCOMPARE(ids(filter.reviews()), (QStringList {"de-old", "us", "pending", "de-new", "jp"}));
     }
 
     void choosingVersionsAndCountries()
@@ -156,6 +142,12 @@ private Q_SLOTS:
         QCOMPARE(app_->selectedCountryCode(), QString("***"));
         QVERIFY(!filter.selectCountryCode(app_, "XX"));
         QVERIFY(!filter.selectCountryCode(nullptr, "JP"));
+
+        // A review not saved yet is listed too, in any order.
+        addReview("pending", "US", "3.0", "Fresh", "bz", 9);
+        QCOMPARE(ids(filter.reviews()).first(), QString("pending"));
+        filter.setSortDescriptors({{"reviewer", true}});
+        QCOMPARE(ids(filter.reviews()), (QStringList {"de-old", "us", "pending", "de-new", "jp"}));
 
         // Only apps choose a version.
         auto book = store_->context->insertNewObject<Book>("Book");

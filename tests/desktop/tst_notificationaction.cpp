@@ -63,10 +63,8 @@ private Q_SLOTS:
         sidebar->selectProduct(apps[0]);
 
         // The deleted product is passed over for the next one.
-        const auto idOf = [](const std::shared_ptr<Product> &product) {
-            return QVariant::fromValue(product->objectID());
-        };
-        const QVariantList ids {idOf(apps[1]), idOf(apps[2])};
+        const QVariantList ids {
+            QVariant::fromValue(apps[1]->objectID()), QVariant::fromValue(apps[2]->objectID())};
         context->deleteObject(apps[1]);
         QVERIFY(context->save());
 

@@ -26,12 +26,10 @@ class WindowTest : public QObject {
     Q_OBJECT
 
     RecordingPresenter presenter_;
-    QTemporaryDir prefsDir_;
-    QList<ObjectID> apps_;
 
     // The controls of `root` that take the keyboard or a click and that a
     // screen reader would announce without a name.
-    static QStringList unnamedControls(QWidget *root)
+    static QString unnamedControls(QWidget *root)
     {
         QStringList unnamed;
         for (QWidget *widget : root->findChildren<QWidget *>()) {
@@ -52,48 +50,72 @@ class WindowTest : public QObject {
                                        widget->parentWidget()->metaObject()->className())
                                                           : QString());
         }
-        return unnamed;
+        return unnamed.join(QStringLiteral(", "));
     }
 
     // Three apps in one group, the last added first in the sidebar's order.
-    void addApps(DesktopAppDelegate &delegate)
+    static QList<std::shared_ptr<Product>> addApps(ManagedObjectContext &context)
     {
-        ManagedObjectContext *context = delegate.managedObjectContext();
-        QVERIFY(context);
-        if (!apps_.isEmpty())
-            return;
-        auto group = context->insertNewObject<AppGroup>(QStringLiteral("AppGroup"));
+        QList<std::shared_ptr<Product>> apps;
+        auto group = context.insertNewObject<AppGroup>(QStringLiteral("AppGroup"));
         for (int i = 0; i < 3; ++i) {
-            auto app = context->insertNewObject<Product>(QStringLiteral("App"));
+            auto app = context.insertNewObject<Product>(QStringLiteral("App"));
             app->setIdentifier(QString::number(100 + i));
             app->setTitle(QStringLiteral("App %1").arg(i));
             app->setSortIndex(2 - i);
             app->setParent(group);
+            apps << app;
         }
-        QVERIFY(context->save());
-        for (const auto &app : context->fetch<Product>(FetchRequest(QStringLiteral("App"))))
-            apps_ << app->objectID();
+        return context.save() ? apps : QList<std::shared_ptr<Product>>();
     }
 
 private Q_SLOTS:
     void init() { Presenter::setShared(&presenter_); }
     void cleanup() { Presenter::setShared(nullptr); }
 
-    void opensToTheFirstProductThenToTheOneLastSelected()
+    // Opens to the first product in the sidebar's order, then to the one
+    // selected when it last closed; every control has a name.
+    void opensToTheLastSelectedProductAndNamesEveryControl()
     {
-        UserDefaults defaults(prefsDir_.filePath(QStringLiteral("prefs.ini")));
+        QTemporaryDir prefsDir;
+        UserDefaults defaults(prefsDir.filePath(QStringLiteral("prefs.ini")));
+        ObjectID chosen;
         {
             DesktopAppDelegate delegate;
             delegate.setUserDefaults(&defaults);
-            addApps(delegate);
-            MainOutlineViewController *sidebar =
-                delegate.mainWindowController() ? delegate.mainOutlineViewController() : nullptr;
-            QVERIFY(sidebar);
-            // Nothing saved: the first product in the sidebar's order.
+            QVERIFY(delegate.managedObjectContext());
+            const auto apps = addApps(*delegate.managedObjectContext());
+            QCOMPARE(apps.size(), 3);
+            MainWindowController *controller = delegate.mainWindowController();
+            MainOutlineViewController *sidebar = delegate.mainOutlineViewController();
+            QVERIFY(controller && sidebar);
             QTRY_VERIFY(sidebar->selectedProduct());
             QCOMPARE(sidebar->selectedProduct()->title(), QStringLiteral("App 2"));
-            sidebar->selectProduct(std::dynamic_pointer_cast<Product>(
-                delegate.managedObjectContext()->existingObject(apps_[1])));
+            controller->showWindow(true);
+            MainWindow *window = controller->window();
+            QVERIFY(QTest::qWaitForWindowExposed(window));
+
+            QVERIFY2(unnamedControls(window).isEmpty(), qPrintable(unnamedControls(window)));
+            controller->action(QStringLiteral("showRatingsAction"))->trigger();
+            QVERIFY2(unnamedControls(window).isEmpty(), qPrintable(unnamedControls(window)));
+
+            SearchPopoverViewController *search = delegate.searchPopoverViewController();
+            search->showPopoverForView(sidebar->showSearchPopoverButton());
+            QTRY_VERIFY(search->popover() && search->popover()->isVisible());
+            QVERIFY2(unnamedControls(search->popover()).isEmpty(),
+                qPrintable(unnamedControls(search->popover())));
+            search->popover()->close();
+
+            controller->showPreferencesAction();
+            PreferencesPopoverViewController *preferences =
+                delegate.preferencesPopoverViewController();
+            QTRY_VERIFY(preferences->popover() && preferences->popover()->isVisible());
+            QVERIFY2(unnamedControls(preferences->popover()).isEmpty(),
+                qPrintable(unnamedControls(preferences->popover())));
+            preferences->popover()->close();
+
+            chosen = apps[1]->objectID();
+            sidebar->selectProduct(apps[1]);
         }
         DesktopAppDelegate delegate;
         delegate.setUserDefaults(&defaults);
@@ -101,38 +123,7 @@ private Q_SLOTS:
             delegate.mainWindowController() ? delegate.mainOutlineViewController() : nullptr;
         QVERIFY(sidebar);
         QTRY_VERIFY(sidebar->selectedProduct());
-        QCOMPARE(sidebar->selectedProduct()->objectID(), apps_[1]);
-    }
-
-    void everyControlHasAnAccessibleName()
-    {
-        UserDefaults defaults(prefsDir_.filePath(QStringLiteral("prefs.ini")));
-        DesktopAppDelegate delegate;
-        delegate.setUserDefaults(&defaults);
-        addApps(delegate);
-        MainWindowController *controller = delegate.mainWindowController();
-        QVERIFY(controller && delegate.mainOutlineViewController());
-        QTRY_VERIFY(delegate.mainOutlineViewController()->selectedProduct());
-        controller->showWindow(true);
-        MainWindow *window = controller->window();
-        QVERIFY(QTest::qWaitForWindowExposed(window));
-
-        QVERIFY2(unnamedControls(window).isEmpty(), qPrintable(unnamedControls(window).join(", ")));
-        controller->action(QStringLiteral("showRatingsAction"))->trigger();
-        QVERIFY2(unnamedControls(window).isEmpty(), qPrintable(unnamedControls(window).join(", ")));
-
-        SearchPopoverViewController *search = delegate.searchPopoverViewController();
-        search->showPopoverForView(delegate.mainOutlineViewController()->showSearchPopoverButton());
-        QTRY_VERIFY(search->popover() && search->popover()->isVisible());
-        QVERIFY2(unnamedControls(search->popover()).isEmpty(),
-            qPrintable(unnamedControls(search->popover()).join(", ")));
-        search->popover()->close();
-
-        controller->showPreferencesAction();
-        PreferencesPopoverViewController *preferences = delegate.preferencesPopoverViewController();
-        QTRY_VERIFY(preferences->popover() && preferences->popover()->isVisible());
-        QVERIFY2(unnamedControls(preferences->popover()).isEmpty(),
-            qPrintable(unnamedControls(preferences->popover()).join(", ")));
+        QCOMPARE(sidebar->selectedProduct()->objectID(), chosen);
     }
 };
 

@@ -10,18 +10,16 @@
 #include <sqlite3.h>
 
 namespace {
-int collect(void *rows, int columns, char **values, char **)
-{
-    QStringList fields;
-    for (int i = 0; i < columns; ++i)
-        fields << QString::fromUtf8(values[i]);
-    static_cast<QStringList *>(rows)->append(fields.join('|'));
-    return 0;
-}
-
 // The rows `sql` gives on the file, each as "field|field", or the error.
 QStringList sql(const QString &path, const QStringList &statements)
 {
+    const auto collect = [](void *rows, int columns, char **values, char **) {
+        QStringList fields;
+        for (int i = 0; i < columns; ++i)
+            fields << QString::fromUtf8(values[i]);
+        static_cast<QStringList *>(rows)->append(fields.join('|'));
+        return 0;
+    };
     sqlite3 *db = nullptr;
     QStringList rows;
     sqlite3_open(QFile::encodeName(path).constData(), &db);

@@ -28,8 +28,8 @@ struct Row {
     int earlierVersions;
 };
 // The first two fall a minute apart across the turn of the week; "d" was
-// edited but has no rating; "e" was edited twice; the week of the 16th has
-// no reviews.
+// edited but has no rating; "e" was edited twice; "h" is rated zero, which
+// is no star; the week of the 16th has no reviews.
 const Row kRows[] = {
     {"a", -60, "US", 5.0, "1.0", 0},
     {"b", 0, "us", 5.0, "1.0", 0},
@@ -37,6 +37,7 @@ const Row kRows[] = {
     {"d", 37 * 3600, "US", std::nullopt, "2.0", 1},
     {"e", 2 * 86400, "US", 3.0, "2.0", 2},
     {"f", 14 * 86400 + 5, "DE", 4.0, "2.0", 1},
+    {"h", 3 * 86400, "US", 0.0, "1.0", 0},
 };
 } // namespace
 
@@ -137,41 +138,13 @@ private Q_SLOTS:
         QVERIFY(!StoreQueries::countriesOrderedByPriorityForRegions(nullptr, std::nullopt));
     }
 
-    void starCountsAndRatedReviews()
+    // Rated reviews are those rated above zero, of either case of country.
+    void ratedReviews()
     {
-        StoreFixture store;
-        auto app = store.app("1");
-        int n = 0;
-        auto add = [&](const std::shared_ptr<Product> &product, const char *country,
-                       std::optional<double> rating, const char *version) {
-            StoreFixture::review(*store.context, product, QString::number(++n), country, rating)
-                ->setValue("version", version);
-        };
-        add(app, "DE", 5, "1.0");
-        add(app, "DE", 5, "2.0");
-        add(app, "de", 4, "2.0");
-        add(app, "US", 1, "2.0");
-        add(app, "US", std::nullopt, "2.0");
-        add(app, "US", 0.0, "1.0");
-        add(store.app("2"), "DE", 5, "2.0");
-        QVERIFY(store.context->save());
-        ManagedObjectContext *context = store.context.get();
-
-        const auto all = StoreQueries::reviewsGroupedByStarsForProduct(context, app.get());
-        QVERIFY(all);
-        QCOMPARE(all->size(), 5);
-        QCOMPARE(all->at(0).value("rating").toDouble(), 5.0);
-        QCOMPARE(all->at(0).value("total").toInt(), 2);
-        QVERIFY(!all->last().contains("rating"));
-        const auto german =
-            StoreQueries::reviewsGroupedByStarsForProduct(context, app.get(), "de", "2.0");
-        QCOMPARE(german->size(), 2);
-        QCOMPARE(german->at(0).value("total").toInt(), 1);
-        QCOMPARE(german->at(1).value("rating").toDouble(), 4.0);
-
-        QCOMPARE(StoreQueries::reviewsForProduct(context, app.get())->size(), 4);
-        QCOMPARE(StoreQueries::reviewsForProduct(context, app.get(), "dE")->size(), 3);
-        QCOMPARE(StoreQueries::reviewsForProduct(context, app.get(), {}, "1.0")->size(), 1);
+        ManagedObjectContext *context = store_->context.get();
+        QCOMPARE(StoreQueries::reviewsForProduct(context, app_.get())->size(), 5);
+        QCOMPARE(StoreQueries::reviewsForProduct(context, app_.get(), "dE")->size(), 2);
+        QCOMPARE(StoreQueries::reviewsForProduct(context, app_.get(), {}, "1.0")->size(), 2);
     }
 
     // Each week as "<Monday> <one- to five-star counts> e<edited>". The
@@ -218,30 +191,23 @@ private Q_SLOTS:
         QCOMPARE(described, weeks);
     }
 
-    void unreadableStoreGivesNoHistoryAndALoggedLine_data()
-    {
-        QTest::addColumn<bool>("withModel");
-        QTest::newRow("not a store") << true;
-        QTest::newRow("no model") << false;
-    }
-
+    // A file that is no store, or a query without a model: no history and a
+    // logged line each; the store itself is untouched.
     void unreadableStoreGivesNoHistoryAndALoggedLine()
     {
-        QFETCH(bool, withModel);
         LogCapture log;
-        auto query = ReviewHistory::Query::forProduct(*app_);
-        QVERIFY(query);
-        if (withModel) {
-            query->storePath = store_->dir.filePath("other.db");
-            QFile junk(query->storePath);
-            QVERIFY(junk.open(QIODevice::WriteOnly));
-            junk.write(QByteArray(4096, 'x'));
-        } else {
-            query->model.reset();
-        }
-        QVERIFY(!ReviewHistory::load(*query));
-        QCOMPARE(log.matching("reviewHistoryForProduct").size(), 1);
-        // The store itself is untouched.
+        auto notAStore = ReviewHistory::Query::forProduct(*app_);
+        auto noModel = ReviewHistory::Query::forProduct(*app_);
+        QVERIFY(notAStore && noModel);
+        notAStore->storePath = store_->dir.filePath("other.db");
+        QFile junk(notAStore->storePath);
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write(QByteArray(4096, 'x'));
+        junk.close();
+        noModel->model.reset();
+        QVERIFY(!ReviewHistory::load(*notAStore));
+        QVERIFY(!ReviewHistory::load(*noModel));
+        QCOMPARE(log.matching("reviewHistoryForProduct").size(), 2);
         QCOMPARE(store_->count("Review"), qint64(std::size(kRows) + 1));
     }
 };

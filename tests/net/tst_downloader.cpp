@@ -14,6 +14,23 @@
 
 using Response = LocalHttpServer::Response;
 
+namespace {
+
+// A paged download: the pages that have reviews, the one refused (0: none),
+// and the pages that must be asked for.
+struct Paging {
+    QString format;
+    quint64 maxPages = 0;
+    int fullPages = 0;
+    QList<int> pages;
+    QString segment;
+    int refusedPage = 0;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Paging)
+
 class DownloaderTest : public QObject {
     Q_OBJECT
 
@@ -110,60 +127,39 @@ private Q_SLOTS:
             store + "jp/rss/customerreviews/page=2/id=375380948/sortBy=mostRecent/xml");
     }
 
+    // A refused page ends the paging, keeping the pages before it.
     void pagingFollowsThePages_data()
     {
-        QTest::addColumn<QString>("format");
-        QTest::addColumn<quint64>("maxPages");
-        QTest::addColumn<int>("fullPages");
-        QTest::addColumn<QList<int>>("expectedPages");
-        QTest::addColumn<QString>("segment");
-        const auto row = [](const char *name, const char *format, quint64 maxPages, int fullPages,
-                             QList<int> pages, const char *segment) {
-            QTest::newRow(name) << QString(format) << maxPages << fullPages << pages
-                                << QString(segment);
-        };
-        row("0 pages means one", "xml", 0, 20, {1}, "xml");
-        row("25 pages means ten", nullptr, 25, 20, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, "xml");
-        row("empty second page", "JSON", 10, 1, {1, 2}, "json");
+        QTest::addColumn<Paging>("paging");
+        QTest::newRow("0 pages means one") << Paging {"xml", 0, 20, {1}, "xml"};
+        QTest::newRow("25 pages means ten")
+            << Paging {{}, 25, 20, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, "xml"};
+        QTest::newRow("empty second page") << Paging {"JSON", 10, 1, {1, 2}, "json"};
+        QTest::newRow("third page refused") << Paging {"xml", 10, 10, {1, 2, 3}, "xml", 3};
     }
 
     void pagingFollowsThePages()
     {
-        QFETCH(QString, format);
-        QFETCH(quint64, maxPages);
-        QFETCH(int, fullPages);
-        QFETCH(QList<int>, expectedPages);
-        QFETCH(QString, segment);
-        for (int page = 1; page <= fullPages; ++page)
+        QFETCH(Paging, paging);
+        for (int page = 1; page <= paging.fullPages; ++page)
             reviewsOnPage_[page] = 3;
+        if (paging.refusedPage)
+            statusOfPage_[paging.refusedPage] = 403;
         Reviews result;
-        dl().reviewsForId("42", "us", format, maxPages, queue_, collect(result));
+        dl().reviewsForId("42", "us", paging.format, paging.maxPages, queue_, collect(result));
         QVERIFY(!result.called);
         QVERIFY(waitFor([&] { return result.called; }));
-        QVERIFY(!result.error);
-        QCOMPARE(pagesRequested(), expectedPages);
-        QVERIFY(server_->requests().first().path().endsWith("/" + segment));
+        QCOMPARE(result.error.code(), paging.refusedPage ? 403 : 0);
+        QCOMPARE(pagesRequested(), paging.pages);
+        QVERIFY(server_->requests().first().path().endsWith("/" + paging.segment));
         // Page order, then feed order.
-        const int withReviews = std::min<int>(int(expectedPages.size()), fullPages);
+        const int withReviews = std::min<int>(int(paging.pages.size()), paging.fullPages)
+            - (paging.refusedPage ? 1 : 0);
         QCOMPARE(result.records.size(), qsizetype(3 * withReviews));
         QCOMPARE(result.records.last().value("identifier").toString(),
             QString("r%1").arg(withReviews * 100 + 2));
         QCOMPARE(result.records.first().value("text").toString(),
             QString("Text of review 100 & more <b>"));
-    }
-
-    // A refused page ends the paging, keeping the pages before it.
-    void failedPageKeepsEarlierPages()
-    {
-        for (int page = 1; page <= 10; ++page)
-            reviewsOnPage_[page] = 2;
-        statusOfPage_[3] = 403;
-        Reviews result;
-        dl().RSSById("42", "gb", 10, queue_, collect(result));
-        QVERIFY(waitFor([&] { return result.called; }));
-        QCOMPARE(pagesRequested(), (QList<int> {1, 2, 3}));
-        QCOMPARE(result.records.size(), 4);
-        QCOMPARE(result.error.code(), 403);
     }
 
     // Products are fetched side by side: a next page waits behind the other
@@ -182,12 +178,23 @@ private Q_SLOTS:
         QCOMPARE(order, (QStringList {"page=1/id=1", "page=1/id=2", "page=2/id=1", "page=2/id=2"}));
     }
 
-    void lookupSplitsIntoBatchesOfFifty()
+    // Identifiers go in batches of fifty. An answer that is empty, no JSON or
+    // without results is no record and no error; a refusal is its status.
+    void lookupBatchesAndBadAnswers()
     {
         server_->route("/lookup", [](const LocalHttpServer::Request &request) {
+            const QString id = request.query().queryItemValue("id");
+            if (id == "1")
+                return Response::ok("{\"resultCount\":0,\"results\":[]}");
+            if (id == "2")
+                return Response::ok("<html>not json</html>");
+            if (id == "3")
+                return Response::ok("{\"results\":null}");
+            if (id == "4")
+                return Response::withStatus(503, "{\"results\":[{\"trackId\":4}]}");
             QList<qint64> ids;
-            for (const QString &id : request.query().queryItemValue("id").split(','))
-                ids << id.toLongLong();
+            for (const QString &each : id.split(','))
+                ids << each.toLongLong();
             return Response::ok(StoreAnswers::lookupAnswer(ids), "application/json");
         });
         QStringList identifiers;
@@ -209,20 +216,8 @@ private Q_SLOTS:
         // Above 2^53 a double would lose the last digit.
         QCOMPARE(results->first().value("trackId").toInteger(), 9007199254740993LL);
         QCOMPARE(results->last().value("trackId").toInteger(), 9007199254740993LL + 119);
-    }
 
-    void lookupCountryParameterAndBadAnswers()
-    {
-        server_->route("/lookup", [](const LocalHttpServer::Request &request) {
-            const QString id = request.query().queryItemValue("id");
-            if (id == "1")
-                return Response::ok("{\"resultCount\":0,\"results\":[]}");
-            if (id == "2")
-                return Response::ok("<html>not json</html>");
-            if (id == "3")
-                return Response::ok("{\"results\":null}");
-            return Response::withStatus(503, "{\"results\":[{\"trackId\":4}]}");
-        });
+        server_->clearRequests();
         QList<std::optional<QJsonObject>> answers;
         QList<Error> errors;
         auto record = [&](const std::optional<QJsonObject> &result, const Error &error) {
@@ -253,16 +248,15 @@ private Q_SLOTS:
         QCOMPARE(server_->requests().size(), 4);
     }
 
+    // The term is the row's name.
     void searchEncodesTheTermAndEntities_data()
     {
-        QTest::addColumn<QString>("term");
         QTest::addColumn<quint64>("options");
         QTest::addColumn<QString>("entities");
         QTest::addColumn<QByteArray>("sent");
         const auto row = [](const char *term, quint64 options, const char *entities,
                              const char *sent) {
-            QTest::newRow(term) << QString(term) << options << QString(entities)
-                                << QByteArray(sent);
+            QTest::newRow(term) << options << QString(entities) << QByteArray(sent);
         };
         row("angry birds", 2, "software,iPadSoftware", "angry%20birds");
         row("C++ a&b=c;d#e 100% sure?", 9, "macSoftware,podcast",
@@ -274,20 +268,18 @@ private Q_SLOTS:
 
     void searchEncodesTheTermAndEntities()
     {
-        QFETCH(QString, term);
         QFETCH(quint64, options);
         QFETCH(QString, entities);
         QFETCH(QByteArray, sent);
+        const QString term = QString::fromUtf8(QTest::currentDataTag());
         server_->route("/search", Response::ok(StoreAnswers::lookupAnswer({7, 8})));
         std::optional<Downloader::ProductRecords> results;
-        bool called = false;
         dl().search(term, options, queue_, [&](const auto &found, const Error &error) {
-            called = true;
             results = found;
             QVERIFY(!error);
         });
-        QVERIFY(waitFor([&] { return called; }));
-        QCOMPARE(results.value_or(Downloader::ProductRecords()).size(), 2);
+        QVERIFY(waitFor([&] { return bool(results); }));
+        QCOMPARE(results->size(), 2);
         const auto request = server_->requests().first();
         const QUrlQuery query = request.query();
         QCOMPARE(query.queryItemValue("term", QUrl::FullyDecoded), term);

@@ -124,28 +124,23 @@ private Q_SLOTS:
 
     void lookupSearchAndArtwork()
     {
-        Downloader::ProductRecords ratings;
-        bool looked = false;
-        Downloader::sharedInstance().lookupByIds({"1000000001", "1000000002", "999"}, "GB", &queue_,
-            [&](const auto &records, const Error &e) {
+        std::optional<Downloader::ProductRecords> ratings, found;
+        const auto into = [](std::optional<Downloader::ProductRecords> &records) {
+            return [&records](const auto &r, const Error &e) {
                 QVERIFY(!e);
-                ratings = records;
-                looked = true;
-            });
-        std::optional<Downloader::ProductRecords> found;
-        bool searched = false;
-        Downloader::sharedInstance().search("sample notes", Downloader::SearchMacApps, &queue_,
-            [&](const auto &records, const Error &e) {
-                QVERIFY(!e);
-                found = records;
-                searched = true;
-            });
-        QVERIFY(waitFor([&] { return looked && searched; }));
-        QCOMPARE(ratings.size(), 2);
-        QCOMPARE(ratings.first().value("userRatingCount").toInteger(), 12LL); // the gb record
-        QCOMPARE(found.value_or(Downloader::ProductRecords()).size(), 1);
+                records = r;
+            };
+        };
+        Downloader::sharedInstance().lookupByIds(
+            {"1000000001", "1000000002", "999"}, "GB", &queue_, into(ratings));
+        Downloader::sharedInstance().search(
+            "sample notes", Downloader::SearchMacApps, &queue_, into(found));
+        QVERIFY(waitFor([&] { return ratings && found; }));
+        QCOMPARE(ratings->size(), 2);
+        QCOMPARE(ratings->first().value("userRatingCount").toInteger(), 12LL); // the gb record
+        QCOMPARE(found->size(), 1);
 
-        const QUrl artwork(ratings.first().value("artworkUrl100").toString());
+        const QUrl artwork(ratings->first().value("artworkUrl100").toString());
         QVERIFY(artwork.toString().startsWith(root_));
         QImage image;
         Downloader::sharedInstance().loadImageFromURL(

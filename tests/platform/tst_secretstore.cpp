@@ -182,85 +182,67 @@ private Q_SLOTS:
         QCOMPARE(log.lines, QStringList());
     }
 
-    void readWithoutService_data()
+    // Without a secret service a translator key comes from the environment,
+    // and saving or removing a key fails in the user's language.
+    void withoutService_data()
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("environment");
-        QTest::addColumn<QString>("expected");
-        QTest::addColumn<QString>("whyNoKey");
-
-        const QString key = "env-key-7f3a";
-        QTest::newRow("translator key from the environment")
-            << "TranslatorKey-LibreTranslate" << key << key << QString();
-        QTest::newRow("other names do not use it")
-            << "SomethingElse" << key << QString() << "No secret service is running.";
-        QTest::newRow("neither")
-            << "TranslatorKey-DeepL" << QString() << QString()
-            << "No secret service is running and REVIEWKEEPER_TRANSLATOR_KEY is not set.";
-        QTest::newRow("an empty variable is none")
-            << "TranslatorKey-Azure" << QString("") << QString()
-            << "No secret service is running and REVIEWKEEPER_TRANSLATOR_KEY is not set.";
-    }
-
-    void readWithoutService()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, environment);
-        QFETCH(QString, expected);
-        QFETCH(QString, whyNoKey);
-        QVERIFY(!secretServiceRegistered());
-        if (!environment.isNull())
-            qputenv("REVIEWKEEPER_TRANSLATOR_KEY", environment.toUtf8());
-
-        LogCapture log;
-        KeychainSecretStore store;
-        const bool found = read(store, name) == ReadResult {expected, Error()};
-        qunsetenv("REVIEWKEEPER_TRANSLATOR_KEY");
-        QVERIFY(found);
-        QCOMPARE(store.whyNoKey(), whyNoKey);
-        QCOMPARE(log.lines.size(), 1);
-        if (!environment.isEmpty())
-            QVERIFY2(!log.lines.first().contains(environment), qPrintable(log.lines.first()));
-    }
-
-    // German stays installed, so its row runs after the tests that read English.
-    void writeWithoutServiceFails_data()
-    {
         QTest::addColumn<QString>("whyNoKey");
         QTest::addColumn<QString>("failure");
-        QTest::newRow("English")
+        const QString key = "env-key-7f3a";
+        const QString english = "The key could not be saved because no secret service is running.";
+        QTest::newRow("translator key from the environment")
+            << "TranslatorKey-LibreTranslate" << key << QString() << english;
+        QTest::newRow("other names do not use it")
+            << "SomethingElse" << key << "No secret service is running." << english;
+        QTest::newRow("an empty variable is none")
+            << "TranslatorKey-Azure" << QString("")
             << "No secret service is running and REVIEWKEEPER_TRANSLATOR_KEY is not set."
-            << "The key could not be saved because no secret service is running.";
+            << english;
+        // German stays installed, so its row runs after the rows that read English.
         QTest::newRow("German")
+            << "TranslatorKey-DeepL" << QString()
             << "Es läuft kein Schlüsselbund-Dienst und REVIEWKEEPER_TRANSLATOR_KEY ist nicht "
                "gesetzt."
             << "Der Schlüssel konnte nicht gesichert werden, weil kein Schlüsselbund-Dienst läuft.";
     }
 
-    void writeWithoutServiceFails()
+    void withoutService()
     {
+        QFETCH(QString, name);
+        QFETCH(QString, environment);
         QFETCH(QString, whyNoKey);
         QFETCH(QString, failure);
+        QVERIFY(!secretServiceRegistered());
         // English has no translation to install.
         const bool german = QByteArray(QTest::currentDataTag()) == "German";
         QCOMPARE(Localization::install(*QCoreApplication::instance(),
                      QLocale(german ? QLocale::German : QLocale::English)),
             QString(german ? "de" : ""));
+        if (!environment.isNull())
+            qputenv("REVIEWKEEPER_TRANSLATOR_KEY", environment.toUtf8());
+
         const QString secret = "never-saved-91b2";
         LogCapture log;
         KeychainSecretStore store;
-        QVERIFY(read(store, "TranslatorKey-DeepL"));
+        const bool found =
+            read(store, name) == ReadResult {whyNoKey.isEmpty() ? environment : QString(), Error()};
+        qunsetenv("REVIEWKEEPER_TRANSLATOR_KEY");
+        QVERIFY(found);
         QCOMPARE(store.whyNoKey(), whyNoKey);
-        const auto written = write(store, "TranslatorKey-DeepL", secret);
+        const auto written = write(store, name, secret);
         QVERIFY(written);
         QCOMPARE(written->domain(), KeychainSecretStore::ErrorDomain);
         QCOMPARE(written->code(), int(KeychainSecretStore::NoServiceCode));
         QCOMPARE(written->localizedDescription(), failure);
-        const auto removed = remove(store, "TranslatorKey-DeepL");
+        const auto removed = remove(store, name);
         QVERIFY(removed);
         QCOMPARE(removed->code(), int(KeychainSecretStore::NoServiceCode));
         QCOMPARE(log.lines.size(), 3);
         QVERIFY(!log.lines.join('\n').contains(secret));
+        if (!environment.isEmpty())
+            QVERIFY2(!log.lines.join('\n').contains(environment), qPrintable(log.lines.first()));
     }
 
     // Last: QtKeychain runs one job at a time, and the unanswered one stays.

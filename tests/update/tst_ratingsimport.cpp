@@ -110,6 +110,8 @@ private Q_SLOTS:
             QVERIFY(product->lastRatingsUpdate().isValid());
     }
 
+    // A record finds its product by a trackId in any form the lookup gives,
+    // and its stored rating among those of the other products in the answer.
     void countsRiseAndFallAndZeroCountsChangeNothing()
     {
         Run run;
@@ -126,69 +128,30 @@ private Q_SLOTS:
         QCOMPARE(run.store.count("Rating"), 1);
         QCOMPARE(run.ratingCount(app, "US"), std::optional<qint64>(98));
 
-        // Unusable records are skipped.
+        // A trackId as text, one beyond a double's digits repeated within the
+        // answer (one rating, counted once), and unusable ones, skipped.
         LogCapture log;
-        run.mergeAll({with(counts(5, 5), "trackId", QJsonObject {}),
-                         with(counts(5, 5), "trackId", 42.5), with(counts(5, 5), "trackId", 99)},
-            {{"42", app->objectID()}}, "DE");
+        auto big = run.app("9007199254740993");
+        const QJsonObject bigRecord = with(counts(5, 5), "trackId", qint64(9007199254740993));
+        const QList<QJsonObject> records {with(counts(104, 0), "trackId", "42"), bigRecord,
+            bigRecord, with(counts(5, 5), "trackId", QJsonObject {}),
+            with(counts(5, 5), "trackId", 42.5), with(counts(5, 5), "trackId", 99)};
+        QCOMPARE(run.mergeAll(records,
+                     {{"42", app->objectID()}, {big->identifier(), big->objectID()}}, "US"),
+            16);
         QCOMPARE(log.matching("Invalid trackId").size(), 2);
-        QCOMPARE(run.store.count("Rating"), 1);
-    }
-
-    // A record finds its product by a trackId in any form the lookup gives,
-    // and its stored rating among those of the other products in the answer;
-    // one repeated within an answer updates the same rating.
-    void recordsFindTheirProductAndRating_data()
-    {
-        QTest::addColumn<QString>("identifier");
-        QTest::addColumn<QJsonValue>("trackId");
-        QTest::addColumn<int>("repeats");
-        QTest::newRow("text") << "42" << QJsonValue("42") << 1;
-        QTest::newRow("beyond a double's digits")
-            << "9007199254740993" << QJsonValue(qint64(9007199254740993)) << 1;
-        QTest::newRow("repeated") << "42" << QJsonValue(qint64(42)) << 3;
-    }
-
-    void recordsFindTheirProductAndRating()
-    {
-        QFETCH(QString, identifier);
-        QFETCH(QJsonValue, trackId);
-        QFETCH(int, repeats);
-        Run run;
-        auto rated = run.app("77");
-        run.addRating(rated, "us", 100);
-        auto app = run.app(identifier);
-        QList<QJsonObject> records {with(counts(104, 0), "trackId", 77)};
-        for (int i = 0; i < repeats; ++i)
-            records << with(counts(5, 5), "trackId", trackId);
-        QCOMPARE(
-            run.mergeAll(records, {{"77", rated->objectID()}, {identifier, app->objectID()}}, "US"),
-            14);
         QCOMPARE(run.store.count("Rating"), 2);
-        QCOMPARE(run.ratingCount(rated, "US"), std::optional<qint64>(104));
-        QCOMPARE(run.ratingCount(app, "US"), std::optional<qint64>(5));
+        QCOMPARE(run.ratingCount(app, "US"), std::optional<qint64>(104));
+        QCOMPARE(run.ratingCount(big, "US"), std::optional<qint64>(5));
     }
 
     // One snapshot per product, country and day: a later import the same day
-    // replaces its values, an unchanged one writes nothing, the next day adds
-    // one; the product's deletion takes them all.
-    void snapshotPerDay_data()
-    {
-        QTest::addColumn<QDateTime>("later");
-        QTest::addColumn<int>("laterCount");
-        QTest::addColumn<int>("snapshots");
-        const QDate day(2026, 3, 10);
-        QTest::newRow("same day, new values") << QDateTime(day, QTime(23, 59), Qt::UTC) << 12 << 1;
-        QTest::newRow("same day, unchanged") << QDateTime(day, QTime(18, 0), Qt::UTC) << 10 << 1;
-        QTest::newRow("next day") << QDateTime(day.addDays(1), QTime(0, 1), Qt::UTC) << 12 << 2;
-    }
-
+    // replaces its values, the next day adds one; the product's deletion
+    // takes them all.
     void snapshotPerDay()
     {
-        QFETCH(QDateTime, later);
-        QFETCH(int, laterCount);
-        QFETCH(int, snapshots);
-        ManualClock clock(QDateTime(QDate(2026, 3, 10), QTime(0, 0), Qt::UTC));
+        const QDate day(2026, 3, 10);
+        ManualClock clock(QDateTime(day, QTime(0, 0), Qt::UTC));
         Clock::setShared(&clock);
         const auto restore = qScopeGuard([] { Clock::setShared(nullptr); });
         Run run;
@@ -196,24 +159,29 @@ private Q_SLOTS:
         run.merge(with(counts(10, 2, 4.5), "version", "1.0"), app, "us");
         run.merge(counts(3, 3), run.app("47"), "US");
         run.merge(counts(5, 5), app, "DE");
-        clock.setNow(later);
-        const double average = laterCount == 10 ? 4.5 : 4.2;
-        run.merge(with(counts(laterCount, 2, average), "version", "1.0"), app, "US");
-
         FetchRequest request("RatingSnapshot");
         request.predicate =
             Predicate::format("product == %@ AND countryCode == %@", app.get(), QString("US"));
         request.sortDescriptors = {{"day"}};
-        const auto series = run.store.context->fetch<RatingSnapshot>(request);
-        QCOMPARE(series.size(), snapshots);
-        const auto last = series.last();
-        QCOMPARE(last->day(), RatingSnapshot::dayOf(later));
-        QCOMPARE(last->ratingCount(), std::optional<qint64>(laterCount));
-        QCOMPARE(last->averageRating(), std::optional<double>(average));
-        QCOMPARE(last->currentVersion(), QString("1.0"));
-        QCOMPARE(
-            series.first()->ratingCount(), std::optional<qint64>(snapshots == 2 ? 10 : laterCount));
-        QCOMPARE(run.store.count("RatingSnapshot"), snapshots + 2);
+        const auto importAt = [&](const QDateTime &now, int count, double average) {
+            clock.setNow(now);
+            run.merge(with(counts(count, 2, average), "version", "1.0"), app, "US");
+            return run.store.context->fetch<RatingSnapshot>(request);
+        };
+        QCOMPARE(importAt(QDateTime(day, QTime(18, 0), Qt::UTC), 10, 4.5).size(), 1);
+        const auto sameDay = importAt(QDateTime(day, QTime(23, 59), Qt::UTC), 12, 4.2);
+        QCOMPARE(sameDay.size(), 1);
+        QCOMPARE(sameDay.first()->ratingCount(), std::optional<qint64>(12));
+        QCOMPARE(sameDay.first()->averageRating(), std::optional<double>(4.2));
+
+        const QDateTime next(day.addDays(1), QTime(0, 1), Qt::UTC);
+        const auto series = importAt(next, 15, 4.0);
+        QCOMPARE(series.size(), 2);
+        QCOMPARE(series.first()->ratingCount(), std::optional<qint64>(12));
+        QCOMPARE(series.last()->day(), RatingSnapshot::dayOf(next));
+        QCOMPARE(series.last()->ratingCount(), std::optional<qint64>(15));
+        QCOMPARE(series.last()->currentVersion(), QString("1.0"));
+        QCOMPARE(run.store.count("RatingSnapshot"), 4);
 
         run.store.context->deleteObject(app);
         QVERIFY(run.store.context->save());

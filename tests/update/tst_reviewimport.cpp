@@ -58,11 +58,11 @@ struct Run : UpdateFixture {
         list.sort();
         return list;
     }
-    QStringList notified(const QString &text = {}) const
+    // What the notifications said, without their title.
+    QString notifications() const
     {
-        return text.isEmpty() ? QStringList() : QStringList {"ReviewKeeper: " + text};
+        return services.notifications.join('\n').remove("ReviewKeeper: ");
     }
-    QString notifications() const { return services.notifications.join('\n'); }
 };
 
 QDateTime reviewDate(int n)
@@ -72,7 +72,16 @@ QDateTime reviewDate(int n)
 
 const QDateTime feedDate(QDate(2026, 1, 2), QTime(17, 0), Qt::UTC);
 
+// What the store's answer changes in a known review, and what the load says.
+struct Edit {
+    QString rating, title, text;
+    bool newReview = false, edited = false;
+    QString announced;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(Edit)
 
 class ReviewImportTest : public QObject {
     Q_OBJECT
@@ -99,7 +108,7 @@ private Q_SLOTS:
         QCOMPARE(run.pages("100"),
             QStringList({"DE1", "JP1", "JP2", "US1", "US2", "US3", "US4", "US5", "US6"}));
         QCOMPARE(app->reviewsCount(), 280);
-        QCOMPARE(run.services.notifications, run.notified("You have 280 new reviews."));
+        QCOMPARE(run.notifications(), QString("You have 280 new reviews."));
         const auto first = run.storedReviews(app).value("US/r1");
         QVERIFY(first);
         QCOMPARE(first->originalReviewContent()->data(), QByteArray("Text of review 1 & more <b>"));
@@ -205,8 +214,7 @@ private Q_SLOTS:
         QCOMPARE(b->reviewsCount(), 4);
         // Each pass announces its own new reviews; clicking either shows the
         // product that received them, not the one loaded along without news.
-        QCOMPARE(run.services.notifications,
-            run.notified("You have 2 new reviews.") + run.notified("You have 2 new reviews."));
+        QCOMPARE(run.notifications(), QString("You have 2 new reviews.\nYou have 2 new reviews."));
         const QVariantList onlyB {QVariant::fromValue(b->objectID())};
         QCOMPARE(run.services.notifiedProducts, QList<QVariantList>({onlyB, onlyB}));
 
@@ -255,35 +263,20 @@ private Q_SLOTS:
     // counts new and edited reviews, each in the singular when one.
     void knownReviewChangedByItsAuthor_data()
     {
-        QTest::addColumn<QString>("rating");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("newReview");
-        QTest::addColumn<bool>("edited");
-        QTest::addColumn<QString>("announced");
+        QTest::addColumn<Edit>("edit");
         const QString text = "Text of review 1 & more <b>";
-        const auto row = [](const char *name, const char *rating, const char *title,
-                             const QString &text, bool newReview, bool edited, const char *said) {
-            QTest::newRow(name) << QString(rating) << QString(title) << text << newReview << edited
-                                << QString(said);
-        };
-        row("rating 1 to 4", "4", "Title 1", text, true, true,
-            "You have 1 new review and 1 edited review.");
-        row("title, nothing new", "1", "Better title", text, false, true,
-            "You have 1 edited review.");
-        row("white space only", "1", " Title  1", text + "\n", true, false,
-            "You have 1 new review.");
-        row("unchanged", "1", "Title 1", text, false, false, "");
+        QTest::newRow("rating 1 to 4") << Edit {
+            "4", "Title 1", text, true, true, "You have 1 new review and 1 edited review."};
+        QTest::newRow("title, nothing new")
+            << Edit {"1", "Better title", text, false, true, "You have 1 edited review."};
+        QTest::newRow("white space only")
+            << Edit {"1", " Title  1", text + "\n", true, false, "You have 1 new review."};
+        QTest::newRow("unchanged") << Edit {"1", "Title 1", text, false, false, ""};
     }
 
     void knownReviewChangedByItsAuthor()
     {
-        QFETCH(QString, rating);
-        QFETCH(QString, title);
-        QFETCH(QString, text);
-        QFETCH(bool, newReview);
-        QFETCH(bool, edited);
-        QFETCH(QString, announced);
+        QFETCH(Edit, edit);
         Run run;
         auto app = run.app("8");
         auto &feed = run.server.reviews("8", "US");
@@ -303,19 +296,19 @@ private Q_SLOTS:
 
         run.addRating(app, "US", 10);
         run.services.notifications.clear();
-        feed[0].rating = rating;
-        feed[0].title = title;
-        feed[0].text = text;
+        feed[0].rating = edit.rating;
+        feed[0].title = edit.title;
+        feed[0].text = edit.text;
         feed[0].updated = "2026-02-01T10:00:00-07:00";
-        if (newReview)
+        if (edit.newReview)
             feed.prepend(numberedReviews(2, 1).first());
         QCOMPARE(run.load({app}), 1);
-        QCOMPARE(run.services.notifications, run.notified(announced));
-        QCOMPARE(run.store.count("ReviewVersion"), edited ? 1 : 0);
-        QCOMPARE(run.store.count("Review"), newReview ? 2 : 1);
-        QCOMPARE(review->read(), std::optional<bool>(!edited));
-        QCOMPARE(app->unReadCount().value_or(0), qint64(edited) + qint64(newReview));
-        if (!edited) {
+        QCOMPARE(run.notifications(), edit.announced);
+        QCOMPARE(run.store.count("ReviewVersion"), edit.edited ? 1 : 0);
+        QCOMPARE(run.store.count("Review"), edit.newReview ? 2 : 1);
+        QCOMPARE(review->read(), std::optional<bool>(!edit.edited));
+        QCOMPARE(app->unReadCount().value_or(0), qint64(edit.edited) + qint64(edit.newReview));
+        if (!edit.edited) {
             QCOMPARE(review->displayTitle(), QString("Titel 1"));
             return;
         }
@@ -330,13 +323,13 @@ private Q_SLOTS:
         // The review shows the store's text, untranslated, with its new date.
         QCOMPARE(review->reviewContents().size(), 1);
         QVERIFY(review->translatedLanguageCode().isNull());
-        QCOMPARE(review->displayTitle(), title);
-        QCOMPARE(review->rating(), std::optional<double>(rating.toDouble()));
+        QCOMPARE(review->displayTitle(), edit.title);
+        QCOMPARE(review->rating(), std::optional<double>(edit.rating.toDouble()));
         QCOMPARE(review->dateReviewed(), QDateTime(QDate(2026, 2, 1), QTime(17, 0), Qt::UTC));
         // Star counts follow the current rating.
         const auto stars = app->reviewsGroupedByStarsForProduct();
-        QCOMPARE(stars.value("1"), rating == "1" ? 1 : 0);
-        QCOMPARE(stars.value("4"), (rating == "4" ? 1 : 0) + (newReview ? 1 : 0));
+        QCOMPARE(stars.value("1"), edit.rating == "1" ? 1 : 0);
+        QCOMPARE(stars.value("4"), (edit.rating == "4" ? 1 : 0) + (edit.newReview ? 1 : 0));
 
         // The same answer again is no second edit.
         run.services.notifications.clear();
@@ -417,34 +410,29 @@ private Q_SLOTS:
         }
     }
 
-    // A product the private context cannot find (its own save failed) is a
-    // failed merge: nothing is stored, it is not marked current, and the
-    // load reports the error once.
-    void mergeWithoutItsProductFailsTheLoad()
+    // A failed merge is the load's error, once, and leaves its product
+    // unfinished. A product the private context cannot find (its own save
+    // failed) stores nothing; a piece that cannot be written (here a trigger
+    // refuses one review; a full disk does the same) counts only the reviews
+    // stored as new, and the next load stores the rest once.
+    void failedMergeFailsTheLoad()
     {
         Run run;
-        auto app = run.store.context->insertNewObject<App>("App", {{"identifier", "12"}});
-        run.server.reviews("12", "US") = numberedReviews(1, 5);
         Error error;
-        QCOMPARE(run.loadUS(app, "xml", &error), 1);
+        auto unsaved = run.store.context->insertNewObject<App>("App", {{"identifier", "12"}});
+        run.server.reviews("12", "US") = numberedReviews(1, 5);
+        QCOMPARE(run.loadUS(unsaved, "xml", &error), 1);
         QVERIFY(error.isError());
-        QVERIFY(!app->lastReviewsUpdate().isValid());
+        QVERIFY(!unsaved->lastReviewsUpdate().isValid());
         QVERIFY(run.services.notifications.isEmpty());
-    }
+        run.store.context->deleteObject(unsaved);
 
-    // A piece of a merge that cannot be written (here a trigger refuses one
-    // review; a full disk does the same) is the load's error, once; only the
-    // reviews stored count as new, and the next load stores the rest once.
-    void failedSaveCountsOnlyWhatWasStored()
-    {
-        Run run;
         auto app = run.app("13");
         run.server.reviews("13", "US") = numberedReviews(1, 300);
         SqliteConnection *writer = run.store.coordinator->writeConnection();
         QVERIFY(writer->exec("CREATE TEMP TRIGGER refuse BEFORE INSERT ON main.\"Review\" "
                              "WHEN NEW.\"identifier\" = 'r150' BEGIN "
                              "SELECT RAISE(ABORT, 'disk full'); END"));
-        Error error;
         QCOMPARE(run.load({app}, &error), 1);
         QVERIFY(error.isError());
         QVERIFY(!app->lastReviewsUpdate().isValid());

@@ -43,8 +43,7 @@ private Q_SLOTS:
         QJsonObject answer {{QStringLiteral("version"), QStringLiteral("2.0")}};
         if (!answered.isEmpty())
             answer.insert(QStringLiteral("currentVersionReleaseDate"), answered);
-        const QDateTime now =
-            QDateTime::fromString(QStringLiteral("2026-06-01T00:00:00Z"), Qt::ISODate);
+        const QDateTime now(QDate(2026, 6, 1), QTime(0, 0), Qt::UTC);
 
         const bool changed = applyStoreLookup(*app, answer, LookupScope::Release, now);
         QCOMPARE(app->currentVersionReleaseDate(), QDateTime::fromString(expected, Qt::ISODate));

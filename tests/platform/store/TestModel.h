@@ -23,8 +23,7 @@ public:
     }
 };
 
-// A small model of boxes holding items, and an item kind below Item, with
-// every attribute type.
+// A small model of boxes holding items with every attribute type.
 // `customize` runs before the model is finalized (to set record classes).
 inline std::shared_ptr<ManagedObjectModel> testModel(
     int version = 1, const std::function<void(ManagedObjectModel &)> &customize = {})
@@ -33,13 +32,11 @@ inline std::shared_ptr<ManagedObjectModel> testModel(
     auto model = std::make_shared<ManagedObjectModel>(version);
     model->addEntity("Box");
     model->addEntity("Item");
-    model->addEntity("Tool", "Item");
     model->addAttribute("Box", "title", T::String);
     for (const auto &[name, type] :
         {std::pair {"name", T::String}, {"score", T::Float}, {"count", T::Integer},
             {"flag", T::Boolean}, {"when", T::Date}, {"blob", T::Data}, {"info", T::Object}})
         model->addAttribute("Item", name, type);
-    model->addAttribute("Tool", "weight", T::Float);
     model->addRelationship("Item", "box", "Box", "items", DeleteRule::Cascade);
     model->addRelationship("Box", "shelf", "Box", "boxes", DeleteRule::Nullify);
     model->addIndex("Item", {"box", "rk_fold(\"name\")"});

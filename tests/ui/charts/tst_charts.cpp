@@ -151,9 +151,12 @@ private Q_SLOTS:
         ReviewsPerWeekChart *chart = controller.weekChart();
         controller.resize(900, 700);
         controller.show();
-        selected_ = app_;
-        controller.mainOutlineViewSelectionDidChange();
-        waitForAnswer(chart);
+        const auto select = [&](const std::shared_ptr<Product> &product) {
+            selected_ = product;
+            controller.mainOutlineViewSelectionDidChange(); // as the import does after storing
+            waitForAnswer(chart);
+        };
+        select(app_);
         QCOMPARE(bars(*chart), QStringList({"1 0 0 0 1 e1", "0 0 0 0 0", "0 0 0 1 0"}));
         QCOMPARE(chart->weeks().first().start, QDateTime(QDate(2026, 3, 2), QTime(0, 0), Qt::UTC));
         // Pointing at a bar tells its week in words; an empty week has none.
@@ -186,20 +189,16 @@ private Q_SLOTS:
         QSignalSpy shown(chart, &ReviewsPerWeekChart::historyShown);
         addReview(app_, "e", "US", "1.0", 2, 1, true);
         QVERIFY(store_->context->save());
-        controller.mainOutlineViewSelectionDidChange(); // as the import does after storing
+        select(app_);
         QTRY_VERIFY(!shown.isEmpty());
         waitForAnswer(chart);
         QCOMPARE(bars(*chart), QStringList({"0 0 0 0 1", "0 1 0 0 0 e1"}));
 
-        selected_ = empty_;
-        controller.mainOutlineViewSelectionDidChange();
-        waitForAnswer(chart);
+        select(empty_);
         QVERIFY(chart->emptyLabel()->isVisibleTo(chart));
         QCOMPARE(chart->emptyLabel()->text(), QString("No reviews to chart."));
         QVERIFY(!chart->saveButton()->isEnabled());
-        selected_.reset();
-        controller.mainOutlineViewSelectionDidChange();
-        waitForAnswer(chart);
+        select(nullptr);
         QVERIFY(chart->emptyLabel()->isVisibleTo(chart));
     }
 
@@ -224,8 +223,11 @@ private Q_SLOTS:
         controller.view()->resize(800, 600);
         controller.view()->show();
         RatingsHistoryChart *chart = controller.historyChart();
-        controller.setProduct(app_);
-        waitForAnswer(chart);
+        const auto select = [&](const std::shared_ptr<Product> &product) {
+            controller.setProduct(product);
+            waitForAnswer(chart);
+        };
+        select(app_);
         QComboBox *menu = chart->countryMenu();
         QCOMPARE(menu->count(), 3);
         QCOMPARE(menu->itemText(1), QString("Germany"));
@@ -242,19 +244,16 @@ private Q_SLOTS:
         QCOMPARE(chart->releaseLabels().size(), 1);
 
         // A product without that country falls back to all of its countries.
-        controller.setProduct(other_);
-        waitForAnswer(chart);
+        select(other_);
         QCOMPARE(menu->currentIndex(), 0);
         QCOMPARE(ys(chart->countSeries()), QList<qreal>({9000}));
         QVERIFY(!chart->emptyLabel()->isVisibleTo(chart));
 
-        controller.setProduct(empty_);
-        waitForAnswer(chart);
+        select(empty_);
         QVERIFY(chart->emptyLabel()->isVisibleTo(chart));
         QVERIFY(chart->emptyLabel()->text().startsWith("No ratings history yet."));
         QCOMPARE(chart->countSeries()->count(), 0);
-        controller.setProduct(nullptr);
-        waitForAnswer(chart);
+        select(nullptr);
         QVERIFY(chart->emptyLabel()->isVisibleTo(chart));
 
         // Releases a day apart in a long history keep their labels apart.
@@ -264,8 +263,7 @@ private Q_SLOTS:
                 {day, "US", 1000 + day, 4.0,
                     day < 100 ? "10.0.1" : (day == 100 ? "10.0.2" : "10.0.3")});
         QVERIFY(store_->context->save());
-        controller.setProduct(busy);
-        waitForAnswer(chart);
+        select(busy);
         const auto labels = chart->releaseLabels();
         QCOMPARE(labels.size(), 2);
         QVERIFY(!labels[0]->sceneBoundingRect().intersects(labels[1]->sceneBoundingRect()));

@@ -112,7 +112,6 @@ private Q_SLOTS:
         row("the stored one", 21600, 21600, 21600, false);
         row("another", 21600, 21600, 3600, true);
         row("off", 86400, 86400, 0, true);
-        row("off again", 0, 0, 0, false);
         row("odd value kept", 5400, 5400, 5400, false);
         row("odd value, then a day", 5400, 5400, 86400, true);
         row("text reads as off", "soon", 0, 0, false);
@@ -141,7 +140,6 @@ private Q_SLOTS:
             QCOMPARE(fileText(fixture.defaults), before);
     }
 
-    // Off stops the timer of the content host's update engine.
     void offStopsTheHostsTimer()
     {
         ManualClock clock;
