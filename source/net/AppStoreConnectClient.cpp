@@ -206,11 +206,12 @@ void AppStoreConnectClient::apps(ListCompletion<AppStoreConnectApp> completion)
 
 void AppStoreConnectClient::reviews(const QString &appID,
     PageHandler<AppStoreConnectReview> pageHandler,
-    ListCompletion<AppStoreConnectReview> completion)
+    ListCompletion<AppStoreConnectReview> completion, Order order)
 {
+    const QLatin1String sort(order == Order::NewestFirst ? "-createdDate" : "createdDate");
     state_->readList<AppStoreConnectReview>(
         apiURL(QStringLiteral("v1/apps/%1/customerReviews").arg(pathPiece(appID)),
-            QStringLiteral("sort=-createdDate&limit=%1&include=response").arg(pageLimit)),
+            QStringLiteral("sort=%1&limit=%2&include=response").arg(sort).arg(pageLimit)),
         &AppStoreConnectDecoder::reviewPage, std::move(pageHandler), std::move(completion));
 }
 

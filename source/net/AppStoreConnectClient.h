@@ -54,11 +54,13 @@ public:
     AppStoreConnectRateLimit rateLimit() const;
     bool budgetSpent() const;
 
+    enum class Order { NewestFirst, OldestFirst };
+
     void apps(ListCompletion<AppStoreConnectApp> completion);
-    // Newest first, until the handler wants no more or the list ends; the
+    // In `order`, until the handler wants no more or the list ends; the
     // completion has every review read.
     void reviews(const QString &appID, PageHandler<AppStoreConnectReview> pageHandler,
-        ListCompletion<AppStoreConnectReview> completion);
+        ListCompletion<AppStoreConnectReview> completion, Order order = Order::NewestFirst);
     void versions(const QString &appID, ListCompletion<AppStoreConnectVersion> completion);
     void versionReviews(const QString &versionID, PageHandler<AppStoreConnectReview> pageHandler,
         ListCompletion<AppStoreConnectReview> completion);

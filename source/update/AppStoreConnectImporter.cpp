@@ -124,60 +124,110 @@ void AppStoreConnectImporter::readApp(
     ManagedObjectContext *context = managedObjectContext();
     const QSet<QString> stored =
         context ? storedConnectIdentifiers(*context, *product) : QSet<QString>();
-    const bool firstLoad = stored.isEmpty();
+    if (stored.isEmpty()) {
+        QPointer<AppStoreConnectImporter> self(this);
+        placeInVersions(load, product, std::nullopt,
+            [self, load, product](const QHash<QString, QString> &versionOf) {
+                if (self)
+                    self->readHistory(load, product, versionOf);
+            });
+        return;
+    }
     QPointer<AppStoreConnectImporter> self(this);
     load->client->reviews(
         product->identifier(),
-        [firstLoad, stored](const QList<AppStoreConnectReview> &page) {
-            return firstLoad || !reachesStored(page, stored);
-        },
-        [self, load, product, firstLoad](
-            const QList<AppStoreConnectReview> &reviews, const Error &error) {
-            if (!self)
+        [stored](const QList<AppStoreConnectReview> &page) { return !reachesStored(page, stored); },
+        [self, load, product](const QList<AppStoreConnectReview> &reviews, const Error &error) {
+            if (!self || self->stopsApp(load, error))
                 return;
-            if (error.code() == AppStoreConnectClient::NotFound) {
-                self->loadNext(load); // not the key's app after all
-                return;
-            }
-            if (error.code() == AppStoreConnectClient::RateLimited) {
-                self->stopForBudget(load, load->next - 1); // this app waits too
-                return;
-            }
-            if (error) {
-                load->error = error;
-                self->finish(load);
-                return;
-            }
-            self->placeInVersions(load, product, reviews, firstLoad);
+            QSet<QString> fresh;
+            for (const AppStoreConnectReview &review : reviews)
+                fresh.insert(review.identifier);
+            self->placeInVersions(load, product, fresh,
+                [self, load, product, reviews](const QHash<QString, QString> &versionOf) {
+                    if (!self)
+                        return;
+                    self->importReviews(reviews, versionOf, product,
+                        [self, load, product](const ReviewCounts &counts, const Error &error) {
+                            if (!self)
+                                return;
+                            self->noteMerge(load, product, counts, error);
+                            self->loadNext(load);
+                        });
+                });
         });
 }
 
+void AppStoreConnectImporter::readHistory(const std::shared_ptr<Load> &load,
+    const std::shared_ptr<Product> &product, const QHash<QString, QString> &versionOf)
+{
+    // Pages in the merge, and how the read ended once it has.
+    struct Pipe {
+        int merging = 0;
+        std::optional<Error> readEnd;
+    };
+    auto pipe = std::make_shared<Pipe>();
+    QPointer<AppStoreConnectImporter> self(this);
+    const auto endIfDone = [self, load, pipe] {
+        if (self && pipe->readEnd && pipe->merging == 0 && !self->stopsApp(load, *pipe->readEnd))
+            self->loadNext(load);
+    };
+    load->client->reviews(
+        product->identifier(),
+        [self, load, product, versionOf, pipe, endIfDone](
+            const QList<AppStoreConnectReview> &page) {
+            if (!self)
+                return false;
+            ++pipe->merging;
+            self->importReviews(page, versionOf, product,
+                [self, load, product, pipe, endIfDone](
+                    const ReviewCounts &counts, const Error &error) {
+                    --pipe->merging;
+                    if (self)
+                        self->noteMerge(load, product, counts, error);
+                    endIfDone();
+                });
+            return true;
+        },
+        [pipe, endIfDone](const QList<AppStoreConnectReview> &, const Error &error) {
+            pipe->readEnd = error;
+            endIfDone();
+        },
+        AppStoreConnectClient::Order::OldestFirst);
+}
+
+bool AppStoreConnectImporter::stopsApp(const std::shared_ptr<Load> &load, const Error &error)
+{
+    if (!error)
+        return false;
+    if (error.code() == AppStoreConnectClient::NotFound)
+        loadNext(load); // not the key's app after all
+    else if (error.code() == AppStoreConnectClient::RateLimited)
+        stopForBudget(load, load->next - 1); // this app waits too
+    else {
+        load->error = error;
+        finish(load);
+    }
+    return true;
+}
+
+void AppStoreConnectImporter::noteMerge(const std::shared_ptr<Load> &load,
+    const std::shared_ptr<Product> &product, const ReviewCounts &counts, const Error &error)
+{
+    if (error && !load->error)
+        load->error = error;
+    load->counts += counts;
+    if (!counts.isEmpty() && !load->changed.contains(product))
+        load->changed << product;
+}
+
 void AppStoreConnectImporter::placeInVersions(const std::shared_ptr<Load> &load,
-    const std::shared_ptr<Product> &product, QList<AppStoreConnectReview> reviews, bool firstLoad)
+    const std::shared_ptr<Product> &product, const std::optional<QSet<QString>> &fresh,
+    std::function<void(const QHash<QString, QString> &)> then)
 {
     QPointer<AppStoreConnectImporter> self(this);
-    auto versionOf = std::make_shared<QHash<QString, QString>>();
-    auto merge = [self, load, product, versionOf, reviews] {
-        if (!self)
-            return;
-        self->importReviews(reviews, *versionOf, product,
-            [self, load, product](const ReviewCounts &counts, const Error &error) {
-                if (!self)
-                    return;
-                if (error && !load->error)
-                    load->error = error;
-                load->counts += counts;
-                if (!counts.isEmpty())
-                    load->changed << product;
-                self->loadNext(load);
-            });
-    };
-    QSet<QString> fresh;
-    for (const AppStoreConnectReview &review : reviews)
-        fresh.insert(review.identifier);
     load->client->versions(product->identifier(),
-        [self, load, versionOf, merge, firstLoad, fresh](
-            QList<AppStoreConnectVersion> versions, const Error &error) {
+        [self, load, fresh, then](QList<AppStoreConnectVersion> versions, const Error &error) {
             if (!self)
                 return;
             if (error)
@@ -187,25 +237,30 @@ void AppStoreConnectImporter::placeInVersions(const std::shared_ptr<Load> &load,
                 [](const auto &a, const auto &b) { return a.created > b.created; });
             // A routine load places only what it just read, from the current
             // version's newest pages.
-            if (!firstLoad && !versions.isEmpty())
+            if (fresh && !versions.isEmpty())
                 versions = versions.mid(0, 1);
+            auto versionOf = std::make_shared<QHash<QString, QString>>();
             auto walk = std::make_shared<std::function<void(qsizetype)>>();
-            *walk = [self, load, versionOf, merge, firstLoad, fresh, versions, walk](qsizetype i) {
+            *walk = [self, load, versionOf, then, fresh, versions, walk](qsizetype i) {
                 if (!self || i >= versions.size()) {
-                    const auto done = merge;
-                    *walk = nullptr; // ends the cycle through its own capture
-                    done();
+                    // Resetting `walk` ends the cycle through its own capture,
+                    // and with it this lambda's captures: keep what is needed.
+                    const auto done = then;
+                    const QPointer<AppStoreConnectImporter> alive = self;
+                    const QHash<QString, QString> placed = *versionOf;
+                    *walk = nullptr;
+                    if (alive)
+                        done(placed);
                     return;
                 }
                 const QString version = versions.at(i).versionString;
                 load->client->versionReviews(
                     versions.at(i).identifier,
                     // Past a page holding an older review, no new one is left.
-                    [firstLoad, fresh](const QList<AppStoreConnectReview> &page) {
-                        return firstLoad
-                            || std::all_of(page.begin(), page.end(), [&](const auto &review) {
-                                   return fresh.contains(review.identifier);
-                               });
+                    [fresh](const QList<AppStoreConnectReview> &page) {
+                        return !fresh || std::all_of(page.begin(), page.end(), [&](const auto &r) {
+                            return fresh->contains(r.identifier);
+                        });
                     },
                     [versionOf, version, walk, i](
                         const QList<AppStoreConnectReview> &placed, const Error &) {

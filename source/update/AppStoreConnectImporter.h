@@ -7,16 +7,18 @@
 #include <QHash>
 #include <QSet>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 class AppStoreConnectClient;
 
 // Brings in the developer's own apps through App Store Connect: every review
 // ever written, in every territory, with the developer's replies. A first
-// load reads an app's whole history and places each review in its version
-// through the versions' review lists; later loads read newest first until a
-// page reaches a review already stored, and place reviews by the current
-// version's newest pages. A review the feed stored too is matched and kept
+// load places reviews in their versions through every version's review list,
+// then reads an app's whole history oldest first; later loads read newest
+// first until a page reaches a review already stored, and place reviews by
+// the current version's newest pages. A review the feed stored too is matched and kept
 // once. Apps the key cannot see are left to the feed, silently; a spent
 // hourly budget leaves the rest for the next update. Main thread, except
 // for the merge on the private context.
@@ -54,8 +56,21 @@ private:
     struct Load;
     void loadNext(const std::shared_ptr<Load> &load);
     void readApp(const std::shared_ptr<Load> &load, const std::shared_ptr<Product> &product);
+    // A first load: the whole history oldest first, each page merged while
+    // the next is read. One cut short keeps the oldest part, and the next
+    // update reads newest first down to it.
+    void readHistory(const std::shared_ptr<Load> &load, const std::shared_ptr<Product> &product,
+        const QHash<QString, QString> &versionOf);
+    // Maps review identifiers to versions through the versions' review
+    // lists: every version's whole list, or only the current version's pages
+    // holding reviews from `fresh`.
     void placeInVersions(const std::shared_ptr<Load> &load, const std::shared_ptr<Product> &product,
-        QList<AppStoreConnectReview> reviews, bool firstLoad);
+        const std::optional<QSet<QString>> &fresh,
+        std::function<void(const QHash<QString, QString> &)> then);
+    // Ends the app's read on `error` as it asks: true if the load moved on.
+    bool stopsApp(const std::shared_ptr<Load> &load, const Error &error);
+    void noteMerge(const std::shared_ptr<Load> &load, const std::shared_ptr<Product> &product,
+        const ReviewCounts &counts, const Error &error);
     // The hour's budget is spent: the apps from `from` on wait.
     void stopForBudget(const std::shared_ptr<Load> &load, qsizetype from);
     void finish(const std::shared_ptr<Load> &load);

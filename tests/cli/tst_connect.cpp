@@ -131,15 +131,22 @@ private Q_SLOTS:
         QCOMPARE(cli({"reply", "asc-7", QString(5971, 'x')}).status, 2);
     }
 
-    // A refused key fails the update and loses nothing stored; a spent
-    // budget leaves the app for the next update without failing.
+    // A refused key fails the update, yet the feed is read and nothing
+    // stored is lost; a spent budget leaves the app for the next update
+    // without failing.
     void refusedKeyAndSpentBudget()
     {
+        // Rated in the US now, so a routine update reads its feed there.
+        feed_.setLookupRecord("111", "US",
+            {{"trackId", 111}, {"kind", "software"}, {"trackName", "Mine"},
+                {"wrapperType", "software"}, {"version", "2.0"}, {"averageUserRating", 4.0},
+                {"userRatingCount", 3}});
+        feed_.reviews("111", "US") = StoreAnswers::numberedReviews(1, 3);
         environment_.insert("REVIEWKEEPER_ASC_KEY_FILE", connect_.path("Other.p8"));
         const ProcessRun refused = cli({"update"});
         QCOMPARE(refused.status, 1);
         QVERIFY(refused.err.contains("App Store Connect refused the key"));
-        QCOMPARE(reviews().size(), historySize + 2);
+        QCOMPARE(reviews().size(), historySize + 3);
 
         environment_.insert("REVIEWKEEPER_ASC_KEY_FILE", connect_.path("AuthKey.p8"));
         FakeAppStoreConnect::Options spent;

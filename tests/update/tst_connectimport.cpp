@@ -2,6 +2,7 @@
 
 #include "model/ReviewContent.h"
 #include "net/AppStoreConnectAccount.h"
+#include "net/AppStoreConnectClient.h"
 #include "net/RequestQueue.h"
 #include "platform/PreferenceKeys.h"
 #include "support/ConnectFake.h"
@@ -158,6 +159,34 @@ private Q_SLOTS:
         QCOMPARE(run.connect.service().requestCount() - before, 4);
         QCOMPARE(run.count(), 621);
         QVERIFY(run.services.notifications.isEmpty());
+    }
+
+    // A first load cut short by the budget keeps the oldest pages; the next
+    // update reads newest first down to them and the history is whole.
+    void historyCutShortIsCompletedNextTime()
+    {
+        Run run;
+        auto app = run.app("100");
+        QJsonArray reviews;
+        for (int i = 1; i <= 300; ++i)
+            reviews.append(apiReview(QString::number(i), "USA", 5, "T", QString("B %1").arg(i),
+                newest.addSecs(-600 * i)));
+        run.connect.write("connect/apps.json", QJsonArray {QJsonObject {{"id", "100"}}});
+        run.connect.write("connect/reviews-100.json", reviews);
+        FakeAppStoreConnect::Options options;
+        options.pageLimit = 10;
+        // The apps and the versions, then pages until 25 requests are left
+        // (where the next app would wait), and one more page.
+        options.hourlyBudget = AppStoreConnectClient::reserveRequests + 2 + 1;
+        run.connect.serve(options);
+        QVERIFY(!run.load({app}));
+        QCOMPARE(run.importer.waitingApps(), 1);
+        QCOMPARE(run.count(), 260);
+        QVERIFY(run.storedReviews(app).contains("US/300"));
+
+        run.connect.serve({});
+        QVERIFY(!run.load({app}));
+        QCOMPARE(run.count(), 300);
     }
 
     // The same review from the feed and from App Store Connect is kept once,

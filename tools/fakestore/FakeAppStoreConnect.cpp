@@ -224,10 +224,13 @@ Response FakeAppStoreConnect::route(const LocalHttpServer::Request &request)
 }
 
 Response FakeAppStoreConnect::reviewPage(const LocalHttpServer::Request &request,
-    const QList<const Review *> &reviews, const QString &path) const
+    QList<const Review *> reviews, const QString &path) const
 {
     QUrlQuery query = request.query();
-    const int limit = std::clamp(query.queryItemValue("limit").toInt(), 1, 200);
+    if (query.queryItemValue("sort") == QLatin1String("createdDate"))
+        std::reverse(reviews.begin(), reviews.end()); // kept newest first
+
+    const int limit = std::clamp(query.queryItemValue("limit").toInt(), 1, options_.pageLimit);
     const int cursor = std::max(0, query.queryItemValue("cursor").toInt());
     const bool withReplies = query.queryItemValue("include").split(',').contains("response");
     QJsonArray data;

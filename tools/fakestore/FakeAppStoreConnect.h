@@ -28,6 +28,8 @@ public:
         int hourlyBudget = 3500;
         // Creating or deleting a reply answers 403, as for a key whose role may not.
         bool readOnlyKey = false;
+        // The most reviews a page holds, whatever the request asks.
+        int pageLimit = 200;
     };
 
     FakeAppStoreConnect(const QString &folder, Options options);
@@ -53,7 +55,7 @@ private:
 
     LocalHttpServer::Response route(const LocalHttpServer::Request &request);
     LocalHttpServer::Response reviewPage(const LocalHttpServer::Request &request,
-        const QList<const Review *> &reviews, const QString &path) const;
+        QList<const Review *> reviews, const QString &path) const;
     LocalHttpServer::Response createReply(const LocalHttpServer::Request &request);
     LocalHttpServer::Response deleteReply(const QString &replyID);
     const QList<Review> &reviewsOf(const QString &appID);
