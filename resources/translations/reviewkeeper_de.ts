@@ -81,12 +81,177 @@
         <source>Failed to initialize the application&apos;s saved data</source>
         <translation>Die gespeicherten Daten des Programms konnten nicht eingerichtet werden</translation>
     </message>
+    <message>
+        <source>%@ cannot start.</source>
+        <translation>%@ kann nicht starten.</translation>
+    </message>
+</context>
+<context>
+    <name>AppStoreConnect</name>
+    <message>
+        <source>The App Store Connect key file %@ cannot be used.</source>
+        <translation>Die App-Store-Connect-Schlüsseldatei %@ kann nicht verwendet werden.</translation>
+    </message>
+    <message>
+        <source>It is too large for a key file.</source>
+        <translation>Sie ist zu groß für eine Schlüsseldatei.</translation>
+    </message>
+    <message>
+        <source>The App Store Connect key cannot be used.</source>
+        <translation>Der App-Store-Connect-Schlüssel kann nicht verwendet werden.</translation>
+    </message>
+    <message>
+        <source>The issuer ID, the key ID and the private key are all needed.</source>
+        <translation>Aussteller-ID, Schlüssel-ID und privater Schlüssel werden alle benötigt.</translation>
+    </message>
+    <message>
+        <source>The key file does not hold an App Store Connect private key (.p8).</source>
+        <translation>Die Schlüsseldatei enthält keinen privaten App-Store-Connect-Schlüssel (.p8).</translation>
+    </message>
+    <message>
+        <source>Signing with the key failed.</source>
+        <translation>Das Signieren mit dem Schlüssel ist fehlgeschlagen.</translation>
+    </message>
+    <message>
+        <source>Loading App Store Connect Reviews…</source>
+        <translation>App-Store-Connect-Rezensionen werden geladen …</translation>
+    </message>
+    <message>
+        <source>App Store Connect&apos;s hourly request limit is reached: one app waits for the next update.</source>
+        <translation>Das stündliche Anfragelimit von App Store Connect ist erreicht: Eine App wartet auf die nächste Aktualisierung.</translation>
+    </message>
+    <message>
+        <source>App Store Connect&apos;s hourly request limit is reached: %ld apps wait for the next update.</source>
+        <translation>Das stündliche Anfragelimit von App Store Connect ist erreicht: %ld Apps warten auf die nächste Aktualisierung.</translation>
+    </message>
+</context>
+<context>
+    <name>ChartPane</name>
+    <message>
+        <source>Save Chart…</source>
+        <translation>Diagramm speichern …</translation>
+    </message>
+    <message>
+        <source>PNG Image (*.png)</source>
+        <translation>PNG-Bild (*.png)</translation>
+    </message>
+    <message>
+        <source>SVG Image (*.svg)</source>
+        <translation>SVG-Bild (*.svg)</translation>
+    </message>
+    <message>
+        <source>The chart could not be saved as “%@”.</source>
+        <translation>Das Diagramm konnte nicht als „%@“ gespeichert werden.</translation>
+    </message>
 </context>
 <context>
     <name>Cli</name>
     <message>
         <source>No new reviews.</source>
         <translation>Keine neuen Rezensionen.</translation>
+    </message>
+</context>
+<context>
+    <name>ConnectPreferencesSection</name>
+    <message>
+        <source>App Store Connect</source>
+        <translation>App Store Connect</translation>
+    </message>
+    <message>
+        <source>Issuer ID</source>
+        <translation>Aussteller-ID</translation>
+    </message>
+    <message>
+        <source>shown above the keys</source>
+        <translation>über den Schlüsseln angezeigt</translation>
+    </message>
+    <message>
+        <source>Issuer ID:</source>
+        <translation>Aussteller-ID:</translation>
+    </message>
+    <message>
+        <source>Key ID</source>
+        <translation>Schlüssel-ID</translation>
+    </message>
+    <message>
+        <source>Key ID:</source>
+        <translation>Schlüssel-ID:</translation>
+    </message>
+    <message>
+        <source>Choose Key File…</source>
+        <translation>Schlüsseldatei wählen …</translation>
+    </message>
+    <message>
+        <source>Choose the key&apos;s .p8 file</source>
+        <translation>Die .p8-Datei des Schlüssels wählen</translation>
+    </message>
+    <message>
+        <source>Test</source>
+        <translation>Testen</translation>
+    </message>
+    <message>
+        <source>Test the App Store Connect key</source>
+        <translation>Den App-Store-Connect-Schlüssel testen</translation>
+    </message>
+    <message>
+        <source>Disconnect</source>
+        <translation>Trennen</translation>
+    </message>
+    <message>
+        <source>Forget the App Store Connect key</source>
+        <translation>Den App-Store-Connect-Schlüssel vergessen</translation>
+    </message>
+    <message>
+        <source>App Store Connect Status</source>
+        <translation>App-Store-Connect-Status</translation>
+    </message>
+    <message>
+        <source>The key that %@ names is used; it stands in for this one.</source>
+        <translation>Der Schlüssel, den %@ nennt, wird verwendet; er tritt an die Stelle dieses Schlüssels.</translation>
+    </message>
+    <message>
+        <source>A key is connected.</source>
+        <translation>Ein Schlüssel ist verbunden.</translation>
+    </message>
+    <message>
+        <source>Connect a team key to read every review of your own apps and reply to them.</source>
+        <translation>Verbinden Sie einen Teamschlüssel, um alle Rezensionen Ihrer eigenen Apps zu lesen und darauf zu antworten.</translation>
+    </message>
+    <message>
+        <source>The key works, but it sees no apps.</source>
+        <translation>Der Schlüssel funktioniert, sieht aber keine Apps.</translation>
+    </message>
+    <message>
+        <source>The key sees one app: %@.</source>
+        <translation>Der Schlüssel sieht eine App: %@.</translation>
+    </message>
+    <message>
+        <source>The key sees %ld apps: %@.</source>
+        <translation>Der Schlüssel sieht %ld Apps: %@.</translation>
+    </message>
+    <message>
+        <source>Choose the App Store Connect Key</source>
+        <translation>App-Store-Connect-Schlüssel wählen</translation>
+    </message>
+    <message>
+        <source>App Store Connect keys (*.p8)</source>
+        <translation>App-Store-Connect-Schlüssel (*.p8)</translation>
+    </message>
+    <message>
+        <source>Enter the issuer ID and the key ID first.</source>
+        <translation>Geben Sie zuerst die Aussteller-ID und die Schlüssel-ID ein.</translation>
+    </message>
+    <message>
+        <source>Trying the key…</source>
+        <translation>Der Schlüssel wird ausprobiert …</translation>
+    </message>
+    <message>
+        <source>No key is connected: choose its key file.</source>
+        <translation>Kein Schlüssel ist verbunden: Wählen Sie seine Schlüsseldatei.</translation>
+    </message>
+    <message>
+        <source>Asking App Store Connect…</source>
+        <translation>App Store Connect wird gefragt …</translation>
     </message>
 </context>
 <context>
@@ -119,22 +284,84 @@
     </message>
 </context>
 <context>
-    <name>MainWindow</name>
+    <name>HostViewController</name>
     <message>
-        <source>Add an app, a book or a podcast to follow what its customers say.</source>
-        <translation>Fügen Sie eine App, ein Buch oder einen Podcast hinzu, um zu verfolgen, was die Kunden darüber sagen.</translation>
+        <source>Content</source>
+        <translation>Inhalt</translation>
     </message>
     <message>
-        <source>Add a Product…</source>
-        <translation>Produkt hinzufügen…</translation>
+        <source>Update Progress</source>
+        <translation>Aktualisierungsfortschritt</translation>
     </message>
     <message>
-        <source>Toolbar</source>
-        <translation>Werkzeugleiste</translation>
+        <source>Updating</source>
+        <translation>Wird aktualisiert</translation>
     </message>
     <message>
-        <source>Preferences</source>
-        <translation>Einstellungen</translation>
+        <source>Update Status</source>
+        <translation>Aktualisierungsstatus</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Update All Reviews &amp; Ratings</source>
+        <translation>Alle Rezensionen &amp; Bewertungen aktualisieren</translation>
+    </message>
+    <message>
+        <source>( will be done automatically )</source>
+        <translation>( geschieht automatisch )</translation>
+    </message>
+</context>
+<context>
+    <name>InstanceLock</name>
+    <message>
+        <source>The lock file %@ could not be created: %@.</source>
+        <translation>Die Sperrdatei %@ konnte nicht angelegt werden: %@.</translation>
+    </message>
+    <message>
+        <source>unknown error</source>
+        <translation>unbekannter Fehler</translation>
+    </message>
+</context>
+<context>
+    <name>KeychainSecretStore</name>
+    <message>
+        <source>No secret service is running and %@ is not set.</source>
+        <translation>Es läuft kein Schlüsselbund-Dienst und %@ ist nicht gesetzt.</translation>
+    </message>
+    <message>
+        <source>No secret service is running.</source>
+        <translation>Es läuft kein Schlüsselbund-Dienst.</translation>
+    </message>
+    <message>
+        <source>No key is kept in the secret service and %@ is not set.</source>
+        <translation>Im Schlüsselbund ist kein Schlüssel hinterlegt und %@ ist nicht gesetzt.</translation>
+    </message>
+    <message>
+        <source>No key is kept in the secret service.</source>
+        <translation>Im Schlüsselbund ist kein Schlüssel hinterlegt.</translation>
+    </message>
+    <message>
+        <source>The secret service did not give out the key.</source>
+        <translation>Der Schlüsselbund-Dienst hat den Schlüssel nicht herausgegeben.</translation>
+    </message>
+    <message>
+        <source>The key could not be saved because no secret service is running.</source>
+        <translation>Der Schlüssel konnte nicht gesichert werden, weil kein Schlüsselbund-Dienst läuft.</translation>
+    </message>
+    <message>
+        <source>The secret service could not save the key.</source>
+        <translation>Der Schlüsselbund-Dienst konnte den Schlüssel nicht sichern.</translation>
+    </message>
+    <message>
+        <source>The key could not be removed because no secret service is running.</source>
+        <translation>Der Schlüssel konnte nicht entfernt werden, weil kein Schlüsselbund-Dienst läuft.</translation>
+    </message>
+    <message>
+        <source>The secret service could not remove the key.</source>
+        <translation>Der Schlüsselbund-Dienst konnte den Schlüssel nicht entfernen.</translation>
     </message>
 </context>
 <context>
@@ -190,6 +417,25 @@
     <message>
         <source>Delete “%@”</source>
         <translation>„%@“ löschen</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>Add an app, a book or a podcast to follow what its customers say.</source>
+        <translation>Fügen Sie eine App, ein Buch oder einen Podcast hinzu, um zu verfolgen, was die Kunden darüber sagen.</translation>
+    </message>
+    <message>
+        <source>Add a Product…</source>
+        <translation>Produkt hinzufügen…</translation>
+    </message>
+    <message>
+        <source>Toolbar</source>
+        <translation>Werkzeugleiste</translation>
+    </message>
+    <message>
+        <source>Preferences</source>
+        <translation>Einstellungen</translation>
     </message>
 </context>
 <context>
@@ -293,515 +539,6 @@
     <message>
         <source>&lt;b&gt;%@&lt;/b&gt; %@&lt;br&gt;Follows what customers say about products in Apple&apos;s online stores.</source>
         <translation>&lt;b&gt;%@&lt;/b&gt; %@&lt;br&gt;Verfolgt, was Kunden über Produkte in Apples Online-Stores sagen.</translation>
-    </message>
-</context>
-<context>
-    <name>RQOperation</name>
-    <message>
-        <source>The server returned a %i error</source>
-        <translation>Der Server meldete den Fehler %i</translation>
-    </message>
-</context>
-<context>
-    <name>Rating</name>
-    <message>
-        <source>-:-</source>
-        <translation>-:-</translation>
-    </message>
-    <message>
-        <source>1 Rating</source>
-        <translation>1 Bewertung</translation>
-    </message>
-    <message>
-        <source>%ld Ratings</source>
-        <translation>%ld Bewertungen</translation>
-    </message>
-    <message>
-        <source>%.1f Stars</source>
-        <translation>%.1f Sterne</translation>
-    </message>
-</context>
-<context>
-    <name>RatingsImporter</name>
-    <message>
-        <source>Loading Ratings…</source>
-        <translation>Bewertungen werden geladen…</translation>
-    </message>
-    <message>
-        <source>Updating Ratings: %@</source>
-        <translation>Bewertungen werden aktualisiert: %@</translation>
-    </message>
-</context>
-<context>
-    <name>Review</name>
-    <message>
-        <source>%ld out of %ld customers found this review helpful</source>
-        <translation>%ld von %ld Kunden fanden diese Rezension hilfreich</translation>
-    </message>
-</context>
-<context>
-    <name>ReviewImporter</name>
-    <message>
-        <source>You have %ld new %@.</source>
-        <translation>Sie haben %ld neue %@.</translation>
-    </message>
-    <message>
-        <source>You have %ld edited %@.</source>
-        <translation>Sie haben %ld bearbeitete %@.</translation>
-    </message>
-    <message>
-        <source>You have %ld new %@ and %ld edited %@.</source>
-        <translation>Sie haben %ld neue %@ und %ld bearbeitete %@.</translation>
-    </message>
-    <message>
-        <source>Loading Reviews…</source>
-        <translation>Rezensionen werden geladen…</translation>
-    </message>
-    <message>
-        <source>Updating Reviews: %@ done</source>
-        <translation>Rezensionen aktualisiert: %@ fertig</translation>
-    </message>
-    <message>
-        <source>Updating Reviews: %@ (%@)</source>
-        <translation>Rezensionen werden aktualisiert: %@ (%@)</translation>
-    </message>
-    <message>
-        <source>The reviews could not be stored.</source>
-        <translation>Die Rezensionen konnten nicht gespeichert werden.</translation>
-    </message>
-    <message>
-        <source>The review store is not available.</source>
-        <translation>Der Rezensionsspeicher ist nicht verfügbar.</translation>
-    </message>
-    <message>
-        <source>The product is no longer in the store.</source>
-        <translation>Das Produkt ist nicht mehr im Speicher.</translation>
-    </message>
-</context>
-<context>
-    <name>ReviewTranslation</name>
-    <message>
-        <source>Translation is not available.</source>
-        <translation>Die Übersetzung ist nicht verfügbar.</translation>
-    </message>
-</context>
-<context>
-    <name>SidebarItemModel</name>
-    <message>
-        <source>%@, %@ unread</source>
-        <translation>%@, %@ ungelesen</translation>
-    </message>
-</context>
-<context>
-    <name>TranslationProvider</name>
-    <message>
-        <source>No key for %@ is set. Enter it in the preferences.</source>
-        <translation>Für %@ ist kein Schlüssel eingetragen. Tragen Sie ihn in den Einstellungen ein.</translation>
-    </message>
-    <message>
-        <source>%@ did not accept the key. Check the key in the preferences.</source>
-        <translation>%@ hat den Schlüssel nicht angenommen. Prüfen Sie den Schlüssel in den Einstellungen.</translation>
-    </message>
-    <message>
-        <source>The quota of your %@ account is used up. Try again later, or raise the quota with the service.</source>
-        <translation>Das Kontingent Ihres %@-Kontos ist aufgebraucht. Versuchen Sie es später noch einmal oder erhöhen Sie das Kontingent beim Dienst.</translation>
-    </message>
-    <message>
-        <source>%@ does not translate into “%@”.</source>
-        <translation>%@ übersetzt nicht in die Sprache „%@“.</translation>
-    </message>
-    <message>
-        <source>%@ cannot be reached. Check the network connection and the service’s address in the preferences.</source>
-        <translation>%@ ist nicht erreichbar. Prüfen Sie die Netzwerkverbindung und die Adresse des Dienstes in den Einstellungen.</translation>
-    </message>
-    <message>
-        <source>%@ refused the translation (HTTP status %@).</source>
-        <translation>%@ hat die Übersetzung abgelehnt (HTTP-Status %@).</translation>
-    </message>
-    <message>
-        <source>%@ sent an answer that could not be read.</source>
-        <translation>%@ hat eine Antwort gesendet, die nicht gelesen werden konnte.</translation>
-    </message>
-</context>
-<context>
-    <name>URLError</name>
-    <message>
-        <source>The server&apos;s answer could not be read.</source>
-        <translation>Die Antwort des Servers konnte nicht gelesen werden.</translation>
-    </message>
-    <message>
-        <source>cancelled</source>
-        <translation>abgebrochen</translation>
-    </message>
-    <message>
-        <source>unsupported URL</source>
-        <translation>nicht unterstützte URL</translation>
-    </message>
-    <message>
-        <source>The request timed out.</source>
-        <translation>Bei der Anfrage ist eine Zeitüberschreitung aufgetreten.</translation>
-    </message>
-    <message>
-        <source>A server with the specified hostname could not be found.</source>
-        <translation>Es wurde kein Server mit dem angegebenen Namen gefunden.</translation>
-    </message>
-    <message>
-        <source>Could not connect to the server.</source>
-        <translation>Es konnte keine Verbindung zum Server hergestellt werden.</translation>
-    </message>
-    <message>
-        <source>The network connection was lost.</source>
-        <translation>Die Netzwerkverbindung wurde unterbrochen.</translation>
-    </message>
-    <message>
-        <source>The host name could not be looked up.</source>
-        <translation>Der Servername konnte nicht aufgelöst werden.</translation>
-    </message>
-    <message>
-        <source>too many HTTP redirects</source>
-        <translation>zu viele HTTP-Weiterleitungen</translation>
-    </message>
-    <message>
-        <source>The Internet connection appears to be offline.</source>
-        <translation>Es scheint keine Internetverbindung zu bestehen.</translation>
-    </message>
-    <message>
-        <source>An SSL error has occurred and a secure connection to the server cannot be made.</source>
-        <translation>Ein SSL-Fehler ist aufgetreten; eine sichere Verbindung zum Server ist nicht möglich.</translation>
-    </message>
-    <message>
-        <source>An unknown error occurred.</source>
-        <translation>Ein unbekannter Fehler ist aufgetreten.</translation>
-    </message>
-    <message>
-        <source>bad URL</source>
-        <translation>ungültige URL</translation>
-    </message>
-</context>
-<context>
-    <name>UpdateController</name>
-    <message>
-        <source>Rate Limit Exceeded</source>
-        <translation>Abfragelimit überschritten</translation>
-    </message>
-    <message>
-        <source>Please try again later, as the limit for the feed resets every couple of hours.</source>
-        <translation>Bitte versuchen Sie es später noch einmal; das Limit des Feeds wird alle paar Stunden zurückgesetzt.</translation>
-    </message>
-</context>
-<context>
-    <name>WindowUpdateHost</name>
-    <message>
-        <source>( will be done automatically )</source>
-        <translation>( geschieht automatisch )</translation>
-    </message>
-</context>
-<context>
-    <name>XFSearchField</name>
-    <message>
-        <source>Search</source>
-        <translation>Suchen</translation>
-    </message>
-    <message>
-        <source>Clear search</source>
-        <translation>Suche löschen</translation>
-    </message>
-</context>
-<context>
-    <name>HostViewController</name>
-    <message>
-        <source>Content</source>
-        <translation>Inhalt</translation>
-    </message>
-    <message>
-        <source>Update Progress</source>
-        <translation>Aktualisierungsfortschritt</translation>
-    </message>
-    <message>
-        <source>Updating</source>
-        <translation>Wird aktualisiert</translation>
-    </message>
-    <message>
-        <source>Update Status</source>
-        <translation>Aktualisierungsstatus</translation>
-    </message>
-    <message>
-        <source>OK</source>
-        <translation>OK</translation>
-    </message>
-    <message>
-        <source>Update All Reviews &amp; Ratings</source>
-        <translation>Alle Rezensionen &amp; Bewertungen aktualisieren</translation>
-    </message>
-    <message>
-        <source>( will be done automatically )</source>
-        <translation>( geschieht automatisch )</translation>
-    </message>
-</context>
-<context>
-    <name>RatingsListModel</name>
-    <message>
-        <source>Country</source>
-        <translation>Land</translation>
-    </message>
-    <message>
-        <source>Ratings</source>
-        <translation>Bewertungen</translation>
-    </message>
-    <message>
-        <source>Average</source>
-        <translation>Durchschnitt</translation>
-    </message>
-    <message>
-        <source>Ratings (Current Version)</source>
-        <translation>Bewertungen (aktuelle Version)</translation>
-    </message>
-    <message>
-        <source>Average (Current Version)</source>
-        <translation>Durchschnitt (aktuelle Version)</translation>
-    </message>
-</context>
-<context>
-    <name>RatingsViewController</name>
-    <message>
-        <source>Ratings</source>
-        <translation>Bewertungen</translation>
-    </message>
-    <message>
-        <source>Ratings by Country</source>
-        <translation>Bewertungen nach Land</translation>
-    </message>
-</context>
-<context>
-    <name>ReviewController</name>
-    <message>
-        <source>Earlier versions</source>
-        <translation>Frühere Fassungen</translation>
-    </message>
-    <message>
-        <source>Shown until %@</source>
-        <translation>Angezeigt bis %@</translation>
-    </message>
-    <message>
-        <source>Shown until %@, version %@</source>
-        <translation>Angezeigt bis %@, Version %@</translation>
-    </message>
-    <message>
-        <source>Reviews</source>
-        <translation>Rezensionen</translation>
-    </message>
-    <message>
-        <source>Version filter</source>
-        <translation>Versionsfilter</translation>
-    </message>
-    <message>
-        <source>Country filter</source>
-        <translation>Länderfilter</translation>
-    </message>
-    <message>
-        <source>Search reviews</source>
-        <translation>Rezensionen durchsuchen</translation>
-    </message>
-    <message>
-        <source>Search</source>
-        <translation>Suchen</translation>
-    </message>
-    <message>
-        <source>Missing reviews</source>
-        <translation>Fehlende Rezensionen</translation>
-    </message>
-    <message>
-        <source>Review list</source>
-        <translation>Rezensionsliste</translation>
-    </message>
-    <message>
-        <source>Review actions</source>
-        <translation>Rezensionsaktionen</translation>
-    </message>
-    <message>
-        <source>Review text</source>
-        <translation>Rezensionstext</translation>
-    </message>
-    <message>
-        <source>Mood</source>
-        <translation>Stimmung</translation>
-    </message>
-    <message>
-        <source>Translate</source>
-        <translation>Übersetzen</translation>
-    </message>
-    <message>
-        <source>Translate review</source>
-        <translation>Rezension übersetzen</translation>
-    </message>
-    <message>
-        <source>All Versions</source>
-        <translation>Alle Versionen</translation>
-    </message>
-    <message>
-        <source>All Countries</source>
-        <translation>Alle Länder</translation>
-    </message>
-    <message>
-        <source>Mark Unread</source>
-        <translation>Als ungelesen markieren</translation>
-    </message>
-    <message>
-        <source>Mark Read</source>
-        <translation>Als gelesen markieren</translation>
-    </message>
-    <message>
-        <source>Mark All as Read</source>
-        <translation>Alle als gelesen markieren</translation>
-    </message>
-    <message>
-        <source>Mark All as Unread</source>
-        <translation>Alle als ungelesen markieren</translation>
-    </message>
-    <message>
-        <source>Open in Browser</source>
-        <translation>Im Browser öffnen</translation>
-    </message>
-    <message>
-        <source>Reviews in %1 from %2 to %3 may be missing.</source>
-        <translation>Rezensionen aus %1 vom %2 bis %3 fehlen möglicherweise.</translation>
-    </message>
-</context>
-<context>
-    <name>ReviewListModel</name>
-    <message>
-        <source>%1 (edited)</source>
-        <translation>%1 (bearbeitet)</translation>
-    </message>
-    <message>
-        <source>Edited by its author; what it said before shows below its text.</source>
-        <translation>Vom Verfasser bearbeitet; was vorher dastand, steht unter dem Text.</translation>
-    </message>
-    <message>
-        <source>Unread</source>
-        <translation>Ungelesen</translation>
-    </message>
-    <message>
-        <source>Read</source>
-        <translation>Gelesen</translation>
-    </message>
-    <message>
-        <source>%1 of 5 stars</source>
-        <translation>%1 von 5 Sternen</translation>
-    </message>
-    <message>
-        <source>Date</source>
-        <translation>Datum</translation>
-    </message>
-    <message>
-        <source>Stars</source>
-        <translation>Sterne</translation>
-    </message>
-    <message>
-        <source>Title</source>
-        <translation>Titel</translation>
-    </message>
-    <message>
-        <source>Reviewer</source>
-        <translation>Verfasser</translation>
-    </message>
-    <message>
-        <source>Version</source>
-        <translation>Version</translation>
-    </message>
-    <message>
-        <source>Country</source>
-        <translation>Land</translation>
-    </message>
-    <message>
-        <source>Votes</source>
-        <translation>Stimmen</translation>
-    </message>
-</context>
-<context>
-    <name>SearchPopoverViewController</name>
-    <message>
-        <source>Store Search</source>
-        <translation>Suche im Store</translation>
-    </message>
-    <message>
-        <source>Name, id or store address</source>
-        <translation>Name, ID oder Store-Adresse</translation>
-    </message>
-    <message>
-        <source>Search the Store</source>
-        <translation>Im Store suchen</translation>
-    </message>
-    <message>
-        <source>Search</source>
-        <translation>Suchen</translation>
-    </message>
-    <message>
-        <source>Mac Apps</source>
-        <translation>Mac-Apps</translation>
-    </message>
-    <message>
-        <source>iPhone &amp; iPad Apps</source>
-        <translation>iPhone- &amp; iPad-Apps</translation>
-    </message>
-    <message>
-        <source>Books</source>
-        <translation>Bücher</translation>
-    </message>
-    <message>
-        <source>Podcasts</source>
-        <translation>Podcasts</translation>
-    </message>
-    <message>
-        <source>Search Results</source>
-        <translation>Suchergebnisse</translation>
-    </message>
-    <message>
-        <source>Searching</source>
-        <translation>Suche läuft</translation>
-    </message>
-    <message>
-        <source>Search Status</source>
-        <translation>Suchstatus</translation>
-    </message>
-    <message>
-        <source>Close</source>
-        <translation>Schließen</translation>
-    </message>
-    <message>
-        <source>Add</source>
-        <translation>Hinzufügen</translation>
-    </message>
-    <message>
-        <source>Add Selected Products</source>
-        <translation>Ausgewählte Produkte hinzufügen</translation>
-    </message>
-    <message>
-        <source>Searching…</source>
-        <translation>Suche läuft …</translation>
-    </message>
-    <message>
-        <source>No results.</source>
-        <translation>Keine Ergebnisse.</translation>
-    </message>
-</context>
-<context>
-    <name>SearchResultsModel</name>
-    <message>
-        <source>Product</source>
-        <translation>Produkt</translation>
-    </message>
-    <message>
-        <source>Author</source>
-        <translation>Autor</translation>
-    </message>
-    <message>
-        <source>Kind</source>
-        <translation>Art</translation>
-    </message>
-    <message>
-        <source>Unknown</source>
-        <translation>Unbekannt</translation>
     </message>
 </context>
 <context>
@@ -1106,44 +843,552 @@
         <source>Yucatec Maya</source>
         <translation>Yukatekisches Maya</translation>
     </message>
+    <message>
+        <source>App Store Connect…</source>
+        <translation>App Store Connect …</translation>
+    </message>
+    <message>
+        <source>Set up App Store Connect</source>
+        <translation>App Store Connect einrichten</translation>
+    </message>
+    <message>
+        <source>Your own apps:</source>
+        <translation>Eigene Apps:</translation>
+    </message>
+    <message>
+        <source>App Store Connect</source>
+        <translation>App Store Connect</translation>
+    </message>
 </context>
 <context>
-    <name>KeychainSecretStore</name>
+    <name>RQOperation</name>
     <message>
-        <source>No secret service is running and %@ is not set.</source>
-        <translation>Es läuft kein Schlüsselbund-Dienst und %@ ist nicht gesetzt.</translation>
+        <source>The server returned a %i error</source>
+        <translation>Der Server meldete den Fehler %i</translation>
+    </message>
+</context>
+<context>
+    <name>Rating</name>
+    <message>
+        <source>-:-</source>
+        <translation>-:-</translation>
     </message>
     <message>
-        <source>No secret service is running.</source>
-        <translation>Es läuft kein Schlüsselbund-Dienst.</translation>
+        <source>1 Rating</source>
+        <translation>1 Bewertung</translation>
     </message>
     <message>
-        <source>No key is kept in the secret service and %@ is not set.</source>
-        <translation>Im Schlüsselbund ist kein Schlüssel hinterlegt und %@ ist nicht gesetzt.</translation>
+        <source>%ld Ratings</source>
+        <translation>%ld Bewertungen</translation>
     </message>
     <message>
-        <source>No key is kept in the secret service.</source>
-        <translation>Im Schlüsselbund ist kein Schlüssel hinterlegt.</translation>
+        <source>%.1f Stars</source>
+        <translation>%.1f Sterne</translation>
+    </message>
+</context>
+<context>
+    <name>RatingsHistoryChart</name>
+    <message>
+        <source>No ratings history yet. It grows with each update.</source>
+        <translation>Noch kein Bewertungsverlauf. Er wächst mit jeder Aktualisierung.</translation>
     </message>
     <message>
-        <source>The secret service did not give out the key.</source>
-        <translation>Der Schlüsselbund-Dienst hat den Schlüssel nicht herausgegeben.</translation>
+        <source>Ratings History</source>
+        <translation>Bewertungsverlauf</translation>
     </message>
     <message>
-        <source>The key could not be saved because no secret service is running.</source>
-        <translation>Der Schlüssel konnte nicht gesichert werden, weil kein Schlüsselbund-Dienst läuft.</translation>
+        <source>Country</source>
+        <translation>Land</translation>
     </message>
     <message>
-        <source>The secret service could not save the key.</source>
-        <translation>Der Schlüsselbund-Dienst konnte den Schlüssel nicht sichern.</translation>
+        <source>Ratings History Chart</source>
+        <translation>Diagramm des Bewertungsverlaufs</translation>
     </message>
     <message>
-        <source>The key could not be removed because no secret service is running.</source>
-        <translation>Der Schlüssel konnte nicht entfernt werden, weil kein Schlüsselbund-Dienst läuft.</translation>
+        <source>Rating Count</source>
+        <translation>Anzahl der Bewertungen</translation>
     </message>
     <message>
-        <source>The secret service could not remove the key.</source>
-        <translation>Der Schlüsselbund-Dienst konnte den Schlüssel nicht entfernen.</translation>
+        <source>Average Rating</source>
+        <translation>Durchschnittliche Bewertung</translation>
+    </message>
+    <message>
+        <source>Releases</source>
+        <translation>Neue Versionen</translation>
+    </message>
+    <message>
+        <source>All Countries</source>
+        <translation>Alle Länder</translation>
+    </message>
+</context>
+<context>
+    <name>RatingsImporter</name>
+    <message>
+        <source>Loading Ratings…</source>
+        <translation>Bewertungen werden geladen…</translation>
+    </message>
+    <message>
+        <source>Updating Ratings: %@</source>
+        <translation>Bewertungen werden aktualisiert: %@</translation>
+    </message>
+</context>
+<context>
+    <name>RatingsListModel</name>
+    <message>
+        <source>Country</source>
+        <translation>Land</translation>
+    </message>
+    <message>
+        <source>Ratings</source>
+        <translation>Bewertungen</translation>
+    </message>
+    <message>
+        <source>Average</source>
+        <translation>Durchschnitt</translation>
+    </message>
+    <message>
+        <source>Ratings (Current Version)</source>
+        <translation>Bewertungen (aktuelle Version)</translation>
+    </message>
+    <message>
+        <source>Average (Current Version)</source>
+        <translation>Durchschnitt (aktuelle Version)</translation>
+    </message>
+</context>
+<context>
+    <name>RatingsViewController</name>
+    <message>
+        <source>Ratings</source>
+        <translation>Bewertungen</translation>
+    </message>
+    <message>
+        <source>Ratings by Country</source>
+        <translation>Bewertungen nach Land</translation>
+    </message>
+</context>
+<context>
+    <name>ReplyEditor</name>
+    <message>
+        <source>Reply to the Review</source>
+        <translation>Auf die Rezension antworten</translation>
+    </message>
+    <message>
+        <source>Reply</source>
+        <translation>Antwort</translation>
+    </message>
+    <message>
+        <source>Characters</source>
+        <translation>Zeichen</translation>
+    </message>
+    <message>
+        <source>Send</source>
+        <translation>Senden</translation>
+    </message>
+    <message>
+        <source>Send the reply</source>
+        <translation>Die Antwort senden</translation>
+    </message>
+    <message>
+        <source>%1 of %2 characters</source>
+        <translation>%1 von %2 Zeichen</translation>
+    </message>
+</context>
+<context>
+    <name>ReplyPane</name>
+    <message>
+        <source>Published</source>
+        <translation>Veröffentlicht</translation>
+    </message>
+    <message>
+        <source>Pending</source>
+        <translation>Ausstehend</translation>
+    </message>
+    <message>
+        <source>Your reply · %1</source>
+        <translation>Ihre Antwort · %1</translation>
+    </message>
+    <message>
+        <source>Your reply · %1 · %2</source>
+        <translation>Ihre Antwort · %1 · %2</translation>
+    </message>
+    <message>
+        <source>No App Store Connect key is connected: choose one in the preferences.</source>
+        <translation>Kein App-Store-Connect-Schlüssel ist verbunden: Wählen Sie einen in den Einstellungen.</translation>
+    </message>
+    <message>
+        <source>Reply to the review</source>
+        <translation>Auf die Rezension antworten</translation>
+    </message>
+    <message>
+        <source>Delete Reply</source>
+        <translation>Antwort löschen</translation>
+    </message>
+    <message>
+        <source>Delete the reply</source>
+        <translation>Die Antwort löschen</translation>
+    </message>
+    <message>
+        <source>Edit Reply…</source>
+        <translation>Antwort bearbeiten …</translation>
+    </message>
+    <message>
+        <source>Reply…</source>
+        <translation>Antworten …</translation>
+    </message>
+</context>
+<context>
+    <name>Review</name>
+    <message>
+        <source>%ld out of %ld customers found this review helpful</source>
+        <translation>%ld von %ld Kunden fanden diese Rezension hilfreich</translation>
+    </message>
+</context>
+<context>
+    <name>ReviewController</name>
+    <message>
+        <source>Earlier versions</source>
+        <translation>Frühere Fassungen</translation>
+    </message>
+    <message>
+        <source>Shown until %@</source>
+        <translation>Angezeigt bis %@</translation>
+    </message>
+    <message>
+        <source>Shown until %@, version %@</source>
+        <translation>Angezeigt bis %@, Version %@</translation>
+    </message>
+    <message>
+        <source>Reviews</source>
+        <translation>Rezensionen</translation>
+    </message>
+    <message>
+        <source>Version filter</source>
+        <translation>Versionsfilter</translation>
+    </message>
+    <message>
+        <source>Country filter</source>
+        <translation>Länderfilter</translation>
+    </message>
+    <message>
+        <source>Search reviews</source>
+        <translation>Rezensionen durchsuchen</translation>
+    </message>
+    <message>
+        <source>Search</source>
+        <translation>Suchen</translation>
+    </message>
+    <message>
+        <source>Missing reviews</source>
+        <translation>Fehlende Rezensionen</translation>
+    </message>
+    <message>
+        <source>Review list</source>
+        <translation>Rezensionsliste</translation>
+    </message>
+    <message>
+        <source>Review actions</source>
+        <translation>Rezensionsaktionen</translation>
+    </message>
+    <message>
+        <source>Review text</source>
+        <translation>Rezensionstext</translation>
+    </message>
+    <message>
+        <source>Mood</source>
+        <translation>Stimmung</translation>
+    </message>
+    <message>
+        <source>Translate</source>
+        <translation>Übersetzen</translation>
+    </message>
+    <message>
+        <source>Translate review</source>
+        <translation>Rezension übersetzen</translation>
+    </message>
+    <message>
+        <source>All Versions</source>
+        <translation>Alle Versionen</translation>
+    </message>
+    <message>
+        <source>All Countries</source>
+        <translation>Alle Länder</translation>
+    </message>
+    <message>
+        <source>Mark Unread</source>
+        <translation>Als ungelesen markieren</translation>
+    </message>
+    <message>
+        <source>Mark Read</source>
+        <translation>Als gelesen markieren</translation>
+    </message>
+    <message>
+        <source>Mark All as Read</source>
+        <translation>Alle als gelesen markieren</translation>
+    </message>
+    <message>
+        <source>Mark All as Unread</source>
+        <translation>Alle als ungelesen markieren</translation>
+    </message>
+    <message>
+        <source>Open in Browser</source>
+        <translation>Im Browser öffnen</translation>
+    </message>
+    <message>
+        <source>Reviews in %1 from %2 to %3 may be missing.</source>
+        <translation>Rezensionen aus %1 vom %2 bis %3 fehlen möglicherweise.</translation>
+    </message>
+    <message>
+        <source>Unanswered</source>
+        <translation>Unbeantwortet</translation>
+    </message>
+    <message>
+        <source>Only unanswered reviews</source>
+        <translation>Nur unbeantwortete Rezensionen</translation>
+    </message>
+</context>
+<context>
+    <name>ReviewImporter</name>
+    <message>
+        <source>You have %ld new %@.</source>
+        <translation>Sie haben %ld neue %@.</translation>
+    </message>
+    <message>
+        <source>You have %ld edited %@.</source>
+        <translation>Sie haben %ld bearbeitete %@.</translation>
+    </message>
+    <message>
+        <source>You have %ld new %@ and %ld edited %@.</source>
+        <translation>Sie haben %ld neue %@ und %ld bearbeitete %@.</translation>
+    </message>
+    <message>
+        <source>Loading Reviews…</source>
+        <translation>Rezensionen werden geladen…</translation>
+    </message>
+    <message>
+        <source>Updating Reviews: %@ done</source>
+        <translation>Rezensionen aktualisiert: %@ fertig</translation>
+    </message>
+    <message>
+        <source>Updating Reviews: %@ (%@)</source>
+        <translation>Rezensionen werden aktualisiert: %@ (%@)</translation>
+    </message>
+    <message>
+        <source>The reviews could not be stored.</source>
+        <translation>Die Rezensionen konnten nicht gespeichert werden.</translation>
+    </message>
+    <message>
+        <source>The review store is not available.</source>
+        <translation>Der Rezensionsspeicher ist nicht verfügbar.</translation>
+    </message>
+    <message>
+        <source>The product is no longer in the store.</source>
+        <translation>Das Produkt ist nicht mehr im Speicher.</translation>
+    </message>
+</context>
+<context>
+    <name>ReviewListModel</name>
+    <message>
+        <source>Edited by its author; what it said before shows below its text.</source>
+        <translation>Vom Verfasser bearbeitet; was vorher dastand, steht unter dem Text.</translation>
+    </message>
+    <message>
+        <source>Unread</source>
+        <translation>Ungelesen</translation>
+    </message>
+    <message>
+        <source>Read</source>
+        <translation>Gelesen</translation>
+    </message>
+    <message>
+        <source>%1 of 5 stars</source>
+        <translation>%1 von 5 Sternen</translation>
+    </message>
+    <message>
+        <source>Date</source>
+        <translation>Datum</translation>
+    </message>
+    <message>
+        <source>Stars</source>
+        <translation>Sterne</translation>
+    </message>
+    <message>
+        <source>Title</source>
+        <translation>Titel</translation>
+    </message>
+    <message>
+        <source>Reviewer</source>
+        <translation>Verfasser</translation>
+    </message>
+    <message>
+        <source>Version</source>
+        <translation>Version</translation>
+    </message>
+    <message>
+        <source>Country</source>
+        <translation>Land</translation>
+    </message>
+    <message>
+        <source>Votes</source>
+        <translation>Stimmen</translation>
+    </message>
+    <message>
+        <source>Answered; the reply is published.</source>
+        <translation>Beantwortet; die Antwort ist veröffentlicht.</translation>
+    </message>
+    <message>
+        <source>Answered; the reply is pending.</source>
+        <translation>Beantwortet; die Antwort steht aus.</translation>
+    </message>
+    <message>
+        <source>edited, answered</source>
+        <translation>bearbeitet, beantwortet</translation>
+    </message>
+    <message>
+        <source>edited</source>
+        <translation>bearbeitet</translation>
+    </message>
+    <message>
+        <source>answered</source>
+        <translation>beantwortet</translation>
+    </message>
+</context>
+<context>
+    <name>ReviewTranslation</name>
+    <message>
+        <source>Translation is not available.</source>
+        <translation>Die Übersetzung ist nicht verfügbar.</translation>
+    </message>
+</context>
+<context>
+    <name>ReviewsPerWeekChart</name>
+    <message>
+        <source>%@ to %@: %ld reviews</source>
+        <translation>%@ bis %@: %ld Rezensionen</translation>
+    </message>
+    <message>
+        <source>%@ to %@: 1 review</source>
+        <translation>%@ bis %@: 1 Rezension</translation>
+    </message>
+    <message>
+        <source>%ld edited</source>
+        <translation>%ld bearbeitet</translation>
+    </message>
+    <message>
+        <source>No reviews to chart.</source>
+        <translation>Keine Rezensionen für ein Diagramm.</translation>
+    </message>
+    <message>
+        <source>Reviews per Week</source>
+        <translation>Rezensionen pro Woche</translation>
+    </message>
+    <message>
+        <source>Save Reviews per Week Chart</source>
+        <translation>Diagramm der Rezensionen pro Woche speichern</translation>
+    </message>
+    <message>
+        <source>Reviews per Week Chart</source>
+        <translation>Diagramm der Rezensionen pro Woche</translation>
+    </message>
+    <message>
+        <source>Edited</source>
+        <translation>Bearbeitet</translation>
+    </message>
+    <message>
+        <source>Reviews</source>
+        <translation>Rezensionen</translation>
+    </message>
+</context>
+<context>
+    <name>SearchPopoverViewController</name>
+    <message>
+        <source>Store Search</source>
+        <translation>Suche im Store</translation>
+    </message>
+    <message>
+        <source>Name, id or store address</source>
+        <translation>Name, ID oder Store-Adresse</translation>
+    </message>
+    <message>
+        <source>Search the Store</source>
+        <translation>Im Store suchen</translation>
+    </message>
+    <message>
+        <source>Search</source>
+        <translation>Suchen</translation>
+    </message>
+    <message>
+        <source>Mac Apps</source>
+        <translation>Mac-Apps</translation>
+    </message>
+    <message>
+        <source>iPhone &amp; iPad Apps</source>
+        <translation>iPhone- &amp; iPad-Apps</translation>
+    </message>
+    <message>
+        <source>Books</source>
+        <translation>Bücher</translation>
+    </message>
+    <message>
+        <source>Podcasts</source>
+        <translation>Podcasts</translation>
+    </message>
+    <message>
+        <source>Search Results</source>
+        <translation>Suchergebnisse</translation>
+    </message>
+    <message>
+        <source>Searching</source>
+        <translation>Suche läuft</translation>
+    </message>
+    <message>
+        <source>Search Status</source>
+        <translation>Suchstatus</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Add</source>
+        <translation>Hinzufügen</translation>
+    </message>
+    <message>
+        <source>Add Selected Products</source>
+        <translation>Ausgewählte Produkte hinzufügen</translation>
+    </message>
+    <message>
+        <source>Searching…</source>
+        <translation>Suche läuft …</translation>
+    </message>
+    <message>
+        <source>No results.</source>
+        <translation>Keine Ergebnisse.</translation>
+    </message>
+</context>
+<context>
+    <name>SearchResultsModel</name>
+    <message>
+        <source>Product</source>
+        <translation>Produkt</translation>
+    </message>
+    <message>
+        <source>Author</source>
+        <translation>Autor</translation>
+    </message>
+    <message>
+        <source>Kind</source>
+        <translation>Art</translation>
+    </message>
+    <message>
+        <source>Unknown</source>
+        <translation>Unbekannt</translation>
+    </message>
+</context>
+<context>
+    <name>SidebarItemModel</name>
+    <message>
+        <source>%@, %@ unread</source>
+        <translation>%@, %@ ungelesen</translation>
     </message>
 </context>
 <context>
@@ -1189,7 +1434,7 @@
         <translation>Adresse:</translation>
     </message>
     <message>
-        <source>the service's own</source>
+        <source>the service&apos;s own</source>
         <translation>die des Dienstes</translation>
     </message>
     <message>
@@ -1222,96 +1467,111 @@
     </message>
 </context>
 <context>
-    <name>RatingsHistoryChart</name>
+    <name>TranslationProvider</name>
     <message>
-        <source>No ratings history yet. It grows with each update.</source>
-        <translation>Noch kein Bewertungsverlauf. Er wächst mit jeder Aktualisierung.</translation>
+        <source>No key for %@ is set. Enter it in the preferences.</source>
+        <translation>Für %@ ist kein Schlüssel eingetragen. Tragen Sie ihn in den Einstellungen ein.</translation>
     </message>
     <message>
-        <source>Ratings History</source>
-        <translation>Bewertungsverlauf</translation>
+        <source>%@ did not accept the key. Check the key in the preferences.</source>
+        <translation>%@ hat den Schlüssel nicht angenommen. Prüfen Sie den Schlüssel in den Einstellungen.</translation>
     </message>
     <message>
-        <source>Country</source>
-        <translation>Land</translation>
+        <source>The quota of your %@ account is used up. Try again later, or raise the quota with the service.</source>
+        <translation>Das Kontingent Ihres %@-Kontos ist aufgebraucht. Versuchen Sie es später noch einmal oder erhöhen Sie das Kontingent beim Dienst.</translation>
     </message>
     <message>
-        <source>Ratings History Chart</source>
-        <translation>Diagramm des Bewertungsverlaufs</translation>
+        <source>%@ does not translate into “%@”.</source>
+        <translation>%@ übersetzt nicht in die Sprache „%@“.</translation>
     </message>
     <message>
-        <source>Rating Count</source>
-        <translation>Anzahl der Bewertungen</translation>
+        <source>%@ cannot be reached. Check the network connection and the service’s address in the preferences.</source>
+        <translation>%@ ist nicht erreichbar. Prüfen Sie die Netzwerkverbindung und die Adresse des Dienstes in den Einstellungen.</translation>
     </message>
     <message>
-        <source>Average Rating</source>
-        <translation>Durchschnittliche Bewertung</translation>
+        <source>%@ refused the translation (HTTP status %@).</source>
+        <translation>%@ hat die Übersetzung abgelehnt (HTTP-Status %@).</translation>
     </message>
     <message>
-        <source>Releases</source>
-        <translation>Neue Versionen</translation>
-    </message>
-    <message>
-        <source>All Countries</source>
-        <translation>Alle Länder</translation>
+        <source>%@ sent an answer that could not be read.</source>
+        <translation>%@ hat eine Antwort gesendet, die nicht gelesen werden konnte.</translation>
     </message>
 </context>
 <context>
-    <name>ChartPane</name>
+    <name>URLError</name>
     <message>
-        <source>Save Chart…</source>
-        <translation>Diagramm speichern …</translation>
+        <source>The server&apos;s answer could not be read.</source>
+        <translation>Die Antwort des Servers konnte nicht gelesen werden.</translation>
     </message>
     <message>
-        <source>PNG Image (*.png)</source>
-        <translation>PNG-Bild (*.png)</translation>
+        <source>cancelled</source>
+        <translation>abgebrochen</translation>
     </message>
     <message>
-        <source>SVG Image (*.svg)</source>
-        <translation>SVG-Bild (*.svg)</translation>
+        <source>unsupported URL</source>
+        <translation>nicht unterstützte URL</translation>
     </message>
     <message>
-        <source>The chart could not be saved as “%@”.</source>
-        <translation>Das Diagramm konnte nicht als „%@“ gespeichert werden.</translation>
+        <source>The request timed out.</source>
+        <translation>Bei der Anfrage ist eine Zeitüberschreitung aufgetreten.</translation>
+    </message>
+    <message>
+        <source>A server with the specified hostname could not be found.</source>
+        <translation>Es wurde kein Server mit dem angegebenen Namen gefunden.</translation>
+    </message>
+    <message>
+        <source>Could not connect to the server.</source>
+        <translation>Es konnte keine Verbindung zum Server hergestellt werden.</translation>
+    </message>
+    <message>
+        <source>The network connection was lost.</source>
+        <translation>Die Netzwerkverbindung wurde unterbrochen.</translation>
+    </message>
+    <message>
+        <source>The host name could not be looked up.</source>
+        <translation>Der Servername konnte nicht aufgelöst werden.</translation>
+    </message>
+    <message>
+        <source>too many HTTP redirects</source>
+        <translation>zu viele HTTP-Weiterleitungen</translation>
+    </message>
+    <message>
+        <source>The Internet connection appears to be offline.</source>
+        <translation>Es scheint keine Internetverbindung zu bestehen.</translation>
+    </message>
+    <message>
+        <source>An SSL error has occurred and a secure connection to the server cannot be made.</source>
+        <translation>Ein SSL-Fehler ist aufgetreten; eine sichere Verbindung zum Server ist nicht möglich.</translation>
+    </message>
+    <message>
+        <source>An unknown error occurred.</source>
+        <translation>Ein unbekannter Fehler ist aufgetreten.</translation>
+    </message>
+    <message>
+        <source>bad URL</source>
+        <translation>ungültige URL</translation>
     </message>
 </context>
 <context>
-    <name>ReviewsPerWeekChart</name>
+    <name>UpdateController</name>
     <message>
-        <source>%@ to %@: %ld reviews</source>
-        <translation>%@ bis %@: %ld Rezensionen</translation>
+        <source>Rate Limit Exceeded</source>
+        <translation>Abfragelimit überschritten</translation>
     </message>
     <message>
-        <source>%@ to %@: 1 review</source>
-        <translation>%@ bis %@: 1 Rezension</translation>
+        <source>Please try again later, as the limit for the feed resets every couple of hours.</source>
+        <translation>Bitte versuchen Sie es später noch einmal; das Limit des Feeds wird alle paar Stunden zurückgesetzt.</translation>
+    </message>
+</context>
+<context>
+    <name>XFSearchField</name>
+    <message>
+        <source>Search</source>
+        <translation>Suchen</translation>
     </message>
     <message>
-        <source>%ld edited</source>
-        <translation>%ld bearbeitet</translation>
-    </message>
-    <message>
-        <source>No reviews to chart.</source>
-        <translation>Keine Rezensionen für ein Diagramm.</translation>
-    </message>
-    <message>
-        <source>Reviews per Week</source>
-        <translation>Rezensionen pro Woche</translation>
-    </message>
-    <message>
-        <source>Save Reviews per Week Chart</source>
-        <translation>Diagramm der Rezensionen pro Woche speichern</translation>
-    </message>
-    <message>
-        <source>Reviews per Week Chart</source>
-        <translation>Diagramm der Rezensionen pro Woche</translation>
-    </message>
-    <message>
-        <source>Edited</source>
-        <translation>Bearbeitet</translation>
-    </message>
-    <message>
-        <source>Reviews</source>
-        <translation>Rezensionen</translation>
+        <source>Clear search</source>
+        <translation>Suche löschen</translation>
     </message>
 </context>
 </TS>

@@ -81,7 +81,9 @@ int Cli::connect(const QStringList &arguments)
     for (const AppStoreConnectApp &app : std::as_const(apps))
         table.rows << QVariantList {app.identifier, app.name, app.bundleID};
     out(table.plain());
-    err(QStringLiteral("App Store Connect is connected: the key sees %1 apps.").arg(apps.size()));
+    err(apps.size() == 1
+            ? QStringLiteral("App Store Connect is connected: the key sees one app.")
+            : QStringLiteral("App Store Connect is connected: the key sees %1 apps.").arg(apps.size()));
     return Success;
 }
 

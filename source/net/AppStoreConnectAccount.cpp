@@ -51,12 +51,19 @@ std::optional<QByteArray> readKeyFile(const QString &path, Error *error)
     return pem;
 }
 
+bool keyFromEnvironment()
+{
+    return !qEnvironmentVariable(issuerVariable).trimmed().isEmpty()
+        && !qEnvironmentVariable(keyIDVariable).trimmed().isEmpty()
+        && !qEnvironmentVariable(keyFileVariable).trimmed().isEmpty();
+}
+
 void loadKey(KeyCompletion completion)
 {
-    const QString issuer = qEnvironmentVariable(issuerVariable).trimmed();
-    const QString keyID = qEnvironmentVariable(keyIDVariable).trimmed();
-    const QString keyFile = qEnvironmentVariable(keyFileVariable).trimmed();
-    if (!issuer.isEmpty() && !keyID.isEmpty() && !keyFile.isEmpty()) {
+    if (keyFromEnvironment()) {
+        const QString issuer = qEnvironmentVariable(issuerVariable).trimmed();
+        const QString keyID = qEnvironmentVariable(keyIDVariable).trimmed();
+        const QString keyFile = qEnvironmentVariable(keyFileVariable).trimmed();
         Error error;
         const auto pem = readKeyFile(keyFile, &error);
         dispatchMain(

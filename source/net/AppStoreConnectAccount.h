@@ -36,4 +36,8 @@ void disconnect(Completion completion);
 // itself is not read).
 bool hasStoredIdentifiers();
 
+// Whether the three environment variables name a key, which then stands in
+// for the stored one.
+bool keyFromEnvironment();
+
 } // namespace AppStoreConnectAccount

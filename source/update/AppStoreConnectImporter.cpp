@@ -288,11 +288,14 @@ void AppStoreConnectImporter::finish(const std::shared_ptr<Load> &load)
     if (!load->counts.isEmpty())
         announceReviews(ReviewImporter::announcement(load->counts), load->changed);
     if (waitingApps_ > 0) {
-        const QString text = formatString(
-            localized("AppStoreConnect",
-                "App Store Connect's hourly request limit is reached: %ld apps wait for the next "
-                "update."),
-            qint64(waitingApps_));
+        const QString text = waitingApps_ == 1
+            ? localized("AppStoreConnect",
+                "App Store Connect's hourly request limit is reached: one app waits for the next "
+                "update.")
+            : formatString(localized("AppStoreConnect",
+                               "App Store Connect's hourly request limit is reached: %ld apps wait "
+                               "for the next update."),
+                qint64(waitingApps_));
         logLine(text);
         updateProgress(text);
     }

@@ -154,7 +154,7 @@ private Q_SLOTS:
         connect_.serve(spent);
         const ProcessRun waiting = cli({"update"});
         QCOMPARE(waiting.status, 0);
-        QVERIFY2(waiting.err.contains("1 apps wait for the next update"), waiting.err.constData());
+        QVERIFY2(waiting.err.contains("one app waits for the next update"), waiting.err.constData());
     }
 };
 

@@ -15,10 +15,6 @@
 
 #include <memory>
 
-namespace {
-constexpr const char *kContext = "ConnectPreferencesSection";
-} // namespace
-
 ConnectPreferencesSection::ConnectPreferencesSection(ListFunction list, QObject *parent)
     : QObject(parent), list_(std::move(list))
 {
@@ -43,28 +39,28 @@ ConnectPreferencesSection::~ConnectPreferencesSection()
 
 void ConnectPreferencesSection::buildView()
 {
-    view_ = new QGroupBox(localized(kContext, "App Store Connect"));
+    view_ = new QGroupBox(localized("ConnectPreferencesSection", "App Store Connect"));
     view_->setAccessibleName(view_->title());
     auto *form = new QFormLayout(view_);
 
     issuerField_ = new QLineEdit;
-    issuerField_->setAccessibleName(localized(kContext, "Issuer ID"));
-    issuerField_->setPlaceholderText(localized(kContext, "shown above the keys"));
-    form->addRow(localized(kContext, "Issuer ID:"), issuerField_);
+    issuerField_->setAccessibleName(localized("ConnectPreferencesSection", "Issuer ID"));
+    issuerField_->setPlaceholderText(localized("ConnectPreferencesSection", "shown above the keys"));
+    form->addRow(localized("ConnectPreferencesSection", "Issuer ID:"), issuerField_);
     keyIDField_ = new QLineEdit;
-    keyIDField_->setAccessibleName(localized(kContext, "Key ID"));
-    form->addRow(localized(kContext, "Key ID:"), keyIDField_);
+    keyIDField_->setAccessibleName(localized("ConnectPreferencesSection", "Key ID"));
+    form->addRow(localized("ConnectPreferencesSection", "Key ID:"), keyIDField_);
 
     auto *buttons = new QHBoxLayout;
-    chooseButton_ = new QPushButton(localized(kContext, "Choose Key File…"));
-    chooseButton_->setAccessibleName(localized(kContext, "Choose the key's .p8 file"));
+    chooseButton_ = new QPushButton(localized("ConnectPreferencesSection", "Choose Key File…"));
+    chooseButton_->setAccessibleName(localized("ConnectPreferencesSection", "Choose the key's .p8 file"));
     connect(chooseButton_, &QPushButton::clicked, this,
         &ConnectPreferencesSection::chooseKeyFileAction);
-    testButton_ = new QPushButton(localized(kContext, "Test"));
-    testButton_->setAccessibleName(localized(kContext, "Test the App Store Connect key"));
+    testButton_ = new QPushButton(localized("ConnectPreferencesSection", "Test"));
+    testButton_->setAccessibleName(localized("ConnectPreferencesSection", "Test the App Store Connect key"));
     connect(testButton_, &QPushButton::clicked, this, &ConnectPreferencesSection::testAction);
-    disconnectButton_ = new QPushButton(localized(kContext, "Disconnect"));
-    disconnectButton_->setAccessibleName(localized(kContext, "Forget the App Store Connect key"));
+    disconnectButton_ = new QPushButton(localized("ConnectPreferencesSection", "Disconnect"));
+    disconnectButton_->setAccessibleName(localized("ConnectPreferencesSection", "Forget the App Store Connect key"));
     connect(disconnectButton_, &QPushButton::clicked, this,
         &ConnectPreferencesSection::disconnectAction);
     buttons->addWidget(chooseButton_);
@@ -76,7 +72,7 @@ void ConnectPreferencesSection::buildView()
     statusLabel_ = new QLabel;
     statusLabel_->setWordWrap(true);
     statusLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    statusLabel_->setAccessibleName(localized(kContext, "App Store Connect Status"));
+    statusLabel_->setAccessibleName(localized("ConnectPreferencesSection", "App Store Connect Status"));
     form->addRow(statusLabel_);
 
     QWidget::setTabOrder(issuerField_, keyIDField_);
@@ -92,11 +88,17 @@ void ConnectPreferencesSection::reload()
     keyIDField_->setText(defaults.stringForKey(Preference::AppStoreConnectKeyID));
     const bool connected = AppStoreConnectAccount::hasStoredIdentifiers();
     disconnectButton_->setEnabled(connected);
-    setStatus(connected ? localized(kContext, "A key is connected.")
-                        : localized(kContext,
-                            "Connect a team key to read every review of your own apps and "
-                            "reply to them."),
-        false);
+    if (AppStoreConnectAccount::keyFromEnvironment())
+        setStatus(formatString(localized("ConnectPreferencesSection",
+                                   "The key that %@ names is used; it stands in for this one."),
+                      QString::fromLatin1(AppStoreConnectAccount::keyFileVariable)),
+            false);
+    else
+        setStatus(connected ? localized("ConnectPreferencesSection", "A key is connected.")
+                            : localized("ConnectPreferencesSection",
+                                "Connect a team key to read every review of your own apps and "
+                                "reply to them."),
+            false);
 }
 
 void ConnectPreferencesSection::setStatus(const QString &text, bool isError)
@@ -111,16 +113,21 @@ void ConnectPreferencesSection::showApps(const QList<AppStoreConnectApp> &apps)
     QStringList names;
     for (const AppStoreConnectApp &app : apps)
         names << (app.name.isEmpty() ? app.identifier : app.name);
-    setStatus(apps.isEmpty() ? localized(kContext, "The key works, but it sees no apps.")
-                             : formatString(localized(kContext, "The key sees %ld apps: %@."),
-                                 qint64(apps.size()), names.join(QStringLiteral(", "))),
-        false);
+    const QString list = names.join(QStringLiteral(", "));
+    if (apps.isEmpty())
+        setStatus(localized("ConnectPreferencesSection", "The key works, but it sees no apps."), false);
+    else if (apps.size() == 1)
+        setStatus(formatString(localized("ConnectPreferencesSection", "The key sees one app: %@."), list), false);
+    else
+        setStatus(formatString(localized("ConnectPreferencesSection", "The key sees %ld apps: %@."),
+                      qint64(apps.size()), list),
+            false);
 }
 
 void ConnectPreferencesSection::chooseKeyFileAction()
 {
-    auto *dialog = new QFileDialog(view_, localized(kContext, "Choose the App Store Connect Key"),
-        QString(), localized(kContext, "App Store Connect keys (*.p8)"));
+    auto *dialog = new QFileDialog(view_, localized("ConnectPreferencesSection", "Choose the App Store Connect Key"),
+        QString(), localized("ConnectPreferencesSection", "App Store Connect keys (*.p8)"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setFileMode(QFileDialog::ExistingFile);
     connect(
@@ -133,7 +140,7 @@ void ConnectPreferencesSection::keyFileChosenAction(const QString &path)
     const AppStoreConnectKey partial {
         issuerField_->text().trimmed(), keyIDField_->text().trimmed(), {}};
     if (partial.issuerID.isEmpty() || partial.keyID.isEmpty()) {
-        setStatus(localized(kContext, "Enter the issuer ID and the key ID first."), true);
+        setStatus(localized("ConnectPreferencesSection", "Enter the issuer ID and the key ID first."), true);
         return;
     }
     Error error;
@@ -146,7 +153,7 @@ void ConnectPreferencesSection::keyFileChosenAction(const QString &path)
     }
     const AppStoreConnectKey key {partial.issuerID, partial.keyID, *pem};
     const quint64 generation = ++generation_;
-    setStatus(localized(kContext, "Trying the key…"), false);
+    setStatus(localized("ConnectPreferencesSection", "Trying the key…"), false);
     QPointer<ConnectPreferencesSection> self(this);
     list_(key, [self, generation, key](const QList<AppStoreConnectApp> &apps, const Error &error) {
         if (!self || generation != self->generation_)
@@ -179,7 +186,7 @@ void ConnectPreferencesSection::withKey(std::function<void(const AppStoreConnect
             if (!key) {
                 self->setStatus(error
                         ? error.localizedDescription()
-                        : localized(kContext, "No key is connected: choose its key file."),
+                        : localized("ConnectPreferencesSection", "No key is connected: choose its key file."),
                     true);
                 Q_EMIT self->finished(error);
                 return;
@@ -191,7 +198,7 @@ void ConnectPreferencesSection::withKey(std::function<void(const AppStoreConnect
 void ConnectPreferencesSection::testAction()
 {
     const quint64 generation = ++generation_;
-    setStatus(localized(kContext, "Asking App Store Connect…"), false);
+    setStatus(localized("ConnectPreferencesSection", "Asking App Store Connect…"), false);
     QPointer<ConnectPreferencesSection> self(this);
     withKey([self, generation](const AppStoreConnectKey &key) {
         self->list_(

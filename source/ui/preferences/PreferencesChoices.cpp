@@ -17,12 +17,12 @@ constexpr qint64 kHour = 3600;
 QList<Interval> updateIntervals()
 {
     return {
-        {0, localized(kContext, "Off")},
-        {kHour, localized(kContext, "Every Hour")},
-        {3 * kHour, localized(kContext, "Every 3 Hours")},
-        {6 * kHour, localized(kContext, "Every 6 Hours")},
-        {12 * kHour, localized(kContext, "Every 12 Hours")},
-        {24 * kHour, localized(kContext, "Every Day")},
+        {0, localized("PreferencesPopoverViewController", "Off")},
+        {kHour, localized("PreferencesPopoverViewController", "Every Hour")},
+        {3 * kHour, localized("PreferencesPopoverViewController", "Every 3 Hours")},
+        {6 * kHour, localized("PreferencesPopoverViewController", "Every 6 Hours")},
+        {12 * kHour, localized("PreferencesPopoverViewController", "Every 12 Hours")},
+        {24 * kHour, localized("PreferencesPopoverViewController", "Every Day")},
     };
 }
 
@@ -32,12 +32,12 @@ QString titleForInterval(qint64 seconds)
         if (interval.seconds == seconds)
             return interval.title;
     if (seconds <= 0)
-        return localized(kContext, "Off");
+        return localized("PreferencesPopoverViewController", "Off");
     if (seconds % kHour == 0)
-        return formatString(localized(kContext, "Every %ld Hours"), seconds / kHour);
+        return formatString(localized("PreferencesPopoverViewController", "Every %ld Hours"), seconds / kHour);
     if (seconds % 60 == 0)
-        return formatString(localized(kContext, "Every %ld Minutes"), seconds / 60);
-    return formatString(localized(kContext, "Every %ld Seconds"), seconds);
+        return formatString(localized("PreferencesPopoverViewController", "Every %ld Minutes"), seconds / 60);
+    return formatString(localized("PreferencesPopoverViewController", "Every %ld Seconds"), seconds);
 }
 
 QList<Language> languages(const QMap<QString, QString> &codeToEnglishName)
@@ -57,13 +57,13 @@ QList<Language> languages(const QMap<QString, QString> &codeToEnglishName)
 QList<Region> regions()
 {
     return {
-        {QStringLiteral("UnitedStatesAndCanada"), localized(kContext, "United States and Canada")},
-        {QStringLiteral("Europe"), localized(kContext, "Europe")},
-        {QStringLiteral("AsiaPacific"), localized(kContext, "Asia Pacific")},
+        {QStringLiteral("UnitedStatesAndCanada"), localized("PreferencesPopoverViewController", "United States and Canada")},
+        {QStringLiteral("Europe"), localized("PreferencesPopoverViewController", "Europe")},
+        {QStringLiteral("AsiaPacific"), localized("PreferencesPopoverViewController", "Asia Pacific")},
         {QStringLiteral("AfricaTheMiddleEastAndIndia"),
-            localized(kContext, "Africa, the Middle East, and India")},
+            localized("PreferencesPopoverViewController", "Africa, the Middle East, and India")},
         {QStringLiteral("LatinAmericaAndTheCaribbean"),
-            localized(kContext, "Latin America and the Caribbean")},
+            localized("PreferencesPopoverViewController", "Latin America and the Caribbean")},
     };
 }
 

@@ -26,10 +26,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-namespace {
-constexpr const char *kContext = "PreferencesPopoverViewController";
-} // namespace
-
 PreferencesPopoverViewController::PreferencesPopoverViewController(
     ManagedObjectContext &context, UserDefaults &defaults, QObject *parent)
     : QObject(parent), context_(context), defaults_(defaults)
@@ -49,17 +45,17 @@ PreferencesPopoverViewController::~PreferencesPopoverViewController()
 void PreferencesPopoverViewController::buildView()
 {
     view_ = new QWidget;
-    view_->setAccessibleName(localized(kContext, "Preferences"));
+    view_->setAccessibleName(localized("PreferencesPopoverViewController", "Preferences"));
     auto *layout = new QVBoxLayout(view_);
     auto *form = new QFormLayout;
     layout->addLayout(form);
     QList<QWidget *> tabOrder;
 
     intervalPopUpButton_ = new QComboBox;
-    intervalPopUpButton_->setAccessibleName(localized(kContext, "Update Interval"));
+    intervalPopUpButton_->setAccessibleName(localized("PreferencesPopoverViewController", "Update Interval"));
     connect(intervalPopUpButton_, &QComboBox::activated, this,
         &PreferencesPopoverViewController::autoUpdateTimeDidChangeAction);
-    form->addRow(localized(kContext, "Update automatically:"), intervalPopUpButton_);
+    form->addRow(localized("PreferencesPopoverViewController", "Update automatically:"), intervalPopUpButton_);
     tabOrder << intervalPopUpButton_;
 
     const auto addKeyBox = [&](const QString &key, const QString &title) {
@@ -74,9 +70,9 @@ void PreferencesPopoverViewController::buildView()
         return box;
     };
     form->addRow(
-        addKeyBox(Preference::AutoUpdateAtStartup, localized(kContext, "Update at startup")));
+        addKeyBox(Preference::AutoUpdateAtStartup, localized("PreferencesPopoverViewController", "Update at startup")));
 
-    auto *regions = new QGroupBox(localized(kContext, "Regions to update:"));
+    auto *regions = new QGroupBox(localized("PreferencesPopoverViewController", "Regions to update:"));
     regions->setAccessibleName(regions->title());
     auto *regionLayout = new QVBoxLayout(regions);
     for (const PreferencesChoices::Region &region : PreferencesChoices::regions()) {
@@ -93,10 +89,10 @@ void PreferencesPopoverViewController::buildView()
     auto *lower = new QFormLayout;
     layout->addLayout(lower);
     languagesPopUpButton_ = new QComboBox;
-    languagesPopUpButton_->setAccessibleName(localized(kContext, "Translation Language"));
+    languagesPopUpButton_->setAccessibleName(localized("PreferencesPopoverViewController", "Translation Language"));
     connect(languagesPopUpButton_, &QComboBox::activated, this,
         &PreferencesPopoverViewController::languageSelectedAction);
-    lower->addRow(localized(kContext, "Translate reviews into:"), languagesPopUpButton_);
+    lower->addRow(localized("PreferencesPopoverViewController", "Translate reviews into:"), languagesPopUpButton_);
     tabOrder << languagesPopUpButton_;
     translation_ = new TranslationPreferencesSection(defaults_, SecretStore::shared(), {}, this);
     lower->addRow(translation_->view());
@@ -105,16 +101,16 @@ void PreferencesPopoverViewController::buildView()
              << translation_->testButton();
     // App Store Connect is set up once, in a window of its own, so that the
     // popover stays small enough to open above the button on any screen.
-    connectButton_ = new QPushButton(localized(kContext, "App Store Connect…"));
-    connectButton_->setAccessibleName(localized(kContext, "Set up App Store Connect"));
+    connectButton_ = new QPushButton(localized("PreferencesPopoverViewController", "App Store Connect…"));
+    connectButton_->setAccessibleName(localized("PreferencesPopoverViewController", "Set up App Store Connect"));
     connect(connectButton_, &QPushButton::clicked, this,
         &PreferencesPopoverViewController::showConnectSectionAction);
-    lower->addRow(localized(kContext, "Your own apps:"), connectButton_);
+    lower->addRow(localized("PreferencesPopoverViewController", "Your own apps:"), connectButton_);
     tabOrder << connectButton_;
     lower->addRow(
-        addKeyBox(Preference::ShowNotifications, localized(kContext, "Show notifications")));
+        addKeyBox(Preference::ShowNotifications, localized("PreferencesPopoverViewController", "Show notifications")));
     lower->addRow(addKeyBox(
-        Preference::PlayNotificationSound, localized(kContext, "Play notification sound")));
+        Preference::PlayNotificationSound, localized("PreferencesPopoverViewController", "Play notification sound")));
 
     for (int i = 1; i < tabOrder.size(); ++i)
         QWidget::setTabOrder(tabOrder.at(i - 1), tabOrder.at(i));
@@ -133,7 +129,7 @@ void PreferencesPopoverViewController::showConnectSectionAction()
     closePopoverAction();
     auto *dialog = new QDialog(parent);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setWindowTitle(localized(kContext, "App Store Connect"));
+    dialog->setWindowTitle(localized("PreferencesPopoverViewController", "App Store Connect"));
     auto *layout = new QVBoxLayout(dialog);
     auto *section = new ConnectPreferencesSection({}, dialog);
     layout->addWidget(section->view());
@@ -307,7 +303,7 @@ qint64 PreferencesPopoverViewController::countryCountForRegion(const QString &re
 
 QString PreferencesPopoverViewController::toolTipForRegion(const QString &region) const
 {
-    return formatString(localized(kContext, "%ld Countries"), countryCountForRegion(region));
+    return formatString(localized("PreferencesPopoverViewController", "%ld Countries"), countryCountForRegion(region));
 }
 
 QString PreferencesPopoverViewController::toolTipForEurope() const

@@ -17,8 +17,6 @@
 #include <QUrl>
 
 namespace {
-constexpr const char *kContext = "TranslationPreferencesSection";
-
 // The preference holding each service's address; empty means its default.
 QString addressKey(const QString &provider)
 {
@@ -66,51 +64,51 @@ TranslationPreferencesSection::~TranslationPreferencesSection()
 
 void TranslationPreferencesSection::buildView()
 {
-    view_ = new QGroupBox(localized(kContext, "Translation"));
+    view_ = new QGroupBox(localized("TranslationPreferencesSection", "Translation"));
     view_->setAccessibleName(view_->title());
     auto *form = new QFormLayout(view_);
 
     providerPopUpButton_ = new QComboBox;
-    providerPopUpButton_->setAccessibleName(localized(kContext, "Translation Service"));
+    providerPopUpButton_->setAccessibleName(localized("TranslationPreferencesSection", "Translation Service"));
     // Titled as the services' errors name them.
     for (const QString &name : Translator::providerNames())
         providerPopUpButton_->addItem(
             Translator::sharedInstance().provider(name)->serviceName(), name);
     connect(providerPopUpButton_, &QComboBox::activated, this,
         &TranslationPreferencesSection::providerSelectedAction);
-    form->addRow(localized(kContext, "Service:"), providerPopUpButton_);
+    form->addRow(localized("TranslationPreferencesSection", "Service:"), providerPopUpButton_);
 
     keyField_ = new QLineEdit;
     keyField_->setEchoMode(QLineEdit::Password);
-    keyField_->setAccessibleName(localized(kContext, "Key"));
+    keyField_->setAccessibleName(localized("TranslationPreferencesSection", "Key"));
     connect(keyField_, &QLineEdit::editingFinished, this,
         &TranslationPreferencesSection::keyEditedAction);
-    keyLabel_ = new QLabel(localized(kContext, "Key:"));
+    keyLabel_ = new QLabel(localized("TranslationPreferencesSection", "Key:"));
     form->addRow(keyLabel_, keyField_);
 
     regionField_ = new QLineEdit;
-    regionField_->setAccessibleName(localized(kContext, "Region"));
-    regionField_->setPlaceholderText(localized(kContext, "none for a global resource"));
+    regionField_->setAccessibleName(localized("TranslationPreferencesSection", "Region"));
+    regionField_->setPlaceholderText(localized("TranslationPreferencesSection", "none for a global resource"));
     connect(regionField_, &QLineEdit::editingFinished, this,
         &TranslationPreferencesSection::regionEditedAction);
-    regionLabel_ = new QLabel(localized(kContext, "Region:"));
+    regionLabel_ = new QLabel(localized("TranslationPreferencesSection", "Region:"));
     form->addRow(regionLabel_, regionField_);
 
     addressField_ = new QLineEdit;
-    addressField_->setAccessibleName(localized(kContext, "Address"));
-    addressField_->setPlaceholderText(localized(kContext, "the service's own"));
+    addressField_->setAccessibleName(localized("TranslationPreferencesSection", "Address"));
+    addressField_->setPlaceholderText(localized("TranslationPreferencesSection", "the service's own"));
     connect(addressField_, &QLineEdit::editingFinished, this,
         &TranslationPreferencesSection::addressEditedAction);
-    addressLabel_ = new QLabel(localized(kContext, "Address:"));
+    addressLabel_ = new QLabel(localized("TranslationPreferencesSection", "Address:"));
     form->addRow(addressLabel_, addressField_);
 
-    testButton_ = new QPushButton(localized(kContext, "Test"));
-    testButton_->setAccessibleName(localized(kContext, "Test the translation service"));
+    testButton_ = new QPushButton(localized("TranslationPreferencesSection", "Test"));
+    testButton_->setAccessibleName(localized("TranslationPreferencesSection", "Test the translation service"));
     connect(testButton_, &QPushButton::clicked, this, &TranslationPreferencesSection::testAction);
     statusLabel_ = new QLabel;
     statusLabel_->setWordWrap(true);
     statusLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    statusLabel_->setAccessibleName(localized(kContext, "Test Result"));
+    statusLabel_->setAccessibleName(localized("TranslationPreferencesSection", "Test Result"));
     form->addRow(testButton_, statusLabel_);
 
     QWidget::setTabOrder(providerPopUpButton_, keyField_);
@@ -165,7 +163,7 @@ void TranslationPreferencesSection::showFieldsForProvider()
     regionField_->setVisible(azure);
     keyField_->setPlaceholderText(Translator::sharedInstance().provider(name)->requiresKey()
             ? QString()
-            : localized(kContext, "only if the server asks for one"));
+            : localized("TranslationPreferencesSection", "only if the server asks for one"));
 }
 
 void TranslationPreferencesSection::providerSelectedAction(int index)
@@ -227,7 +225,7 @@ void TranslationPreferencesSection::addressEditedAction()
     if (!isServiceAddress(address)) {
         // Kept in the field for correcting; the stored address stays.
         setStatus(
-            localized(kContext, "Enter an address beginning with http:// or https://."), true);
+            localized("TranslationPreferencesSection", "Enter an address beginning with http:// or https://."), true);
         return;
     }
     setStatus(QString(), false);
@@ -239,7 +237,7 @@ void TranslationPreferencesSection::testAction()
 {
     const quint64 generation = ++generation_;
     testButton_->setEnabled(false);
-    setStatus(localized(kContext, "Translating…"), false);
+    setStatus(localized("TranslationPreferencesSection", "Translating…"), false);
     storeKey([self = QPointer(this), generation](const Error &keyError) {
         if (!self || generation != self->generation_)
             return;
@@ -261,7 +259,7 @@ void TranslationPreferencesSection::testAction()
                     self->setStatus(error.localizedDescription(), true);
                 else if (translation.isEmpty())
                     self->setStatus(
-                        localized(kContext, "The service answered with no text."), true);
+                        localized("TranslationPreferencesSection", "The service answered with no text."), true);
                 else
                     self->setStatus(translation, false);
                 Q_EMIT self->testFinished(translation, error);
