@@ -41,6 +41,7 @@ ReplyEditor::ReplyEditor(const QString &text, QWidget *parent) : QDialog(parent)
     setWindowTitle(tr("Reply to the Review"));
     auto *layout = new QVBoxLayout(this);
     textView_ = new QPlainTextEdit(text);
+    textView_->moveCursor(QTextCursor::End); // an edit goes on from the reply's end
     textView_->setAccessibleName(tr("Reply"));
     textView_->setTabChangesFocus(true);
     counterLabel_ = new QLabel;
