@@ -1,9 +1,9 @@
 #!/bin/bash
 # Installs the build into a temporary prefix and checks what a desktop
 # expects there: the desktop entry and the AppStream file pass their
-# validators, the icons have their sizes, the manual page and the bash
-# completion work, and the desktop binary answers --help and --version
-# without a display. Then builds the Debian package from the same build
+# validators, the icons have their sizes, the systemd units verify, the
+# manual page and the bash completion work, and the desktop binary answers
+# --help and --version without a display. Then builds the Debian package from the same build
 # folder (into a temporary folder) and reads its control fields and files.
 #
 #   install_package.sh CMAKE CPACK BUILD_FOLDER
@@ -71,6 +71,24 @@ complete_words() {
 [ "$(complete_words reviewkeeper-cli search x --kinds ios,po)" = ios,podcast ] ||
   fail "search's --kinds does not complete"
 
+# The systemd user units, verified where systemd-analyze is at hand; the
+# service's bare command is pointed at this prefix's companion for it.
+units="$prefix/lib/systemd/user"
+for unit in reviewkeeper-update.service reviewkeeper-update.timer; do
+  [ -s "$units/$unit" ] || fail "$unit was not installed"
+done
+if command -v systemd-analyze >/dev/null; then
+  mkdir -p "$work/units" "$work/runtime" && chmod 700 "$work/runtime"
+  sed "s|^ExecStart=reviewkeeper-cli |ExecStart=$prefix/bin/reviewkeeper-cli |" \
+    "$units/reviewkeeper-update.service" >"$work/units/reviewkeeper-update.service"
+  cp "$units/reviewkeeper-update.timer" "$work/units/"
+  XDG_RUNTIME_DIR="$work/runtime" systemd-analyze --user --man=no verify \
+    "$work/units/reviewkeeper-update.timer" "$work/units/reviewkeeper-update.service" ||
+    fail "systemd-analyze rejected the units"
+else
+  echo "systemd-analyze is not installed: the units are not verified"
+fi
+
 # --help and --version need no display.
 for option in --help --version; do
   output=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/reviewkeeper" $option 2>&1)
@@ -105,7 +123,8 @@ dpkg-deb -c "$deb" | awk '{print $NF}' | sed 's|^\./|/|' >"$work/contents"
 for file in /usr/bin/reviewkeeper /usr/bin/reviewkeeper-cli /usr/share/applications/$id.desktop \
   /usr/share/metainfo/$id.metainfo.xml /usr/share/icons/hicolor/16x16/apps/$id.png \
   /usr/share/icons/hicolor/512x512/apps/$id.png /usr/share/man/man1/reviewkeeper-cli.1 \
-  /usr/share/bash-completion/completions/reviewkeeper-cli; do
+  /usr/share/bash-completion/completions/reviewkeeper-cli \
+  /usr/lib/systemd/user/reviewkeeper-update.service /usr/lib/systemd/user/reviewkeeper-update.timer; do
   grep -qx "$file" "$work/contents" || fail "the package lacks $file"
 done
 # Only the two programs are executables: no test, benchmark or tool.

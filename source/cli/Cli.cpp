@@ -36,7 +36,7 @@ QString Cli::usageText()
         "  search TERM [--kinds ios,mac,book,podcast] [--json|--csv]\n"
         "  add ID|ADDRESS...\n"
         "  remove ID...\n"
-        "  update [ID...]\n"
+        "  update [ID...] | update --due\n"
         "  products [--json|--csv]\n"
         "  reviews ID [--country CC] [--version V] [--search TEXT] [--unread]\n"
         "             [--unanswered] [--mark-read] [--translate LANG] [--json|--csv]\n"

@@ -129,17 +129,38 @@ int Cli::remove(const QStringList &arguments)
 int Cli::update(const QStringList &arguments)
 {
     QCommandLineParser parser;
+    const QCommandLineOption due(QStringLiteral("due"),
+        QStringLiteral("Only the products whose reviews are older than the automatic update "
+                       "interval, as the application's hourly check picks them."));
+    parser.addOption(due);
     if (!parse(parser, arguments, 0, -1))
         return Usage;
+    if (parser.isSet(due) && !parser.positionalArguments().isEmpty()) {
+        usageError(QStringLiteral("--due picks the products itself; name none."));
+        return Usage;
+    }
     if (const int status = openStore(true); status != Success)
         return status;
+    UpdateController *controller = delegate_->updateController();
     std::optional<Products> products;
-    if (!parser.positionalArguments().isEmpty()) {
+    if (parser.isSet(due)) {
+        if (!controller->isAutoUpdateEnabled()) {
+            err(QStringLiteral("Automatic updates are off (AutomaticUpdateInterval is 0): "
+                               "nothing is due."));
+            return Success;
+        }
+        products = controller->productsDue();
+        if (!products)
+            return Failure; // the store's error has been shown
+        if (products->isEmpty()) {
+            err(QStringLiteral("All reviews are up to date."));
+            return Success;
+        }
+    } else if (!parser.positionalArguments().isEmpty()) {
         products = productsForIdentifiers(parser.positionalArguments());
         if (!products)
             return Failure;
     }
-    UpdateController *controller = delegate_->updateController();
     bool finished = false;
     controller->performLoadAllAction(products, [&] { finished = true; });
     waitUntil([&] { return finished; });

@@ -43,6 +43,7 @@ _reviewkeeper_cli()
     reviews) options="--country --version --search --unread --unanswered --edited --mark-read --translate --json --csv" ;;
     connect) options="--issuer --key-id --key-file" ;;
     reply) options="--delete" ;;
+    update) options="--due" ;;
     config)
         if ((COMP_CWORD == 2)); then
             local keys

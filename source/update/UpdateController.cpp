@@ -211,12 +211,9 @@ void UpdateController::performScheduledReviewsAndRatingsUpdate()
         logLine(QStringLiteral("Automatic Updating in Progress…"));
         return;
     }
-    const double interval = defaults().doubleForKey(Preference::AutomaticUpdateInterval);
-    if (!(interval > 0))
+    if (!isAutoUpdateEnabled())
         return;
-    const QDateTime due = Clock::shared().now().addMSecs(-qint64(interval * 1000.0));
-    const auto products =
-        StoreQueries::productsForReviewsNotUpatedSinceDate(services_.managedObjectContext(), due);
+    const auto products = productsDue();
     if (!products || products->isEmpty()) {
         logLine(QStringLiteral("All reviews are up to date"));
         return;
@@ -225,6 +222,16 @@ void UpdateController::performScheduledReviewsAndRatingsUpdate()
         QStringLiteral("Updating reviews for %ld products"), qint64(products->size())));
     isAutoUpdating_ = true;
     performLoadAllAction(*products);
+}
+
+std::optional<UpdateController::Products> UpdateController::productsDue() const
+{
+    const double interval = defaults().doubleForKey(Preference::AutomaticUpdateInterval);
+    if (!(interval > 0))
+        return Products();
+    const QDateTime due = Clock::shared().now().addMSecs(-qint64(interval * 1000.0));
+    return StoreQueries::productsForReviewsNotUpatedSinceDate(
+        services_.managedObjectContext(), due);
 }
 
 bool UpdateController::isAutoUpdateEnabled() const

@@ -52,6 +52,10 @@ public:
         const std::optional<Products> &products = std::nullopt, Finished finished = {});
     void performCancelLoadAction();
     void performScheduledReviewsAndRatingsUpdate();
+    // The products whose reviews are older than the automatic update
+    // interval, least recently updated first; none while it is off, and
+    // nothing when the store cannot be read.
+    std::optional<Products> productsDue() const;
 
     bool isAutoUpdateEnabled() const;
     void setupAutoUpdateTimerIfNeeded();
