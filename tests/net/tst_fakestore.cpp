@@ -16,15 +16,6 @@
 #include <QProcess>
 #include <QTest>
 
-namespace {
-
-struct Answer {
-    int status = 0;
-    QJsonDocument body;
-};
-
-} // namespace
-
 // The store client and the translation clients against the fakestore program
 // serving its sample folder, reached only through the preferences.
 class FakeStoreTest : public QObject {
@@ -37,44 +28,25 @@ private:
     QNetworkAccessManager network_;
 
     // Starts the program on a free port; its root URL, or empty.
-    static QString start(QProcess &process, QStringList options)
+    QString start()
     {
-        process.setProcessChannelMode(QProcess::SeparateChannels);
-        process.start(qEnvironmentVariable("RK_FAKESTORE"),
-            options << "--port"
-                    << "0"
-                    << "--quiet" << qEnvironmentVariable("RK_FAKESTORE_SAMPLE"));
-        if (!process.waitForStarted(2000)
-            || !waitFor([&] { return process.canReadLine(); }, nullptr, 2000))
+        store_.start(qEnvironmentVariable("RK_FAKESTORE"),
+            {"--port", "0", "--quiet", qEnvironmentVariable("RK_FAKESTORE_SAMPLE")});
+        if (!store_.waitForStarted(2000)
+            || !waitFor([&] { return store_.canReadLine(); }, nullptr, 2000))
             return {};
-        const QString root = QString::fromUtf8(process.readLine()).trimmed().section(" at ", -1);
+        const QString root = QString::fromUtf8(store_.readLine()).trimmed().section(" at ", -1);
         return root.startsWith("http://127.0.0.1:") && root.endsWith('/') ? root : QString();
     }
 
-    static void stop(QProcess &process)
-    {
-        if (process.state() != QProcess::NotRunning) {
-            process.terminate();
-            process.waitForFinished(2000);
-        }
-    }
-
-    Answer send(const QNetworkRequest &request, const QByteArray &body = {})
-    {
-        QNetworkReply *reply = body.isNull() ? network_.get(request) : network_.post(request, body);
-        const bool finished = waitFor([&] { return reply->isFinished(); }, nullptr, 3000);
-        Answer answer;
-        if (finished) {
-            answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-            answer.body = QJsonDocument::fromJson(reply->readAll());
-        }
-        reply->deleteLater();
-        return answer;
-    }
-
+    // Translations the fake answered so far, by protocol.
     QJsonObject translationCounts()
     {
-        return send(QNetworkRequest(QUrl(root_ + "fakestore/translations"))).body.object();
+        QNetworkReply *reply =
+            network_.get(QNetworkRequest(QUrl(root_ + "fakestore/translations")));
+        waitFor([&] { return reply->isFinished(); }, nullptr, 3000);
+        reply->deleteLater();
+        return QJsonDocument::fromJson(reply->readAll()).object();
     }
 
 private Q_SLOTS:
@@ -83,7 +55,7 @@ private Q_SLOTS:
         if (qEnvironmentVariableIsEmpty("RK_FAKESTORE")
             || qEnvironmentVariableIsEmpty("RK_FAKESTORE_SAMPLE"))
             QSKIP("RK_FAKESTORE and RK_FAKESTORE_SAMPLE are not set");
-        root_ = start(store_, {});
+        root_ = start();
         QVERIFY(!root_.isEmpty());
 
         UserDefaults &defaults = UserDefaults::standard();
@@ -100,7 +72,11 @@ private Q_SLOTS:
                 Translator::secretName(provider), "fakestore-key", {});
     }
 
-    void cleanupTestCase() { stop(store_); }
+    void cleanupTestCase()
+    {
+        store_.terminate();
+        store_.waitForFinished(2000);
+    }
 
     void reviewsComeFromTheSample()
     {
@@ -120,33 +96,6 @@ private Q_SLOTS:
         }
         QCOMPARE(
             pages["xml"].first().value("updated").toString(), QString("2026-11-30T10:01:00-07:00"));
-    }
-
-    void lookupSearchAndArtwork()
-    {
-        std::optional<Downloader::ProductRecords> ratings, found;
-        const auto into = [](std::optional<Downloader::ProductRecords> &records) {
-            return [&records](const auto &r, const Error &e) {
-                QVERIFY(!e);
-                records = r;
-            };
-        };
-        Downloader::sharedInstance().lookupByIds(
-            {"1000000001", "1000000002", "999"}, "GB", &queue_, into(ratings));
-        Downloader::sharedInstance().search(
-            "sample notes", Downloader::SearchMacApps, &queue_, into(found));
-        QVERIFY(waitFor([&] { return ratings && found; }));
-        QCOMPARE(ratings->size(), 2);
-        QCOMPARE(ratings->first().value("userRatingCount").toInteger(), 12LL); // the gb record
-        QCOMPARE(found->size(), 1);
-
-        const QUrl artwork(ratings->first().value("artworkUrl100").toString());
-        QVERIFY(artwork.toString().startsWith(root_));
-        QImage image;
-        Downloader::sharedInstance().loadImageFromURL(
-            artwork, queue_, [&](const QImage &i, const Error &) { image = i; });
-        QVERIFY(waitFor([&] { return !image.isNull(); }));
-        QCOMPARE(image.size(), QSize(16, 16));
     }
 
     // Every protocol of the fake answers the application's own client, with
@@ -180,20 +129,6 @@ private Q_SLOTS:
         QVERIFY2(!error, qPrintable(error.debugDescription()));
         QCOMPARE(text, translation);
         QCOMPARE(translationCounts().value(provider).toInt(), counts.value(provider).toInt() + 1);
-    }
-
-    // Without a key, and q a single text: a text answers, as the service does.
-    void libreTranslateCanRunOpen()
-    {
-        QProcess open;
-        const QString root = start(open, {"--libre-open"});
-        QVERIFY(!root.isEmpty());
-        QNetworkRequest request(QUrl(root + "libre/translate"));
-        request.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
-        const Answer answer = send(request, R"({"q":"Works","source":"en","target":"fr"})");
-        stop(open);
-        QCOMPARE(answer.status, 200);
-        QCOMPARE(answer.body.object(), QJsonObject({{"translatedText", "[fr] Works"}}));
     }
 };
 
