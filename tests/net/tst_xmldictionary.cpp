@@ -129,16 +129,13 @@ private Q_SLOTS:
                  {"<a><b></a></b>", true}})
             QVERIFY2(bool(Parser().dictionaryWithData(xml)) == hasResult, xml.constData());
 
+        // What the feed decoder makes of the entries kept: its cutOffXmlDropsTheOpenEntry.
         Parser parser;
         const auto result =
             parser.dictionaryWithData("<feed><entry><id>1</id></entry><entry><id>2</id><title>cut");
-        QVERIFY(result);
         QVERIFY(parser.stoppedAtError());
         QCOMPARE(parser.openElementsAtError(), (QStringList {"feed", "entry", "title"}));
-        const QVariantList entries = result->value("entry").toList();
-        QCOMPARE(entries.size(), 2);
-        QCOMPARE(entries.at(0).toMap().value("id").toString(), QString("1"));
-        QCOMPARE(entries.at(1).toMap().value("id").toString(), QString("2"));
+        QCOMPARE(result.value_or(QVariantMap()).value("entry").toList().size(), 2);
 
         QVERIFY(parser.dictionaryWithData("<a>1</a>"));
         QVERIFY(!parser.stoppedAtError());
