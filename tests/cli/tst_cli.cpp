@@ -302,18 +302,25 @@ private Q_SLOTS:
         QCOMPARE(cli({"reviews", "111", "--translate", ""}).status, 2);
     }
 
-    // More new reviews than the feed's pages reach leave a gap.
+    // More new reviews than the feed's pages reach leave a gap: from the
+    // newest stored review to the oldest one the last page held.
     void gapsAreListedAndCounted()
     {
+        auto burst = StoreAnswers::numberedReviews(1000, 600);
+        for (qsizetype i = 0; i < burst.size(); ++i)
+            burst[i].updated = QDateTime(QDate(2026, 3, 1), QTime(0, 0), Qt::UTC)
+                                   .addSecs(-3600 * i)
+                                   .toString(Qt::ISODate);
         auto &us = server_->reviews("111", "US");
-        us = StoreAnswers::numberedReviews(1000, 600) + us;
-        QCOMPARE(cli({"update", "111"}).status, 0);
+        us = burst + us;
+        QCOMPARE(cli({"update", "111"}).out, QByteArray("You have 500 new reviews.\n"));
         const QJsonArray gaps = json({"gaps", "--json"});
         QCOMPARE(gaps.size(), 1);
         QCOMPARE(gaps.at(0)["product"].toString(), QString("111"));
         QCOMPARE(gaps.at(0)["countryCode"].toString(), QString("US"));
-        QCOMPARE(gaps.at(0)["to"].toString(), QString("2026-01-02T17:00:00Z"));
-        QVERIFY(cli({"gaps", "111"}).out.contains("2026-01-02T17:00:00Z"));
+        QCOMPARE(gaps.at(0)["from"].toString(), QString("2026-01-02T17:00:00Z"));
+        QCOMPARE(gaps.at(0)["to"].toString(), QString("2026-02-08T05:00:00Z"));
+        QVERIFY(cli({"gaps", "111"}).out.contains("2026-02-08T05:00:00Z"));
         QCOMPARE(json({"gaps", "222", "--json"}).size(), 0);
         QCOMPARE(cli({"gaps", "999"}).status, 1);
         for (const QJsonValue &value : json({"products", "--json"}))
@@ -389,6 +396,9 @@ private Q_SLOTS:
                              ? QByteArray("No new reviews.")
                              : QString("You have %1 new review").arg(stored).toUtf8()),
                 full.out.constData());
+        // The product stays unfinished: the next update stores the rest, once.
+        QCOMPARE(cli({"update"}, setup).status, 0);
+        QCOMPARE(checkWhole("444", setup), 300);
     }
 
     // A stopped update keeps whole reviews and leaves the product unfinished:
@@ -443,6 +453,8 @@ private Q_SLOTS:
             json({"products", "--json"}, setup).at(0)["lastReviewsUpdate"].toString().isEmpty());
         QCOMPARE(cli({"update"}, setup).status, 0);
         QCOMPARE(checkWhole(id, setup), 560);
+        // A country read in full for the first time has no gap.
+        QCOMPARE(json({"gaps", "--json"}, setup).size(), 0);
     }
 
     void removeDeletesProductsAndEmptyGroups()
@@ -452,6 +464,9 @@ private Q_SLOTS:
         QCOMPARE(products.size(), 1);
         QCOMPARE(products.at(0)["identifier"].toString(), QString("111"));
         QCOMPARE(cli({"remove", "222"}).status, 1);
+        // The gaps go with their product.
+        QCOMPARE(cli({"remove", "111"}).status, 0);
+        QCOMPARE(json({"gaps", "--json"}).size(), 0);
     }
 };
 

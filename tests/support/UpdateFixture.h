@@ -14,11 +14,11 @@
 #include "update/UpdateServices.h"
 
 #include <QCoreApplication>
+#include <QTest>
 
 // The application around the engine, recorded.
 struct RecordingServices : UpdateServices {
     ManagedObjectContext *context = nullptr;
-    int saves = 0;
     int activities = 0;
     QStringList notifications;
     // Of each notification, the products it would show when clicked.
@@ -27,7 +27,6 @@ struct RecordingServices : UpdateServices {
     ManagedObjectContext *managedObjectContext() override { return context; }
     void saveAction() override
     {
-        ++saves;
         Error error;
         if (context->hasChanges() && !context->save(&error))
             qWarning("save: %s", qPrintable(error.debugDescription()));
@@ -43,26 +42,21 @@ struct RecordingServices : UpdateServices {
 };
 
 struct RecordingHost : UpdateHost {
-    QStringList progress;
-    int refreshes = 0;
     int shown = 0;
     int hidden = 0;
     QList<Error> errors;
     int alerts = 0;
-    bool tickSuppression = false;
     std::shared_ptr<Product> selection;
 
-    void updateProgress(const QString &text) override { progress << text; }
     void showProgressView() override { ++shown; }
     void hideProgressView() override { ++hidden; }
-    void mainOutlineViewSelectionDidChange() override { ++refreshes; }
     std::shared_ptr<Product> selectedProduct() const override { return selection; }
     void presentError(const Error &error) override { errors << error; }
     void showRateLimitAlert(
         const QString &, const QString &, std::function<void(bool)> completion) override
     {
         ++alerts;
-        completion(tickSuppression);
+        completion(false);
     }
 };
 
@@ -125,6 +119,19 @@ struct UpdateFixture {
     }
 };
 
-// Waits until `done` holds, serving the event loop.
-#define RK_WAIT(condition)                                                                         \
-    QVERIFY2(waitFor([&] { return bool(condition); }, nullptr, 20000), #condition)
+// Starts an importer's work with `start(done)` and serves the event loop
+// until `done` (with the work's error, if any) was called; then drains the
+// merges still running and waits a moment for a second, late call. Returns
+// how often `done` was called, with the error of its last call in `error`.
+template<typename Importer, typename Start>
+int awaitDone(Importer &importer, Start start, Error *error = nullptr)
+{
+    const auto calls = std::make_shared<std::pair<int, Error>>();
+    start([calls](const Error &e = {}) { *calls = {calls->first + 1, e}; });
+    waitFor([&] { return calls->first > 0; }, nullptr, 30000);
+    importer.drainMerges();
+    QTest::qWait(50);
+    if (error)
+        *error = calls->second;
+    return calls->first;
+}
