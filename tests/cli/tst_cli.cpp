@@ -142,7 +142,8 @@ private Q_SLOTS:
             QList<QStringList> {{}, {"frobnicate"}, {"reviews"}, {"products", "--json", "--csv"},
                 {"products", "--nope"}, {"config", "AutomaticUpdateInterval", "soon"},
                 {"config", "SelectedRegions", "Atlantis"}, {"add", "not-an-id"},
-                {"search", "x", "--kinds", "films"}, {"ratings", "111", "--country", "US"}}) {
+                {"search", "x", "--kinds", "films"}, {"search", " "},
+                {"ratings", "111", "--country", "US"}}) {
             const Result result = cli(arguments);
             QVERIFY2(result.status == 2, qPrintable(arguments.join(' ') + ": " + result.err));
             QVERIFY(!result.err.isEmpty());
@@ -167,6 +168,10 @@ private Q_SLOTS:
         QCOMPARE(results.at(0)["identifier"].toString(), QString("333"));
         QCOMPARE(results.at(0)["kind"].toString(), QString("ios"));
         QCOMPARE(results.at(0)["author"].toString(), QString("Maker"));
+        // A store page's address looks its product up instead.
+        const QJsonArray page = json({"search", "https://apps.apple.com/us/app/x/id111", "--json"});
+        QCOMPARE(page.size(), 1);
+        QCOMPARE(page.at(0)["title"].toString(), QString("Notes"));
     }
 
     void addUpdatesExactlyTheNewProducts()
