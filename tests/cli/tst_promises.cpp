@@ -375,6 +375,32 @@ private Q_SLOTS:
         QCOMPARE(json({"gaps", "--json"}).size(), 0);
     }
 
+    // The hourly timer's run updates what the interval makes due, and
+    // nothing while automatic updates are off.
+    void scheduledRunUpdatesWhatIsDue()
+    {
+        if (faketime_.isEmpty())
+            QSKIP("faketime is not installed");
+        newUser();
+        firstLoad();
+        QCOMPARE(run({"config", "AutomaticUpdateInterval", "3600"}).status, 0);
+        addNewReviews(QStringLiteral("us"), 1);
+        const Result early = run({"update", "--due"}, lastFetch_.addSecs(1800));
+        QCOMPARE(early.status, 0);
+        QVERIFY2(early.err.contains("All reviews are up to date."), early.err.constData());
+        QVERIFY(usPage1Requests().isEmpty());
+
+        const Result due = run({"update", "--due"}, lastFetch_.addSecs(3700));
+        QVERIFY2(due.status == 0, due.err.constData());
+        QCOMPARE(due.out, QByteArray("You have 1 new review.\n"));
+
+        QCOMPARE(run({"config", "AutomaticUpdateInterval", "0"}).status, 0);
+        const Result off = run({"update", "--due"}, lastFetch_.addDays(2));
+        QCOMPARE(off.status, 0);
+        QVERIFY(off.err.contains("Automatic updates are off") && usPage1Requests().isEmpty());
+        QCOMPARE(run({"update", "--due", productId}).status, 2);
+    }
+
     void pageCutOffMidEntry_data()
     {
         QTest::addColumn<bool>("connectionCut");
