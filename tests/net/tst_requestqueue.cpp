@@ -2,9 +2,12 @@
 #include "net/RequestQueue.h"
 #include "net/URLError.h"
 #include "platform/ManualClock.h"
+#include "platform/NetworkAccess.h"
+#include "platform/SharedURLCache.h"
 #include "support/TestEnvironment.h"
 #include "support/WaitFor.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 using Response = LocalHttpServer::Response;
@@ -36,6 +39,7 @@ class RequestQueueTest : public QObject {
 private:
     LocalHttpServer *server_ = nullptr;
     ManualClock *manual_ = nullptr;
+    QTemporaryDir cacheFolder_;
 
     void useManualClock()
     {
@@ -49,6 +53,31 @@ private:
         return queue.addRequest(URLRequest(server_->url(path), timeout), recorder(outcome));
     }
 
+    struct Fetched {
+        bool asked = false;
+        QByteArray validator; // If-None-Match or If-Modified-Since as sent
+        QByteArray body;
+    };
+
+    // `path` through a queue of its own, on the manual clock.
+    Fetched fetch(const QString &path)
+    {
+        const qsizetype before = server_->requests().size();
+        RequestQueue queue;
+        Outcome outcome;
+        add(queue, path, outcome);
+        if (!waitFor([&] { return outcome.calls; }, manual_) || outcome.error
+            || outcome.response.statusCode() != 200)
+            qWarning() << "no good answer for" << path << outcome.error.debugDescription();
+        Fetched fetched {server_->requests().size() > before, {}, outcome.data};
+        if (fetched.asked) {
+            const auto &request = server_->requests().constLast();
+            fetched.validator =
+                request.header("If-None-Match") + request.header("If-Modified-Since");
+        }
+        return fetched;
+    }
+
 private Q_SLOTS:
     void init()
     {
@@ -60,10 +89,76 @@ private Q_SLOTS:
 
     void cleanup()
     {
+        NetworkAccess::installSharedURLCache(nullptr);
         delete server_;
         Clock::setShared(nullptr);
         delete manual_;
         manual_ = nullptr;
+    }
+
+    // The queue's own cache rule at its edges: an answer the application
+    // stored is reused without asking the server for max(max-age, 3960)
+    // seconds after "CachedDate", counted either way; any other stored answer
+    // with a validator is asked for again conditionally, the server answers
+    // 304, and the caller gets the stored body either way. An answer marked
+    // no-store is never kept. The promises built on it (max-age=0, no
+    // max-age, an ETag) are tried end to end in cli/tst_promises.
+    void cacheReuseAndRevalidation_data()
+    {
+        QTest::addColumn<QByteArray>("header");
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<bool>("etag");
+        QTest::addColumn<int>("secondsLater");
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<QByteArray>("validator");
+        const auto row = [](const char *name, const char *value, int secondsLater, bool asked,
+                             const char *header = "Cache-Control", bool etag = false,
+                             const char *validator = "") {
+            QTest::newRow(name) << QByteArray(header) << QByteArray(value) << etag << secondsLater
+                                << asked << QByteArray(validator);
+        };
+        row("max-age=60, 3959 s later", "max-age=60", 3959, false);
+        row("max-age=60, 3960 s later", "max-age=60", 3960, true);
+        row("max-age=7200, 7199 s later", "public, max-age=7200", 7199, false);
+        row("max-age=7200, 7200 s later", "public, max-age=7200", 7200, true);
+        row("clock set back 3959 s", "max-age=60,private", -3959, false);
+        row("clock set back 3960 s", "max-age=60,private", -3960, true);
+        row("Last-Modified, no Cache-Control", "Thu, 01 Jan 2015 00:00:00 GMT", 0, true,
+            "Last-Modified", false, "Thu, 01 Jan 2015 00:00:00 GMT");
+        row("no-store", "no-store, max-age=600", 0, true, "Cache-Control", true);
+    }
+
+    void cacheReuseAndRevalidation()
+    {
+        QFETCH(QByteArray, header);
+        QFETCH(QByteArray, value);
+        QFETCH(bool, etag);
+        QFETCH(int, secondsLater);
+        QFETCH(bool, asked);
+        QFETCH(QByteArray, validator);
+        useManualClock();
+        NetworkAccess::installSharedURLCache(new SharedURLCache(cacheFolder_.path(), manual_));
+        const QString path = QStringLiteral("/%1").arg(QTest::currentDataTag()).remove(' ');
+        server_->route(path, [=](const LocalHttpServer::Request &request) {
+            const bool confirmed = !request.header("If-None-Match").isEmpty()
+                || !request.header("If-Modified-Since").isEmpty();
+            auto response = confirmed ? Response::withStatus(304) : Response::ok("the body");
+            response.withHeader(header, value);
+            if (etag)
+                response.withHeader("ETag", "\"v1\"");
+            return response;
+        });
+        QCOMPARE(fetch(path).validator, QByteArray());
+        manual_->setNow(manual_->now().addSecs(secondsLater));
+        const Fetched second = fetch(path);
+        QCOMPARE(second.asked, asked);
+        QCOMPARE(second.validator, validator);
+        QCOMPARE(second.body, QByteArray("the body"));
+        // The answer, new or confirmed, is stored again with the clock's time.
+        if (asked && value.split(',').contains("max-age=60")) {
+            manual_->advanceSeconds(100);
+            QVERIFY(!fetch(path).asked);
+        }
     }
 
     // At 4 per second, an operation that ran 0.1 s delays the next by 0.15 s;
