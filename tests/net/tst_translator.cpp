@@ -1,3 +1,4 @@
+#include "FakeTranslator.h"
 #include "LocalHttpServer.h"
 #include "net/AzureTranslatorProvider.h"
 #include "net/DeepLProvider.h"
@@ -113,6 +114,18 @@ private:
         return waitFor([&] { return bool(error); }, clock_) ? *error : Error("no answer", -1);
     }
 
+    // Every service's address in the preferences on `server`.
+    static void pointAt(const LocalHttpServer &server)
+    {
+        for (const auto &[path, key] :
+            {std::pair {"/v2/OAuth2-13", MicrosoftV2Provider::tokenURLKey},
+                {"/v2/Http.svc/Translate", MicrosoftV2Provider::translateURLKey},
+                {"/deepl", DeepLProvider::serverURLKey},
+                {"/azure/", AzureTranslatorProvider::endpointKey},
+                {"/libre", LibreTranslateProvider::urlKey}})
+            UserDefaults::standard().setString(server.url(path).toString(), key);
+    }
+
     static QString pathOf(const QString &provider)
     {
         return provider == "DeepL"      ? "/deepl/v2/translate"
@@ -145,13 +158,7 @@ private Q_SLOTS:
             return Response::ok(v2Answer(
                 "[" + formValue(request.target, "to") + "] " + formValue(request.target, "text")));
         });
-        for (const auto &[path, key] :
-            {std::pair {"/v2/OAuth2-13", MicrosoftV2Provider::tokenURLKey},
-                {"/v2/Http.svc/Translate", MicrosoftV2Provider::translateURLKey},
-                {"/deepl", DeepLProvider::serverURLKey},
-                {"/azure/", AzureTranslatorProvider::endpointKey},
-                {"/libre", LibreTranslateProvider::urlKey}})
-            UserDefaults::standard().setString(server_->url(path).toString(), key);
+        pointAt(*server_);
         UserDefaults::standard().setString("my id", MicrosoftV2Provider::clientIDKey);
         choose("MicrosoftV2", "s3cr&t+/=");
     }
@@ -266,6 +273,33 @@ private Q_SLOTS:
         QTest::qWait(20);
         QCOMPARE(none.calls, 0);
         QCOMPARE(server_->requestsFor("/v2/Http.svc/Translate").size(), 3);
+    }
+
+    // The fake store's services answer the application's own client in every
+    // protocol, one text at a time as the preferences' test sends it.
+    void throughTheFakeStore_data()
+    {
+        QTest::addColumn<QString>("provider");
+        for (const char *provider : {"MicrosoftV2", "Azure", "DeepL", "LibreTranslate"})
+            QTest::newRow(provider) << QString(provider);
+    }
+
+    void throughTheFakeStore()
+    {
+        QFETCH(QString, provider);
+        FakeTranslator fake({});
+        LocalHttpServer server;
+        QVERIFY(server.listen());
+        server.setFallback([&fake](const LocalHttpServer::Request &r) { return fake.answer(r); });
+        pointAt(server);
+        choose(provider, QString::fromUtf8(FakeTranslator::key));
+        std::optional<std::pair<QString, Error>> result;
+        translator().translateFrom(QString(), "fr", "Cats & dogs + 1",
+            [&](const QString &text, const Error &error) { result.emplace(text, error); });
+        QVERIFY(waitFor([&] { return bool(result); }, clock_));
+        QVERIFY2(!result->second, qPrintable(result->second.debugDescription()));
+        QCOMPARE(
+            result->first, (provider == "DeepL" ? "[FR]" : "[fr]") + QString(" Cats & dogs + 1"));
     }
 
     // Shared statuses are mapped once in TranslationProvider (V2's 401: see
