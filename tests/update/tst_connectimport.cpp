@@ -112,17 +112,16 @@ private Q_SLOTS:
         LogCapture log;
 
         QVERIFY(!run.load(run.store.context->fetch<Product>(FetchRequest("Product"))));
-        QCOMPARE(run.count(), 621);
-        QCOMPARE(run.count("countryCode == 'US'"), 600);
-        QCOMPARE(run.count("countryCode == 'GB'"), 20);
-        QCOMPARE(run.count("countryCode == 'ZZZ'"), 1);
+        QCOMPARE((QList<qint64> {run.count(), run.count("countryCode == 'US'"),
+                     run.count("countryCode == 'GB'"), run.count("countryCode == 'ZZZ'"),
+                     run.count("read == NO")}),
+            (QList<qint64> {621, 600, 20, 1, 621}));
         QVERIFY(log.lines.join("\n").contains("territory \"ZZZ\""));
-        QCOMPARE(run.count("read == NO"), 621);
         QCOMPARE(run.services.notifications.last(), "ReviewKeeper: You have 621 new reviews.");
         const auto stored = run.storedReviews(app);
-        QCOMPARE(stored.value("US/2")->version(), "2.0");
-        QCOMPARE(stored.value("US/3")->version(), "1.0");
-        QCOMPARE(stored.value("US/7")->version(), "");
+        QCOMPARE((QStringList {stored.value("US/2")->version(), stored.value("US/3")->version(),
+                     stored.value("US/7")->version()}),
+            (QStringList {"2.0", "1.0", ""}));
         QCOMPARE(stored.value("US/3")->reply()->text, "Fixed in 2.0");
         QVERIFY(stored.value("US/3")->reply()->isPublished());
         QCOMPARE(stored.value("US/4")->dateReviewed(), newest.addSecs(-2400));
