@@ -85,10 +85,8 @@ QByteArray lookupAnswer(const QList<qint64> &trackIds, const QString &kind)
             QJsonObject {{"trackId", id}, {"trackName", QStringLiteral("Product %1").arg(id)},
                 {"kind", kind}, {"averageUserRating", 4.5}, {"userRatingCount", 120}});
     }
-    QByteArray json =
-        QJsonDocument(QJsonObject {{"resultCount", int(trackIds.size())}, {"results", results}})
-            .toJson(QJsonDocument::Compact);
-    return json;
+    return QJsonDocument(QJsonObject {{"resultCount", int(trackIds.size())}, {"results", results}})
+        .toJson(QJsonDocument::Compact);
 }
 
 QByteArray pngImage(int width, int height)

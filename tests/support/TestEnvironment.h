@@ -30,8 +30,6 @@ public:
             setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
 
-    QString path() const { return root_.path(); }
-
 private:
     QTemporaryDir root_;
 };
