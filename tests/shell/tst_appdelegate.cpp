@@ -5,20 +5,17 @@
 #include "platform/NotificationNames.h"
 #include "platform/SharedURLCache.h"
 #include "platform/UserDefaults.h"
-#include "platform/UserNotifier.h"
 #include "platform/store/FetchRequest.h"
 #include "platform/store/ManagedObjectContext.h"
 #include "platform/store/PersistentStoreCoordinator.h"
 #include "platform/store/SqliteConnection.h"
 #include "shell/AppDelegate.h"
-#include "support/PrivateBus.h"
 #include "support/RecordingPresenter.h"
 #include "support/StoreFixture.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
 #include <QNetworkCacheMetaData>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -215,45 +212,6 @@ private Q_SLOTS:
         delegate_->setUpSharedURLCache(true);
         QCOMPARE(log.lines, QStringList {"Clearing disk cache"});
         QVERIFY(!NetworkAccess::sharedURLCache()->metaData(meta.url()).isValid());
-    }
-
-    void notificationsFollowThePreferences()
-    {
-        PrivateBus bus;
-        if (!bus.isRunning())
-            QSKIP("dbus-daemon is not available");
-        UserNotifier notifier;
-        notifier.setBusAddress(bus.address());
-        {
-            NotificationServiceStub service;
-            QVERIFY(service.registerOn(bus.address()));
-            QSignalSpy delivered(&notifier, &UserNotifier::delivered);
-            delegate_->setUserNotifier(&notifier);
-
-            defaults_->setBool(false, "ShowNotifications");
-            delegate_->notifyWithTitle("ReviewKeeper", "You have 2 new reviews.");
-            QTest::qWait(100);
-            QCOMPARE(service.calls.size(), 0);
-            defaults_->setBool(true, "ShowNotifications");
-            defaults_->setBool(false, "PlayNotificationSound");
-            delegate_->notifyWithTitle("ReviewKeeper", "You have 2 new reviews.", "Weather Pro");
-            QTRY_COMPARE(service.calls.size(), 1);
-            QCOMPARE(service.calls[0].summary, QString("ReviewKeeper"));
-            QCOMPARE(service.calls[0].body, QString("You have 2 new reviews.\nWeather Pro"));
-            QVERIFY(!service.calls[0].hints.contains("sound-name"));
-            QTRY_COMPARE(delivered.size(), 1);
-            defaults_->setBool(true, "PlayNotificationSound");
-            delegate_->notifyWithTitle("ReviewKeeper", "You have 1 new review.");
-            QTRY_COMPARE(service.calls.size(), 2);
-            QVERIFY(service.calls[1].hints.contains("sound-name"));
-            QCOMPARE(service.calls[1].body, QString("You have 1 new review."));
-        }
-        // Without a service the notification is logged.
-        QSignalSpy failed(&notifier, &UserNotifier::failed);
-        LogCapture log;
-        notifier.deliver({"ReviewKeeper", "You have 3 new reviews.", {}, {}, false, {}});
-        QTRY_COMPARE(failed.size(), 1);
-        QCOMPARE(log.lines, QStringList {"ReviewKeeper: You have 3 new reviews."});
     }
 
     void helpAddresses()
