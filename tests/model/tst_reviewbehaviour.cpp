@@ -1,13 +1,10 @@
 #include "model/ReviewTranslation.h"
 #include "model/ReviewVersion.h"
 #include "platform/Dispatch.h"
-#include "platform/store/SqliteConnection.h"
 #include "support/StoreFixture.h"
 #include "support/TestEnvironment.h"
 
 #include <QTest>
-
-#include <sqlite3.h>
 
 namespace {
 // A translation service that answers on the next turn of the loop with
@@ -84,39 +81,6 @@ private Q_SLOTS:
         QVERIFY(bare->reviewContents().isEmpty());
         QVERIFY(bare->originalReviewContent());
         QCOMPARE(bare->reviewContents().size(), 1);
-    }
-
-    // While a review is loaded in the main context, a merge reads the
-    // contents it brings with one query, not one each.
-    void anImportInAChildStoresTheDisplayPair()
-    {
-        int contentReads = 0;
-        sqlite3 *db = store_->coordinator->writeConnection()->handle();
-        sqlite3_trace_v2(
-            db, SQLITE_TRACE_STMT,
-            [](unsigned, void *counter, void *, void *text) {
-                const QByteArray sql(static_cast<const char *>(text));
-                if (sql.startsWith("SELECT") && sql.contains("FROM \"ReviewContent\""))
-                    ++*static_cast<int *>(counter);
-                return 0;
-            },
-            &contentReads);
-        auto child = store_->context->newPrivateContext();
-        const ObjectID id = app_->objectID();
-        child->performAndWait([&] {
-            auto product = std::dynamic_pointer_cast<Product>(child->existingObject(id));
-            for (int i = 0; i < 50; ++i)
-                StoreFixture::review(*child, product, QString::number(i), "US");
-            QVERIFY(child->save());
-        });
-        QCoreApplication::processEvents();
-        sqlite3_trace_v2(db, 0, nullptr, nullptr);
-        QVERIFY2(contentReads <= 1, qPrintable(QString::number(contentReads)));
-        const auto reviews = app_->reviews();
-        QCOMPARE(reviews.size(), 51);
-        for (const auto &review : reviews)
-            QCOMPARE(review->displayTitle(), "Title " + review->identifier());
-        QVERIFY(!store_->context->hasChanges());
     }
 
     // A translation is stored and shown without anyone asking; a failed one,
