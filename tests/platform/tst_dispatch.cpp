@@ -46,36 +46,31 @@ private Q_SLOTS:
         QCOMPARE(notified, 1);
     }
 
-    // An observer may remove another while the notification is delivered.
+    // Observers hear their name, from their sender when they name one; one
+    // whose context is gone hears nothing more, and an observer may remove
+    // another while the notification is delivered.
     void notificationCenterFiltersAndCleansUp()
     {
         NotificationCenter center;
-        int any = 0, fromA = 0;
+        QStringList heard;
         const int a = 1, b = 2;
         auto *context = new QObject;
-        center.addObserver("n", context, [&](const Notification &) { ++any; });
+        center.addObserver("n", context, [&](const Notification &) { heard << "any"; });
         center.addObserver(
             "n", nullptr,
-            [&](const Notification &n) {
-                ++fromA;
-                QCOMPARE(n.userInfo.value("k").toInt(), 7);
-            },
-            &a);
+            [&](const Notification &n) { heard << "a" + n.userInfo.value("k").toString(); }, &a);
         center.post("n", &a, {{"k", 7}});
         center.post("n", &b, {{"k", 7}});
         center.post("other", &a);
-        QCOMPARE(any, 2);
-        QCOMPARE(fromA, 1);
         delete context;
         center.post("n", &b);
-        QCOMPARE(any, 2);
         QCOMPARE(center.observerCount("n"), 1);
         NotificationCenter::ObserverId removed = 0;
         center.addObserver(
             "m", nullptr, [&](const Notification &) { center.removeObserver(removed); });
-        removed = center.addObserver("m", nullptr, [&](const Notification &) { ++any; });
+        removed = center.addObserver("m", nullptr, [&](const Notification &) { heard << "m"; });
         center.post("m");
-        QCOMPARE(any, 2);
+        QCOMPARE(heard, (QStringList {"any", "a7", "any"}));
     }
 
     // Due calls run in order of due time, then of scheduling, each seeing

@@ -165,9 +165,7 @@ private Q_SLOTS:
 
             QCOMPARE(remove(store, name), Error());
             const auto gone = read(store, name);
-            QVERIFY(gone);
-            QVERIFY(gone->secret.isNull());
-            QCOMPARE(gone->error, Error());
+            QVERIFY(gone && gone->secret.isNull() && !gone->error);
             QCOMPARE(store.whyNoKey(),
                 QString("No key is kept in the secret service and REVIEWKEEPER_TRANSLATOR_KEY is "
                         "not set."));
