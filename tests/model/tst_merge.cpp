@@ -99,16 +99,8 @@ private Q_SLOTS:
     // One save of many reviews is one announcement, and the product hears
     // of its reviews once. Its unread count is absent at zero and follows
     // the merge and saved reads (how often it recounts is benchmarked).
-    void childInsertAnnouncesTheProductOnce_data()
-    {
-        QTest::addColumn<int>("reviews");
-        QTest::newRow("one") << 1;
-        QTest::newRow("five hundred") << 500;
-    }
-
     void childInsertAnnouncesTheProductOnce()
     {
-        QFETCH(int, reviews);
         QVERIFY(!app_->unReadCount());
         QList<ObjectChange> heard;
         auto listening = std::make_unique<QObject>();
@@ -120,27 +112,24 @@ private Q_SLOTS:
             inserted += n.inserted.size();
             QVERIFY(n.updated.contains(appId_));
         });
-        QStringList identifiers;
-        for (int i = 0; i < reviews; ++i)
-            identifiers << QString::number(i);
         auto child = store_->context->newPrivateContext();
-        child->performAndWait([&] { mergePage(*child, appId_, "US", identifiers); });
+        child->performAndWait([&] { mergePage(*child, appId_, "US", {"a", "b", "c"}); });
         QTest::qWait(20);
         QCOMPARE(notifications, 1);
-        QCOMPARE(inserted, 2 * reviews); // each review and its content
+        QCOMPARE(inserted, 6); // each review and its content
         QCOMPARE(heard.size(), 1);
         QCOMPARE(heard.first().kind, ObjectChange::Kind::Updated);
         QCOMPARE(heard.first().keys, QSet<QString> {"reviews"});
-        QCOMPARE(app_->countOfObjects("reviews"), reviews);
-        QCOMPARE(count("Review"), reviews);
-        QCOMPARE(app_->unReadCount(), std::optional<qint64>(reviews));
+        QCOMPARE(app_->countOfObjects("reviews"), 3);
+        QCOMPARE(count("Review"), 3);
+        QCOMPARE(app_->unReadCount(), std::optional<qint64>(3));
         listening.reset();
-        // Nothing but the context holds the review until the save.
-        app_->reviews().first()->setRead(true);
+        // Nothing but the context holds the reviews until the save.
+        for (const auto &review : app_->reviews())
+            review->setRead(true);
         QVERIFY(store_->context->save());
         QCoreApplication::processEvents();
-        QCOMPARE(app_->unReadCount(),
-            reviews > 1 ? std::optional<qint64>(reviews - 1) : std::optional<qint64>());
+        QVERIFY(!app_->unReadCount());
     }
 
     // A child's changes to reviews the main context deleted, pending or
