@@ -3,6 +3,9 @@
 #include "model/HalfStarRounding.h"
 #include "model/PodcastGroup.h"
 #include "model/Rating.h"
+#include "model/ReviewTranslation.h"
+#include "model/ReviewVersion.h"
+#include "platform/Dispatch.h"
 #include "platform/ManualClock.h"
 #include "support/StoreFixture.h"
 #include "support/TestEnvironment.h"
@@ -43,8 +46,48 @@ bool save(StoreFixture &store)
     QCoreApplication::processEvents();
     return saved;
 }
+
+// A translation service that answers on the next turn of the loop with
+// "<code>:<text>" for each text, or fails with `failure` when it is set.
+// Each request is recorded as "<from>><to>:<text>|<text>...".
+struct FakeService {
+    QStringList requests;
+    Error failure;
+
+    FakeService()
+    {
+        ReviewTranslation::setTranslateFunction(
+            [this](const QString &from, const QString &to, const QStringList &texts,
+                ReviewTranslation::Completion completion) {
+                requests << from + ">" + to + ":" + texts.join('|');
+                dispatchMain([completion, to, texts, failure = failure] {
+                    QStringList translations;
+                    for (const QString &text : texts)
+                        translations << to + ":" + text;
+                    completion(failure ? QStringList() : translations, failure);
+                });
+            });
+    }
+    ~FakeService() { ReviewTranslation::setTranslateFunction({}); }
+};
+
+// A store whose app "1" has one saved review "r" titled "Title r".
+struct ReviewStore : StoreFixture {
+    std::shared_ptr<App> product = app("1");
+    std::shared_ptr<Review> review = StoreFixture::review(*context, product, "r", "US");
+
+    ReviewStore()
+    {
+        review->originalReviewContent()->setValue("data", QByteArray("Great app & fast"));
+        if (!context->save())
+            qFatal("the review was not saved");
+        QCoreApplication::processEvents();
+    }
+};
 } // namespace
 
+// What records fill in, derive and show, and how a review keeps its
+// translations.
 class RecordsTest : public QObject {
     Q_OBJECT
 
@@ -230,6 +273,122 @@ private Q_SLOTS:
         artwork.fill(Qt::red);
         app->setValue("image", artwork);
         QCOMPARE(app->image().pixel(0, 0), QColor(Qt::red).rgb());
+    }
+
+    void displayPairFollowsTheContentsByItself()
+    {
+        ReviewStore store;
+        QCOMPARE(store.review->displayTitle(), QString("Title r"));
+        QCOMPARE(store.review->displayData(), QByteArray("Great app & fast"));
+        store.review->originalReviewContent()->setValue("title", "New");
+        QCoreApplication::processEvents();
+        QCOMPARE(store.review->displayTitle(), QString("New"));
+
+        // A review with only a translation has no original and shows nothing.
+        auto review = store.context->insertNewObject<Review>("Review");
+        review->setProduct(store.product);
+        store.context->insertNewObject("ReviewContent", {{"languageCode", "de"}, {"title", "Nur"}})
+            ->setObject("review", review);
+        QVERIFY(!review->originalReviewContent());
+        review->updateDisplayReviewContent();
+        QVERIFY(review->displayTitle().isNull());
+        QVERIFY(review->displayData().isNull());
+        // No content at all: an empty original is created on demand.
+        auto bare = store.context->insertNewObject<Review>("Review");
+        bare->setProduct(store.product);
+        QVERIFY(bare->reviewContents().isEmpty());
+        QVERIFY(bare->originalReviewContent());
+        QCOMPARE(bare->reviewContents().size(), 1);
+    }
+
+    // A translation is stored and shown without anyone asking; a failed one,
+    // or one overtaken by an edit of the review, stores nothing.
+    void translationsStoredShownAndDropped()
+    {
+        ReviewStore store;
+        FakeService service;
+        QList<Error> completions;
+        const auto done = [&](const Error &error) { completions << error; };
+        store.review->translateTo("de", done);
+        QTRY_COMPARE(completions.size(), 1);
+        // Title and text in one request; no source language.
+        QCOMPARE(service.requests, (QStringList {">de:Title r|Great app & fast"}));
+        QVERIFY(store.review->hasTranslationForLanguageCode("de"));
+        QCOMPARE(store.review->translatedLanguageCode(), QString("de"));
+        QCoreApplication::processEvents();
+        QCOMPARE(store.review->displayTitle(), QString("de:Title r"));
+        QCOMPARE(store.review->displayData(), QByteArray("de:Great app & fast"));
+
+        // A second language, then switching between all three: no request.
+        store.review->translateTo("fr", done);
+        QTRY_COMPARE(completions.size(), 2);
+        QCOMPARE(store.review->reviewContents().size(), 3);
+        service.requests.clear();
+        store.review->translateTo("de", done);
+        QCOMPARE(completions.size(), 2); // never inline
+        QTRY_COMPARE(completions.size(), 3);
+        QCOMPARE(store.review->displayTitle(), QString("de:Title r"));
+        store.review->translateTo(QString(), [&] { completions << Error(); });
+        QTRY_COMPARE(completions.size(), 4);
+        QCOMPARE(store.review->displayTitle(), QString("Title r"));
+        QVERIFY(store.review->translatedLanguageCode().isNull());
+        QVERIFY(service.requests.isEmpty());
+
+        service.failure = Error("TranslatorErrorDomain", 3); // quota used up
+        store.review->translateTo("ja", done);
+        QTRY_COMPARE(completions.size(), 5);
+        QTest::qWait(20);
+        QCOMPARE(completions, (QList<Error> {{}, {}, {}, {}, service.failure}));
+        QCOMPARE(service.requests.size(), 1);
+        QVERIFY(!store.review->hasTranslationForLanguageCode("ja"));
+        QVERIFY(store.review->translatedLanguageCode().isNull());
+        QCOMPARE(store.review->reviewContents().size(), 3);
+
+        // The author edits the review while its translation is on the way:
+        // the translation of the old text is dropped, not shown for the new.
+        service.failure = Error();
+        store.review->translateTo("ja", done);
+        store.review->replaceWith(
+            {4.0, "New title", "New text", "2.0", {}}, QDateTime::currentDateTimeUtc());
+        QTRY_COMPARE(completions.size(), 6);
+        QVERIFY(!completions.last());
+        QVERIFY(!store.review->hasTranslationForLanguageCode("ja"));
+        QVERIFY(store.review->translatedLanguageCode().isNull());
+        QCOMPARE(store.review->displayTitle(), QString("New title"));
+        QCOMPARE(store.review->previousVersions().size(), 1);
+        QCOMPARE(store.review->previousVersions().first()->translations().size(), 2);
+    }
+
+    void smallDisplayTexts()
+    {
+        ReviewStore store;
+        const QString frown("\u2639\uFE0F"), neutral = QString::fromUcs4(U"\U0001F610"),
+                                             smile = QString::fromUcs4(U"\U0001F60A");
+        for (const auto &[stars, face] : std::initializer_list<std::pair<QVariant, QString>> {
+                 {1.0, frown}, {2.5, frown}, {3.0, neutral}, {4.5, smile}, {0.0, ""}, {{}, ""}}) {
+            store.review->setValue("rating", stars);
+            QCOMPARE(store.review->reviewSmiley(), face);
+        }
+        QVERIFY(store.review->voteToolTipString().isNull());
+        store.review->setValue("voteSum", 3);
+        store.review->setValue("voteCount", 5);
+        QCOMPARE(store.review->voteToolTipString(),
+            QString("3 out of 5 customers found this review helpful"));
+
+        const QDateTime now = QDateTime::currentDateTime();
+        for (const auto &[locale, date, text] :
+            std::initializer_list<std::tuple<QLocale, QDateTime, QString>> {
+                {QLocale("en_US"), now, "today"}, {QLocale("en_US"), now.addDays(-1), "yesterday"},
+                {QLocale("de_DE"), now, "heute"}, {QLocale("de_DE"), now.addDays(-1), "gestern"},
+                {QLocale::c(), {}, ""}}) {
+            QLocale::setDefault(locale);
+            store.review->setValue("dateReviewed", date);
+            QCOMPARE(store.review->dateReviewedString().toLower(), text);
+        }
+        QLocale::setDefault(QLocale("en_US"));
+        store.review->setValue("dateReviewed", QDateTime(QDate(2015, 8, 25), QTime(12, 0)));
+        QCOMPARE(store.review->dateReviewedString(), QString("August 25, 2015"));
+        QLocale::setDefault(QLocale::c());
     }
 };
 
