@@ -96,15 +96,17 @@ private Q_SLOTS:
         });
     }
 
-    // One save of many reviews is one announcement, and the product hears
-    // of its reviews once. Its unread count is absent at zero and follows
-    // the merge and saved reads (how often it recounts is benchmarked).
-    void childInsertAnnouncesTheProductOnce()
+    // Main-context edits are announced once, on the next turn, with the keys
+    // they changed, and so is one child save of many reviews: the product
+    // hears of them once. A removed observer hears nothing more. The unread
+    // count is absent at zero and follows the merge and saved reads (how
+    // often it recounts is benchmarked).
+    void changesAreAnnouncedOncePerTurn()
     {
         QVERIFY(!app_->unReadCount());
         QList<ObjectChange> heard;
         auto listening = std::make_unique<QObject>();
-        store_->context->observeObject(
+        const auto observer = store_->context->observeObject(
             appId_, listening.get(), [&](const ObjectChange &change) { heard << change; });
         int notifications = 0, inserted = 0;
         store_->context->observeChanges(listening.get(), [&](const ChangeNotification &n) {
@@ -112,17 +114,29 @@ private Q_SLOTS:
             inserted += n.inserted.size();
             QVERIFY(n.updated.contains(appId_));
         });
+        app_->setValue("title", "one");
+        app_->setValue("title", "two");
+        review("mine");
+        QCOMPARE(notifications, 0);
+        QCoreApplication::processEvents();
+        QCOMPARE(notifications, 1);
+        QVERIFY(store_->context->save());
         auto child = store_->context->newPrivateContext();
         child->performAndWait([&] { mergePage(*child, appId_, "US", {"a", "b", "c"}); });
         QTest::qWait(20);
-        QCOMPARE(notifications, 1);
-        QCOMPARE(inserted, 6); // each review and its content
-        QCOMPARE(heard.size(), 1);
-        QCOMPARE(heard.first().kind, ObjectChange::Kind::Updated);
-        QCOMPARE(heard.first().keys, QSet<QString> {"reviews"});
-        QCOMPARE(app_->countOfObjects("reviews"), 3);
-        QCOMPARE(count("Review"), 3);
-        QCOMPARE(app_->unReadCount(), std::optional<qint64>(3));
+        QCOMPARE(notifications, 2);
+        QCOMPARE(inserted, 8); // each review and its content
+        QCOMPARE(heard.size(), 2);
+        QCOMPARE(heard[0].keys, (QSet<QString> {"title", "reviews"}));
+        QCOMPARE(heard[1].kind, ObjectChange::Kind::Updated);
+        QCOMPARE(heard[1].keys, QSet<QString> {"reviews"});
+        QCOMPARE(app_->countOfObjects("reviews"), 4);
+        QCOMPARE(app_->unReadCount(), std::optional<qint64>(4));
+        store_->context->removeObserver(observer);
+        app_->setValue("title", "three");
+        QCoreApplication::processEvents();
+        QCOMPARE(notifications, 3);
+        QCOMPARE(heard.size(), 2);
         listening.reset();
         // Nothing but the context holds the reviews until the save.
         for (const auto &review : app_->reviews())

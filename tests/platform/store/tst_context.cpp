@@ -94,7 +94,8 @@ void fillRows(TestStore &store)
 } // namespace
 
 // Records in a context: their values, relations and life, fetches in SQL
-// and in memory, merges from children.
+// and in memory, merges from children (how changes are announced is the
+// merge test's).
 class ContextTest : public QObject {
     Q_OBJECT
 
@@ -248,34 +249,6 @@ private Q_SLOTS:
         QVERIFY(!watched.expired());
         QVERIFY(store.context->save());
         QVERIFY(watched.expired());
-    }
-
-    void announcementsComeOncePerTurn()
-    {
-        TestStore store;
-        auto box = store.context->insertNewObject("Box");
-        QVERIFY(store.context->save());
-        QCoreApplication::processEvents();
-        int notifications = 0;
-        QList<ObjectChange> boxChanges;
-        store.context->observeChanges(
-            nullptr, [&](const ChangeNotification &) { ++notifications; });
-        QObject owner;
-        auto observer = store.context->observeObject(
-            box->objectID(), &owner, [&](const ObjectChange &c) { boxChanges << c; });
-        box->setValue("title", "one");
-        box->setValue("title", "two");
-        store.item("a", box);
-        QCOMPARE(notifications, 0);
-        QCoreApplication::processEvents();
-        QCOMPARE(notifications, 1);
-        QCOMPARE(boxChanges.size(), 1);
-        QCOMPARE(boxChanges.first().keys, (QSet<QString> {"title", "items"}));
-        store.context->removeObserver(observer);
-        box->setValue("title", "three");
-        QCoreApplication::processEvents();
-        QCOMPARE(boxChanges.size(), 1);
-        QCOMPARE(notifications, 2);
     }
 
     // An answer merged again after its save failed, by the same child or by
