@@ -4,7 +4,6 @@
 #include "model/Country.h"
 #include "model/CountryTable.h"
 #include "model/RecordKeys.h"
-#include "model/Review.h"
 #include "platform/Log.h"
 #include "platform/StringFormat.h"
 #include "platform/store/ManagedObjectContext.h"
@@ -102,28 +101,6 @@ std::optional<Products> productsNeedingReviewsUpate(ManagedObjectContext *contex
         RecordKey::lastReviewsUpdate, "productsNeedingReviewsUpate");
 }
 
-std::optional<Products> productsForRatingsNotUpatedSinceDate(
-    ManagedObjectContext *context, const QDateTime &date)
-{
-    return fetchProducts(context, QStringLiteral("App"),
-        Predicate::format(QStringLiteral("lastRatingsUpdate <= %@ OR "
-                                         "lastRatingsUpdate == nil"),
-            date),
-        RecordKey::lastRatingsUpdate, "productsForRatingsNotUpatedSinceDate:");
-}
-
-std::optional<Products> productsNeedingRatingsUpate(ManagedObjectContext *context)
-{
-    return fetchProducts(context, QStringLiteral("App"), Predicate(), RecordKey::lastRatingsUpdate,
-        "productsNeedingRatingsUpate");
-}
-
-std::optional<QList<CountryGroup>> countriesGroupedByPriorityForRegions(
-    ManagedObjectContext *context, const std::optional<QStringList> &regions)
-{
-    return countryGroups(context, regions, "countriesGroupedByPriorityForRegions:");
-}
-
 std::optional<Countries> countriesOrderedByPriorityForRegions(
     ManagedObjectContext *context, const std::optional<QStringList> &regions)
 {
@@ -201,23 +178,6 @@ std::optional<QList<QVariantMap>> reviewsGroupedByStarsForProduct(ManagedObjectC
         return std::nullopt;
     }
     return rows;
-}
-
-std::optional<QList<std::shared_ptr<Review>>> reviewsForProduct(ManagedObjectContext *context,
-    const Product *product, const QString &countryCode, const QString &version)
-{
-    if (!context)
-        return std::nullopt;
-    FetchRequest request(QStringLiteral("Review"));
-    request.predicate = Predicate::andPredicates({reviewFilter(*product, countryCode, version),
-        Predicate::format(QStringLiteral("rating > 0.0"))});
-    Error error;
-    const auto reviews = context->fetch<Review>(request, &error);
-    if (error) {
-        logError(error, "reviewsForProduct:countryCode:version:");
-        return std::nullopt;
-    }
-    return reviews;
 }
 
 } // namespace StoreQueries

@@ -14,7 +14,6 @@ class App;
 class Country;
 class ManagedObjectContext;
 class Product;
-class Review;
 
 // The fetches several parts share. Each is one read on the given context
 // (normally the main one) and changes nothing. A fetch error is logged as
@@ -36,14 +35,8 @@ std::optional<Products> allProducts(ManagedObjectContext *context);
 std::optional<Products> productsForReviewsNotUpatedSinceDate(
     ManagedObjectContext *context, const QDateTime &date);
 std::optional<Products> productsNeedingReviewsUpate(ManagedObjectContext *context);
-// Apps only.
-std::optional<Products> productsForRatingsNotUpatedSinceDate(
-    ManagedObjectContext *context, const QDateTime &date);
-std::optional<Products> productsNeedingRatingsUpate(ManagedObjectContext *context);
 
 // Countries of the regions (all regions when none), highest priority first.
-std::optional<QList<CountryGroup>> countriesGroupedByPriorityForRegions(
-    ManagedObjectContext *context, const std::optional<QStringList> &regions);
 std::optional<Countries> countriesOrderedByPriorityForRegions(
     ManagedObjectContext *context, const std::optional<QStringList> &regions);
 // The number of stored countries in one region.
@@ -65,8 +58,6 @@ Predicate unansweredReviews();
 // {"rating", "total"} per distinct rating, highest first; filters apply when
 // the code or version is not null.
 std::optional<QList<QVariantMap>> reviewsGroupedByStarsForProduct(ManagedObjectContext *context,
-    const Product *product, const QString &countryCode = {}, const QString &version = {});
-std::optional<QList<std::shared_ptr<Review>>> reviewsForProduct(ManagedObjectContext *context,
     const Product *product, const QString &countryCode = {}, const QString &version = {});
 
 } // namespace StoreQueries

@@ -125,14 +125,12 @@ private Q_SLOTS:
     {
         StoreFixture store;
         const QDateTime now = QDateTime::fromMSecsSinceEpoch(1700000000000, Qt::UTC);
-        auto product = [&](const char *entity, const char *identifier, const QVariant &reviews,
-                           const QVariant &ratings = {}) {
-            store.context->insertNewObject(entity,
-                {{"identifier", identifier}, {"lastReviewsUpdate", reviews},
-                    {"lastRatingsUpdate", ratings}});
+        auto product = [&](const char *entity, const char *identifier, const QVariant &reviews) {
+            store.context->insertNewObject(
+                entity, {{"identifier", identifier}, {"lastReviewsUpdate", reviews}});
         };
-        product("App", "old", now.addDays(-2), now.addDays(-2));
-        product("App", "exact", now, now);
+        product("App", "old", now.addDays(-2));
+        product("App", "exact", now);
         product("App", "fresh", now.addSecs(1));
         product("App", "never", {});
         product("Book", "book", {});
@@ -143,9 +141,6 @@ private Q_SLOTS:
                 (QStringList {"never", "book", "podcast", "old", "exact"}));
             QCOMPARE(keys(StoreQueries::productsNeedingReviewsUpate(context)),
                 (QStringList {"never", "book", "podcast", "old", "exact", "fresh"}));
-            QCOMPARE(keys(StoreQueries::productsForRatingsNotUpatedSinceDate(context, now)),
-                (QStringList {"fresh", "never", "old", "exact"}));
-            QCOMPARE(keys(StoreQueries::productsNeedingRatingsUpate(context)).size(), 4);
             QCOMPARE(StoreQueries::allProducts(context)->size(), 6);
             QVERIFY(store.context->save());
         }
@@ -174,23 +169,7 @@ private Q_SLOTS:
         const auto none =
             StoreQueries::countriesOrderedByPriorityForRegions(context, QStringList());
         QVERIFY(none && none->isEmpty());
-        const auto groups = StoreQueries::countriesGroupedByPriorityForRegions(
-            context, QStringList {"UnitedStatesAndCanada", "AsiaPacific"});
-        QVERIFY(groups);
-        QCOMPARE(groups->size(), 2);
-        QCOMPARE(groups->at(0).priority, 10);
-        QCOMPARE(keys(std::optional(groups->at(0).countries)), (QStringList {"CA", "US"}));
-        QCOMPARE(groups->at(1).priority, 9);
         QVERIFY(!StoreQueries::countriesOrderedByPriorityForRegions(nullptr, std::nullopt));
-    }
-
-    // Rated reviews are those rated above zero, of either case of country.
-    void ratedReviews()
-    {
-        ManagedObjectContext *context = store_->context.get();
-        QCOMPARE(StoreQueries::reviewsForProduct(context, app_.get())->size(), 5);
-        QCOMPARE(StoreQueries::reviewsForProduct(context, app_.get(), "dE")->size(), 2);
-        QCOMPARE(StoreQueries::reviewsForProduct(context, app_.get(), {}, "1.0")->size(), 2);
     }
 
     // Each week as "<Monday> <one- to five-star counts> e<edited>". The
