@@ -114,23 +114,21 @@ private Q_SLOTS:
             MainWindow *window = controller->window();
             QVERIFY(QTest::qWaitForWindowExposed(window));
 
-            QVERIFY2(unnamedControls(window).isEmpty(), qPrintable(unnamedControls(window)));
+            QCOMPARE(unnamedControls(window), QString());
             controller->action(QStringLiteral("showRatingsAction"))->trigger();
-            QVERIFY2(unnamedControls(window).isEmpty(), qPrintable(unnamedControls(window)));
+            QCOMPARE(unnamedControls(window), QString());
 
             SearchPopoverViewController *search = delegate.searchPopoverViewController();
             search->showPopoverForView(sidebar->showSearchPopoverButton());
             QTRY_VERIFY(search->popover() && search->popover()->isVisible());
-            QVERIFY2(unnamedControls(search->popover()).isEmpty(),
-                qPrintable(unnamedControls(search->popover())));
+            QCOMPARE(unnamedControls(search->popover()), QString());
             search->popover()->close();
 
             controller->showPreferencesAction();
             PreferencesPopoverViewController *preferences =
                 delegate.preferencesPopoverViewController();
             QTRY_VERIFY(preferences->popover() && preferences->popover()->isVisible());
-            QVERIFY2(unnamedControls(preferences->popover()).isEmpty(),
-                qPrintable(unnamedControls(preferences->popover())));
+            QCOMPARE(unnamedControls(preferences->popover()), QString());
             preferences->popover()->close();
 
             chosen = apps[1]->objectID();

@@ -75,7 +75,8 @@ private Q_SLOTS:
 
     // Due calls run in order of due time, then of scheduling, each seeing
     // its own due time; a call scheduled while one runs falls due later.
-    // Withdrawn calls, and calls whose context is gone, never run.
+    // Withdrawn calls, and calls whose context is gone, never run (repeating
+    // calls drive the update controller's hourly timer in its test).
     void manualClockRunsDueCallsInOrder()
     {
         ManualClock clock;
@@ -108,13 +109,6 @@ private Q_SLOTS:
         QCOMPARE(clock.now(), start.addSecs(2));
         clock.advanceSeconds(10);
         QCOMPARE(ran.last(), QString("d@3"));
-        int ticks = 0;
-        const auto every = clock.callEvery(seconds(3600), [&] { ++ticks; });
-        clock.advanceSeconds(3 * 3600 + 1);
-        QCOMPARE(ticks, 3);
-        clock.withdraw(every);
-        clock.advanceSeconds(3600);
-        QCOMPARE(ticks, 3);
         QCOMPARE(ran.size(), 4);
     }
 

@@ -115,8 +115,7 @@ private Q_SLOTS:
             {"f", false}, {"a", QVariantList {1, "x", QVariantMap()}},
             {"d", QDateTime(QDate(2026, 12, 6), QTime(10, 0), Qt::UTC)},
             {"n", QVariantMap {{"deep", "y"}}}};
-        for (auto it = expected.cbegin(); it != expected.cend(); ++it)
-            QVERIFY2(map.value(it.key()) == it.value(), qPrintable(it.key()));
+        QCOMPARE(map, expected);
         QCOMPARE(PropertyList::parse(PropertyList::serialize(map)).toMap(), map);
 
         QByteArray deep;
