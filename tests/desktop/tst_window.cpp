@@ -50,12 +50,9 @@ class WindowTest : public QObject {
                 continue;
             QAccessibleInterface *face = QAccessible::queryAccessibleInterface(widget);
             if (!face || face->text(QAccessible::Name).trimmed().isEmpty())
-                unnamed << QStringLiteral("%1 %2 in %3")
-                               .arg(QString::fromLatin1(widget->metaObject()->className()),
-                                   widget->objectName(),
-                                   widget->parentWidget() ? QString::fromLatin1(
-                                       widget->parentWidget()->metaObject()->className())
-                                                          : QString());
+                unnamed << QString::fromLatin1(widget->metaObject()->className()) + ' '
+                        + widget->objectName() + " in "
+                        + QString::fromLatin1(widget->parentWidget()->metaObject()->className());
         }
         return unnamed.join(QStringLiteral(", "));
     }

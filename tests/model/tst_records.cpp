@@ -14,13 +14,6 @@
 #include <QTest>
 
 namespace {
-bool isCanonicalUuid(const QString &text)
-{
-    static const QRegularExpression pattern(
-        "^[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$");
-    return pattern.match(text).hasMatch();
-}
-
 std::shared_ptr<Review> rated(StoreFixture &store, const std::shared_ptr<Product> &product,
     const QString &id, const QString &country, std::optional<double> stars,
     const QString &version = "1.0")
@@ -107,9 +100,11 @@ private Q_SLOTS:
         auto review = StoreFixture::review(*store.context, app, "r", "US");
         auto rating = store.context->insertNewObject<Rating>("Rating");
         auto country = store.context->insertNewObject("Country");
+        const QRegularExpression canonical(
+            "^[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$");
         for (const QString &uuid : {app->uuid(), review->uuid(), rating->uuid(),
                  review->reviewContents().first()->uuid(), country->value("uuid").toString()})
-            QVERIFY2(isCanonicalUuid(uuid), qPrintable(uuid));
+            QVERIFY2(canonical.match(uuid).hasMatch(), qPrintable(uuid));
         QVERIFY(review->reviewContents().first()->uuid() != review->uuid());
         for (const QDateTime &created :
             {app->dateCreated(), review->dateCreated(), rating->dateCreated()})

@@ -88,15 +88,11 @@ struct ReadResult {
 // What `start` completed with, when it completed exactly once.
 template<typename Result, typename Start> std::optional<Result> once(Start start)
 {
-    std::optional<Result> result;
-    int calls = 0;
-    start([&](const auto &...values) {
-        ++calls;
-        result = Result {values...};
-    });
-    waitFor([&] { return calls > 0; }, nullptr, 5000);
+    QList<Result> results;
+    start([&](const auto &...values) { results << Result {values...}; });
+    waitFor([&] { return !results.isEmpty(); }, nullptr, 5000);
     QTest::qWait(20); // a second completion would arrive on a later turn
-    return calls == 1 ? result : std::nullopt;
+    return results.size() == 1 ? std::optional(results.first()) : std::nullopt;
 }
 
 std::optional<ReadResult> read(SecretStore &store, const QString &name)

@@ -68,7 +68,6 @@ private Q_SLOTS:
         QVERIFY(error.debugDescription().contains("-1001"));
         QVERIFY(!(error == error.underlyingError()));
         QVERIFY(!Error::storeError("x").hasUnderlyingError());
-        QVERIFY(Error(Error::URLErrorDomain, -999).isCancellation());
     }
 
     // Addresses that come from the network open only as web pages (the

@@ -44,10 +44,6 @@ class AppDelegateTest : public QObject {
     std::unique_ptr<TestDelegate> delegate_;
 
     static QString storeFile() { return AppDelegate::localStoreURL().toLocalFile(); }
-    static qint64 countries(AppDelegate &delegate)
-    {
-        return delegate.managedObjectContext()->countForFetchRequest(FetchRequest("Country"));
-    }
 
 private Q_SLOTS:
     void init()
@@ -134,12 +130,13 @@ private Q_SLOTS:
     void startsCreateTheStoreAndReportACrashOnce()
     {
         QVERIFY(!QFileInfo::exists(AppDelegate::applicationSupportDirectory()));
+        const FetchRequest countries("Country");
         for (const QStringList &expected :
             {QStringList(), {"It seems that ReviewKeeper crashed!"}}) {
             LogCapture log;
             delegate_->awakeFromNib();
             QCOMPARE(log.lines, expected);
-            QCOMPARE(countries(*delegate_), 175);
+            QCOMPARE(delegate_->managedObjectContext()->countForFetchRequest(countries), 175);
         }
         QVERIFY(presenter_.errors.isEmpty());
         QVERIFY(QFileInfo(storeFile()).isFile());
@@ -156,7 +153,7 @@ private Q_SLOTS:
         LogCapture log;
         delegate_->awakeFromNib();
         QVERIFY(log.lines.isEmpty());
-        QCOMPARE(countries(*delegate_), 174);
+        QCOMPARE(delegate_->managedObjectContext()->countForFetchRequest(countries), 174);
     }
 
     void activityTokenNeedsNoBalance()
