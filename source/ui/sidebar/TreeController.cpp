@@ -190,17 +190,6 @@ void TreeController::selectNone()
     setSelection({});
 }
 
-void TreeController::selectParentFromSelection()
-{
-    if (selection_.isEmpty())
-        return;
-    TreeNode *parent = selection_.first()->parentNode();
-    if (parent && parent != root_.get())
-        setSelectionIndexPaths({parent->indexPath()});
-    else
-        selectNone();
-}
-
 bool TreeController::insertNode(const TreeObject &object, const IndexPath &path)
 {
     TreeNode *parent =

@@ -56,7 +56,6 @@ public:
     void setSelectedObject(const TreeObject &object);
     void setSelectedObjects(const QList<TreeObject> &objects);
     void selectNone();
-    void selectParentFromSelection();
     bool selectsInsertedObjects() const { return selectsInsertedObjects_; }
     void setSelectsInsertedObjects(bool selects) { selectsInsertedObjects_ = selects; }
 
