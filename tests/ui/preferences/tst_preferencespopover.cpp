@@ -1,16 +1,14 @@
 #include "support/UiRecorders.h"
-#include "support/UpdateFixture.h"
 
 #include "net/Translator.h"
 #include "platform/Localization.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 #include "platform/SecretStore.h"
+#include "platform/UserDefaults.h"
 #include "ui/preferences/PreferencesPopoverViewController.h"
 #include "ui/preferences/TranslationPreferencesSection.h"
 #include "ui/widgets/Popover.h"
-#include "ui/window/HostViewController.h"
-#include "update/UpdateController.h"
 
 #include <QCheckBox>
 #include <QCollator>
@@ -138,27 +136,6 @@ private Q_SLOTS:
             QVERIFY(fileText(fixture.defaults).contains(QString("=%1\n").arg(chosen)));
         else
             QCOMPARE(fileText(fixture.defaults), before);
-    }
-
-    void offStopsTheHostsTimer()
-    {
-        ManualClock clock;
-        Clock::setShared(&clock);
-        Fixture fixture;
-        RecordingServices services;
-        services.context = fixture.store.context.get();
-        HostViewController host {&fixture.defaults};
-        UpdateController engine {services, host};
-        engine.setUserDefaults(&fixture.defaults);
-        fixture.defaults.setInteger(3600, kInterval);
-        NotificationCenter::defaultCenter().post(kApplicationDidStartNotification);
-        QVERIFY(engine.hasAutoUpdateTimer());
-        fixture.reopen();
-        fixture.controller.autoUpdateTimeDidChangeAction(0);
-        QVERIFY(!engine.hasAutoUpdateTimer());
-        fixture.controller.autoUpdateTimeDidChangeAction(1);
-        QVERIFY(engine.hasAutoUpdateTimer());
-        Clock::setShared(nullptr);
     }
 
     // The controller's own calls and the button both toggle; Escape closes.
