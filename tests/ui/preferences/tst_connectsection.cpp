@@ -1,20 +1,15 @@
+#include "support/UiRecorders.h"
+
 #include "net/AppStoreConnectAccount.h"
 #include "net/AppStoreConnectClient.h"
-#include "platform/PreferenceKeys.h"
 #include "platform/SecretStore.h"
-#include "platform/UserDefaults.h"
-#include "support/TestEnvironment.h"
 #include "support/TestKeys.h"
 #include "support/WaitFor.h"
 #include "ui/preferences/ConnectPreferencesSection.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
 
 // The App Store Connect section keeps a key only once the service took it,
 // and Test and Disconnect act on the key kept.

@@ -1,20 +1,13 @@
-#include "model/Review.h"
+#include "support/UiRecorders.h"
+
 #include "net/AppStoreConnectClient.h"
-#include "support/RecordingPresenter.h"
-#include "support/StoreFixture.h"
-#include "support/TestEnvironment.h"
-#include "support/WaitFor.h"
 #include "ui/reviews/ReplyPane.h"
 #include "ui/reviews/ReviewController.h"
 #include "ui/reviews/ReviewListModel.h"
 
-#include <QAbstractItemModelTester>
-
-#include <QApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QToolButton>
