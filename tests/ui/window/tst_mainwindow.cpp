@@ -1,6 +1,6 @@
+#include "support/RecordingResponder.h"
 #include "support/UiRecorders.h"
 
-#include "ui/window/ActionResponder.h"
 #include "ui/window/MainWindow.h"
 #include "ui/window/MainWindowController.h"
 #include "ui/window/MessageBoxPresenter.h"
@@ -12,24 +12,6 @@
 #include <QStackedWidget>
 #include <QTimer>
 #include <QToolButton>
-
-namespace {
-
-class Responder : public ActionResponder {
-public:
-    explicit Responder(QStringList actions) : actions_(std::move(actions)) { }
-    bool respondsToAction(const QString &action) const override
-    {
-        return actions_.contains(action);
-    }
-    void performAction(const QString &action, const QVariant &) override { performed << action; }
-    QStringList performed;
-
-private:
-    QStringList actions_;
-};
-
-} // namespace
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -61,8 +43,8 @@ private Q_SLOTS:
     void actionsGoToTheHostFirstThenTheSidebar()
     {
         MainWindowController controller;
-        Responder host({"performLoadAllAction", "delete"});
-        Responder sidebar({"delete", "markAllReadAction"});
+        RecordingResponder host({"performLoadAllAction", "delete"});
+        RecordingResponder sidebar({"delete", "markAllReadAction"});
         controller.setHostViewController(&host);
         controller.setMainOutlineViewController(&sidebar);
         controller.action("delete")->trigger();
