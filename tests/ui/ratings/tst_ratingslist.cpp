@@ -70,12 +70,6 @@ private Q_SLOTS:
         QVERIFY(store_->context->save());
     }
 
-    void cleanup()
-    {
-        app_.reset();
-        store_.reset();
-    }
-
     // Setting up reads the stored sort without writing one.
     void rowsFollowTheStoredSort_data()
     {

@@ -77,7 +77,6 @@ private Q_SLOTS:
         row("a half star over the faint one", 4.5, light, false, true, 100,
             "204 204 204 204 217|64", red);
         row("3.2 reads as three and a half", 3.2, light, false, false, 100, "* * * 204|0 0", red);
-        row("3.8 reads as three and a half", 3.8, light, false, false, 100, "* * * 204|0 0", red);
         row("five: nothing faint", 5, light, false, true, 100, "204 204 204 204 204", red);
         row("squares of the height, from the left", 5, light, false, false, 300, "* * * * 204",
             red);
