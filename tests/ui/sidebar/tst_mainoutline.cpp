@@ -91,6 +91,14 @@ struct Sidebar {
         return OutlineViewState(*defaults, MainOutlineViewController::AutosaveName)
             .mutablePrefDictionary();
     }
+    // Every sibling list numbered from 0, in the records.
+    bool numbered() const
+    {
+        for (TreeNode *node : controller->treeController()->flattenedNodes())
+            if (BaseNodeTreeAccessor::node(node->representedObject())->sortIndex() != node->row())
+                return false;
+        return true;
+    }
     QStringList titles(bool groups = true) const
     {
         QStringList list;
@@ -242,9 +250,81 @@ private Q_SLOTS:
         QCOMPARE(model->dropMimeData(data.get(), Qt::MoveAction, row, 0, target), !order.isEmpty());
         QCOMPARE(sidebar.titles(), order.isEmpty() ? before : order);
         QVERIFY(!sidebar.store.context->hasChanges());
-        for (TreeNode *node : sidebar.controller->treeController()->flattenedNodes())
-            QCOMPARE(BaseNodeTreeAccessor::node(node->representedObject())->sortIndex(),
-                qint64(node->row()));
+        QVERIFY(sidebar.numbered());
+    }
+
+    // The tree controller beneath, beyond what a drop asks of it: rows without
+    // a sort index come first; moves down, of several rows and into another
+    // group, inserts and removals keep the model whole, every sibling list
+    // numbered and the selection on what is still shown.
+    void treeControllerEdits()
+    {
+        const IndexPath path {2, 5};
+        QCOMPARE(path.firstIndex(), 2);
+        QCOMPARE(path.indexPathByReplacingIndexAtPosition(0, 7), (IndexPath {7, 5}));
+        QCOMPARE(path.toString(), QString("2.5"));
+        Sidebar sidebar(4, 2);
+        QXTreeController *tree = sidebar.controller->treeController();
+        const auto node = [&](const QList<int> &at) {
+            return tree->nodeAtIndexPath(IndexPath(at));
+        };
+        const auto object = [](const std::shared_ptr<BaseNode> &record) {
+            return TreeObject(record);
+        };
+        sidebar.appGroup->setSortIndex(3);
+        sidebar.apps[2]->setSortIndex(std::nullopt);
+        tree->rearrangeObjects();
+        QCOMPARE(sidebar.titles(),
+            (QStringList {
+                "Books", "Book 0", "Book 1", "Apps", "App 2", "App 0", "App 1", "App 3"}));
+        QVERIFY(!node({2}) && !node({1, 9}));
+        QCOMPARE(tree->rootNodes().first()->adjacentIndexPath(), IndexPath {1});
+
+        // Objects outside the tree are left out of the selection, which
+        // follows the nodes moved.
+        const std::shared_ptr<BaseNode> stranger = sidebar.store.app("999");
+        QVERIFY(tree->indexPathToObject(stranger).isEmpty());
+        tree->setSelectedObject(stranger); // nothing changes
+        tree->setSelectedObjects({stranger, object(sidebar.apps[0])});
+        tree->moveNode(node({1, 1}), {1, 4});
+        QCOMPARE(sidebar.titles(false),
+            (QStringList {"Book 0", "Book 1", "App 2", "App 1", "App 3", "App 0"}));
+        QCOMPARE(tree->selectionIndexPaths(), QList<IndexPath> {IndexPath({1, 3})});
+        QVERIFY(sidebar.numbered());
+        QVERIFY(sidebar.store.context->save());
+        tree->rearrangeObjects();
+        QCOMPARE(sidebar.titles(false),
+            (QStringList {"Book 0", "Book 1", "App 2", "App 1", "App 3", "App 0"}));
+        tree->moveNodes({node({1, 0}), node({1, 2})}, {0, 1});
+        QCOMPARE(sidebar.titles(false),
+            (QStringList {"Book 0", "App 2", "App 3", "Book 1", "App 1", "App 0"}));
+        QCOMPARE(sidebar.apps[3]->parent(), sidebar.bookGroup);
+        QVERIFY(sidebar.numbered());
+
+        // Inserted rows are selected when the controller is asked to; removed
+        // ones leave the selection (the view, allowed one row, would select
+        // the next).
+        sidebar.controller->outlineView()->setSelectionMode(QAbstractItemView::MultiSelection);
+        tree->setSelectsInsertedObjects(true);
+        const std::shared_ptr<BaseNode> fresh = sidebar.store.app("998");
+        fresh->setTitle("New");
+        tree->insertObject(fresh, {1, 1});
+        QCOMPARE(fresh->parent(), sidebar.appGroup);
+        QCOMPARE(sidebar.titles().mid(5), (QStringList {"Apps", "App 1", "New", "App 0"}));
+        QCOMPARE(tree->selectedObjects(), QList<TreeObject> {fresh});
+        QVERIFY(sidebar.numbered());
+        tree->removeObjectsAtArrangedObjectIndexPaths({{1, 0}, {1, 1}, {0, 0}});
+        QCOMPARE(
+            sidebar.titles(), (QStringList {"Books", "App 2", "App 3", "Book 1", "Apps", "App 0"}));
+        QVERIFY(tree->selectedObjects().isEmpty());
+        QVERIFY(!fresh->parent());
+        QVERIFY(sidebar.numbered());
+        // A group goes with its rows, and with the selection among them.
+        tree->setSelectedObject(object(sidebar.apps[3]));
+        tree->removeObjectAtArrangedObjectIndexPath({0});
+        QVERIFY(tree->selectedObjects().isEmpty());
+        QCOMPARE(sidebar.titles(), (QStringList {"Apps", "App 0"}));
+        QCOMPARE(sidebar.appGroup->sortIndex(), 0);
     }
 
     void foreignAndStaleDropsAreRefused()
