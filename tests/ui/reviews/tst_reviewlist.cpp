@@ -1,9 +1,11 @@
 #include "support/UiRecorders.h"
 
 #include "model/ReviewTranslation.h"
+#include "net/AppStoreConnectClient.h"
 #include "net/URLError.h"
 #include "platform/ManualClock.h"
 #include "platform/UserDefaults.h"
+#include "ui/reviews/ReplyPane.h"
 #include "ui/reviews/ReviewController.h"
 #include "ui/reviews/ReviewListModel.h"
 
@@ -11,7 +13,10 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QTableView>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QToolButton>
 
@@ -50,6 +55,14 @@ class ReviewListTest : public QObject {
         for (int row = 0; row < model.listedCount(); ++row)
             list << model.reviewAt(row)->identifier();
         return list;
+    }
+
+    std::shared_ptr<Review> review(const QString &identifier) const
+    {
+        for (const auto &review : app_->reviews())
+            if (review->identifier() == identifier)
+                return review;
+        return nullptr;
     }
 
     QStringList readIdentifiers()
@@ -335,10 +348,7 @@ private Q_SLOTS:
     // screen reader; one never edited shows its text alone.
     void earlierVersionsBelowTheText()
     {
-        std::shared_ptr<Review> edited;
-        for (const auto &review : app_->reviews())
-            if (review->identifier() == u"us")
-                edited = review;
+        const std::shared_ptr<Review> edited = review("us");
         edited->originalReviewContent()->setValue("data", QByteArray("Now fine"));
         edited->updateDisplayReviewContent();
         for (const auto &[rating, title, text, day] :
@@ -413,6 +423,108 @@ private Q_SLOTS:
         }
         QCOMPARE(presenter.errors.size(), presented);
         ReviewTranslation::setTranslateFunction({});
+    }
+
+    // Replies go out through the service and are stored only once it took
+    // them; only reviews App Store Connect gave can be answered.
+    void replyEditAndDelete()
+    {
+        SharedPresenter presenter;
+        const auto mine = review("us");
+        mine->setConnectIdentifier("api-1");
+        QVERIFY(store_->context->save());
+        QWidget window;
+        Error refusal;
+        QStringList sent;
+        ReplyPane pane(*store_->context, &window,
+            [&](const QString &reviewID, const QString &replyID, const QString &text,
+                ReplyPane::ReplyCompletion done) {
+                sent << reviewID + "|" + replyID + "|" + text;
+                if (refusal || text.isNull())
+                    done(std::nullopt, refusal);
+                else
+                    done(AppStoreConnectReply {"answer-1", text, {}, "PENDING_PUBLISH"}, {});
+            });
+
+        pane.showReview(review("jp"));
+        QVERIFY(pane.replyButton()->isHidden() && pane.deleteButton()->isHidden());
+        pane.showReview(mine);
+        QVERIFY(!pane.replyButton()->isHidden() && pane.deleteButton()->isHidden());
+        QCOMPARE(pane.replyButton()->text(), "Reply…");
+
+        pane.send("Thanks for the report.");
+        QCOMPARE(mine->reply()->text, "Thanks for the report.");
+        QVERIFY(!store_->context->hasChanges());
+        QCOMPARE(pane.replyButton()->text(), "Edit Reply…");
+        QVERIFY(!pane.deleteButton()->isHidden());
+
+        // A refused edit or deletion changes nothing stored, and says why.
+        refusal = AppStoreConnectClient::errorFor(403, {}, "POST");
+        pane.send("Fixed in 2.1.");
+        pane.deleteAction();
+        QCOMPARE(mine->reply()->text, "Thanks for the report.");
+        QCOMPARE(presenter.errors.size(), 2);
+
+        refusal = {};
+        pane.deleteAction();
+        QVERIFY(!mine->reply());
+        QVERIFY(pane.deleteButton()->isHidden());
+        QCOMPARE(sent,
+            QStringList({"api-1||Thanks for the report.", "api-1||Fixed in 2.1.", "api-1|answer-1|",
+                "api-1|answer-1|"}));
+    }
+
+    // The list keeps only unanswered reviews on request, marks answered ones,
+    // and offers the filter only for products App Store Connect gave reviews of.
+    void unansweredFilterAndMark()
+    {
+        const auto answered = review("us");
+        answered->setConnectIdentifier("us");
+        answered->setReply(ReviewReply {"r", "Thanks", "PUBLISHED", {}});
+        QVERIFY(store_->context->save());
+        auto list = controller();
+        QAbstractItemModelTester tester(list->model());
+        const QModelIndex title = list->model()->index(
+            list->model()->rowForID(answered->objectID()), ReviewListModel::Title);
+        QCOMPARE(title.data().toString(), "\u21A9 Great app");
+        QCOMPARE(title.data(Qt::AccessibleTextRole).toString(), "Great app (answered)");
+        QVERIFY(!list->unansweredButton()->isHidden());
+        list->unansweredButton()->click();
+        QCOMPARE(list->model()->listedCount(), 4);
+        QVERIFY(!identifiers(*list->model()).contains("us"));
+        selected_ = other_;
+        list->mainOutlineViewSelectionDidChange();
+        QVERIFY(list->unansweredButton()->isHidden());
+        QVERIFY(!list->unansweredButton()->isChecked());
+    }
+
+    // The reply editor counts against the service's limit.
+    void editorCounts_data()
+    {
+        QTest::addColumn<int>("length");
+        QTest::addColumn<bool>("sendable");
+        QTest::newRow("empty") << 0 << false;
+        QTest::newRow("one") << 1 << true;
+        QTest::newRow("the limit") << 5970 << true;
+        QTest::newRow("past it") << 5971 << false;
+    }
+
+    void editorCounts()
+    {
+        QFETCH(int, length);
+        QFETCH(bool, sendable);
+        ReplyEditor editor(QString(length, 'x'));
+        QCOMPARE(editor.sendButton()->isEnabled(), sendable);
+        QCOMPARE(editor.counterLabel()->text(), QString("%1 of 5970 characters").arg(length));
+    }
+
+    void replyUnderTheText()
+    {
+        QTextDocument document("The review.");
+        QTextCursor cursor(&document);
+        cursor.movePosition(QTextCursor::End);
+        appendReply(cursor, {"a", "<b>Thanks</b>", "PUBLISHED", {}}, Qt::gray);
+        QCOMPARE(document.toPlainText(), "The review.\n\nYour reply · Published\n<b>Thanks</b>");
     }
 };
 
