@@ -1,11 +1,16 @@
 #include "support/UiRecorders.h"
 
+#include "net/AppStoreConnectAccount.h"
+#include "net/AppStoreConnectClient.h"
 #include "net/Translator.h"
 #include "platform/Localization.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 #include "platform/SecretStore.h"
 #include "platform/UserDefaults.h"
+#include "support/TestKeys.h"
+#include "support/WaitFor.h"
+#include "ui/preferences/ConnectPreferencesSection.h"
 #include "ui/preferences/PreferencesPopoverViewController.h"
 #include "ui/preferences/TranslationPreferencesSection.h"
 #include "ui/widgets/Popover.h"
@@ -92,6 +97,10 @@ struct TranslationFixture {
 
 class PreferencesPopoverTest : public QObject {
     Q_OBJECT
+
+    // The App Store Connect key and the secret store the section keeps it in.
+    TestKeyPair keys_ = TestKeys::make();
+    MemorySecretStore secrets_;
 
 private Q_SLOTS:
     void init() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
@@ -391,6 +400,67 @@ private Q_SLOTS:
         QCOMPARE(finished.size(), 1);
         QCOMPARE(fixture.section->statusLabel()->text(), shown);
         QVERIFY(fixture.section->testButton()->isEnabled());
+    }
+
+    // The App Store Connect section keeps a key only once the service took it,
+    // and Test and Disconnect act on the key kept.
+    void connectTestAndDisconnect_data()
+    {
+        QTest::addColumn<QString>("issuer");
+        QTest::addColumn<QByteArray>("pem");
+        QTest::addColumn<int>("refusal");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("taken") << "issuer" << keys_.privateKey << 0
+                               << "The key sees 2 apps: Mine, 200.";
+        QTest::newRow("no issuer") << "" << keys_.privateKey << 0 << "Enter the issuer ID";
+        QTest::newRow("not a key")
+            << "issuer" << QByteArray("text") << 0 << "The App Store Connect key file";
+        QTest::newRow("refused") << "issuer" << keys_.privateKey << 401
+                                 << "App Store Connect refused the key";
+    }
+    void connectTestAndDisconnect()
+    {
+        QFETCH(QString, issuer);
+        QFETCH(QByteArray, pem);
+        QFETCH(int, refusal);
+        QFETCH(QString, status);
+        SecretStore::setShared(&secrets_);
+        // The stand-in for the service, and the keys it was asked with.
+        const Error answer =
+            refusal ? AppStoreConnectClient::errorFor(refusal, {}, "GET") : Error();
+        QList<AppStoreConnectKey> asked;
+        ConnectPreferencesSection section([&](const AppStoreConnectKey &key,
+                                              ConnectPreferencesSection::AppsCompletion done) {
+            asked << key;
+            done({{"100", "Mine", "com.example.mine"}, {"200", "", "com.example.other"}}, answer);
+        });
+        QTemporaryDir folder;
+        QFile file(folder.filePath("key.p8"));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(pem) == pem.size());
+        file.close();
+        section.issuerField()->setText(issuer);
+        section.keyIDField()->setText("KEY");
+        section.keyFileChosenAction(file.fileName());
+        QVERIFY(waitFor([&] { return section.statusLabel()->text().startsWith(status); }));
+        const bool kept = status.startsWith("The key sees");
+        QCOMPARE(AppStoreConnectAccount::hasStoredIdentifiers(), kept);
+        QCOMPARE(secrets_.secrets().contains(AppStoreConnectAccount::secretName), kept);
+        QCOMPARE(section.disconnectButton()->isEnabled(), kept);
+        if (!kept)
+            return;
+
+        // Test asks with the kept key; Disconnect forgets it.
+        asked.clear();
+        section.testAction();
+        QVERIFY(waitFor([&] { return !asked.isEmpty(); }));
+        QCOMPARE(asked.first().privateKey, keys_.privateKey);
+        QCOMPARE(asked.first().issuerID, "issuer");
+        section.disconnectAction();
+        QVERIFY(waitFor([&] { return !AppStoreConnectAccount::hasStoredIdentifiers(); }));
+        QVERIFY(!secrets_.secrets().contains(AppStoreConnectAccount::secretName));
+        QVERIFY(!section.disconnectButton()->isEnabled());
+        section.testAction();
+        QVERIFY(waitFor([&] { return section.statusLabel()->text().startsWith("No key"); }));
     }
 };
 
