@@ -111,7 +111,6 @@ private Q_SLOTS:
             return QVariant::fromValue<QObject *>(action);
         };
         QTest::newRow("menu item tag 1") << item(1) << 1;
-        QTest::newRow("menu item tag 0") << item(0) << 0;
         QTest::newRow("number 1") << QVariant(1) << 1;
         QTest::newRow("number 2 refused") << QVariant(2) << -1;
     }
