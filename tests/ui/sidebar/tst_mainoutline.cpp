@@ -172,6 +172,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("checked");
         QTest::newRow("delete") << int(Qt::Key_Delete) << 0 << false;
         QTest::newRow("cancel with the box ticked") << int(Qt::Key_Backspace) << 1 << true;
+        QTest::newRow("delete with the box ticked: the store empties")
+            << int(Qt::Key_Delete) << 0 << true;
     }
     void deleteAlertAndSuppression()
     {
