@@ -5,6 +5,8 @@
 #include "model/Book.h"
 #include "model/BookGroup.h"
 #include "model/Country.h"
+#include "model/ForwardDestination.h"
+#include "model/OutboxEntry.h"
 #include "model/CountryTable.h"
 #include "model/Podcast.h"
 #include "model/PodcastGroup.h"
@@ -68,6 +70,8 @@ std::shared_ptr<const ManagedObjectModel> build()
     m.addEntity(QStringLiteral("ReviewGap"));
     m.addEntity(QStringLiteral("RatingSnapshot"));
     m.addEntity(QStringLiteral("ReviewVersion"));
+    m.addEntity(QStringLiteral("ForwardDestination"));
+    m.addEntity(QStringLiteral("OutboxEntry"));
 
     const QString node = QStringLiteral("BaseNode");
     for (const QString &name : {RecordKey::uuid, RecordKey::title})
@@ -188,10 +192,31 @@ std::shared_ptr<const ManagedObjectModel> build()
     m.addRelationship(
         reviewVersion, RecordKey::review, review, RecordKey::previousVersions, DeleteRule::Cascade);
 
+    // Where new reviews are posted, and the reviews waiting to be: an entry
+    // goes with its destination and with its review. Version 7.
+    const QString destination = QStringLiteral("ForwardDestination");
+    for (const QString &name :
+        {RecordKey::kind, RecordKey::host, RecordKey::uuid, RecordKey::pausedReason})
+        m.addAttribute(destination, name, T::String);
+    for (const QString &name : {RecordKey::number, RecordKey::failures})
+        m.addAttribute(destination, name, T::Integer);
+    m.addAttribute(destination, RecordKey::rules, T::Object);
+    for (const QString &name : {RecordKey::dateCreated, RecordKey::nextAttempt})
+        m.addAttribute(destination, name, T::Date);
+    const QString outbox = QStringLiteral("OutboxEntry");
+    m.addAttribute(outbox, RecordKey::edited, T::Boolean);
+    m.addAttribute(outbox, RecordKey::dateQueued, T::Date);
+    m.addAttribute(outbox, RecordKey::deliveryId, T::String);
+    m.addRelationship(
+        outbox, RecordKey::destination, destination, RecordKey::outboxEntries, DeleteRule::Cascade);
+    m.addRelationship(outbox, RecordKey::review, review, RecordKey::outboxEntries, DeleteRule::Cascade);
+
     m.setClass<Rating>(rating);
     m.setClass<ReviewGap>(gap);
     m.setClass<RatingSnapshot>(snapshot);
     m.setClass<ReviewVersion>(reviewVersion);
+    m.setClass<ForwardDestination>(destination);
+    m.setClass<OutboxEntry>(outbox);
 
     // The hot queries: a review by product, country and identifier (the
     // import), unread and per-star counts per product, a rating by product
@@ -214,6 +239,8 @@ std::shared_ptr<const ManagedObjectModel> build()
     m.addIndex(country, {RecordKey::priority, RecordKey::isoCode});
     m.addIndex(gap, {RecordKey::product});
     m.addIndex(reviewVersion, {RecordKey::review});
+    m.addIndex(outbox, {RecordKey::destination});
+    m.addIndex(outbox, {RecordKey::review});
     // The import's look-up of a day's snapshot and a chart's series, one
     // country in day order or all countries summed per day. Count and
     // average ride along so that the sums never visit the table, whose rows
@@ -234,6 +261,8 @@ std::shared_ptr<const ManagedObjectModel> build()
         4, {QStringLiteral("DROP INDEX IF EXISTS \"rk_index_Review_product_rating\"")});
     // Version 6 adds the App Store Connect identifier and the reply to the
     // reviews; the new columns are empty for every review stored before.
+    // Version 7 adds forwarding destinations and their outbox, two tables of
+    // their own; nothing stored before changes.
 
     model->finalize();
     return model;

@@ -11,11 +11,12 @@
 // of the review list's date order and its two menus; version 4 adds the
 // ratings history (RatingSnapshot); version 5 the earlier versions of
 // edited reviews (ReviewVersion) and the date in the reviews' rating index;
-// version 6 the App Store Connect identifier and reply of a review.
+// version 6 the App Store Connect identifier and reply of a review;
+// version 7 forwarding destinations and their outbox.
 // A later version adds its upgrade step here.
 namespace DataModel {
 
-constexpr int Version = 6;
+constexpr int Version = 7;
 
 std::shared_ptr<const ManagedObjectModel> shared();
 
