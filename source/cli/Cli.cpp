@@ -46,6 +46,10 @@ QString Cli::usageText()
         "  connect --issuer ID --key-id ID --key-file PATH\n"
         "  disconnect\n"
         "  reply REVIEW TEXT | reply REVIEW --delete\n"
+        "  forward add slack|discord|teams|webhook URL [--secret S] [--product ID]...\n"
+        "              [--min-rating N] [--max-rating N] [--country CC]...\n"
+        "              [--keyword WORD]... [--no-edited] [--since DATE]\n"
+        "  forward list [--json|--csv] | forward remove N | forward test N\n"
         "\n"
         "Options: --help, --version\n"
         "\n"
@@ -76,7 +80,8 @@ int Cli::run()
         {QStringLiteral("products"), &Cli::products}, {QStringLiteral("reviews"), &Cli::reviews},
         {QStringLiteral("ratings"), &Cli::ratings}, {QStringLiteral("gaps"), &Cli::gaps},
         {QStringLiteral("config"), &Cli::config}, {QStringLiteral("connect"), &Cli::connect},
-        {QStringLiteral("disconnect"), &Cli::disconnect}, {QStringLiteral("reply"), &Cli::reply}};
+        {QStringLiteral("disconnect"), &Cli::disconnect}, {QStringLiteral("reply"), &Cli::reply},
+        {QStringLiteral("forward"), &Cli::forward}};
     const auto found = commands.constFind(command);
     if (found == commands.cend())
         return usageError(QStringLiteral("Unknown command \"%1\".").arg(command));

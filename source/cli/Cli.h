@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 
+class ForwardDestination;
 class Product;
 class Review;
 class QCommandLineParser;
@@ -45,6 +46,14 @@ private:
     int connect(const QStringList &arguments);
     int disconnect(const QStringList &arguments);
     int reply(const QStringList &arguments);
+    int forward(const QStringList &arguments);
+    int forwardAdd(const QStringList &arguments);
+    int forwardList(const QStringList &arguments);
+    int forwardRemove(const QStringList &arguments);
+    int forwardTest(const QStringList &arguments);
+    // The destination a command names by number, with the store open for
+    // writing; null with `status` set (and the reason shown) otherwise.
+    std::shared_ptr<ForwardDestination> destinationArgument(const QString &text, int *status);
 
     // Parses a command's options; false (and a usage message) when they are wrong.
     bool parse(QCommandLineParser &parser, const QStringList &arguments, int minimum, int maximum);

@@ -152,10 +152,10 @@ int Cli::update(const QStringList &arguments)
         products = controller->productsDue();
         if (!products)
             return Failure; // the store's error has been shown
-        if (products->isEmpty()) {
+        // With nothing due, the run still delivers what waits in the
+        // forwarding outbox.
+        if (products->isEmpty())
             err(QStringLiteral("All reviews are up to date."));
-            return Success;
-        }
     } else if (!parser.positionalArguments().isEmpty()) {
         products = productsForIdentifiers(parser.positionalArguments());
         if (!products)
@@ -166,6 +166,7 @@ int Cli::update(const QStringList &arguments)
     waitUntil([&] { return finished; });
     if (!finishWriting())
         return Failure;
-    out(newReviewsLine(storedReviews(*controller)).toUtf8().append('\n'));
+    if (!products || !products->isEmpty())
+        out(newReviewsLine(storedReviews(*controller)).toUtf8().append('\n'));
     return host_.errors().isEmpty() ? Success : Failure;
 }

@@ -6,7 +6,7 @@ _reviewkeeper_cli()
     cur="${COMP_WORDS[COMP_CWORD]}"
     prev=""
     ((COMP_CWORD > 0)) && prev="${COMP_WORDS[COMP_CWORD - 1]}"
-    local commands="search add remove update products reviews ratings gaps config connect disconnect reply help"
+    local commands="search add remove update products reviews ratings gaps config connect disconnect reply forward help"
     COMPREPLY=()
 
     if ((COMP_CWORD == 1)); then
@@ -44,6 +44,19 @@ _reviewkeeper_cli()
     connect) options="--issuer --key-id --key-file" ;;
     reply) options="--delete" ;;
     update) options="--due" ;;
+    forward)
+        if ((COMP_CWORD == 2)); then
+            COMPREPLY=($(compgen -W "add list remove test" -- "$cur"))
+            return 0
+        elif ((COMP_CWORD == 3)) && [ "$prev" = add ]; then
+            COMPREPLY=($(compgen -W "slack discord teams webhook" -- "$cur"))
+            return 0
+        fi
+        case "${COMP_WORDS[2]}" in
+        add) options="--secret --product --min-rating --max-rating --country --keyword --no-edited --since" ;;
+        list) options="--json --csv" ;;
+        esac
+        ;;
     config)
         if ((COMP_CWORD == 2)); then
             local keys

@@ -66,9 +66,8 @@ QString ForwardRules::summary() const
     QStringList parts;
     parts << (products.isEmpty() ? QStringLiteral("all products")
                                  : QStringLiteral("products ") + products.join(QLatin1Char(',')));
-    parts << (minRating == maxRating
-            ? QStringLiteral("%1 stars").arg(minRating)
-            : QStringLiteral("%1–%2 stars").arg(minRating).arg(maxRating));
+    parts << (minRating == maxRating ? QStringLiteral("%1 stars").arg(minRating)
+                                     : QStringLiteral("%1–%2 stars").arg(minRating).arg(maxRating));
     parts << (countries.isEmpty()
             ? QStringLiteral("all countries")
             : QStringLiteral("countries ") + countries.join(QLatin1Char(',')).toUpper());

@@ -24,8 +24,7 @@ struct ForwardRules {
     static ForwardRules fromMap(const QVariantMap &map);
 
     bool matches(const QString &productIdentifier, const QString &countryCode,
-        std::optional<double> rating, const QString &title, const QString &text,
-        bool isEdit) const;
+        std::optional<double> rating, const QString &title, const QString &text, bool isEdit) const;
 
     // "all products, 1–5 stars, all countries", for lists and the log.
     QString summary() const;

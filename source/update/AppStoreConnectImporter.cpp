@@ -147,7 +147,7 @@ void AppStoreConnectImporter::readApp(
                 [self, load, product, reviews](const QHash<QString, QString> &versionOf) {
                     if (!self)
                         return;
-                    self->importReviews(reviews, versionOf, product,
+                    self->importReviews(reviews, versionOf, product, false,
                         [self, load, product](const ReviewCounts &counts, const Error &error) {
                             if (!self)
                                 return;
@@ -179,7 +179,7 @@ void AppStoreConnectImporter::readHistory(const std::shared_ptr<Load> &load,
             if (!self)
                 return false;
             ++pipe->merging;
-            self->importReviews(page, versionOf, product,
+            self->importReviews(page, versionOf, product, true,
                 [self, load, product, pipe, endIfDone](
                     const ReviewCounts &counts, const Error &error) {
                     --pipe->merging;

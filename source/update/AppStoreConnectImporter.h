@@ -40,10 +40,11 @@ public:
     // Stores reviews of one app: new ones unread, known ones (by identifier,
     // or a feed review they match) with their reply and version brought up
     // to date. `versions` maps review identifiers to version strings.
-    // Runs on the private context; `completion` on the main thread.
+    // New reviews go to the forwarding outbox unless `history` (a first
+    // load). Runs on the private context; `completion` on the main thread.
     void importReviews(const QList<AppStoreConnectReview> &reviews,
         const QHash<QString, QString> &versions, const std::shared_ptr<Product> &product,
-        ImportCompletion completion);
+        bool history, ImportCompletion completion);
 
     // Apps left for the next update by the last load, the budget being spent.
     int waitingApps() const { return waitingApps_; }

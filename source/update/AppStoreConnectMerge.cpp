@@ -1,6 +1,7 @@
 // The merge of one app's App Store Connect reviews into the private context.
 #include "update/AppStoreConnectImporter.h"
 
+#include "forward/ForwardQueue.h"
 #include "model/CountryTable.h"
 #include "model/Product.h"
 #include "model/Review.h"
@@ -56,7 +57,7 @@ QString faceKey(const QString &countryCode, const QString &reviewer)
 } // namespace
 
 void AppStoreConnectImporter::importReviews(const QList<AppStoreConnectReview> &reviews,
-    const QHash<QString, QString> &versions, const std::shared_ptr<Product> &product,
+    const QHash<QString, QString> &versions, const std::shared_ptr<Product> &product, bool history,
     ImportCompletion completion)
 {
     ManagedObjectContext *context = privateManagedObjectContext();
@@ -67,7 +68,7 @@ void AppStoreConnectImporter::importReviews(const QList<AppStoreConnectReview> &
     }
     const ObjectID productId = product->objectID();
     const QDateTime now = Clock::shared().now();
-    context->perform([this, context, productId, reviews, versions, now,
+    context->perform([this, context, productId, reviews, versions, now, history,
                          completion = std::move(completion)]() mutable {
         Error error;
         auto mine = std::dynamic_pointer_cast<Product>(context->existingObject(productId, &error));
@@ -115,6 +116,12 @@ void AppStoreConnectImporter::importReviews(const QList<AppStoreConnectReview> &
             return;
         }
 
+        ForwardQueue forward(*context, mine->identifier(), !history, &error);
+        if (error) {
+            ReviewImporter::safeDispatchImportCompletion(std::move(completion), {}, error);
+            return;
+        }
+
         ReviewCounts stored;
         ReviewCounts inPiece;
         int unsaved = 0;
@@ -151,6 +158,8 @@ void AppStoreConnectImporter::importReviews(const QList<AppStoreConnectReview> &
                     now);
                 review->setConnectIdentifier(apiReview.identifier);
                 review->setReply(replyOf(apiReview));
+                forward.add(
+                    review, double(apiReview.rating), apiReview.title, apiReview.body, false);
                 ++inPiece.added;
             }
             byConnect.insert(apiReview.identifier, review);

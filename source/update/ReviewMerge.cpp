@@ -1,6 +1,7 @@
 // The merge of one product-country answer into the private review context.
 #include "update/ReviewImporter.h"
 
+#include "forward/ForwardQueue.h"
 #include "model/Product.h"
 #include "model/Review.h"
 #include "net/Downloader.h"
@@ -184,6 +185,15 @@ void ReviewImporter::importReviewsFromDictionaries(const QList<QVariantMap> &rec
             return;
         }
 
+        // New and edited reviews go to the forwarding outbox in the same
+        // saves; a product's first load is its history, not news.
+        ForwardQueue forward(
+            *context, mine->identifier(), mine->lastReviewsUpdate().isValid(), &error);
+        if (error.isError()) {
+            safeDispatchImportCompletion(std::move(completion), {}, error);
+            return;
+        }
+
         // Only reviews whose piece was saved count as new or edited.
         ReviewCounts stored;
         ReviewCounts inPiece;
@@ -193,13 +203,18 @@ void ReviewImporter::importReviewsFromDictionaries(const QList<QVariantMap> &rec
             if (identifier.isEmpty())
                 continue;
             if (const auto known = byIdentifier.value(identifier)) {
-                if (completeStored(*known, record, now))
+                if (completeStored(*known, record, now)) {
                     ++inPiece.edited;
+                    const ReviewEdit edit = editOf(record);
+                    forward.add(known, edit.rating, edit.title, edit.text, true);
+                }
             } else {
                 // Indexed too, so that an identifier repeated within the answer
                 // updates the review just inserted instead of adding a second.
-                byIdentifier.insert(
-                    identifier, insertFeedReview(*context, mine, countryCode, record, now));
+                const auto review = insertFeedReview(*context, mine, countryCode, record, now);
+                byIdentifier.insert(identifier, review);
+                const ReviewEdit edit = editOf(record);
+                forward.add(review, edit.rating, edit.title, edit.text, false);
                 ++inPiece.added;
             }
             // Saving in pieces keeps each hand-over to the main thread short.

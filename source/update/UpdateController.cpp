@@ -1,7 +1,9 @@
 #include "update/UpdateController.h"
 
+#include "forward/Forwarder.h"
 #include "model/Product.h"
 #include "model/StoreQueries.h"
+#include "platform/AppPaths.h"
 #include "platform/DispatchGroup.h"
 #include "platform/Log.h"
 #include "platform/NotificationNames.h"
@@ -28,7 +30,9 @@ UpdateController::UpdateController(UpdateServices &services, UpdateHost &host, Q
       host_(host),
       reviews_(std::make_unique<ReviewImporter>(services, &host)),
       ratings_(std::make_unique<RatingsImporter>(services, &host)),
-      connect_(std::make_unique<AppStoreConnectImporter>(services, &host))
+      connect_(std::make_unique<AppStoreConnectImporter>(services, &host)),
+      forwarder_(std::make_unique<Forwarder>(
+          [this] { return services_.managedObjectContext(); }, [this] { services_.saveAction(); }))
 {
     NotificationCenter &center = NotificationCenter::defaultCenter();
     center.addObserver(kApplicationDidStartNotification, this,
@@ -92,13 +96,22 @@ void UpdateController::beginUpdate()
     host_.showProgressView();
 }
 
+// Every update ends by delivering the forwarding outbox, with what it
+// queued; how that fares is the outbox's own and never fails the update.
 void UpdateController::endUpdate(const Finished &finished)
 {
-    --runningUpdates_;
-    services_.endActivity();
-    host_.hideProgressView();
-    if (finished)
-        finished();
+    QPointer<UpdateController> self(this);
+    forwarder_->deliver([self, finished](const Forwarder::Report &report) {
+        if (!self)
+            return;
+        for (const QString &reason : report.paused)
+            self->services_.notifyWithTitle(AppPaths::applicationName(), reason);
+        --self->runningUpdates_;
+        self->services_.endActivity();
+        self->host_.hideProgressView();
+        if (finished)
+            finished();
+    });
 }
 
 void UpdateController::presentIfError(const Error &error)
@@ -161,9 +174,10 @@ void UpdateController::performLoadAllAction(const std::optional<Products> &given
         products = *all;
     }
     if (products.isEmpty()) {
-        // Nothing to update: the caller still hears that it is over.
-        if (finished)
-            finished();
+        // Nothing to update: what waits in the outbox still goes, and the
+        // caller hears that it is over.
+        beginUpdate();
+        endUpdate(finished);
         return;
     }
     beginUpdate();

@@ -12,6 +12,7 @@
 
 class AppStoreConnectImporter;
 class DispatchGroup;
+class Forwarder;
 class Product;
 class RatingsImporter;
 class ReviewImporter;
@@ -24,8 +25,9 @@ class WakeMonitor;
 // the update actions, the hourly automatic update (also shortly after
 // start-up and after waking), updates of newly added products and the
 // rate-limit alert. Every update loads the ratings first, then the reviews,
-// then the developer's own apps through App Store Connect, and ends exactly
-// once, through its completion group. Main thread only.
+// then the developer's own apps through App Store Connect, delivers the
+// forwarding outbox, and ends exactly once, through its completion group.
+// Main thread only.
 class UpdateController : public QObject {
     Q_OBJECT
 
@@ -44,6 +46,7 @@ public:
     ReviewImporter &reviewController() { return *reviews_; }
     RatingsImporter &ratingsViewController() { return *ratings_; }
     AppStoreConnectImporter &connectImporter() { return *connect_; }
+    Forwarder &forwarder() { return *forwarder_; }
 
     // One product: the given one, else the sidebar's selected product.
     void performLoadAction(const std::shared_ptr<Product> &product = {}, Finished finished = {});
@@ -92,6 +95,7 @@ private:
     std::unique_ptr<ReviewImporter> reviews_;
     std::unique_ptr<RatingsImporter> ratings_;
     std::unique_ptr<AppStoreConnectImporter> connect_;
+    std::unique_ptr<Forwarder> forwarder_;
     Clock::TimerId timer_ = 0;
     // Watches for waking only while the timer exists.
     std::unique_ptr<WakeMonitor> wakeMonitor_;

@@ -8,7 +8,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMessageAuthenticationCode>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -26,6 +28,9 @@
 // - A failed answer is never reported as success: a 503 is logged with its
 //   country and leaves the product unfinished, a 403 sends the update to the
 //   JSON feed, any other error fails the command. Nothing stored is lost.
+// - New reviews reach each forwarding destination once: nothing stored
+//   before it was added, nothing twice, and nothing lost while a receiver
+//   fails.
 namespace {
 
 const QString productId = QStringLiteral("1000000070");
@@ -144,7 +149,8 @@ class PromisesTest : public QObject {
 
     // Runs the companion as the user; with `clock`, on a clock that starts
     // at that second.
-    Result run(const QStringList &arguments, std::optional<QDateTime> clock = std::nullopt)
+    Result run(const QStringList &arguments, std::optional<QDateTime> clock = std::nullopt,
+        const std::function<bool(QProcess &)> &meanwhile = {})
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const char *name : {"DATA", "CONFIG", "CACHE"}) {
@@ -181,7 +187,7 @@ class PromisesTest : public QObject {
         process.setProgram(program);
         process.setArguments(processArguments);
         process.setProcessEnvironment(environment);
-        const Result result = ProcessRun::of(process);
+        const Result result = ProcessRun::of(process, meanwhile);
         for (const auto &request : usPage1Requests())
             lastFetch_ = startedAt.addMSecs(request.arrivalMs - startedMs);
         return result;
@@ -245,6 +251,32 @@ class PromisesTest : public QObject {
         QVERIFY2(added.status == 0, added.err.constData());
         QVERIFY2(added.out.contains("You have 75 new reviews."), added.out.constData());
         QVERIFY(lastFetch_.isValid());
+    }
+
+    // Adds a destination at the fake store's receiver `hook`; answers its number.
+    QByteArray forwardTo(const QString &kind, const QString &hook, const QStringList &options = {})
+    {
+        const Result added = run(QStringList {"forward", "add", kind,
+                                     server_->rootURL() + QStringLiteral("hooks/") + hook}
+            + options);
+        if (added.status != 0)
+            qWarning("%s", added.err.constData());
+        return added.out.trimmed();
+    }
+
+    QList<LocalHttpServer::Request> posts(const QString &hook)
+    {
+        return store_->receivers().received(hook);
+    }
+
+    // The numbers of the reviews whose titles a message carries, whatever its kind.
+    static QSet<int> titlesIn(const QByteArray &body)
+    {
+        QSet<int> numbers;
+        static const QRegularExpression title(QStringLiteral("Title (\\d+)"));
+        for (const auto &match : title.globalMatch(QString::fromUtf8(body)))
+            numbers.insert(match.captured(1).toInt());
+        return numbers;
     }
 
 private Q_SLOTS:
@@ -399,6 +431,124 @@ private Q_SLOTS:
         QCOMPARE(off.status, 0);
         QVERIFY(off.err.contains("Automatic updates are off") && usPage1Requests().isEmpty());
         QCOMPARE(run({"update", "--due", productId}).status, 2);
+    }
+
+    // Three new reviews and an edited one reach a destination of each kind
+    // in one message, the webhook's signed; the history stored before they
+    // were added, and a second update, send nothing. A destination added
+    // with --since gets the stored reviews its rules want.
+    void forwardsNewReviewsOnce()
+    {
+        newUser();
+        firstLoad();
+        QCOMPARE(run({"forward", "add", "slack", "ftp://127.0.0.1/hooks/slack"}).status, 2);
+        const QStringList kinds {"slack", "discord", "teams", "webhook"};
+        for (const QString &kind : kinds)
+            QCOMPARE(forwardTo(kind, kind,
+                         kind == "webhook" ? QStringList {"--secret", "s3cret"} : QStringList()),
+                QByteArray::number(kinds.indexOf(kind) + 1));
+        const QFile::Permissions others =
+            QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
+        QCOMPARE(QFile::permissions(home_->filePath(
+                     "config/org.reviewkeeper.ReviewKeeper/forwarding-secrets.json"))
+                & others,
+            QFile::Permissions());
+        const Result listed = run({"forward", "list", "--json"});
+        QVERIFY(listed.out.contains("127.0.0.1") && !listed.out.contains("hooks"));
+        QCOMPARE(forwardTo("webhook", "canada", {"--country", "ca", "--since", "2026-01-01"}),
+            QByteArray("5"));
+
+        feeds_[QStringLiteral("us")][5].text = QStringLiteral("Changed its mind");
+        const int first = nextReview_;
+        addNewReviews(QStringLiteral("us"), 3);
+        const Result update = run({"update"});
+        QVERIFY2(update.status == 0, update.err.constData());
+        QCOMPARE(run({"update"}).status, 0);
+        for (const QString &kind : kinds) {
+            QCOMPARE(posts(kind).size(), 1);
+            QCOMPARE(
+                titlesIn(posts(kind).first().body), (QSet<int> {6, first, first + 1, first + 2}));
+        }
+        QCOMPARE(titlesIn(posts("canada").first().body), (QSet<int> {501, 502, 503, 504, 505}));
+        QCOMPARE(posts("canada").size(), 1);
+        const auto signedPost = posts("webhook").first();
+        QCOMPARE(signedPost.body.count("\"edited\":true"), 1);
+        QCOMPARE(signedPost.header("X-ReviewKeeper-Signature"),
+            "sha256="
+                + QMessageAuthenticationCode::hash(
+                    signedPost.body, "s3cret", QCryptographicHash::Sha256)
+                      .toHex());
+    }
+
+    // A receiver that fails gets its reviews later, each once and under
+    // the same delivery id: after a 5xx at the next update, after a 429 in
+    // the same one, after a 404 once a test reaches it again. Three
+    // failures in a row space the tries out.
+    void failingReceiverGetsItsReviewsOnce()
+    {
+        using Response = LocalHttpServer::Response;
+        newUser();
+        firstLoad();
+        QCOMPARE(forwardTo("webhook", "team"), QByteArray("1"));
+        const int first = nextReview_;
+        addNewReviews(QStringLiteral("us"), 2);
+        store_->receivers().queueAnswers("team",
+            {Response::withStatus(503), Response::withStatus(429).withHeader("Retry-After", "1")});
+        QCOMPARE(run({"update"}).status, 0);
+        QCOMPARE(posts("team").size(), 1);
+        QCOMPARE(run({"update"}).status, 0);
+        QCOMPARE(posts("team").size(), 3);
+        for (const auto &post : posts("team")) {
+            QCOMPARE(post.header("X-ReviewKeeper-Delivery"),
+                posts("team").first().header("X-ReviewKeeper-Delivery"));
+            QCOMPARE(titlesIn(post.body), (QSet<int> {first, first + 1}));
+        }
+
+        addNewReviews(QStringLiteral("us"), 1);
+        store_->receivers().queueAnswers("team", {Response::withStatus(404)});
+        const Result refused = run({"update"});
+        QVERIFY2(refused.status == 0 && refused.err.contains("is paused"), refused.err.constData());
+        const Result paused = run({"update"});
+        QVERIFY(paused.status == 0 && !paused.err.contains("is paused"));
+        QCOMPARE(posts("team").size(), 4);
+        QVERIFY(run({"forward", "list"}).out.contains("paused"));
+        QCOMPARE(run({"forward", "test", "1"}).status, 0);
+        QCOMPARE(run({"update"}).status, 0);
+        QCOMPARE(posts("team").size(), 6);
+        QCOMPARE(titlesIn(posts("team").last().body), QSet<int> {first + 2});
+
+        addNewReviews(QStringLiteral("us"), 1);
+        store_->receivers().queueAnswers("team", QList<Response>(3, Response::withStatus(500)));
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(run({"update"}).status, 0);
+        QCOMPARE(posts("team").size(), 9);
+        QVERIFY(run({"forward", "list"}).out.contains("waiting until"));
+    }
+
+    // A companion ended after its message left and before the answer was
+    // recorded sends that message once more, under the same delivery id.
+    void killedBetweenSendAndRecord()
+    {
+        newUser();
+        firstLoad();
+        QCOMPARE(forwardTo("webhook", "team"), QByteArray("1"));
+        const int first = nextReview_;
+        addNewReviews(QStringLiteral("us"), 1);
+        store_->receivers().queueAnswers("team",
+            {LocalHttpServer::Response::delayed(5000, LocalHttpServer::Response::ok("ok"))});
+        const Result killed = run({"update"}, std::nullopt, [this](QProcess &process) {
+            if (posts("team").isEmpty())
+                return false;
+            process.kill();
+            return true;
+        });
+        QCOMPARE(killed.status, -2);
+        QCOMPARE(run({"update"}).status, 0);
+        QCOMPARE(run({"update"}).status, 0);
+        QCOMPARE(posts("team").size(), 2);
+        QCOMPARE(posts("team").last().header("X-ReviewKeeper-Delivery"),
+            posts("team").first().header("X-ReviewKeeper-Delivery"));
+        QCOMPARE(titlesIn(posts("team").last().body), QSet<int> {first});
     }
 
     void pageCutOffMidEntry_data()

@@ -1,4 +1,5 @@
 #include "forward/ForwardMessage.h"
+#include "model/ForwardRules.h"
 #include "support/TestEnvironment.h"
 
 #include <QJsonArray>
@@ -173,6 +174,39 @@ private Q_SLOTS:
             {"abc", 0, ""}};
         for (const auto &[text, limit, expected] : rows)
             QCOMPARE(shortened(text, limit), expected);
+    }
+
+    // Which reviews a destination's rules let through, and the rules kept
+    // as a map read back the same (odd stored values read as defaults).
+    void rules()
+    {
+        ForwardRules narrow;
+        narrow.products = {"1"};
+        narrow.minRating = 2;
+        narrow.maxRating = 4;
+        narrow.countries = {"DE"};
+        narrow.keywords = {"crash"};
+        narrow.edited = false;
+        const struct {
+            ForwardRules rules;
+            QString product, country;
+            std::optional<double> rating;
+            QString text;
+            bool edit, passes;
+        } rows[] {{{}, "9", "us", std::nullopt, "", true, true},
+            {narrow, "1", "de", 3.0, "It CRASHES", false, true},
+            {narrow, "2", "de", 3.0, "crash", false, false},
+            {narrow, "1", "fr", 3.0, "crash", false, false},
+            {narrow, "1", "de", 5.0, "crash", false, false},
+            {narrow, "1", "de", std::nullopt, "crash", false, false},
+            {narrow, "1", "de", 3.0, "fine", false, false},
+            {narrow, "1", "de", 3.0, "crash", true, false}};
+        for (const auto &row : rows)
+            QCOMPARE(
+                row.rules.matches(row.product, row.country, row.rating, {}, row.text, row.edit),
+                row.passes);
+        QCOMPARE(ForwardRules::fromMap(narrow.toMap()), narrow);
+        QCOMPARE(ForwardRules::fromMap({{"minRating", 9}, {"maxRating", "x"}}), ForwardRules());
     }
 };
 

@@ -62,7 +62,7 @@ struct Run : UpdateFixture {
         ReviewImporter::ReviewCounts counts;
         awaitDone(importer, [&](auto done) {
             importer.importReviews(
-                reviews, {}, product, [&counts, done](const auto &c, const Error &error) {
+                reviews, {}, product, false, [&counts, done](const auto &c, const Error &error) {
                     counts = c;
                     done(error);
                 });

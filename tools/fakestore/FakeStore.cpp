@@ -118,6 +118,8 @@ Response FakeStore::answer(const LocalHttpServer::Request &request)
         return *connected;
     if (auto translated = translator_.answer(request))
         return *translated;
+    if (auto received = receivers_.answer(request))
+        return *received;
     return Response::withStatus(404, "<html><body>Not found</body></html>");
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FakeAppStoreConnect.h"
+#include "FakeReceivers.h"
 #include "FakeTranslator.h"
 #include "LocalHttpServer.h"
 
@@ -16,7 +17,7 @@
 // service do, from a folder of answers (see README.md): review feed pages by
 // country, product and page, lookups and searches over product records,
 // artwork; translation requests go to a FakeTranslator, App Store Connect's
-// to a FakeAppStoreConnect.
+// to a FakeAppStoreConnect, forwarded reviews to FakeReceivers.
 class FakeStore {
 public:
     struct Options {
@@ -54,6 +55,7 @@ public:
 
     const FakeTranslator &translator() const { return translator_; }
     FakeAppStoreConnect &appStoreConnect() { return connect_; }
+    FakeReceivers &receivers() { return receivers_; }
 
 private:
     LocalHttpServer::Response reviews(const LocalHttpServer::Request &request,
@@ -74,4 +76,5 @@ private:
     int xmlFeedRequests_ = 0;
     FakeTranslator translator_;
     FakeAppStoreConnect connect_;
+    FakeReceivers receivers_;
 };
