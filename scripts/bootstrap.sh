@@ -21,9 +21,10 @@ packages=(
   # Qt6Charts' CMake package needs Qt6OpenGL's, which qt6-charts-dev does not pull in.
   libqt6opengl6-dev
 )
-# faketime steps the companion's clock past the cache's hour in the end-to-end tests.
+# faketime steps the companion's clock past the cache's hour in the end-to-end tests;
+# systemd brings systemd-analyze, which verifies the timer's units in the package test.
 test_packages=(dbus-daemon xvfb xauth xdotool x11-utils at-spi2-core python3-pyatspi
-  desktop-file-utils appstream dpkg-dev file gnome-keyring faketime)
+  desktop-file-utils appstream dpkg-dev file gnome-keyring faketime systemd)
 
 install_missing() {
   local missing=()
