@@ -2,7 +2,6 @@
 
 #include "platform/AppPaths.h"
 #include "platform/KeychainSecretStore.h"
-#include "platform/Log.h"
 #include "platform/SecretStore.h"
 #include "platform/StringFormat.h"
 
@@ -126,10 +125,7 @@ void write(const QString &name, const Secret &secret,
                         {kAddress, secret.address}, {kSigningSecret, secret.signingSecret}});
                 writeFile(object, &fileError);
             }
-            if (!fileError.isError())
-                logLine(formatString(
-                    QStringLiteral("Forwarding: no secret service runs; %@ kept in %@"), name,
-                    filePath()));
+            // The caller says where the address went.
             completion(Place::File, fileError);
         });
 }
