@@ -207,6 +207,9 @@ void Forwarder::deliverTo(
     request.sortDescriptors = {{RecordKey::dateQueued, true}};
     Error error;
     auto entries = context->fetch<OutboxEntry>(request, &error);
+    if (error.isError())
+        logLine(formatString(QStringLiteral("Forwarding to %@: %@"), nameOf(*destination),
+            error.localizedDescription()));
     // Within one save, the oldest review first.
     std::stable_sort(entries.begin(), entries.end(), [](const auto &a, const auto &b) {
         if (a->dateQueued() != b->dateQueued())
@@ -228,8 +231,12 @@ void Forwarder::deliverTo(
     QHash<ObjectID, qsizetype> openByProduct;
     QList<std::shared_ptr<OutboxEntry>> fresh;
     for (const auto &entry : std::as_const(entries)) {
-        if (!entry->review() || !entry->review()->product())
+        // A review whose product went takes its entries along; this only
+        // clears one that lost its review some other way.
+        if (!entry->review() || !entry->review()->product()) {
+            context->deleteObject(entry);
             continue;
+        }
         const QString id = entry->deliveryId();
         if (id.isEmpty()) {
             fresh << entry;
