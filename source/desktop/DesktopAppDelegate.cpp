@@ -15,6 +15,7 @@
 #include "ui/window/HostViewController.h"
 #include "ui/window/MainWindow.h"
 #include "ui/window/MainWindowController.h"
+#include "update/UpdateController.h"
 
 #include <QAction>
 #include <QApplication>
@@ -95,6 +96,7 @@ void DesktopAppDelegate::buildContent()
     connect(window->addProductButton(), &QPushButton::clicked, search_.get(),
         [this, window] { search_->showPopoverForView(window->addProductButton()); });
     preferences_ = std::make_unique<PreferencesPopoverViewController>(*context, defaults());
+    preferences_->setForwarding(&updateController()->forwarder(), [this] { saveAction(); });
     // The chosen service's languages, or the last ones known when it cannot
     // be asked; its error shows where translating fails, not here.
     preferences_->setLanguagesSource([](auto completion) {

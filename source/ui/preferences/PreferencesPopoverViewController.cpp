@@ -9,7 +9,9 @@
 #include "platform/SecretStore.h"
 #include "platform/StringFormat.h"
 #include "platform/UserDefaults.h"
+#include "platform/store/ManagedObjectContext.h"
 #include "ui/preferences/ConnectPreferencesSection.h"
+#include "ui/preferences/ForwardingPreferencesSection.h"
 #include "ui/preferences/PreferencesChoices.h"
 #include "ui/preferences/TranslationPreferencesSection.h"
 #include "ui/widgets/Popover.h"
@@ -36,6 +38,8 @@ PreferencesPopoverViewController::PreferencesPopoverViewController(
 
 PreferencesPopoverViewController::~PreferencesPopoverViewController()
 {
+    // Its section reads the context, which may go after this controller.
+    delete forwardingDialog_;
     delete popover_;
     // One that closed just now may still wait for the event loop.
     delete closedPopover_;
@@ -107,6 +111,15 @@ void PreferencesPopoverViewController::buildView()
         &PreferencesPopoverViewController::showConnectSectionAction);
     lower->addRow(localized("PreferencesPopoverViewController", "Your own apps:"), connectButton_);
     tabOrder << connectButton_;
+    forwardingButton_ =
+        new QPushButton(localized("PreferencesPopoverViewController", "Destinations…"));
+    forwardingButton_->setAccessibleName(
+        localized("PreferencesPopoverViewController", "Set up forwarding"));
+    connect(forwardingButton_, &QPushButton::clicked, this,
+        &PreferencesPopoverViewController::showForwardingSectionAction);
+    lower->addRow(
+        localized("PreferencesPopoverViewController", "Forward new reviews:"), forwardingButton_);
+    tabOrder << forwardingButton_;
     lower->addRow(
         addKeyBox(Preference::ShowNotifications, localized("PreferencesPopoverViewController", "Show notifications")));
     lower->addRow(addKeyBox(
@@ -139,6 +152,45 @@ void PreferencesPopoverViewController::showConnectSectionAction()
     connectDialog_ = dialog;
     dialog->resize(520, dialog->sizeHint().height());
     dialog->open();
+}
+
+void PreferencesPopoverViewController::setForwarding(
+    Forwarder *forwarder, std::function<void()> save)
+{
+    forwarder_ = forwarder;
+    save_ = std::move(save);
+}
+
+ForwardingPreferencesSection *PreferencesPopoverViewController::forwardingSection() const
+{
+    return forwardingDialog_ ? forwardingDialog_->findChild<ForwardingPreferencesSection *>()
+                             : nullptr;
+}
+
+void PreferencesPopoverViewController::showForwardingSectionAction()
+{
+    if (forwardingDialog_) {
+        forwardingDialog_->raise();
+        forwardingDialog_->activateWindow();
+        return;
+    }
+    QWidget *parent = popover_ ? popover_->parentWidget() : nullptr;
+    closePopoverAction();
+    auto *dialog = new QDialog(parent);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowTitle(localized("PreferencesPopoverViewController", "Forwarding"));
+    auto *layout = new QVBoxLayout(dialog);
+    ManagedObjectContext *context = &context_;
+    auto save = save_ ? save_ : [context] { context->save(); };
+    auto *section = new ForwardingPreferencesSection(context_, forwarder_, save, dialog);
+    layout->addWidget(section->view());
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close);
+    connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    forwardingDialog_ = dialog;
+    dialog->resize(720, 380);
+    // Not modal: the main window goes on, and its updates show in the list.
+    dialog->show();
 }
 
 void PreferencesPopoverViewController::showPopoverForView(QWidget *anchor)

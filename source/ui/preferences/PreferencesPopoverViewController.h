@@ -8,6 +8,8 @@
 
 #include <functional>
 
+class ForwardingPreferencesSection;
+class Forwarder;
 class ManagedObjectContext;
 class Popover;
 class QCheckBox;
@@ -70,6 +72,16 @@ public:
     QDialog *connectDialog() const { return connectDialog_; }
     void showConnectSectionAction();
 
+    // What the forwarding window needs: the application's Forwarder, for
+    // Test, and how the main context is saved. Without them Test is off
+    // and changes are saved by the context alone.
+    void setForwarding(Forwarder *forwarder, std::function<void()> save);
+    QPushButton *forwardingButton() const { return forwardingButton_; }
+    // The forwarding window and its section, while it is open.
+    QDialog *forwardingDialog() const { return forwardingDialog_; }
+    ForwardingPreferencesSection *forwardingSection() const;
+    void showForwardingSectionAction();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -94,6 +106,10 @@ private:
     TranslationPreferencesSection *translation_ = nullptr;
     QPushButton *connectButton_ = nullptr;
     QPointer<QDialog> connectDialog_;
+    QPushButton *forwardingButton_ = nullptr;
+    QPointer<QDialog> forwardingDialog_;
+    Forwarder *forwarder_ = nullptr;
+    std::function<void()> save_;
     LanguagesSource languagesSource_;
     QMap<QString, QString> languages_;
     bool closedByPress_ = false;

@@ -155,7 +155,7 @@ private Q_SLOTS:
         auto *button = new QPushButton("Preferences", &window);
         button->setGeometry(10, 200, 80, 24);
         // Low on the screen, as the button sits at the bottom of the window.
-        window.setGeometry(50, 320, 300, 240);
+        window.setGeometry(50, 480, 300, 240);
         PreferencesPopoverViewController &controller = fixture.controller;
         QObject::connect(button, &QPushButton::clicked, &controller,
             [&] { controller.showPopoverForView(button); });
@@ -210,7 +210,8 @@ private Q_SLOTS:
         expected << controller.languagesPopUpButton() << translation->providerPopUpButton()
                  << translation->keyField() << translation->regionField()
                  << translation->addressField() << translation->testButton()
-                 << controller.connectButton() << controller.checkBoxForKey("ShowNotifications")
+                 << controller.connectButton() << controller.forwardingButton()
+                 << controller.checkBoxForKey("ShowNotifications")
                  << controller.checkBoxForKey("PlayNotificationSound");
         QWidget *widget = expected.first();
         for (QWidget *control : expected) {
