@@ -1,5 +1,8 @@
 #include "support/UiRecorders.h"
 
+#include "FakeReceivers.h"
+#include "forward/Forwarder.h"
+#include "model/ForwardDestination.h"
 #include "net/AppStoreConnectAccount.h"
 #include "net/AppStoreConnectClient.h"
 #include "net/Translator.h"
@@ -11,16 +14,22 @@
 #include "support/TestKeys.h"
 #include "support/WaitFor.h"
 #include "ui/preferences/ConnectPreferencesSection.h"
+#include "ui/preferences/ForwardDestinationsModel.h"
+#include "ui/preferences/ForwardingPreferencesSection.h"
 #include "ui/preferences/PreferencesPopoverViewController.h"
 #include "ui/preferences/TranslationPreferencesSection.h"
 #include "ui/widgets/Popover.h"
 
+#include <QAbstractItemModelTester>
 #include <QCheckBox>
 #include <QCollator>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
+#include <QSpinBox>
+#include <QTableView>
 #include <QTranslator>
 
 namespace {
@@ -461,6 +470,86 @@ private Q_SLOTS:
         QVERIFY(!section.disconnectButton()->isEnabled());
         section.testAction();
         QVERIFY(waitFor([&] { return section.statusLabel()->text().startsWith("No key"); }));
+    }
+
+    // A destination added, tested while paused, edited and removed in the
+    // forwarding window; only its host shows, and each change is saved.
+    void forwardingDestinations()
+    {
+        SecretStore::setShared(&secrets_);
+        LocalHttpServer server;
+        FakeReceivers receivers;
+        server.setFallback([&](const auto &request) { return receivers.answer(request); });
+        QVERIFY(server.listen());
+        Fixture fixture;
+        ManagedObjectContext &context = *fixture.store.context;
+        fixture.store.app("42")->setValue("title", "Mine");
+        Forwarder forwarder([&] { return &context; }, [&] { context.save(); });
+        fixture.controller.setForwarding(&forwarder, [&] { QVERIFY(context.save()); });
+        fixture.controller.showForwardingSectionAction();
+        ForwardingPreferencesSection *section = fixture.controller.forwardingSection();
+        ForwardDestinationsModel *model = section->model();
+        QAbstractItemModelTester tester(model);
+        QSignalSpy finished(section, &ForwardingPreferencesSection::finished);
+        const auto cell = [&](int column) { return model->index(0, column).data().toString(); };
+
+        section->addAction();
+        ForwardDestinationEditor *editor = section->editor();
+        editor->kindPopUpButton()->setCurrentIndex(editor->kindPopUpButton()->findData("teams"));
+        QVERIFY(editor->signingSecretField()->isHidden());
+        for (const QString address : {"", "ftp://127.0.0.1/hooks/team", "https://", "hooks/team"}) {
+            editor->addressField()->setText(address);
+            QVERIFY2(!editor->okButton()->isEnabled(), qPrintable(address));
+            QCOMPARE(editor->addressProblemLabel()->text().isEmpty(), address.isEmpty());
+        }
+        editor->addressField()->setText(server.rootURL() + "hooks/team?token=t0ken");
+        editor->productList()->item(0)->setCheckState(Qt::Checked);
+        editor->highestRatingBox()->setValue(3);
+        editor->lowestRatingBox()->setValue(4);
+        QCOMPARE(editor->lowestRatingBox()->value(), 3);
+        editor->countriesField()->setText("de, fr");
+        editor->okButton()->click();
+        QVERIFY(finished.wait(1000));
+        QCOMPARE(model->rowCount(), 1);
+        QCOMPARE(QStringList({cell(0), cell(1), cell(2), cell(3), cell(4), cell(5)}),
+            QStringList({"1", "Microsoft Teams", "127.0.0.1",
+                "products 42, 3 stars, countries DE,FR", "active", "0"}));
+        QVERIFY(section->statusLabel()->text().contains("kept in the secret service"));
+        QVERIFY(!context.hasChanges());
+        const QHash<QString, QString> kept = secrets_.secrets();
+        QVERIFY(kept.value("Forward-" + model->destinationAt(0)->uuid()).contains("t0ken"));
+
+        // Paused by the last delivery: the reason shows; a delivered test resumes it.
+        model->destinationAt(0)->setPausedReason("It answered 404 Not Found.");
+        QVERIFY(context.save());
+        QTRY_COMPARE(cell(4), QString("paused"));
+        section->tableView()->selectRow(0);
+        QCOMPARE(section->statusLabel()->text(), QString("It answered 404 Not Found."));
+        section->testAction();
+        QVERIFY(finished.wait(3000));
+        QCOMPARE(section->statusLabel()->text(), QString("200 OK: ok"));
+        QCOMPARE(receivers.received("team").size(), 1);
+        QTRY_COMPARE(cell(4), QString("active"));
+
+        // An empty address keeps the stored one.
+        section->editAction();
+        editor = section->editor();
+        QVERIFY(editor->addressField()->text().isEmpty() && editor->okButton()->isEnabled());
+        QCOMPARE(editor->productList()->item(0)->checkState(), Qt::Checked);
+        QCOMPARE(editor->countriesField()->text(), QString("DE, FR"));
+        editor->keywordsField()->setText("crash, , refund ");
+        editor->editedCheckBox()->setChecked(false);
+        editor->okButton()->click();
+        QVERIFY(finished.wait(1000));
+        QCOMPARE(cell(3),
+            QString("products 42, 3 stars, countries DE,FR, keywords crash,refund, no edits"));
+        QCOMPARE(secrets_.secrets(), kept);
+
+        QTest::keyClick(section->tableView(), Qt::Key_Delete);
+        QVERIFY(finished.wait(1000));
+        QCOMPARE(model->rowCount(), 0);
+        QCOMPARE(fixture.store.count("ForwardDestination"), 0);
+        QVERIFY(secrets_.secrets().isEmpty());
     }
 };
 
