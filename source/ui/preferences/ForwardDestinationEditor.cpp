@@ -40,6 +40,8 @@ ForwardDestinationEditor::ForwardDestinationEditor(
             ? localized("ForwardDestinationEditor", "Add a Forwarding Destination")
             : localized("ForwardDestinationEditor", "Edit the Forwarding Destination"));
     auto *form = new QFormLayout(this);
+    // Room for the placeholders and a webhook's address.
+    setMinimumWidth(fontMetrics().averageCharWidth() * 64);
 
     kindPopUpButton_ = new QComboBox;
     kindPopUpButton_->setAccessibleName(localized("ForwardDestinationEditor", "Kind"));
@@ -61,7 +63,7 @@ ForwardDestinationEditor::ForwardDestinationEditor(
     addressProblemLabel_->setWordWrap(true);
     addressProblemLabel_->setAccessibleName(
         localized("ForwardDestinationEditor", "Address Problem"));
-    form->addRow(addressProblemLabel_);
+    form->addRow(QString(), addressProblemLabel_);
 
     signingSecretField_ = new QLineEdit;
     signingSecretField_->setEchoMode(QLineEdit::Password);

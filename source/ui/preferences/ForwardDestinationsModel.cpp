@@ -63,6 +63,9 @@ QVariant ForwardDestinationsModel::data(const QModelIndex &index, int role) cons
     const QVariantList &cells = rows_.at(index.row()).cells;
     if (role == Qt::DisplayRole)
         return cells.at(index.column());
+    // The whole of what a narrow column cuts short.
+    if (role == Qt::ToolTipRole && index.column() == Rules)
+        return cells.at(Rules);
     if (role == Qt::ToolTipRole && index.column() == State) {
         const QString reason = rows_.at(index.row()).destination->pausedReason();
         return reason.isEmpty() ? QVariant() : QVariant(reason);
