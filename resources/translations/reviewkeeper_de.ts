@@ -269,6 +269,324 @@
     </message>
 </context>
 <context>
+    <name>ForwardDestinationEditor</name>
+    <message>
+        <source>Add a Forwarding Destination</source>
+        <translation>Weiterleitungsziel hinzufügen</translation>
+    </message>
+    <message>
+        <source>Edit the Forwarding Destination</source>
+        <translation>Weiterleitungsziel bearbeiten</translation>
+    </message>
+    <message>
+        <source>Kind</source>
+        <translation>Art</translation>
+    </message>
+    <message>
+        <source>Kind:</source>
+        <translation>Art:</translation>
+    </message>
+    <message>
+        <source>Address</source>
+        <translation>Adresse</translation>
+    </message>
+    <message>
+        <source>https://hooks.example.com/…</source>
+        <translation>https://hooks.example.com/…</translation>
+    </message>
+    <message>
+        <source>empty keeps the stored address</source>
+        <translation>leer: die gespeicherte Adresse bleibt</translation>
+    </message>
+    <message>
+        <source>Address:</source>
+        <translation>Adresse:</translation>
+    </message>
+    <message>
+        <source>Address Problem</source>
+        <translation>Problem der Adresse</translation>
+    </message>
+    <message>
+        <source>Signing Secret</source>
+        <translation>Signaturgeheimnis</translation>
+    </message>
+    <message>
+        <source>optional; signs each message</source>
+        <translation>optional; signiert jede Nachricht</translation>
+    </message>
+    <message>
+        <source>Signing secret:</source>
+        <translation>Signaturgeheimnis:</translation>
+    </message>
+    <message>
+        <source>Products</source>
+        <translation>Produkte</translation>
+    </message>
+    <message>
+        <source>None checked: all products</source>
+        <translation>Keines gewählt: alle Produkte</translation>
+    </message>
+    <message>
+        <source>Products:</source>
+        <translation>Produkte:</translation>
+    </message>
+    <message>
+        <source>Lowest Rating</source>
+        <translation>Niedrigste Bewertung</translation>
+    </message>
+    <message>
+        <source>Highest Rating</source>
+        <translation>Höchste Bewertung</translation>
+    </message>
+    <message>
+        <source>to</source>
+        <translation>bis</translation>
+    </message>
+    <message>
+        <source>stars</source>
+        <translation>Sterne</translation>
+    </message>
+    <message>
+        <source>Ratings:</source>
+        <translation>Bewertungen:</translation>
+    </message>
+    <message>
+        <source>Countries</source>
+        <translation>Länder</translation>
+    </message>
+    <message>
+        <source>all; or codes such as US, DE</source>
+        <translation>alle; oder Kürzel wie US, DE</translation>
+    </message>
+    <message>
+        <source>Countries:</source>
+        <translation>Länder:</translation>
+    </message>
+    <message>
+        <source>Keywords</source>
+        <translation>Stichwörter</translation>
+    </message>
+    <message>
+        <source>any review; or words such as crash, refund</source>
+        <translation>jede Rezension; oder Wörter wie Absturz, Erstattung</translation>
+    </message>
+    <message>
+        <source>Keywords:</source>
+        <translation>Stichwörter:</translation>
+    </message>
+    <message>
+        <source>Forward edited reviews</source>
+        <translation>Bearbeitete Rezensionen weiterleiten</translation>
+    </message>
+    <message>
+        <source>Also send the stored reviews written since</source>
+        <translation>Auch gespeicherte Rezensionen senden, geschrieben seit</translation>
+    </message>
+    <message>
+        <source>Stored Reviews Since</source>
+        <translation>Gespeicherte Rezensionen seit</translation>
+    </message>
+</context>
+<context>
+    <name>ForwardDestinations</name>
+    <message>
+        <source>The address must begin with https:// or http://.</source>
+        <translation>Die Adresse muss mit https:// oder http:// beginnen.</translation>
+    </message>
+    <message>
+        <source>The address names no host.</source>
+        <translation>Die Adresse nennt keinen Host.</translation>
+    </message>
+    <message>
+        <source>paused</source>
+        <translation>angehalten</translation>
+    </message>
+    <message>
+        <source>waiting until %@ after %ld failures</source>
+        <translation>wartet bis %@ nach %ld Fehlschlägen</translation>
+    </message>
+    <message>
+        <source>active</source>
+        <translation>aktiv</translation>
+    </message>
+</context>
+<context>
+    <name>ForwardDestinationsModel</name>
+    <message>
+        <source>Number</source>
+        <translation>Nummer</translation>
+    </message>
+    <message>
+        <source>Kind</source>
+        <translation>Art</translation>
+    </message>
+    <message>
+        <source>Host</source>
+        <translation>Host</translation>
+    </message>
+    <message>
+        <source>Rules</source>
+        <translation>Regeln</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>Zustand</translation>
+    </message>
+    <message>
+        <source>Waiting</source>
+        <translation>Wartend</translation>
+    </message>
+</context>
+<context>
+    <name>ForwardSecrets</name>
+    <message>
+        <source>The forwarding address could not be kept.</source>
+        <translation>Die Weiterleitungsadresse konnte nicht gespeichert werden.</translation>
+    </message>
+    <message>
+        <source>%@ is damaged.</source>
+        <translation>%@ ist beschädigt.</translation>
+    </message>
+    <message>
+        <source>The folder of %@ could not be made.</source>
+        <translation>Der Ordner von %@ konnte nicht angelegt werden.</translation>
+    </message>
+</context>
+<context>
+    <name>Forwarder</name>
+    <message>
+        <source>the webhook may have been deleted</source>
+        <translation>der Webhook wurde vielleicht gelöscht</translation>
+    </message>
+    <message>
+        <source>its token may have been revoked</source>
+        <translation>sein Token wurde vielleicht widerrufen</translation>
+    </message>
+    <message>
+        <source>it refuses the message</source>
+        <translation>es lehnt die Nachricht ab</translation>
+    </message>
+    <message>
+        <source>Forwarding to %@ is paused: it answered %@, so %@. Edit or test the destination to resume; its reviews wait.</source>
+        <translation>Die Weiterleitung an %@ ist angehalten: Es antwortete %@, also %@. Bearbeiten oder testen Sie das Ziel, um fortzufahren; seine Rezensionen warten.</translation>
+    </message>
+    <message>
+        <source>Forwarding to %@ is paused: its address is kept neither in the secret service nor in %@. Edit the destination to give it again.</source>
+        <translation>Die Weiterleitung an %@ ist angehalten: Seine Adresse liegt weder im Schlüsselbund-Dienst noch in %@. Bearbeiten Sie das Ziel, um sie erneut anzugeben.</translation>
+    </message>
+    <message>
+        <source>A test from ReviewKeeper</source>
+        <translation>Ein Test von ReviewKeeper</translation>
+    </message>
+    <message>
+        <source>New reviews of the products this destination follows will arrive here like this one.</source>
+        <translation>Neue Rezensionen der Produkte, denen dieses Ziel folgt, kommen hier so wie diese an.</translation>
+    </message>
+    <message>
+        <source>Its address is kept nowhere.</source>
+        <translation>Seine Adresse ist nirgends gespeichert.</translation>
+    </message>
+</context>
+<context>
+    <name>ForwardingPreferencesSection</name>
+    <message>
+        <source>Forwarding</source>
+        <translation>Weiterleitung</translation>
+    </message>
+    <message>
+        <source>New reviews are posted to these destinations at the end of each update.</source>
+        <translation>Neue Rezensionen werden am Ende jeder Aktualisierung an diese Ziele gesendet.</translation>
+    </message>
+    <message>
+        <source>Forwarding Destinations</source>
+        <translation>Weiterleitungsziele</translation>
+    </message>
+    <message>
+        <source>Add…</source>
+        <translation>Hinzufügen …</translation>
+    </message>
+    <message>
+        <source>Add a destination</source>
+        <translation>Ein Ziel hinzufügen</translation>
+    </message>
+    <message>
+        <source>Edit…</source>
+        <translation>Bearbeiten …</translation>
+    </message>
+    <message>
+        <source>Edit the destination</source>
+        <translation>Das Ziel bearbeiten</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Entfernen</translation>
+    </message>
+    <message>
+        <source>Remove the destination</source>
+        <translation>Das Ziel entfernen</translation>
+    </message>
+    <message>
+        <source>Test</source>
+        <translation>Testen</translation>
+    </message>
+    <message>
+        <source>Send a test message</source>
+        <translation>Eine Testnachricht senden</translation>
+    </message>
+    <message>
+        <source>Forwarding Status</source>
+        <translation>Weiterleitungsstatus</translation>
+    </message>
+    <message>
+        <source>Edit Destination %ld (%@)</source>
+        <translation>Ziel %ld bearbeiten (%@)</translation>
+    </message>
+    <message>
+        <source>Keeping the address…</source>
+        <translation>Die Adresse wird gespeichert …</translation>
+    </message>
+    <message>
+        <source>The destination was removed meanwhile.</source>
+        <translation>Das Ziel wurde inzwischen entfernt.</translation>
+    </message>
+    <message>
+        <source>Its address is kept nowhere: enter it again.</source>
+        <translation>Seine Adresse ist nirgends gespeichert: Geben Sie sie erneut ein.</translation>
+    </message>
+    <message>
+        <source>Destination %ld is added: %@.</source>
+        <translation>Ziel %ld ist hinzugefügt: %@.</translation>
+    </message>
+    <message>
+        <source>Destination %ld is changed: %@.</source>
+        <translation>Ziel %ld ist geändert: %@.</translation>
+    </message>
+    <message>
+        <source>No secret service runs: its address is kept in %@, readable only by you.</source>
+        <translation>Es läuft kein Schlüsselbund-Dienst: Seine Adresse liegt in %@, nur für Sie lesbar.</translation>
+    </message>
+    <message>
+        <source>Its address is kept in the secret service.</source>
+        <translation>Seine Adresse liegt im Schlüsselbund-Dienst.</translation>
+    </message>
+    <message>
+        <source>%ld stored reviews wait for the next update.</source>
+        <translation>%ld gespeicherte Rezensionen warten auf die nächste Aktualisierung.</translation>
+    </message>
+    <message>
+        <source>Destination %ld is removed, with %ld reviews that waited for it.</source>
+        <translation>Ziel %ld ist entfernt, mit %ld Rezensionen, die darauf warteten.</translation>
+    </message>
+    <message>
+        <source>Destination %ld is removed.</source>
+        <translation>Ziel %ld ist entfernt.</translation>
+    </message>
+    <message>
+        <source>Sending a test message to %@…</source>
+        <translation>Eine Testnachricht wird an %@ gesendet …</translation>
+    </message>
+</context>
+<context>
     <name>Groups</name>
     <message>
         <source>Applications</source>
@@ -858,6 +1176,22 @@
     <message>
         <source>App Store Connect</source>
         <translation>App Store Connect</translation>
+    </message>
+    <message>
+        <source>Destinations…</source>
+        <translation>Ziele …</translation>
+    </message>
+    <message>
+        <source>Set up forwarding</source>
+        <translation>Weiterleitung einrichten</translation>
+    </message>
+    <message>
+        <source>Forward new reviews:</source>
+        <translation>Neue Rezensionen weiterleiten:</translation>
+    </message>
+    <message>
+        <source>Forwarding</source>
+        <translation>Weiterleitung</translation>
     </message>
 </context>
 <context>
