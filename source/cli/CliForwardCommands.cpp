@@ -145,7 +145,9 @@ int Cli::forwardAdd(const QStringList &arguments)
             : QStringLiteral("Its address is kept in the secret service."));
     const qint64 waiting = ForwardDestinations::waitingCount(*added);
     if (waiting > 0)
-        err(QStringLiteral("%1 stored reviews wait for the next update.").arg(waiting));
+        err(waiting == 1
+                ? QStringLiteral("One stored review waits for the next update.")
+                : QStringLiteral("%1 stored reviews wait for the next update.").arg(waiting));
     return error ? Failure : Success;
 }
 
@@ -225,11 +227,15 @@ int Cli::forwardRemove(const QStringList &arguments)
         return Failure;
     if (error)
         host_.presentError(error);
-    err(waiting > 0
-            ? QStringLiteral("Destination %1 is removed, with %2 reviews that waited for it.")
-                  .arg(number)
-                  .arg(waiting)
-            : QStringLiteral("Destination %1 is removed.").arg(number));
+    if (waiting == 0)
+        err(QStringLiteral("Destination %1 is removed.").arg(number));
+    else if (waiting == 1)
+        err(QStringLiteral("Destination %1 is removed, with one review that waited for it.")
+                .arg(number));
+    else
+        err(QStringLiteral("Destination %1 is removed, with %2 reviews that waited for it.")
+                .arg(number)
+                .arg(waiting));
     return done && !error ? Success : Failure;
 }
 

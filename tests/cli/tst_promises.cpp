@@ -527,6 +527,12 @@ private Q_SLOTS:
             QCOMPARE(run({"update"}).status, 0);
         QCOMPARE(posts("team").size(), 9);
         QVERIFY(run({"forward", "list"}).out.contains("waiting until"));
+        const Result removed = run({"forward", "remove", "1"});
+        QVERIFY2(removed.status == 0 && removed.err.contains("with one review that waited"),
+            removed.err.constData());
+        QCOMPARE(run({"forward", "test", "1"}).status, 1);
+        QCOMPARE(run({"forward", "add", "webhook", server_->rootURL(), "--min-rating", "6"}).status,
+            2);
     }
 
     // A companion ended after its message left and before the answer was

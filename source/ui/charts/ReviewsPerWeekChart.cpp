@@ -163,8 +163,20 @@ void ReviewsPerWeekChart::showHistory(const ReviewHistory &history)
             }
         }
         time_->setTickCount(ticks);
-        countAxis_->setRange(0, qreal(std::max<qint64>(most, 1)));
-        countAxis_->applyNiceNumbers();
+        // Whole numbers only: a step of 1, 2, 5, 10, 20… that needs at most
+        // five of them, so that no two ticks round to the same label.
+        const qint64 top = std::max<qint64>(most, 1);
+        qint64 step = 1;
+        for (qint64 scale = 1; top > 5 * step; scale *= 10) {
+            for (const qint64 factor : {1, 2, 5}) {
+                step = factor * scale;
+                if (top <= 5 * step)
+                    break;
+            }
+        }
+        const qint64 end = (top + step - 1) / step * step;
+        countAxis_->setRange(0, qreal(end));
+        countAxis_->setTickCount(int(end / step) + 1);
     }
     Q_EMIT historyShown();
 }

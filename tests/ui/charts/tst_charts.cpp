@@ -17,6 +17,7 @@
 #include <QStackedBarSeries>
 #include <QToolButton>
 #include <QToolTip>
+#include <QValueAxis>
 
 namespace {
 
@@ -144,6 +145,10 @@ private Q_SLOTS:
         };
         select(app_);
         QCOMPARE(bars(*chart), QStringList({"1 0 0 0 1 e1", "0 0 0 0 0", "0 0 0 1 0"}));
+        // Counts tick at whole numbers: 0, 1, 2, none twice.
+        const auto *counts =
+            qobject_cast<QValueAxis *>(chart->chartView()->chart()->axes(Qt::Vertical).first());
+        QCOMPARE(std::pair(counts->max(), counts->tickCount()), std::pair(2.0, 3));
         // Pointing at a bar tells its week in words; an empty week has none.
         QCOMPARE(chart->weekSummary(0),
             QString("3/2/26 to 3/8/26: 2 reviews\n5\u2605  1\n1\u2605  1\n1 edited"));
