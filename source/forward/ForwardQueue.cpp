@@ -35,8 +35,16 @@ ForwardQueue::ForwardQueue(
 void ForwardQueue::add(const std::shared_ptr<Review> &review, std::optional<double> rating,
     const QString &title, const QString &text, bool edited)
 {
+    // A review that still waits for a destination is not queued twice: what
+    // is sent is read when it is sent, so the message shows the latest edit.
+    QList<std::shared_ptr<ForwardDestination>> waiting;
+    if (edited && !destinations_.isEmpty()) {
+        for (const auto &entry : review->outboxEntries())
+            waiting << entry->destination();
+    }
     for (const auto &destination : std::as_const(destinations_)) {
-        if (destination->rules().matches(
+        if (!waiting.contains(destination)
+            && destination->rules().matches(
                 productIdentifier_, review->countryCode(), rating, title, text, edited))
             queueEntry(context_, destination, review, edited, now_);
     }

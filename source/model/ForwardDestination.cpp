@@ -10,6 +10,11 @@ void ForwardDestination::awakeFromInsert()
         setPrimitiveValue(RecordKey::uuid, BaseNode::newUuid());
 }
 
+QList<std::shared_ptr<OutboxEntry>> Review::outboxEntries() const
+{
+    return recordsCast<OutboxEntry>(objects(RecordKey::outboxEntries));
+}
+
 std::shared_ptr<Review> OutboxEntry::review() const
 {
     return std::dynamic_pointer_cast<Review>(object(RecordKey::review));

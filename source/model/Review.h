@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class OutboxEntry;
 class Product;
 class ReviewContent;
 class ReviewVersion;
@@ -89,6 +90,8 @@ public:
     QList<std::shared_ptr<ReviewContent>> reviewContents() const;
     // What the review showed before each edit, oldest first.
     QList<std::shared_ptr<ReviewVersion>> previousVersions() const;
+    // Its places in forwarding outboxes, while it waits to be sent.
+    QList<std::shared_ptr<OutboxEntry>> outboxEntries() const;
 
     QString localizedCountryName() const;
 #ifdef RK_TYPED_RECORDS

@@ -485,9 +485,9 @@ private Q_SLOTS:
     }
 
     // A receiver that fails gets its reviews later, each once and under
-    // the same delivery id: after a 5xx at the next update, after a 429 in
-    // the same one, after a 404 once a test reaches it again. Three
-    // failures in a row space the tries out.
+    // the same delivery id, as they read when sent: after a 5xx at the next
+    // update, after a 429 in the same one, after a 404 once a test reaches
+    // it again. Three failures in a row space the tries out.
     void failingReceiverGetsItsReviewsOnce()
     {
         using Response = LocalHttpServer::Response;
@@ -500,8 +500,12 @@ private Q_SLOTS:
             {Response::withStatus(503), Response::withStatus(429).withHeader("Retry-After", "1")});
         QCOMPARE(run({"update"}).status, 0);
         QCOMPARE(posts("team").size(), 1);
+        // Edited while it waits: sent once, as it reads now.
+        feeds_[QStringLiteral("us")][0].text = QStringLiteral("Edited while waiting");
+        publish();
         QCOMPARE(run({"update"}).status, 0);
         QCOMPARE(posts("team").size(), 3);
+        QVERIFY(posts("team").last().body.contains("Edited while waiting"));
         for (const auto &post : posts("team")) {
             QCOMPARE(post.header("X-ReviewKeeper-Delivery"),
                 posts("team").first().header("X-ReviewKeeper-Delivery"));
