@@ -118,9 +118,7 @@ void change(const std::shared_ptr<ForwardDestination> &destination, const QStrin
         if (secret)
             destination->setHost(hostOf(secret->address));
         destination->setRules(rules);
-        destination->setPausedReason({});
-        destination->setFailures(0);
-        destination->setNextAttempt({});
+        destination->resume();
         done(destination, place, {});
     };
     if (!secret) {

@@ -7,18 +7,15 @@
 #include "model/Product.h"
 #include "model/Review.h"
 #include "model/ReviewContent.h"
+#include "net/URLRequest.h"
 #include "platform/AppPaths.h"
 #include "platform/Clock.h"
 #include "platform/Dispatch.h"
 #include "platform/Log.h"
-#include "platform/NetworkAccess.h"
 #include "platform/StringFormat.h"
 #include "platform/store/ManagedObjectContext.h"
 
 #include <QHash>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QPointer>
 #include <QUrl>
 #include <QUuid>
@@ -30,15 +27,6 @@ struct Forwarder::Batch {
     ForwardBatch message;
 };
 
-struct Forwarder::Answer {
-    int status = 0; // 0: no answer (the connection failed)
-    QByteArray reason;
-    QByteArray body;
-    QString networkError;
-    // Seconds, or -1 when the answer gave none.
-    qint64 retryAfter = -1;
-};
-
 struct Forwarder::Run {
     Report report;
     QList<Completion> completions;
@@ -47,7 +35,7 @@ struct Forwarder::Run {
 
 namespace {
 
-constexpr int kTransferTimeoutMs = 30000;
+constexpr double kTimeoutSeconds = 30;
 constexpr int kBackoffStepSeconds = 300;
 
 bool alive(const std::shared_ptr<ManagedObject> &object)
@@ -107,24 +95,33 @@ qint64 retryAfterSeconds(const QByteArray &value)
     return date.isValid() ? std::max<qint64>(0, Clock::shared().now().secsTo(date)) : -1;
 }
 
-QString answerLine(
-    int status, const QByteArray &reason, const QByteArray &body, const QString &networkError)
+bool isSuccess(const HTTPURLResponse &response)
 {
-    if (status == 0)
-        return networkError;
-    QString line = QString::number(status);
-    if (!reason.isEmpty())
-        line += QLatin1Char(' ') + QString::fromUtf8(reason);
-    const QString said = QString::fromUtf8(body.left(300)).simplified();
-    if (!said.isEmpty())
-        line += QStringLiteral(": ") + said;
-    return line;
+    return response.statusCode() >= 200 && response.statusCode() < 300;
 }
 
-QString pauseReason(const ForwardDestination &destination, int status, const QByteArray &reason)
+// "404 Not Found", or why no answer came.
+QString answered(const HTTPURLResponse &response, const Error &error)
 {
-    const QString answer =
-        QString(QString::number(status) + QLatin1Char(' ') + QString::fromUtf8(reason)).trimmed();
+    if (response.isNull())
+        return error.localizedDescription();
+    return QString(QString::number(response.statusCode()) + QLatin1Char(' ')
+        + QString::fromUtf8(response.reasonPhrase()))
+        .trimmed();
+}
+
+// The answer and the start of what the receiver said, for Test.
+QString answerLine(const HTTPURLResponse &response, const QByteArray &body, const Error &error)
+{
+    const QString said =
+        response.isNull() ? QString() : QString::fromUtf8(body.left(300)).simplified();
+    return said.isEmpty() ? answered(response, error)
+                          : answered(response, error) + QStringLiteral(": ") + said;
+}
+
+QString pauseReason(const ForwardDestination &destination, const HTTPURLResponse &response)
+{
+    const int status = response.statusCode();
     QString why;
     if (status == 404 || status == 410)
         why = localized("Forwarder", "the webhook may have been deleted");
@@ -135,7 +132,7 @@ QString pauseReason(const ForwardDestination &destination, int status, const QBy
     return formatString(localized("Forwarder",
                             "Forwarding to %@ is paused: it answered %@, so %@. Edit or test "
                             "the destination to resume; its reviews wait."),
-        nameOf(destination), answer, why);
+        nameOf(destination), answered(response, {}), why);
 }
 
 } // namespace
@@ -144,6 +141,8 @@ Forwarder::Forwarder(
     std::function<ManagedObjectContext *()> context, std::function<void()> save, QObject *parent)
     : QObject(parent), context_(std::move(context)), save_(std::move(save))
 {
+    // Two destinations may share an address and be sent the same message.
+    queue_.setAllowDuplicateRequests(true);
 }
 
 Forwarder::~Forwarder() = default;
@@ -322,8 +321,9 @@ void Forwarder::sendNext(const std::shared_ptr<Run> &run,
         return;
     }
     QPointer<Forwarder> self(this);
-    post(destination->kind(), batches->first().message, address, signingSecret,
-        [self, run, destination, batches, address, signingSecret, retried](const Answer &answer) {
+    post(kindOf(*destination), batches->first().message, address, signingSecret,
+        [self, run, destination, batches, address, signingSecret, retried](
+            const HTTPURLResponse &response, const QByteArray &, const Error &error) {
             if (!self)
                 return;
             if (!alive(destination)) {
@@ -331,23 +331,25 @@ void Forwarder::sendNext(const std::shared_ptr<Run> &run,
                 return;
             }
             Batch &batch = batches->first();
-            if (answer.status >= 200 && answer.status < 300) {
+            if (isSuccess(response)) {
                 ManagedObjectContext *context = destination->managedObjectContext();
                 for (const auto &entry : std::as_const(batch.entries)) {
                     if (alive(entry))
                         context->deleteObject(entry);
                 }
                 run->report.sent += batch.entries.size();
-                destination->setFailures(0);
-                destination->setNextAttempt({});
+                destination->resume();
                 self->save_();
                 batches->removeFirst();
                 self->sendNext(run, destination, batches, address, signingSecret, false);
                 return;
             }
-            if (answer.status == 429 && !retried) {
-                const qint64 wait = std::clamp<qint64>(
-                    answer.retryAfter < 0 ? 1 : answer.retryAfter, 0, maximumRetryAfter);
+            const int status = response.statusCode();
+            if (status == 429 && !retried) {
+                const qint64 retryAfter =
+                    retryAfterSeconds(response.valueForHTTPHeaderField("Retry-After"));
+                const qint64 wait =
+                    std::clamp<qint64>(retryAfter < 0 ? 1 : retryAfter, 0, maximumRetryAfter);
                 logLine(formatString(QStringLiteral("Forwarding to %@: too many requests; "
                                                     "trying again in %ld s"),
                     nameOf(*destination), wait));
@@ -364,8 +366,7 @@ void Forwarder::sendNext(const std::shared_ptr<Run> &run,
             for (const Batch &left : std::as_const(*batches))
                 waiting += left.entries.size();
             run->report.waiting += waiting;
-            const bool passing = answer.status == 0 || answer.status == 429
-                || (answer.status >= 500 && answer.status < 600);
+            const bool passing = status == 0 || status == 429 || (status >= 500 && status < 600);
             if (passing) {
                 const qint64 failures = destination->failures() + 1;
                 destination->setFailures(failures);
@@ -380,13 +381,9 @@ void Forwarder::sendNext(const std::shared_ptr<Run> &run,
                 }
                 logLine(formatString(QStringLiteral("Forwarding to %@ failed (%@), %ld in a row; "
                                                     "%ld reviews wait, tried again %@"),
-                    nameOf(*destination),
-                    answer.status == 0 ? answer.networkError
-                                       : QString::number(answer.status) + QLatin1Char(' ')
-                            + QString::fromUtf8(answer.reason),
-                    failures, waiting, next));
+                    nameOf(*destination), answered(response, error), failures, waiting, next));
             } else {
-                const QString reason = pauseReason(*destination, answer.status, answer.reason);
+                const QString reason = pauseReason(*destination, response);
                 destination->setPausedReason(reason);
                 run->report.paused << reason;
                 logLine(reason);
@@ -396,32 +393,25 @@ void Forwarder::sendNext(const std::shared_ptr<Run> &run,
         });
 }
 
-void Forwarder::post(const QString &kind, const ForwardBatch &batch, const QString &address,
-    const QString &signingSecret, std::function<void(const Answer &answer)> completion)
+void Forwarder::post(ForwardMessage::Kind kind, const ForwardBatch &batch, const QString &address,
+    const QString &signingSecret, RQOperation::CompletionHandler completion)
 {
-    const ForwardMessage::Kind messageKind =
-        ForwardMessage::kindNamed(kind).value_or(ForwardMessage::Kind::Webhook);
-    const QByteArray body = ForwardMessage::body(messageKind, batch);
-    QNetworkRequest request {QUrl(address)};
-    for (const auto &header : ForwardMessage::headers(messageKind, batch, body, signingSecret))
-        request.setRawHeader(header.first, header.second);
-    request.setHeader(QNetworkRequest::UserAgentHeader,
-        QString(AppPaths::applicationName() + QLatin1Char('/') + AppPaths::version()));
-    request.setTransferTimeout(kTransferTimeoutMs);
-    QNetworkReply *reply = NetworkAccess::sharedManager().post(request, body);
-    connect(reply, &QNetworkReply::finished, this,
-        [reply, address, completion = std::move(completion)] {
-            reply->deleteLater();
-            Answer answer;
-            answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-            answer.reason =
-                reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray();
-            answer.body = reply->readAll();
-            answer.retryAfter = retryAfterSeconds(reply->rawHeader("Retry-After"));
-            // Qt's texts may quote the address, and with it the token.
-            if (answer.status == 0)
-                answer.networkError = reply->errorString().replace(address, QUrl(address).host());
-            completion(answer);
+    const QByteArray body = ForwardMessage::body(kind, batch);
+    URLRequest request(QUrl(address), kTimeoutSeconds);
+    request.setHTTPMethod("POST");
+    for (const auto &[name, value] : ForwardMessage::headers(kind, batch, body, signingSecret))
+        request.setValue(value, name);
+    request.setValue(
+        (AppPaths::applicationName() + QLatin1Char('/') + AppPaths::version()).toUtf8(),
+        "User-Agent");
+    request.setHTTPBody(body);
+    // Nothing here cancels a post; one cancelled is the queue going away
+    // with this forwarder.
+    queue_.addRequest(request,
+        [completion = std::move(completion)](
+            const HTTPURLResponse &response, const QByteArray &data, const Error &error) {
+            if (!error.isCancellation())
+                completion(response, data, error);
         });
 }
 
@@ -455,19 +445,17 @@ void Forwarder::test(
                                     : localized("Forwarder", "Its address is kept nowhere."));
                 return;
             }
-            self->post(destination->kind(), batch, secret->address, secret->signingSecret,
-                [self, destination, completion](const Answer &answer) {
-                    const bool delivered = answer.status >= 200 && answer.status < 300;
+            self->post(kindOf(*destination), batch, secret->address, secret->signingSecret,
+                [self, destination, completion](
+                    const HTTPURLResponse &response, const QByteArray &data, const Error &error) {
+                    const bool delivered = isSuccess(response);
                     if (delivered && self && alive(destination)
                         && (!destination->pausedReason().isEmpty()
                             || destination->failures() > 0)) {
-                        destination->setPausedReason({});
-                        destination->setFailures(0);
-                        destination->setNextAttempt({});
+                        destination->resume();
                         self->save_();
                     }
-                    completion(delivered,
-                        answerLine(answer.status, answer.reason, answer.body, answer.networkError));
+                    completion(delivered, answerLine(response, data, error));
                 });
         });
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "forward/ForwardBatch.h"
+#include "forward/ForwardMessage.h"
+#include "net/RequestQueue.h"
 
 #include <QList>
 #include <QObject>
@@ -53,7 +55,6 @@ public:
 private:
     struct Run;
     struct Batch;
-    struct Answer;
 
     void deliverTo(
         const std::shared_ptr<Run> &run, const std::shared_ptr<ForwardDestination> &destination);
@@ -61,11 +62,14 @@ private:
         const std::shared_ptr<ForwardDestination> &destination,
         const std::shared_ptr<QList<Batch>> &batches, const QString &address,
         const QString &signingSecret, bool retried);
-    void post(const QString &kind, const ForwardBatch &batch, const QString &address,
-        const QString &signingSecret, std::function<void(const Answer &answer)> completion);
+    // Posts the batch's message through the forwarder's own request queue;
+    // `completion` runs on the main thread.
+    void post(ForwardMessage::Kind kind, const ForwardBatch &batch, const QString &address,
+        const QString &signingSecret, RQOperation::CompletionHandler completion);
     void finishRun(const std::shared_ptr<Run> &run);
 
     std::function<ManagedObjectContext *()> context_;
     std::function<void()> save_;
     std::shared_ptr<Run> running_;
+    RequestQueue queue_;
 };

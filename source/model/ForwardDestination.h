@@ -40,6 +40,15 @@ public:
         setValue(RecordKey::nextAttempt, date.isValid() ? QVariant(date) : QVariant());
     }
 
+    // Runs again from the next delivery: no pause, no failures counted,
+    // no wait.
+    void resume()
+    {
+        setPausedReason({});
+        setFailures(0);
+        setNextAttempt({});
+    }
+
     // The name its address and signing secret are kept under.
     QString secretName() const { return QStringLiteral("Forward-") + uuid(); }
 

@@ -3,8 +3,12 @@
 #include <QNetworkCacheMetaData>
 #include <QNetworkReply>
 
-HTTPURLResponse::HTTPURLResponse(QUrl url, int statusCode, QList<Header> headers)
-    : url_(std::move(url)), statusCode_(statusCode), headers_(std::move(headers))
+HTTPURLResponse::HTTPURLResponse(
+    QUrl url, int statusCode, QList<Header> headers, QByteArray reasonPhrase)
+    : url_(std::move(url)),
+      statusCode_(statusCode),
+      headers_(std::move(headers)),
+      reasonPhrase_(std::move(reasonPhrase))
 {
 }
 
@@ -13,7 +17,8 @@ HTTPURLResponse HTTPURLResponse::fromReply(const QNetworkReply &reply)
     const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (!status.isValid())
         return {};
-    return HTTPURLResponse(reply.url(), status.toInt(), reply.rawHeaderPairs());
+    return HTTPURLResponse(reply.url(), status.toInt(), reply.rawHeaderPairs(),
+        reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray());
 }
 
 HTTPURLResponse HTTPURLResponse::fromCacheMetaData(const QNetworkCacheMetaData &metaData)
