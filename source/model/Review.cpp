@@ -2,6 +2,7 @@
 
 #include "model/BaseNode.h"
 #include "model/Country.h"
+#include "model/OutboxEntry.h"
 #include "model/Product.h"
 #include "model/RecordKeys.h"
 #include "model/ReviewContent.h"
@@ -32,6 +33,11 @@ void Review::setProduct(const std::shared_ptr<Product> &product)
 QList<std::shared_ptr<ReviewContent>> Review::reviewContents() const
 {
     return recordsCast<ReviewContent>(objects(RecordKey::reviewContents));
+}
+
+QList<std::shared_ptr<OutboxEntry>> Review::outboxEntries() const
+{
+    return recordsCast<OutboxEntry>(objects(RecordKey::outboxEntries));
 }
 
 std::optional<ReviewReply> Review::reply() const
