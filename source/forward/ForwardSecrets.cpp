@@ -19,11 +19,10 @@ namespace {
 const QString kAddress = QStringLiteral("address");
 const QString kSigningSecret = QStringLiteral("signingSecret");
 
-QString encode(const ForwardSecrets::Secret &secret)
+// One form for both places: the secret service keeps it as compact text.
+QJsonObject encode(const ForwardSecrets::Secret &secret)
 {
-    return QString::fromUtf8(QJsonDocument(
-        QJsonObject {{kAddress, secret.address}, {kSigningSecret, secret.signingSecret}})
-                                 .toJson(QJsonDocument::Compact));
+    return {{kAddress, secret.address}, {kSigningSecret, secret.signingSecret}};
 }
 
 std::optional<ForwardSecrets::Secret> decode(const QJsonObject &object)
@@ -105,8 +104,9 @@ QString filePath()
 void write(const QString &name, const Secret &secret,
     std::function<void(Place place, const Error &error)> completion)
 {
-    SecretStore::shared().writeSecret(
-        name, encode(secret), [name, secret, completion](const Error &error) {
+    SecretStore::shared().writeSecret(name,
+        QString::fromUtf8(QJsonDocument(encode(secret)).toJson(QJsonDocument::Compact)),
+        [name, secret, completion](const Error &error) {
             Error fileError;
             if (!error.isError()) {
                 // A copy kept in the file while no service ran goes now.
@@ -120,9 +120,7 @@ void write(const QString &name, const Secret &secret,
             }
             QJsonObject object = readFile(&fileError);
             if (!fileError.isError()) {
-                object.insert(name,
-                    QJsonObject {
-                        {kAddress, secret.address}, {kSigningSecret, secret.signingSecret}});
+                object.insert(name, encode(secret));
                 writeFile(object, &fileError);
             }
             // The caller says where the address went.
