@@ -51,9 +51,11 @@ private:
     int forwardList(const QStringList &arguments);
     int forwardRemove(const QStringList &arguments);
     int forwardTest(const QStringList &arguments);
-    // The destination a command names by number, with the store open for
-    // writing; null with `status` set (and the reason shown) otherwise.
-    std::shared_ptr<ForwardDestination> destinationArgument(const QString &text, int *status);
+    // The destination a command's one argument names by number, with the
+    // store open for writing; null with `status` set (and the reason shown)
+    // otherwise.
+    std::shared_ptr<ForwardDestination> destinationArgument(
+        const QStringList &arguments, int *status);
 
     // Parses a command's options; false (and a usage message) when they are wrong.
     bool parse(QCommandLineParser &parser, const QStringList &arguments, int minimum, int maximum);

@@ -134,10 +134,8 @@ int Cli::forwardAdd(const QStringList &arguments)
     if (!finishWriting())
         return Failure;
     out(QByteArray::number(added->number()) + '\n');
-    err(QStringLiteral("Forwarding to %1 (%2, %3): %4.")
-            .arg(added->number())
-            .arg(ForwardMessage::displayName(*ForwardMessage::kindNamed(kind)), added->host(),
-                rules.summary()));
+    err(QStringLiteral("Forwarding to %1: %2.")
+            .arg(ForwardDestinations::nameOf(*added), rules.summary()));
     err(place == ForwardSecrets::Place::File
             ? QStringLiteral("No secret service runs: its address is kept in %1, readable only "
                              "by you.")
@@ -180,8 +178,15 @@ int Cli::forwardList(const QStringList &arguments)
     return Success;
 }
 
-std::shared_ptr<ForwardDestination> Cli::destinationArgument(const QString &text, int *status)
+std::shared_ptr<ForwardDestination> Cli::destinationArgument(
+    const QStringList &arguments, int *status)
 {
+    QCommandLineParser parser;
+    if (!parse(parser, arguments, 1, 1)) {
+        *status = Usage;
+        return nullptr;
+    }
+    const QString text = parser.positionalArguments().first();
     bool ok = false;
     const qint64 number = text.toLongLong(&ok);
     if (!ok) {
@@ -206,11 +211,8 @@ std::shared_ptr<ForwardDestination> Cli::destinationArgument(const QString &text
 
 int Cli::forwardRemove(const QStringList &arguments)
 {
-    QCommandLineParser parser;
-    if (!parse(parser, arguments, 1, 1))
-        return Usage;
     int status = Success;
-    const auto destination = destinationArgument(parser.positionalArguments().first(), &status);
+    const auto destination = destinationArgument(arguments, &status);
     if (!destination)
         return status;
     const qint64 number = destination->number();
@@ -241,11 +243,8 @@ int Cli::forwardRemove(const QStringList &arguments)
 
 int Cli::forwardTest(const QStringList &arguments)
 {
-    QCommandLineParser parser;
-    if (!parse(parser, arguments, 1, 1))
-        return Usage;
     int status = Success;
-    const auto destination = destinationArgument(parser.positionalArguments().first(), &status);
+    const auto destination = destinationArgument(arguments, &status);
     if (!destination)
         return status;
     bool done = false;

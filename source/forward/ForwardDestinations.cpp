@@ -45,6 +45,17 @@ std::shared_ptr<ForwardDestination> withNumber(
     return found.isEmpty() ? nullptr : found.first();
 }
 
+ForwardMessage::Kind kindOf(const ForwardDestination &destination)
+{
+    return ForwardMessage::kindNamed(destination.kind()).value_or(ForwardMessage::Kind::Webhook);
+}
+
+QString nameOf(const ForwardDestination &destination)
+{
+    return formatString(QStringLiteral("%ld (%@, %@)"), destination.number(),
+        ForwardMessage::displayName(kindOf(destination)), destination.host());
+}
+
 QString stateOf(const ForwardDestination &destination)
 {
     if (!destination.pausedReason().isEmpty())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "forward/ForwardMessage.h"
 #include "forward/ForwardSecrets.h"
 #include "model/ForwardRules.h"
 #include "platform/Error.h"
@@ -29,6 +30,11 @@ QString hostOf(const QString &address);
 QList<std::shared_ptr<ForwardDestination>> all(ManagedObjectContext &context, Error *error);
 std::shared_ptr<ForwardDestination> withNumber(
     ManagedObjectContext &context, qint64 number, Error *error);
+
+// Its kind; a stored name no kind has reads as a webhook.
+ForwardMessage::Kind kindOf(const ForwardDestination &destination);
+// "2 (Slack, hooks.slack.com)": how texts and the log name it, never by its address.
+QString nameOf(const ForwardDestination &destination);
 
 // "active", "paused: …" or "waiting until 14:05 after 4 failures", for lists.
 QString stateOf(const ForwardDestination &destination);

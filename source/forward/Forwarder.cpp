@@ -1,5 +1,6 @@
 #include "forward/Forwarder.h"
 
+#include "forward/ForwardDestinations.h"
 #include "forward/ForwardMessage.h"
 #include "forward/ForwardSecrets.h"
 #include "model/ForwardDestination.h"
@@ -35,24 +36,15 @@ struct Forwarder::Run {
 
 namespace {
 
+using ForwardDestinations::kindOf;
+using ForwardDestinations::nameOf;
+
 constexpr double kTimeoutSeconds = 30;
 constexpr int kBackoffStepSeconds = 300;
 
 bool alive(const std::shared_ptr<ManagedObject> &object)
 {
     return object && object->managedObjectContext() && !object->isDeleted();
-}
-
-ForwardMessage::Kind kindOf(const ForwardDestination &destination)
-{
-    return ForwardMessage::kindNamed(destination.kind()).value_or(ForwardMessage::Kind::Webhook);
-}
-
-// "2 (Slack, hooks.slack.com)"
-QString nameOf(const ForwardDestination &destination)
-{
-    return formatString(QStringLiteral("%ld (%@, %@)"), destination.number(),
-        ForwardMessage::displayName(kindOf(destination)), destination.host());
 }
 
 ForwardedReview forwardedReview(const OutboxEntry &entry)

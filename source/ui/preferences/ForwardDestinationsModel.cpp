@@ -22,9 +22,9 @@ void ForwardDestinationsModel::reload()
     beginResetModel();
     rows_.clear();
     for (const auto &destination : destinations) {
-        const auto kind = ForwardMessage::kindNamed(destination->kind());
         rows_ << Row {destination,
-            {destination->number(), kind ? ForwardMessage::displayName(*kind) : destination->kind(),
+            {destination->number(),
+                ForwardMessage::displayName(ForwardDestinations::kindOf(*destination)),
                 destination->host(), destination->rules().summary(),
                 ForwardDestinations::stateOf(*destination),
                 ForwardDestinations::waitingCount(*destination)}};
