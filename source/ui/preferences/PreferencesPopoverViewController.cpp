@@ -130,26 +130,36 @@ void PreferencesPopoverViewController::buildView()
     view_->setFocusProxy(intervalPopUpButton_);
 }
 
-void PreferencesPopoverViewController::showConnectSectionAction()
+QDialog *PreferencesPopoverViewController::sectionWindow(QPointer<QDialog> &window,
+    const QString &title, const std::function<QWidget *(QDialog *dialog)> &content)
 {
-    if (connectDialog_) {
-        connectDialog_->raise();
-        connectDialog_->activateWindow();
-        return;
+    if (window) {
+        window->raise();
+        window->activateWindow();
+        return nullptr;
     }
     // The window the popover opened over, before the popover goes.
     QWidget *parent = popover_ ? popover_->parentWidget() : nullptr;
     closePopoverAction();
     auto *dialog = new QDialog(parent);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setWindowTitle(localized("PreferencesPopoverViewController", "App Store Connect"));
+    dialog->setWindowTitle(title);
     auto *layout = new QVBoxLayout(dialog);
-    auto *section = new ConnectPreferencesSection({}, dialog);
-    layout->addWidget(section->view());
+    layout->addWidget(content(dialog));
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close);
     connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     layout->addWidget(buttons);
-    connectDialog_ = dialog;
+    window = dialog;
+    return dialog;
+}
+
+void PreferencesPopoverViewController::showConnectSectionAction()
+{
+    QDialog *dialog = sectionWindow(connectDialog_,
+        localized("PreferencesPopoverViewController", "App Store Connect"),
+        [](QDialog *dialog) { return (new ConnectPreferencesSection({}, dialog))->view(); });
+    if (!dialog)
+        return;
     dialog->resize(520, dialog->sizeHint().height());
     dialog->open();
 }
@@ -169,25 +179,14 @@ ForwardingPreferencesSection *PreferencesPopoverViewController::forwardingSectio
 
 void PreferencesPopoverViewController::showForwardingSectionAction()
 {
-    if (forwardingDialog_) {
-        forwardingDialog_->raise();
-        forwardingDialog_->activateWindow();
-        return;
-    }
-    QWidget *parent = popover_ ? popover_->parentWidget() : nullptr;
-    closePopoverAction();
-    auto *dialog = new QDialog(parent);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setWindowTitle(localized("PreferencesPopoverViewController", "Forwarding"));
-    auto *layout = new QVBoxLayout(dialog);
     ManagedObjectContext *context = &context_;
     auto save = save_ ? save_ : [context] { context->save(); };
-    auto *section = new ForwardingPreferencesSection(context_, forwarder_, save, dialog);
-    layout->addWidget(section->view());
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close);
-    connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    layout->addWidget(buttons);
-    forwardingDialog_ = dialog;
+    QDialog *dialog = sectionWindow(forwardingDialog_,
+        localized("PreferencesPopoverViewController", "Forwarding"), [&](QDialog *dialog) {
+            return (new ForwardingPreferencesSection(context_, forwarder_, save, dialog))->view();
+        });
+    if (!dialog)
+        return;
     dialog->resize(720, 380);
     // Not modal: the main window goes on, and its updates show in the list.
     dialog->show();

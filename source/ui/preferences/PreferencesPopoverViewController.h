@@ -86,6 +86,11 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // A window of its own for a part of the preferences, in place of the
+    // popover, holding what `content` makes in it and a Close button. When
+    // `window` is open already, it is raised instead and null returned.
+    QDialog *sectionWindow(QPointer<QDialog> &window, const QString &title,
+        const std::function<QWidget *(QDialog *dialog)> &content);
     void buildView();
     void popoverWillShow();
     void popoverDidClose(Popover *popover);
