@@ -409,6 +409,10 @@
         <source>active</source>
         <translation>aktiv</translation>
     </message>
+    <message>
+        <source>Its address is kept nowhere: enter it again.</source>
+        <translation>Seine Adresse ist nirgends gespeichert: Geben Sie sie erneut ein.</translation>
+    </message>
 </context>
 <context>
     <name>ForwardDestinationsModel</name>
@@ -548,10 +552,6 @@
     <message>
         <source>The destination was removed meanwhile.</source>
         <translation>Das Ziel wurde inzwischen entfernt.</translation>
-    </message>
-    <message>
-        <source>Its address is kept nowhere: enter it again.</source>
-        <translation>Seine Adresse ist nirgends gespeichert: Geben Sie sie erneut ein.</translation>
     </message>
     <message>
         <source>Destination %ld is added: %@.</source>

@@ -116,30 +116,44 @@ void add(ManagedObjectContext &context, const QString &kind, const ForwardSecret
 }
 
 void change(const std::shared_ptr<ForwardDestination> &destination, const QString &kind,
-    const std::optional<ForwardSecrets::Secret> &secret, const ForwardRules &rules,
+    const QString &address, const QString &signingSecret, const ForwardRules &rules,
     Completion completion)
 {
-    const auto apply = [destination, kind, secret, rules](
-                           ForwardSecrets::Place place, const Error &error, Completion done) {
+    const auto apply = [destination, kind, address, rules, completion](
+                           ForwardSecrets::Place place, const Error &error) {
         if (error.isError()) {
-            done(nullptr, place, error);
+            completion(nullptr, place, error);
             return;
         }
         destination->setKind(kind.toLower());
-        if (secret)
-            destination->setHost(hostOf(secret->address));
+        if (!address.isEmpty())
+            destination->setHost(hostOf(address));
         destination->setRules(rules);
         destination->resume();
-        done(destination, place, {});
+        completion(destination, place, {});
     };
-    if (!secret) {
-        dispatchMain(
-            [apply, completion] { apply(ForwardSecrets::Place::SecretService, {}, completion); });
+    if (address.isEmpty() && signingSecret.isEmpty()) {
+        dispatchMain([apply] { apply(ForwardSecrets::Place::SecretService, {}); });
         return;
     }
-    ForwardSecrets::write(destination->secretName(), *secret,
-        [apply, completion](
-            ForwardSecrets::Place place, const Error &error) { apply(place, error, completion); });
+    const QString name = destination->secretName();
+    if (!address.isEmpty()) {
+        ForwardSecrets::write(name, {address, signingSecret}, apply);
+        return;
+    }
+    // A new signing secret for the stored address.
+    ForwardSecrets::read(name,
+        [name, signingSecret, apply](
+            const std::optional<ForwardSecrets::Secret> &stored, const Error &error) {
+            if (!stored) {
+                apply(ForwardSecrets::Place::SecretService,
+                    error.isError() ? error
+                                    : Error::storeError(localized("ForwardDestinations",
+                                        "Its address is kept nowhere: enter it again.")));
+                return;
+            }
+            ForwardSecrets::write(name, {stored->address, signingSecret}, apply);
+        });
 }
 
 void remove(ManagedObjectContext &context, const std::shared_ptr<ForwardDestination> &destination,

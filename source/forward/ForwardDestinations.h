@@ -50,10 +50,12 @@ using Completion = std::function<void(const std::shared_ptr<ForwardDestination> 
 // stored from now on. Nothing is inserted when the address cannot be kept.
 void add(ManagedObjectContext &context, const QString &kind, const ForwardSecrets::Secret &secret,
     const ForwardRules &rules, const QDateTime &since, Completion completion);
-// Changes the kind and rules and, when given, the address and secret; a
-// paused or waiting destination runs again at the next update.
+// Changes the kind and rules. A non-empty `address` replaces the stored one,
+// together with `signingSecret`; an empty one keeps it, and a non-empty
+// `signingSecret` then replaces the stored secret alone. A paused or
+// waiting destination runs again at the next update.
 void change(const std::shared_ptr<ForwardDestination> &destination, const QString &kind,
-    const std::optional<ForwardSecrets::Secret> &secret, const ForwardRules &rules,
+    const QString &address, const QString &signingSecret, const ForwardRules &rules,
     Completion completion);
 // Deletes the destination, its outbox and its address.
 void remove(ManagedObjectContext &context, const std::shared_ptr<ForwardDestination> &destination,

@@ -236,33 +236,12 @@ void ForwardingPreferencesSection::editorAccepted(const std::shared_ptr<ForwardD
             localized("ForwardingPreferencesSection", "The destination was removed meanwhile."));
         return;
     }
-    const auto change = [self, edited, kind, rules](
-                            const std::optional<ForwardSecrets::Secret> &secret) {
-        ForwardDestinations::change(edited, kind, secret, rules,
-            [self, kept = secret.has_value()](
-                const auto &destination, ForwardSecrets::Place place, const Error &error) {
-                if (self)
-                    self->showSaved(destination, place, error, false, kept);
-            });
-    };
-    if (secret || signingSecret.isEmpty()) {
-        change(secret);
-        return;
-    }
-    // A new signing secret for the stored address.
-    ForwardSecrets::read(edited->secretName(),
-        [self, change, signingSecret](
-            const std::optional<ForwardSecrets::Secret> &stored, const Error &error) {
-            if (!self)
-                return;
-            if (!stored) {
-                self->setStatus(error ? error.localizedDescription()
-                                      : localized("ForwardingPreferencesSection",
-                                          "Its address is kept nowhere: enter it again."));
-                Q_EMIT self->finished(error);
-                return;
-            }
-            change(ForwardSecrets::Secret {stored->address, signingSecret});
+    const QString address = secret ? secret->address : QString();
+    ForwardDestinations::change(edited, kind, address, signingSecret, rules,
+        [self, kept = !address.isEmpty() || !signingSecret.isEmpty()](
+            const auto &destination, ForwardSecrets::Place place, const Error &error) {
+            if (self)
+                self->showSaved(destination, place, error, false, kept);
         });
 }
 
