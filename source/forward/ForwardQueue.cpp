@@ -32,8 +32,8 @@ ForwardQueue::ForwardQueue(
             FetchRequest(QStringLiteral("ForwardDestination")), error);
 }
 
-void ForwardQueue::add(const std::shared_ptr<Review> &review, std::optional<double> rating,
-    const QString &title, const QString &text, bool edited)
+void ForwardQueue::add(
+    const std::shared_ptr<Review> &review, const ReviewEdit &shown, bool edited)
 {
     // A review that still waits for a destination is not queued twice: what
     // is sent is read when it is sent, so the message shows the latest edit.
@@ -45,7 +45,8 @@ void ForwardQueue::add(const std::shared_ptr<Review> &review, std::optional<doub
     for (const auto &destination : std::as_const(destinations_)) {
         if (!waiting.contains(destination)
             && destination->rules().matches(
-                productIdentifier_, review->countryCode(), rating, title, text, edited))
+                productIdentifier_, review->countryCode(), shown.rating, shown.title, shown.text,
+                edited))
             queueEntry(context_, destination, review, edited, now_);
     }
 }

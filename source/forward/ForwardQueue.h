@@ -12,6 +12,7 @@
 class ForwardDestination;
 class ManagedObjectContext;
 class Review;
+struct ReviewEdit;
 
 // Queues reviews for the destinations whose rules want them, in the context
 // that stores the reviews, so that a review and its outbox entries are saved
@@ -24,9 +25,8 @@ public:
     ForwardQueue(ManagedObjectContext &context, const QString &productIdentifier, bool queueing,
         Error *error);
 
-    // Queues `review` as it shows `title` and `text`, new or edited.
-    void add(const std::shared_ptr<Review> &review, std::optional<double> rating,
-        const QString &title, const QString &text, bool edited);
+    // Queues `review` as the source shows it, new or edited.
+    void add(const std::shared_ptr<Review> &review, const ReviewEdit &shown, bool edited);
 
     // Queues the reviews stored since `since` that the destination's rules
     // want, oldest first; answers how many.

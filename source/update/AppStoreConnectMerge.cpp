@@ -151,15 +151,13 @@ void AppStoreConnectImporter::importReviews(const QList<AppStoreConnectReview> &
                 if (review->version().isEmpty() && !version.isEmpty())
                     review->setVersion(version);
             } else {
+                const ReviewEdit shown {double(apiReview.rating), apiReview.title,
+                    apiReview.body, version, apiReview.created};
                 review = insertReview(*context, mine, apiReview.identifier, countryCode,
-                    apiReview.reviewerNickname,
-                    {double(apiReview.rating), apiReview.title, apiReview.body, version,
-                        apiReview.created},
-                    now);
+                    apiReview.reviewerNickname, shown, now);
                 review->setConnectIdentifier(apiReview.identifier);
                 review->setReply(replyOf(apiReview));
-                forward.add(
-                    review, double(apiReview.rating), apiReview.title, apiReview.body, false);
+                forward.add(review, shown, false);
                 ++inPiece.added;
             }
             byConnect.insert(apiReview.identifier, review);

@@ -47,19 +47,17 @@ ReviewEdit editOf(const QVariantMap &record)
 
 // A known review takes the feed's date when it had none, and its votes. One
 // its author changed keeps what it showed before as an earlier version and
-// shows the store's current text; answers whether that happened.
-bool completeStored(Review &review, const QVariantMap &record, const QDateTime &now)
+// shows the store's current text (`edit`, read from `record`); answers
+// whether that happened.
+bool completeStored(
+    Review &review, const QVariantMap &record, const ReviewEdit &edit, const QDateTime &now)
 {
-    const ReviewEdit edit = editOf(record);
     const bool edited = review.isChangedBy(edit);
     if (edited)
         review.replaceWith(edit, now);
-    if (!review.completed().value_or(false)) {
-        const QDateTime date = ReviewImporter::reviewedDate(record);
-        if (date.isValid()) {
-            review.setDateReviewed(date);
-            review.setCompleted(true);
-        }
+    if (!review.completed().value_or(false) && edit.dateReviewed.isValid()) {
+        review.setDateReviewed(edit.dateReviewed);
+        review.setCompleted(true);
     }
     storeVotes(review, record);
     review.setDateUpdated(now);
@@ -68,10 +66,10 @@ bool completeStored(Review &review, const QVariantMap &record, const QDateTime &
 
 std::shared_ptr<Review> insertFeedReview(ManagedObjectContext &context,
     const std::shared_ptr<Product> &product, const QString &countryCode, const QVariantMap &record,
-    const QDateTime &now)
+    const ReviewEdit &shown, const QDateTime &now)
 {
     auto review = insertReview(context, product, record.value(kIdentifierKey).toString(),
-        countryCode, record.value(QStringLiteral("reviewer")).toString(), editOf(record), now);
+        countryCode, record.value(QStringLiteral("reviewer")).toString(), shown, now);
     storeVotes(*review, record);
     return review;
 }
@@ -202,19 +200,19 @@ void ReviewImporter::importReviewsFromDictionaries(const QList<QVariantMap> &rec
             const QString identifier = record.value(kIdentifierKey).toString();
             if (identifier.isEmpty())
                 continue;
+            const ReviewEdit shown = editOf(record);
             if (const auto known = byIdentifier.value(identifier)) {
-                if (completeStored(*known, record, now)) {
+                if (completeStored(*known, record, shown, now)) {
                     ++inPiece.edited;
-                    const ReviewEdit edit = editOf(record);
-                    forward.add(known, edit.rating, edit.title, edit.text, true);
+                    forward.add(known, shown, true);
                 }
             } else {
                 // Indexed too, so that an identifier repeated within the answer
                 // updates the review just inserted instead of adding a second.
-                const auto review = insertFeedReview(*context, mine, countryCode, record, now);
+                const auto review =
+                    insertFeedReview(*context, mine, countryCode, record, shown, now);
                 byIdentifier.insert(identifier, review);
-                const ReviewEdit edit = editOf(record);
-                forward.add(review, edit.rating, edit.title, edit.text, false);
+                forward.add(review, shown, false);
                 ++inPiece.added;
             }
             // Saving in pieces keeps each hand-over to the main thread short.
