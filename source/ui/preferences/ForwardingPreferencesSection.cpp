@@ -151,8 +151,8 @@ void ForwardingPreferencesSection::reload()
     const int row = model_->rowOfNumber(number);
     if (row >= 0)
         tableView_->selectRow(row);
-    reloading_ = false;
     selectionChanged();
+    reloading_ = false;
 }
 
 std::shared_ptr<ForwardDestination> ForwardingPreferencesSection::selectedDestination() const
@@ -167,7 +167,9 @@ void ForwardingPreferencesSection::selectionChanged()
     for (QPushButton *button : {editButton_, removeButton_})
         button->setEnabled(destination != nullptr);
     testButton_->setEnabled(destination && forwarder_);
-    if (!reloading_ && destination)
+    // A row chosen shows why it is paused, or nothing; a reload keeps what
+    // the status says unless the row paused meanwhile.
+    if (destination && (!reloading_ || !destination->pausedReason().isEmpty()))
         setStatus(destination->pausedReason());
 }
 

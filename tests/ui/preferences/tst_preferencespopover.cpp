@@ -530,6 +530,9 @@ private Q_SLOTS:
         QCOMPARE(section->statusLabel()->text(), QString("200 OK: ok"));
         QCOMPARE(receivers.received("team").size(), 1);
         QTRY_COMPARE(cell(4), QString("active"));
+        // The list read again after the save keeps the answer in view.
+        QCoreApplication::processEvents();
+        QCOMPARE(section->statusLabel()->text(), QString("200 OK: ok"));
 
         // An empty address keeps the stored one.
         section->editAction();
